@@ -1,4 +1,9 @@
 // TObject and TPersistent: the roots of the class tree.
+//
+// Every class that publishes properties, or that form resources create by name, declares
+//   static const TClassInfo* StaticClassInfo();
+//   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+// and defines StaticClassInfo() in its own unit with a TClassBuilder (typinfo.h).
 #pragma once
 
 #include <string>
@@ -13,6 +18,7 @@ public:
   TObject& operator=(const TObject&) = delete;
   virtual ~TObject() = default;
 
+  static const TClassInfo* StaticClassInfo();
   // The registry entry of the object's most derived registered class.
   virtual const TClassInfo* ClassInfo() const;
   std::string ClassName() const;
@@ -21,10 +27,16 @@ public:
 
 class TPersistent : public TObject {
 public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override;
+
   // Copies Source into this object; raises EConvertError when neither side knows how.
   virtual void Assign(const TPersistent* Source);
-  const TClassInfo* ClassInfo() const override;
+  // The object that owns this one in the object tree (a component's owner, a collection
+  // item's collection); event handlers and component references are looked up along it.
+  virtual TPersistent* GetOwner() const { return nullptr; }
 
 protected:
   virtual void AssignTo(TPersistent* Dest) const;
+  [[noreturn]] void AssignError(const TPersistent* Source) const;
 };

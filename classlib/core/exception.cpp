@@ -1,0 +1,3 @@
+#include "classlib/core/exception.h"
+
+void Abort() { throw EAbort("Operation aborted"); }

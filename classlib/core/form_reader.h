@@ -1,0 +1,132 @@
+// Form resources: the text that describes a form's components, and the reader that builds
+// the components from it through the class and property registries.
+//
+//   object MainForm: TMainForm
+//     Caption = 'Zembrix'              string ('' is a quote, #1025 a code point, + joins)
+//     Width = 800                      integer (also $FF), float 1.5
+//     WindowState = wsMaximized        identifier: enumeration member, Boolean, colour,
+//                                      component reference or, for an event, a handler name
+//     Font.Style = [fsBold, fsItalic]  set; a dotted name reaches a nested object
+//     Lines.Strings = ('one' 'two')    string list
+//     Panels = <                       collection
+//       item
+//         Width = 250
+//       end>
+//     object Child: TPanel              nested component; its parent is the enclosing one
+//     end
+//   end
+//
+// Form files are UTF-8; string values become code page 1251 on reading.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "classlib/core/exception.h"
+
+class TComponent;
+class TPersistent;
+struct TClassInfo;
+
+// A malformed form resource, or one that names something the program does not know. The
+// message names the form, the line and the offending name.
+class EFormError : public EReadError {
+public:
+  EFormError(const std::string& Form, int Line, const std::string& Name, const std::string& What);
+  std::string Form;
+  int Line;
+  std::string Name;
+};
+
+struct TFormProperty;
+
+enum class TFormValueKind { Integer, Float, String, Ident, Set, StringList, Collection };
+
+struct TFormValue {
+  TFormValueKind Kind = TFormValueKind::Integer;
+  int Line = 0;
+  std::string Text;                // number, string (1251) or identifier
+  std::vector<std::string> Items;  // set members or string-list lines
+  std::vector<std::vector<TFormProperty>> CollectionItems;
+};
+
+struct TFormProperty {
+  std::string Name;  // may be dotted: Font.Name
+  int Line = 0;
+  TFormValue Value;
+};
+
+struct TFormObject {
+  std::string Name;
+  std::string ClassName;
+  int Line = 0;
+  std::vector<TFormProperty> Properties;
+  std::vector<TFormObject> Children;
+};
+
+// Parses a whole form text; FormName is used in error messages only.
+TFormObject ParseFormText(std::string_view Text, const std::string& FormName);
+
+// The value as the property registry takes it: numbers and identifiers as they stand, a set
+// as "[a,b]", a string list as its lines joined with CR LF.
+std::string FormValueText(const TFormValue& Value);
+
+// Components that live inside another component of the form (a control in its parent
+// control, a menu item in its menu) implement this; the reader calls it with the component
+// enclosing the child in the text (the form itself for top-level children).
+class IFormChild {
+public:
+  virtual ~IFormChild() = default;
+  // Raises when Parent cannot hold this component.
+  virtual void SetParentComponent(TComponent* Parent) = 0;
+};
+
+// A form class's component fields, bound by name after reading: Bind returns false when
+// the component is not of the field's class.
+struct TFormField {
+  std::string Name;
+  std::function<bool(TComponent* Root, TComponent* Component)> Bind;
+};
+void RegisterFormFields(const TClassInfo* FormClass, std::vector<TFormField> Fields);
+const std::vector<TFormField>* GetFormFields(const TClassInfo* FormClass);
+
+// In the form class's StaticClassInfo():
+//   static const bool Fields = TFormFields<TMainForm>().Field("STBar", &TMainForm::STBar)
+//                                  .Register(&Info);
+template <class F>
+class TFormFields {
+public:
+  template <class T>
+  TFormFields& Field(std::string Name, T* F::*Member) {
+    FFields.push_back({std::move(Name), [Member](TComponent* Root, TComponent* Component) {
+                         T* Typed = dynamic_cast<T*>(Component);
+                         if (Typed == nullptr) return false;
+                         dynamic_cast<F&>(*Root).*Member = Typed;
+                         return true;
+                       }});
+    return *this;
+  }
+  bool Register(const TClassInfo* FormClass) {
+    RegisterFormFields(FormClass, std::move(FFields));
+    return true;
+  }
+
+private:
+  std::vector<TFormField> FFields;
+};
+
+// Builds the components of a parsed form into Root, which must be of the form's class (or
+// derive from it). Children are created by class name with Root as their owner and placed
+// in their enclosing component (IFormChild); properties are set by name;
+// event properties get the handler of that name from Root's handler table; component
+// references are resolved among Root's components after everything is created; and
+// Root's component fields (RegisterFormFields) are bound by name; a field without its
+// component is an error. Everything read is in the loading state meanwhile; the created
+// components get Loaded() in creation order, then Root. On an error the components created
+// so far are deleted again.
+void ReadFormComponents(TComponent* Root, const TFormObject& Form, const std::string& FormName);
+
+// Parse and read in one step.
+void ReadFormText(TComponent* Root, std::string_view Text, const std::string& FormName);
