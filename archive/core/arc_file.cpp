@@ -1,0 +1,185 @@
+#include "archive/core/arc_file.h"
+
+#include <cstdlib>
+
+#include "archive/core/arc_globals.h"
+#include "archive/core/zip_crypt.h"
+#include "classlib/core/code_page.h"
+
+namespace {
+constexpr int ErrorHandleEof = 38;  // the system's "Reached the end of the file"
+}
+
+TArcFile::~TArcFile() { Close(); }
+
+bool TArcFile::OpenRead(const std::string& FileName) {
+  Close();
+  FHandle = FileOpen(FileName, fmOpenRead | fmShareDenyNone);
+  if (IsOpen()) FName = FileName;
+  return IsOpen();
+}
+
+bool TArcFile::Create(const std::string& FileName) {
+  Close();
+  FHandle = FileCreate(FileName);
+  if (IsOpen()) FName = FileName;
+  return IsOpen();
+}
+
+void TArcFile::RaiseIoError(int Code) {
+  std::string text = SysErrorMessage(Code);
+  if (text.empty()) text = "I/O error " + std::to_string(Code);
+  throw EInOutError(text, Code);
+}
+
+int32_t TArcFile::Read(void* Buf, int32_t Count) {
+  if (Count <= 0) return 0;
+  if (!IsOpen()) RaiseIoError(6);  // invalid handle
+  const int n = FileRead(FHandle, Buf, Count);
+  if (n < 0) RaiseIoError(GetLastOSError());
+  return n;
+}
+
+void TArcFile::ReadExact(void* Buf, int32_t Count) {
+  if (Read(Buf, Count) != Count) RaiseIoError(ErrorHandleEof);
+}
+
+int32_t TArcFile::Write(const void* Buf, int32_t Count) {
+  if (Count <= 0) return 0;
+  if (!IsOpen()) RaiseIoError(6);
+  const int n = FileWrite(FHandle, Buf, Count);
+  if (n < 0) RaiseIoError(GetLastOSError());
+  return n;
+}
+
+void TArcFile::Seek(int64_t Pos) {
+  if (!IsOpen()) RaiseIoError(6);
+  if (Pos < 0 || FileSeek(FHandle, Pos, soFromBeginning) < 0) RaiseIoError(GetLastOSError());
+}
+
+int64_t TArcFile::Position() {
+  if (!IsOpen()) RaiseIoError(6);
+  const int64_t p = FileSeek(FHandle, 0, soFromCurrent);
+  if (p < 0) RaiseIoError(GetLastOSError());
+  return p;
+}
+
+int64_t TArcFile::Size() {
+  const int64_t at = Position();
+  const int64_t size = FileSeek(FHandle, 0, soFromEnd);
+  if (size < 0 || FileSeek(FHandle, at, soFromBeginning) < 0) RaiseIoError(GetLastOSError());
+  return size;
+}
+
+bool TArcFile::SetDate(int32_t DosDate) { return IsOpen() && FileSetDate(FHandle, DosDate) == 0; }
+
+bool TArcFile::Close() {
+  if (!IsOpen()) return false;
+  FileClose(FHandle);
+  FHandle = INVALID_FILE_HANDLE;
+  return true;
+}
+
+int64_t TArcFileInput::Size() {
+  try {
+    return FFile.Size();
+  } catch (const EInOutError&) {
+    return -1;
+  }
+}
+
+int32_t TArcFileInput::ReadAt(int64_t Pos, void* Buf, int32_t Count) {
+  try {
+    FFile.Seek(Pos);
+    return FFile.Read(Buf, Count);
+  } catch (const EInOutError&) {
+    return -1;
+  }
+}
+
+std::function<bool(char Drive)> ArcDriveReadyProc;
+
+bool CheckDriveReady(const std::string& Name) {
+  if (Name.size() < 3 || Name[1] != ':') return true;
+  return !ArcDriveReadyProc || ArcDriveReadyProc(Name[0]);
+}
+
+bool OpenInFile(TArcFile& F, const std::string& Name) { return CheckDriveReady(Name) && F.OpenRead(Name); }
+
+bool ForceDirectories(const std::string& Dir) {
+  const std::string dir = ExcludeTrailingBackslash(SlashToBackslash(Dir));
+  if (dir.empty() || DirectoryExists(dir)) return true;
+  const std::string parent = ExtractFilePath(dir);
+  if (parent.size() >= dir.size()) return false;  // a root that does not exist
+  return ForceDirectories(parent) && (CreateDir(dir) || DirectoryExists(dir));
+}
+
+bool OpenOutFile(TArcFile& F, const std::string& Name) {
+  if (ArcEngine.OutputMode != omToFile) return true;
+  if (!CheckDriveReady(Name)) return false;
+  ForceDirectories(ExtractFilePath(Name));
+  if (F.Create(Name)) return true;
+  const int attr = FileGetAttr(Name);
+  if (attr >= 0 && (attr & faReadOnly) && !(attr & faDirectory)) {
+    FileSetAttr(Name, attr & ~faReadOnly);
+    return F.Create(Name);
+  }
+  return false;
+}
+
+bool CloseFileChecked(TArcFile& F) { return F.Close(); }
+
+bool FindFileExists(const std::string& Name) {
+  TSearchRec rec;
+  const bool found = FindFirst(Name, faAnyFile, rec) == 0;
+  if (found) FindClose(rec);
+  return found;
+}
+
+bool MoveFileReplace(const std::string& Src, const std::string& Dest) {
+  if (RenameFile(Src, Dest)) return true;
+  if (!FileExists(Src)) return false;
+  DeleteFile(Dest);
+  return RenameFile(Src, Dest);
+}
+
+std::string TempDirectory() {
+  std::string dir;
+#ifdef _WIN32
+  for (const wchar_t* var : {L"TMP", L"TEMP", L"USERPROFILE"}) {
+    if (const wchar_t* v = _wgetenv(var); v && *v) {
+      std::u16string w;
+      for (; *v; ++v) w += static_cast<char16_t>(*v);
+      dir = Utf16ToCp1251(w);
+      break;
+    }
+  }
+  if (dir.empty()) dir = GetCurrentDir();
+#else
+  const char* v = std::getenv("TMPDIR");
+  dir = (v && *v) ? Utf8ToCp1251(v) : "/tmp";
+#endif
+  dir = IncludeTrailingBackslash(SlashToBackslash(dir));
+  if (dir.size() > 255) dir.resize(255);
+  return dir;
+}
+
+std::string CreateTempFileName(const std::string& Prefix) {
+  const std::string dir = TempDirectory();
+  const std::string prefix = (Prefix.empty() ? std::string("trv") : Prefix).substr(0, 3);
+  static const char hex[] = "0123456789ABCDEF";
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    uint8_t r[2];
+    ArcRandomBytes(r, 2);
+    const unsigned n = unsigned(r[0]) << 8 | r[1];
+    std::string name = dir + prefix;
+    for (int shift = 12; shift >= 0; shift -= 4) name += hex[(n >> shift) & 15];
+    name += ".tmp";
+    if (FileExists(name) || DirectoryExists(name)) continue;
+    const THandle h = FileCreate(name);
+    if (h == INVALID_FILE_HANDLE) break;
+    FileClose(h);
+    return name;
+  }
+  throw EFOpenError(ArcErrorText(errOpeningFile));
+}

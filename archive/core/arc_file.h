@@ -1,0 +1,79 @@
+// The files of the archive engine: the archive and output files the readers and decoders
+// read and write in blocks, their opening with the drive check and the read-only retry,
+// and the temporary files of the writer.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "archive/core/arc_type.h"
+#include "classlib/core/sys_utils.h"
+
+// An open file read and written in blocks. Read and Write raise EInOutError when the
+// system fails; a read at the end of the file simply gives fewer bytes.
+class TArcFile {
+public:
+  TArcFile() = default;
+  TArcFile(const TArcFile&) = delete;
+  TArcFile& operator=(const TArcFile&) = delete;
+  ~TArcFile();
+
+  bool OpenRead(const std::string& FileName);
+  bool Create(const std::string& FileName);
+  bool IsOpen() const { return FHandle != INVALID_FILE_HANDLE; }
+  const std::string& FileName() const { return FName; }
+  THandle Handle() const { return FHandle; }
+
+  int32_t Read(void* Buf, int32_t Count);
+  // Reads Count bytes or raises EInOutError (code 38, "Reached the end of the file").
+  void ReadExact(void* Buf, int32_t Count);
+  int32_t Write(const void* Buf, int32_t Count);
+  void Seek(int64_t Pos);
+  int64_t Position();
+  int64_t Size();
+  // Sets the file's DOS date-time; False when the system refuses.
+  bool SetDate(int32_t DosDate);
+  // True when the file was open and closed without an error.
+  bool Close();
+
+private:
+  [[noreturn]] void RaiseIoError(int Code);
+  THandle FHandle = INVALID_FILE_HANDLE;
+  std::string FName;
+};
+
+// The bytes of an open file for recognition.
+class TArcFileInput : public TArcInput {
+public:
+  explicit TArcFileInput(TArcFile& F) : FFile(F) {}
+  int64_t Size() override;
+  int32_t ReadAt(int64_t Pos, void* Buf, int32_t Count) override;
+
+private:
+  TArcFile& FFile;
+};
+
+// The drive check: the Windows side installs a routine that asks the drive and, while it
+// does not answer, offers Retry and Cancel; without one every drive counts as ready.
+extern std::function<bool(char Drive)> ArcDriveReadyProc;
+// True at once for a name without a drive letter ("X:" and at least one more character).
+bool CheckDriveReady(const std::string& Name);
+
+bool OpenInFile(TArcFile& F, const std::string& Name);
+// Output mode omToStream needs no file: True at once. Otherwise creates the missing
+// folders and the file; a read-only file in the way loses that attribute and is created.
+bool OpenOutFile(TArcFile& F, const std::string& Name);
+bool CloseFileChecked(TArcFile& F);
+// True when a file (or, for a wildcard name, anything) matches Name.
+bool FindFileExists(const std::string& Name);
+// Renames Src to Dest; when that fails and Src exists, Dest is deleted and it is tried again.
+bool MoveFileReplace(const std::string& Src, const std::string& Dest);
+// Creates Dir and the folders above it that are missing.
+bool ForceDirectories(const std::string& Dir);
+
+// The system's folder for temporary files, with a trailing separator.
+std::string TempDirectory();
+// A new empty file in TempDirectory whose name starts with Prefix ("trv" when empty);
+// raises EFOpenError "Error opening file" when none can be made.
+std::string CreateTempFileName(const std::string& Prefix);

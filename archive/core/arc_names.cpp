@@ -1,0 +1,178 @@
+#include "archive/core/arc_names.h"
+
+#include <vector>
+
+#include "archive/core/arc_globals.h"
+
+bool HasWildcards(const std::string& S) { return S.find_first_of("*?") != std::string::npos; }
+
+namespace {
+
+// Upper case of the 1251 code page: Latin and Cyrillic letters.
+unsigned char UpperAnsi(unsigned char c) {
+  if (c >= 'a' && c <= 'z') return c - 32;
+  if (c >= 0xE0) return c - 32;
+  if (c == 0xB8) return 0xA8;  // yo
+  return c;
+}
+
+void PrepareSide(std::string& Side, const std::string& Other) {
+  if (!Side.empty() && Side.back() == '.')
+    Side.pop_back();
+  else if (Side.find('.') == std::string::npos && Other.find(".*") != std::string::npos)
+    Side += ".*";
+}
+
+// Matching of two patterns with wildcards on both sides. A '*' of Name (tested first) is
+// skipped and the rest of Name is tried at every position of Spec; a '*' of Spec likewise.
+// Done as a table over (position in Name, position in Spec), two rows at a time, so that
+// many stars cost n*m steps, not an exponential number.
+bool WildMatch(const std::string& N, const std::string& S) {
+  const size_t n = N.size(), m = S.size();
+  // M[j]: match of N[i..] with S[j..]; T[j]: N[k..] matches S[j+1..] for some k >= i.
+  std::vector<char> M1(m + 1), T1(m + 1), M0(m + 1), T0(m + 1);
+  M1[m] = 1;
+  for (size_t j = m; j-- > 0;) {
+    M1[j] = S[j] == '*' && M1[j + 1];  // Name used up: only stars may remain
+    T1[j] = M1[j + 1];
+  }
+  for (size_t i = n; i-- > 0;) {
+    const unsigned char a = static_cast<unsigned char>(N[i]);
+    M0[m] = a == '*' && M1[m];
+    for (size_t j = m; j-- > 0;) {
+      const unsigned char b = static_cast<unsigned char>(S[j]);
+      T0[j] = M0[j + 1] || T1[j];
+      if (a == '*')
+        M0[j] = M1[j] || M0[j + 1];
+      else if (b == '*')
+        M0[j] = T0[j];
+      else if (a == '?' || b == '?' || UpperAnsi(a) == UpperAnsi(b))
+        M0[j] = M1[j + 1];
+      else
+        M0[j] = 0;
+    }
+    M0.swap(M1);
+    T0.swap(T1);
+  }
+  return M1[0] != 0;
+}
+
+}  // namespace
+
+bool MatchFileSpec(const std::string& Name, const std::string& Spec, bool NamesOnly) {
+  std::string N = SlashToBackslash(Name), S = SlashToBackslash(Spec);
+  if (NamesOnly) {
+    const bool hadN = !N.empty(), hadS = !S.empty();
+    N = ArcExtractFileName(N);
+    S = ArcExtractFileName(S);
+    if ((hadN && N.empty()) || (hadS && S.empty())) return false;
+  }
+  PrepareSide(N, S);
+  PrepareSide(S, N);
+  if (N.empty()) return !S.empty() && S[0] == '*';
+  if (S.empty()) return N[0] == '*';
+  return WildMatch(N, S);
+}
+
+// ---- Safe output paths ------------------------------------------------------------------
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsDeviceName(const std::string& Part) {
+  std::string base = Part.substr(0, Part.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = static_cast<char>(UpperAnsi(static_cast<unsigned char>(c)));
+  static const char* const names[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+  for (const char* d : names)
+    if (base == d) return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '0' && base[3] <= '9';
+}
+
+// One folder or file name made harmless; empty when nothing is left of it.
+std::string CleanPart(std::string Part) {
+  for (char& c : Part) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|')
+      c = '_';
+  }
+  // Windows drops trailing dots and blanks itself; "..." would otherwise become "..".
+  while (!Part.empty() && (Part.back() == '.' || Part.back() == ' ')) Part.pop_back();
+  if (!Part.empty() && IsDeviceName(Part)) Part.insert(0, 1, '_');
+  return Part;
+}
+
+}  // namespace
+
+std::string SafeExtractPath(const std::string& ExtractDir, const std::string& Name, bool UseStoredDirs) {
+  size_t pos = 0;
+  if (Name.size() >= 2 && IsSeparator(Name[0]) && IsSeparator(Name[1])) {
+    // "\\server\share\...": the server and share parts go with the prefix.
+    for (int skip = 0; skip < 2; ++skip) {
+      while (pos < Name.size() && IsSeparator(Name[pos])) ++pos;
+      while (pos < Name.size() && !IsSeparator(Name[pos])) ++pos;
+    }
+  } else if (Name.size() >= 2 && Name[1] == ':' && ((Name[0] | 0x20) >= 'a' && (Name[0] | 0x20) <= 'z')) {
+    pos = 2;
+  }
+  std::vector<std::string> parts;
+  while (pos < Name.size()) {
+    size_t end = pos;
+    while (end < Name.size() && !IsSeparator(Name[end])) ++end;
+    std::string part = Name.substr(pos, end - pos);
+    pos = end + 1;
+    if (part.empty() || part == "." || part == "..") continue;
+    part = CleanPart(part);
+    if (!part.empty()) parts.push_back(std::move(part));
+  }
+  if (parts.empty()) return {};
+  if (!UseStoredDirs) parts.erase(parts.begin(), parts.end() - 1);
+  std::string result = AddBackslash(ExtractDir);
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i) result += '\\';
+    result += parts[i];
+  }
+  return result;
+}
+
+// ---- Volume names ------------------------------------------------------------------------
+
+void ParseVolumeExt(TVolumeState& V, const std::string& Name, bool IsArj) {
+  std::string ext = ArcExtractFileExt(Name);
+  if (!ext.empty()) ext.erase(0, 1);
+  const bool letter = !ext.empty() && !(ext[0] >= '0' && ext[0] <= '9');
+  V.VolumeLetter = letter ? static_cast<uint8_t>(ext[0]) : 255;
+  const std::string digits = letter ? ext.substr(1) : ext;
+  bool number = !digits.empty() && digits.size() <= 9;
+  int32_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') {
+      number = false;
+      break;
+    }
+    if (number) value = value * 10 + (c - '0');
+  }
+  if (number)
+    V.VolumeNumber = value + 1;
+  else
+    V.VolumeNumber = (IsArj && letter && (ext[0] == 'A' || ext[0] == 'a')) ? 1 : 0;
+}
+
+std::string VolumeExt(const TVolumeState& V) {
+  const int32_t n = V.VolumeNumber;
+  if (n < 0) return {};
+  std::string digits = std::to_string(n);
+  if (n >= 100) return digits;
+  if (n < 10) digits.insert(0, 1, '0');
+  if (V.VolumeLetter != 255) return std::string(1, static_cast<char>(V.VolumeLetter)) + digits;
+  return "0" + digits;
+}
+
+std::string MakeNextVolumeName(TVolumeState& V, const std::string& Name) {
+  if (Name.empty() || V.VolumeNumber < 0) return {};
+  std::string result = ReplaceFileExt(Name, "." + VolumeExt(V));
+  ++V.VolumeNumber;
+  return result;
+}
