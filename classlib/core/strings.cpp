@@ -60,7 +60,7 @@ int TStrings::AddObject(const std::string& S, TObject* AObject) {
 
 void TStrings::AddStrings(const TStrings* Strings) {
   TUpdateBlock U(this);
-  for (int I = 0; I < Strings->Count(); ++I) AddObject(Strings->Get(I), Strings->GetObject(I));
+  for (int I = 0; I < Strings->Count(); ++I) AddObject(Strings->Get(I), Strings->GetObjectAt(I));
 }
 
 void TStrings::Assign(const TPersistent* Source) {
@@ -89,8 +89,8 @@ void TStrings::EndUpdate() {
 void TStrings::Exchange(int Index1, int Index2) {
   TUpdateBlock U(this);
   std::string S1 = Get(Index1), S2 = Get(Index2);
-  TObject* O1 = GetObject(Index1);
-  TObject* O2 = GetObject(Index2);
+  TObject* O1 = GetObjectAt(Index1);
+  TObject* O2 = GetObjectAt(Index2);
   Put(Index1, S2);
   PutObject(Index1, O2);
   Put(Index2, S1);
@@ -106,7 +106,7 @@ void TStrings::Move(int CurIndex, int NewIndex) {
   if (CurIndex == NewIndex) return;
   TUpdateBlock U(this);
   std::string S = Get(CurIndex);
-  TObject* O = GetObject(CurIndex);
+  TObject* O = GetObjectAt(CurIndex);
   if (NewIndex < 0 || NewIndex >= GetCount()) Error("List index out of bounds (%d)", NewIndex);
   Delete(CurIndex);
   InsertObject(NewIndex, S, O);
@@ -129,7 +129,7 @@ int TStrings::IndexOfName(const std::string& Name) const {
 
 int TStrings::IndexOfObject(const TObject* AObject) const {
   for (int I = 0; I < GetCount(); ++I)
-    if (GetObject(I) == AObject) return I;
+    if (GetObjectAt(I) == AObject) return I;
   return -1;
 }
 
@@ -283,10 +283,10 @@ void TStrings::SetText(const std::string& Value) {
   }
 }
 
-TObject* TStrings::GetObject(int) const { return nullptr; }
+TObject* TStrings::GetObjectAt(int) const { return nullptr; }
 
 void TStrings::Put(int Index, const std::string& S) {
-  TObject* O = GetObject(Index);
+  TObject* O = GetObjectAt(Index);
   Delete(Index);
   InsertObject(Index, S, O);
 }
@@ -391,7 +391,7 @@ std::string TStringList::Get(int Index) const {
   return FList[Index].FString;
 }
 
-TObject* TStringList::GetObject(int Index) const {
+TObject* TStringList::GetObjectAt(int Index) const {
   CheckIndex(Index);
   return FList[Index].FObject;
 }

@@ -47,7 +47,7 @@ public:
   std::string Strings(int Index) const { return Get(Index); }
   void SetStrings(int Index, const std::string& S) { Put(Index, S); }
   std::string operator[](int Index) const { return Get(Index); }
-  TObject* Objects(int Index) const { return GetObject(Index); }
+  TObject* Objects(int Index) const { return GetObjectAt(Index); }
   void SetObjects(int Index, TObject* AObject) { PutObject(Index, AObject); }
 
   // "Name=Value" lines. Names compare as the list compares its strings.
@@ -78,7 +78,7 @@ public:
 protected:
   virtual std::string Get(int Index) const = 0;
   virtual int GetCount() const = 0;
-  virtual TObject* GetObject(int Index) const;
+  virtual TObject* GetObjectAt(int Index) const;
   virtual void Put(int Index, const std::string& S);
   virtual void PutObject(int Index, TObject* AObject);
   virtual void SetUpdateState(bool Updating);
@@ -133,7 +133,7 @@ public:
 protected:
   std::string Get(int Index) const override;
   int GetCount() const override { return static_cast<int>(FList.size()); }
-  TObject* GetObject(int Index) const override;
+  TObject* GetObjectAt(int Index) const override;
   void Put(int Index, const std::string& S) override;
   void PutObject(int Index, TObject* AObject) override;
   void SetUpdateState(bool Updating) override;

@@ -5,8 +5,8 @@
 // ("\\server\share"). On Linux (the native test build) "\" becomes "/" at the file-system
 // boundary and names are converted 1251 <-> UTF-8 there.
 //
-// Note for Win32 units: <windows.h> defines DeleteFile as a macro; include this header
-// after it and #undef DeleteFile, or call ::DeleteFile through this header only.
+// Win32 units: <windows.h> defines DeleteFile as a macro; this header removes it when
+// windows.h came first (the wide API is then DeleteFileW by name).
 #pragma once
 
 #include <cstdint>
@@ -210,12 +210,24 @@ constexpr int faVolumeID = 0x08;
 constexpr int faDirectory = 0x10;
 constexpr int faArchive = 0x20;
 constexpr int faAnyFile = 0x3F;
+// A link (Windows reparse point, Linux symbolic link); found entries carry it, and a
+// link to a folder carries faDirectory as well.
+constexpr int faSymLink = 0x400;
 
-// Windows error codes used across platforms.
+// Windows error codes used across platforms (windows.h, when it came first, has them as
+// macros of the same values).
+#ifndef ERROR_FILE_NOT_FOUND
 constexpr int ERROR_FILE_NOT_FOUND = 2;
+#endif
+#ifndef ERROR_PATH_NOT_FOUND
 constexpr int ERROR_PATH_NOT_FOUND = 3;
+#endif
+#ifndef ERROR_ACCESS_DENIED
 constexpr int ERROR_ACCESS_DENIED = 5;
+#endif
+#ifndef ERROR_NO_MORE_FILES
 constexpr int ERROR_NO_MORE_FILES = 18;
+#endif
 
 constexpr int soFromBeginning = 0;
 constexpr int soFromCurrent = 1;
@@ -244,6 +256,9 @@ bool FileExists(const std::string& FileName);  // files only, not folders
 bool DirectoryExists(const std::string& Name);
 bool CreateDir(const std::string& Dir);
 bool RemoveDir(const std::string& Dir);
+#ifdef DeleteFile
+#undef DeleteFile
+#endif
 bool DeleteFile(const std::string& FileName);
 bool RenameFile(const std::string& OldName, const std::string& NewName);
 std::string GetCurrentDir();

@@ -9,6 +9,8 @@
 #include "classlib/core/collection.h"
 #include "classlib/core/component.h"
 #include "classlib/core/font.h"
+#include "classlib/core/strings.h"
+#include "classlib/core/sys_utils.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 
 #include "classlib/core/component.h"
 #include "classlib/core/font.h"
+#include "classlib/core/strings.h"
+#include "classlib/core/sys_utils.h"
 
 #ifdef _WIN32
 #include <windows.h>
