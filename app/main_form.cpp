@@ -1,0 +1,73 @@
+#include "app/main_form.h"
+
+#include <cmath>
+
+TMainForm* MainForm = nullptr;
+
+const TClassInfo* TMainForm::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TMainForm, TForm>("TMainForm")
+                                     .Handler("FormResize", &TMainForm::FormResize)
+                                     .Handler("FormShow", &TMainForm::FormShow)
+                                     .Handler("FormKeyDown", &TMainForm::FormKeyDown)
+                                     .Handler("Exit1Click", &TMainForm::Exit1Click)
+                                     .Handler("PathBoxKeyDown", &TMainForm::PathBoxKeyDown)
+                                     .Handler("Splitter1Moved", &TMainForm::Splitter1Moved)
+                                     .Build();
+  static const bool Fields = TFormFields<TMainForm>()
+                                 .Field("STBar", &TMainForm::STBar)
+                                 .Field("ToolBar2", &TMainForm::ToolBar2)
+                                 .Field("PathInfo", &TMainForm::PathInfo)
+                                 .Field("PathBox", &TMainForm::PathBox)
+                                 .Field("MainPage", &TMainForm::MainPage)
+                                 .Field("Main", &TMainForm::Main)
+                                 .Field("HTMLTab", &TMainForm::HTMLTab)
+                                 .Field("ActiveX", &TMainForm::ActiveX)
+                                 .Field("EditTab", &TMainForm::EditTab)
+                                 .Field("LPages", &TMainForm::LPages)
+                                 .Field("RPages", &TMainForm::RPages)
+                                 .Field("Splitter1", &TMainForm::Splitter1)
+                                 .Field("LFiles", &TMainForm::LFiles)
+                                 .Field("LEditPage", &TMainForm::LEditPage)
+                                 .Field("LARc", &TMainForm::LARc)
+                                 .Field("RFiles", &TMainForm::RFiles)
+                                 .Field("REditPage", &TMainForm::REditPage)
+                                 .Field("RArc", &TMainForm::RArc)
+                                 .Field("LAView", &TMainForm::LAView)
+                                 .Field("RAView", &TMainForm::RAView)
+                                 .Field("FastBar", &TMainForm::FastBar)
+                                 .Field("ToolBar1", &TMainForm::ToolBar1)
+                                 .Field("ToolBar11", &TMainForm::ToolBar11)
+                                 .Field("MusicPath", &TMainForm::MusicPath)
+                                 .Field("Musbar", &TMainForm::Musbar)
+                                 .Field("MainMenu1", &TMainForm::MainMenu1)
+                                 .Field("Exit1", &TMainForm::Exit1)
+                                 .Register(&Info);
+  (void)Fields;
+  return &Info;
+}
+
+// The path box and the music line take the width the tool bar leaves them.
+void TMainForm::FormResize(TObject*) {
+  if (ToolBar2 == nullptr) return;  // resized while the resource is being read
+  PathBox->SetWidth(ToolBar2->Width() - PathBox->Left() - 3);
+  MusicPath->SetWidth(ToolBar2->Width() - 360);
+}
+
+void TMainForm::FormShow(TObject* Sender) { FormResize(Sender); }
+
+void TMainForm::FormKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
+  if (Key == VK_F10 && !Shift.Contains(ssAlt) && !Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) {
+    Close();
+    return;
+  }
+  if (Key == VK_ESCAPE) PathBox->SetText("");
+}
+
+void TMainForm::Exit1Click(TObject*) { Close(); }
+
+void TMainForm::PathBoxKeyDown(TObject*, uint16_t&, TShiftState) {}
+
+void TMainForm::Splitter1Moved(TObject*) {
+  int W = Width();
+  if (W > 0) Splitter1->SetHint(std::to_string(std::lround(100.0 * LPages->Width() / W)) + "%");
+}

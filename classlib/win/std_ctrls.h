@@ -1,0 +1,269 @@
+// The standard controls: label, button, edit, memo, check box, radio button, group box,
+// combo box and list box; thin wrappers of the system's controls (the label paints itself).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "classlib/core/strings.h"
+#include "classlib/win/controls.h"
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+template <> const TTypeInfo* TypeInfoOf<TAlignment>();
+
+class TLabel : public TGraphicControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TLabel(TComponent* AOwner);
+
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+
+protected:
+  void Paint() override;
+  void TextChanged() override;
+  void FontChanged() override;
+  void AdjustBounds();
+
+private:
+  TAlignment FAlignment = taLeftJustify;
+  bool FAutoSize = true;
+  bool FTransparent = false;
+  bool FWordWrap = false;
+};
+
+// Buttons: Default takes Enter, Cancel takes Esc on the form; ModalResult closes a modal form.
+class TButtonControl : public TWinControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TButtonControl(TComponent* AOwner);
+};
+
+class TButton : public TButtonControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TButton(TComponent* AOwner);
+
+  bool Default() const { return FDefault; }
+  void SetDefault(bool Value);
+  bool Cancel() const { return FCancel; }
+  void SetCancel(bool Value) { FCancel = Value; }
+  int ModalResult() const { return FModalResult; }
+  void SetModalResult(int Value) { FModalResult = Value; }
+  void Click() override;
+  void WndProc(TMessage& Message) override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+
+private:
+  bool FDefault = false;
+  bool FCancel = false;
+  int FModalResult = 0;
+};
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+template <> const TTypeInfo* TypeInfoOf<TCheckBoxState>();
+
+class TCheckBox : public TButtonControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TCheckBox(TComponent* AOwner);
+
+  bool Checked() const { return State() == cbChecked; }
+  void SetChecked(bool Value) { SetState(Value ? cbChecked : cbUnchecked); }
+  TCheckBoxState State() const;
+  void SetState(TCheckBoxState Value);
+  bool AllowGrayed() const { return FAllowGrayed; }
+  void SetAllowGrayed(bool Value) { FAllowGrayed = Value; }
+  void WndProc(TMessage& Message) override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void InitWnd() override;
+
+private:
+  TCheckBoxState FState = cbUnchecked;
+  bool FAllowGrayed = false;
+};
+
+class TRadioButton : public TButtonControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TRadioButton(TComponent* AOwner);
+
+  // Checking one unchecks the other radio buttons of the same parent.
+  bool Checked() const { return FChecked; }
+  void SetChecked(bool Value);
+  void WndProc(TMessage& Message) override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void InitWnd() override;
+
+private:
+  bool FChecked = false;
+};
+
+class TGroupBox : public TWinControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TGroupBox(TComponent* AOwner);
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void AdjustClientRect(TRect& Rect) override;
+};
+
+class TCustomEdit : public TWinControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TCustomEdit(TComponent* AOwner);
+
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value);
+  int MaxLength() const { return FMaxLength; }
+  void SetMaxLength(int Value);
+  bool Modified() const;
+  void SetModified(bool Value);
+  void SelectAll();
+  int SelStart() const;
+  void SetSelStart(int Value);
+  int SelLength() const;
+  void SetSelLength(int Value);
+  std::string SelText() const;
+  void SetSelText(const std::string& Value);
+  void Clear() { SetText(""); }
+  void WndProc(TMessage& Message) override;
+
+  TNotifyEvent OnChange;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void InitWnd() override;
+  virtual void Change();
+
+private:
+  bool FReadOnly = false;
+  int FMaxLength = 0;
+};
+
+class TEdit : public TCustomEdit {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+};
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+template <> const TTypeInfo* TypeInfoOf<TScrollStyle>();
+
+class TMemo : public TCustomEdit {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TMemo(TComponent* AOwner);
+  ~TMemo() override;
+
+  // The text's lines; changing them changes the control.
+  TStrings* Lines() const;
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+
+private:
+  class TMemoStrings;
+  std::unique_ptr<TMemoStrings> FLines;
+  TScrollStyle FScrollBars = ssNone;
+  bool FWordWrap = true;
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+template <> const TTypeInfo* TypeInfoOf<TComboBoxStyle>();
+
+class TComboBox : public TWinControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TComboBox(TComponent* AOwner);
+  ~TComboBox() override;
+
+  TStrings* Items() const;
+  int ItemIndex() const;
+  void SetItemIndex(int Value);
+  TComboBoxStyle Style() const { return FStyle; }
+  void SetStyle(TComboBoxStyle Value);
+  int DropDownCount() const { return FDropDownCount; }
+  void SetDropDownCount(int Value) { FDropDownCount = Value; }
+  bool DroppedDown() const;
+  void SetDroppedDown(bool Value);
+  void WndProc(TMessage& Message) override;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnDropDown;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void InitWnd() override;
+  void DestroyWnd() override;
+
+private:
+  class TComboStrings;
+  friend class TComboStrings;
+  static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
+  std::unique_ptr<TComboStrings> FItems;
+  TComboBoxStyle FStyle = csDropDown;
+  int FDropDownCount = 8;
+  int FItemIndex = -1;
+  HWND FEdit = nullptr;
+  WNDPROC FEditProc = nullptr;
+};
+
+class TListBox : public TWinControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TListBox(TComponent* AOwner);
+  ~TListBox() override;
+
+  TStrings* Items() const;
+  int ItemIndex() const;
+  void SetItemIndex(int Value);
+  bool MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value);
+  bool Selected(int Index) const;
+  void SetSelected(int Index, bool Value);
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  void WndProc(TMessage& Message) override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void InitWnd() override;
+  void DestroyWnd() override;
+
+private:
+  class TListBoxStrings;
+  friend class TListBoxStrings;
+  std::unique_ptr<TListBoxStrings> FItems;
+  bool FMultiSelect = false;
+  bool FSorted = false;
+  int FItemIndex = -1;
+};

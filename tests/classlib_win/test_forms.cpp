@@ -1,0 +1,230 @@
+// Forms: resources compiled into the program, the order of their events, modal runs, the
+// key routing between menu shortcuts, key preview and the focused control.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "classlib/win/application.h"
+#include "classlib/win/com_ctrls.h"
+#include "classlib/win/ext_ctrls.h"
+#include "classlib/win/forms.h"
+#include "classlib/win/std_ctrls.h"
+#include "classlib/win/wide_string.h"
+#include "tests/support/dialog_watcher.h"
+#include "tests/support/form_test.h"
+#include "tests/support/screenshot.h"
+
+namespace {
+
+// The form of test_res_form.zfm.
+class TResForm : public TForm {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TResForm(TComponent* Owner) : TForm(Owner) {}
+
+  void FormCreate(TObject*) { Log.push_back("create"); }
+  void FormKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
+    Log.push_back("form key " + std::to_string(Key) + (Shift.Contains(ssCtrl) ? " ctrl" : ""));
+  }
+  void MenuClick(TObject* Sender) { Log.push_back("menu " + static_cast<TMenuItem*>(Sender)->Caption()); }
+
+  TPageControl* Pages = nullptr;
+  TEdit* Edit1 = nullptr;
+  TStatusBar* Status = nullptr;
+  std::vector<std::string> Log;
+};
+
+const TClassInfo* TResForm::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TResForm, TForm>("TResForm")
+                                     .Handler("FormCreate", &TResForm::FormCreate)
+                                     .Handler("FormKeyDown", &TResForm::FormKeyDown)
+                                     .Handler("MenuClick", &TResForm::MenuClick)
+                                     .Build();
+  static const bool Fields = TFormFields<TResForm>()
+                                 .Field("Pages", &TResForm::Pages)
+                                 .Field("Edit1", &TResForm::Edit1)
+                                 .Field("Status", &TResForm::Status)
+                                 .Register(&Info);
+  (void)Fields;
+  return &Info;
+}
+
+std::wstring TabText(HWND Tab, int Index) {
+  wchar_t Buf[64] = {};
+  TCITEMW Item{};
+  Item.mask = TCIF_TEXT;
+  Item.pszText = Buf;
+  Item.cchTextMax = 64;
+  SendMessageW(Tab, TCM_GETITEMW, Index, reinterpret_cast<LPARAM>(&Item));
+  return Buf;
+}
+
+TEST(Forms, ResourceOfTheProgramBuildsTheForm) {
+  std::unique_ptr<TResForm> F(CreateForm<TResForm>(nullptr));
+  EXPECT_EQ(F->Log, std::vector<std::string>{"create"});
+  ASSERT_NE(F->Pages, nullptr);
+  F->Show();
+  PumpMessages();
+  // 1251 captions reach the windows as the right characters.
+  wchar_t Title[64] = {};
+  GetWindowTextW(F->Handle(), Title, 64);
+  EXPECT_STREQ(Title, L"Окно из ресурса");
+  EXPECT_EQ(TabText(F->Pages->Handle(), 0), L"Файлы");
+  EXPECT_EQ(F->Edit1->Text(), "\xF2\xE5\xEA\xF1\xF2");
+  wchar_t Panel[64] = {};
+  SendMessageW(F->Status->Handle(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(Panel));
+  EXPECT_STREQ(Panel, L"первая");
+  // The page control fills the form above the status bar.
+  EXPECT_EQ(F->Pages->Top(), 0);
+  EXPECT_EQ(F->Pages->Height() + F->Status->Height(), F->ClientHeight());
+  EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("res-form.png")), 0);
+}
+
+TEST(Forms, ResourceErrorNamesFormLineAndName) {
+  RegisterControlClasses();
+  TForm F(nullptr);
+  const char* Text = "object F: TForm\n  object P: TPanel\n    Colour = clRed\n  end\nend\n";
+  try {
+    ReadFormText(&F, Text, "BadForm");
+    FAIL() << "no error";
+  } catch (const EFormError& E) {
+    EXPECT_EQ(E.Form, "BadForm");
+    EXPECT_EQ(E.Line, 3);
+    EXPECT_EQ(E.Name, "Colour");
+  }
+  EXPECT_EQ(F.ControlCount(), 0);
+}
+
+// A form whose events write down their order.
+class TEventForm : public TForm {
+public:
+  explicit TEventForm(TComponent* Owner) : TForm(Owner) {
+    auto Note = [this](const char* What) { return [this, What](TObject*) { Log.push_back(What); }; };
+    OnCreate = Note("create");
+    OnShow = Note("show");
+    OnHide = Note("hide");
+    OnCloseQuery = [this](TObject*, bool& CanClose) {
+      Log.push_back("closequery");
+      CanClose = ++Queries > 1;  // refuses the first time
+    };
+    OnClose = [this](TObject*, TCloseAction&) { Log.push_back("close"); };
+  }
+  ~TEventForm() override { DoDestroy(); }
+  std::vector<std::string> Log;
+  int Queries = 0;
+};
+
+TEST(Forms, EventsFireInOrder) {
+  std::vector<std::string> Log;
+  {
+    std::unique_ptr<TEventForm> F(CreateForm<TEventForm>(nullptr));
+    F->OnDestroy = [&](TObject*) { Log = F->Log, Log.push_back("destroy"); };
+    F->Show();
+    PumpMessages();
+    F->Close();  // refused
+    EXPECT_TRUE(F->Visible());
+    PostMessageW(F->Handle(), WM_CLOSE, 0, 0);  // as the close button does
+    PumpMessages();
+    EXPECT_FALSE(F->Visible());
+  }
+  EXPECT_EQ(Log, (std::vector<std::string>{"create", "show", "closequery", "closequery", "close", "hide", "destroy"}));
+}
+
+TEST(Forms, ShowModalReturnsTheModalResult) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  auto* Ok = new TButton(F.get());
+  Ok->SetParent(F.get());
+  Ok->SetModalResult(mrOk);
+  Ok->SetDefault(true);
+  int Shown = 0;
+  F->OnShow = [&](TObject*) {
+    ++Shown;
+    // Enter goes to the default button once the form runs.
+    PostMessageW(Ok->Handle(), BM_CLICK, 0, 0);
+  };
+  EXPECT_EQ(F->ShowModal(), mrOk);
+  EXPECT_FALSE(F->Visible());
+  // Close on a modal form answers mrCancel.
+  F->OnShow = [&](TObject* Sender) { PostMessageW(static_cast<TForm*>(Sender)->Handle(), WM_CLOSE, 0, 0); };
+  EXPECT_EQ(F->ShowModal(), mrCancel);
+  EXPECT_EQ(Shown, 1);
+}
+
+TEST(Forms, MenuShortcutTakesTheKeyBeforeKeyPreview) {
+  std::unique_ptr<TResForm> F(CreateForm<TResForm>(nullptr));
+  F->Log.clear();
+  uint16_t EditKeys = 0;
+  F->Edit1->OnKeyDown = [&](TObject*, uint16_t& Key, TShiftState) { EditKeys = Key; };
+  F->Show();
+  F->Edit1->SetFocus();
+  PumpMessages();
+  ASSERT_EQ(GetFocus(), F->Edit1->Handle());
+
+  // Bound as a menu shortcut and in the form's key handler: only the menu item runs.
+  PressKey('U', {ssCtrl});
+  EXPECT_EQ(F->Log, std::vector<std::string>{"menu Swap"});
+  EXPECT_EQ(EditKeys, 0);
+  F->Log.clear();
+  PressKey(VK_F10);
+  EXPECT_EQ(F->Log, std::vector<std::string>{"menu Exit"});
+  F->Log.clear();
+  // A disabled item's shortcut does not count: the form and then the control see the key.
+  PressKey(VK_F7);
+  EXPECT_EQ(F->Log, std::vector<std::string>{"form key " + std::to_string(VK_F7)});
+  EXPECT_EQ(EditKeys, VK_F7);
+  F->Log.clear();
+  // Other modifiers are another shortcut.
+  PressKey('U', {ssCtrl, ssShift});
+  EXPECT_EQ(F->Log, std::vector<std::string>{"form key 85 ctrl"});
+}
+
+TEST(Forms, ExceptionInAHandlerIsShownAndTheLoopGoesOn) {
+  TDialogWatcher Watcher;
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  auto* B = new TButton(F.get());
+  B->SetParent(F.get());
+  B->OnClick = [](TObject*) { throw Exception("Disk is full"); };
+  F->Show();
+  PumpMessages();
+  SendMessageW(B->Handle(), BM_CLICK, 0, 0);
+  auto Answered = Watcher.Answered();
+  ASSERT_EQ(Answered.size(), 1u);
+  EXPECT_NE(Answered[0].find(L"Disk is full"), std::wstring::npos);
+  // EAbort is silent.
+  B->OnClick = [](TObject*) { throw EAbort("quiet"); };
+  SendMessageW(B->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(Watcher.Answered().size(), 1u);
+}
+
+TEST(Forms, AlignLaysOutTopBottomLeftClient) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  F->SetBounds(0, 0, 400, 300);
+  F->HandleNeeded();
+  auto Make = [&](TAlign A, int Size) {
+    auto* P = new TPanel(F.get());
+    P->SetBounds(0, 0, Size, Size);
+    P->SetAlign(A);
+    P->SetParent(F.get());
+    return P;
+  };
+  TPanel* Top = Make(alTop, 30);
+  TPanel* Bottom = Make(alBottom, 20);
+  TPanel* Left = Make(alLeft, 100);
+  TPanel* Client = Make(alClient, 10);
+  int W = F->ClientWidth(), H = F->ClientHeight();
+  EXPECT_EQ(Top->BoundsRect(), Rect(0, 0, W, 30));
+  EXPECT_EQ(Bottom->BoundsRect(), Rect(0, H - 20, W, H));
+  EXPECT_EQ(Left->BoundsRect(), Rect(0, 30, 100, H - 20));
+  EXPECT_EQ(Client->BoundsRect(), Rect(100, 30, W, H - 20));
+  // Hiding a control gives its room to the others.
+  Left->Hide();
+  EXPECT_EQ(Client->BoundsRect(), Rect(0, 30, W, H - 20));
+}
+
+}  // namespace
