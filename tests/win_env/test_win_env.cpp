@@ -116,7 +116,7 @@ TEST(WinEnv, ProgramShowsItsMainWindow) {
   wchar_t title[64] = {};
   GetWindowTextW(f.Wnd, title, 64);
   EXPECT_STREQ(title, L"Zembrix");
-  Sleep(500);  // let it paint
+  Sleep(2000);  // let it lay out and paint every page
   long drawn = SaveWindowPng(f.Wnd, ScreenshotPath("main-window.png"));
   EXPECT_GT(drawn, 0) << "the capture is blank";
   PostMessageW(f.Wnd, WM_CLOSE, 0, 0);
