@@ -70,12 +70,6 @@ template <> const TTypeInfo* TypeInfoOf<TAlign>() {
   return &Info;
 }
 
-template <> const TTypeInfo* TypeInfoOf<TShiftStateItem>() {
-  static const TTypeInfo Info =
-      EnumTypeInfo("TShiftStateItem", {"ssShift", "ssAlt", "ssCtrl", "ssLeft", "ssRight", "ssMiddle", "ssDouble"});
-  return &Info;
-}
-
 template <> const TTypeInfo* TypeInfoOf<TCursor>() {
   static const TTypeInfo Info = IntegerTypeInfo("TCursor", otSWord, -32768, 32767, CursorToIdent, IdentToCursor);
   return &Info;

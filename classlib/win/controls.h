@@ -15,6 +15,7 @@
 #include "classlib/core/component.h"
 #include "classlib/core/font.h"
 #include "classlib/core/form_reader.h"
+#include "classlib/core/short_cut.h"
 #include "classlib/core/typinfo.h"
 #include "classlib/win/types.h"
 
@@ -53,9 +54,6 @@ inline constexpr UINT CM_DIALOGKEY = WM_APP + 0x3B02;
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 template <> const TTypeInfo* TypeInfoOf<TAlign>();
 
-enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
-using TShiftState = TSet<TShiftStateItem>;
-template <> const TTypeInfo* TypeInfoOf<TShiftStateItem>();
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 

@@ -26,42 +26,6 @@ UINT NewCommand() {
   throw EOutOfResources("No free menu command ids");
 }
 
-struct TKeyName {
-  uint16_t Key;
-  const char* Name;
-};
-
-const TKeyName kKeyNames[] = {
-    {VK_BACK, "BkSp"},    {VK_TAB, "Tab"},       {VK_ESCAPE, "Esc"},     {VK_RETURN, "Enter"},
-    {VK_SPACE, "Space"},  {VK_PRIOR, "PgUp"},    {VK_NEXT, "PgDn"},      {VK_END, "End"},
-    {VK_HOME, "Home"},    {VK_LEFT, "Left"},     {VK_UP, "Up"},          {VK_RIGHT, "Right"},
-    {VK_DOWN, "Down"},    {VK_INSERT, "Ins"},    {VK_DELETE, "Del"},     {VK_MULTIPLY, "Num *"},
-    {VK_ADD, "Num +"},    {VK_SUBTRACT, "Num -"}, {VK_DIVIDE, "Num /"},  {VK_DECIMAL, "Num Del"},
-    {VK_APPS, "Apps"},
-};
-
-std::string KeyName(uint16_t Key) {
-  if ((Key >= '0' && Key <= '9') || (Key >= 'A' && Key <= 'Z')) return std::string(1, char(Key));
-  if (Key >= VK_F1 && Key <= VK_F24) return "F" + std::to_string(Key - VK_F1 + 1);
-  if (Key >= VK_NUMPAD0 && Key <= VK_NUMPAD9) return "Num " + std::to_string(Key - VK_NUMPAD0);
-  for (const auto& K : kKeyNames)
-    if (K.Key == Key) return K.Name;
-  return {};
-}
-
-bool ShortCutToIdent(int32_t Value, std::string& Ident) {
-  if (Value == 0) return false;
-  Ident = ShortCutToText(TShortCut(Value));
-  return !Ident.empty();
-}
-
-bool IdentToShortCut(std::string_view Ident, int32_t& Value) {
-  TShortCut SC = TextToShortCut(Ident);
-  if (SC == scNone) return false;
-  Value = SC;
-  return true;
-}
-
 std::string StripAmpersands(const std::string& S) {
   std::string Out;
   for (size_t I = 0; I < S.size(); ++I) {
@@ -76,67 +40,6 @@ std::string StripAmpersands(const std::string& S) {
 
 }  // namespace
 
-template <> const TTypeInfo* TypeInfoOf<TShortCut>() {
-  static const TTypeInfo Info = IntegerTypeInfo("TShortCut", otUWord, 0, 65535, ShortCutToIdent, IdentToShortCut);
-  return &Info;
-}
-
-TShortCut ShortCut(uint16_t Key, TShiftState Shift) {
-  uint16_t V = Key & 0xFF;
-  if (Shift.Contains(ssShift)) V |= scShift;
-  if (Shift.Contains(ssCtrl)) V |= scCtrl;
-  if (Shift.Contains(ssAlt)) V |= scAlt;
-  return TShortCut(V);
-}
-
-void ShortCutToKey(TShortCut SC, uint16_t& Key, TShiftState& Shift) {
-  Key = SC & 0xFF;
-  Shift = TShiftState();
-  if (SC & scShift) Shift << ssShift;
-  if (SC & scCtrl) Shift << ssCtrl;
-  if (SC & scAlt) Shift << ssAlt;
-}
-
-std::string ShortCutToText(TShortCut SC) {
-  std::string Name = KeyName(SC & 0xFF);
-  if (Name.empty()) return {};
-  std::string Out;
-  if (SC & scShift) Out += "Shift+";
-  if (SC & scCtrl) Out += "Ctrl+";
-  if (SC & scAlt) Out += "Alt+";
-  return Out + Name;
-}
-
-TShortCut TextToShortCut(std::string_view Text) {
-  uint16_t Mods = 0;
-  auto StartsWithNoCase = [](std::string_view S, std::string_view P) {
-    return S.size() >= P.size() && SameIdent(S.substr(0, P.size()), P);
-  };
-  for (;;) {
-    if (StartsWithNoCase(Text, "Shift+")) {
-      Mods |= scShift;
-      Text.remove_prefix(6);
-    } else if (StartsWithNoCase(Text, "Ctrl+")) {
-      Mods |= scCtrl;
-      Text.remove_prefix(5);
-    } else if (StartsWithNoCase(Text, "Alt+")) {
-      Mods |= scAlt;
-      Text.remove_prefix(4);
-    } else {
-      break;
-    }
-  }
-  if (Text.empty()) return scNone;
-  for (int Key = 1; Key < 256; ++Key) {
-    std::string Name = KeyName(uint16_t(Key));
-    if (!Name.empty() && Name.size() == Text.size() &&
-        std::equal(Name.begin(), Name.end(), Text.begin(), [](char A, char B) {
-          return std::tolower(static_cast<unsigned char>(A)) == std::tolower(static_cast<unsigned char>(B));
-        }))
-      return TShortCut(Key | Mods);
-  }
-  return scNone;
-}
 
 TMenuItem* FindMenuItemByCommand(UINT Command) {
   auto It = CommandMap().find(Command);

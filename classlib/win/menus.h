@@ -10,27 +10,12 @@
 
 #include "classlib/core/component.h"
 #include "classlib/core/form_reader.h"
+#include "classlib/core/short_cut.h"
 #include "classlib/core/typinfo.h"
 #include "classlib/win/controls.h"
 
 class TMenu;
 class TCustomImageList;
-
-// A key with its modifiers: the virtual key code in the low byte, scShift, scCtrl, scAlt.
-// Written in form resources as its text ('Ctrl+U', F10) or as a number.
-enum TShortCut : uint16_t {};
-template <> const TTypeInfo* TypeInfoOf<TShortCut>();
-inline constexpr uint16_t scShift = 0x2000;
-inline constexpr uint16_t scCtrl = 0x4000;
-inline constexpr uint16_t scAlt = 0x8000;
-inline constexpr TShortCut scNone = TShortCut(0);
-
-TShortCut ShortCut(uint16_t Key, TShiftState Shift);
-void ShortCutToKey(TShortCut SC, uint16_t& Key, TShiftState& Shift);
-// "Ctrl+Shift+F2", "Alt+X", "Del", "Num +"; empty for scNone.
-std::string ShortCutToText(TShortCut SC);
-// The reverse; scNone for a text it does not know (case-insensitive).
-TShortCut TextToShortCut(std::string_view Text);
 
 class TMenuItem : public TComponent, public IFormChild {
 public:

@@ -150,75 +150,11 @@ const TTypeInfo* EditorCommandTypeInfo() {
 
 namespace {
 
-constexpr TShortCut scShift = 0x2000;
-constexpr TShortCut scCtrl = 0x4000;
-constexpr TShortCut scAlt = 0x8000;
-
 // Platform key codes used by the defaults.
 constexpr std::uint16_t vkBack = 8, vkReturn = 13, vkPrior = 33, vkNext = 34, vkEnd = 35, vkHome = 36,
                         vkLeft = 37, vkUp = 38, vkRight = 39, vkDown = 40, vkInsert = 45, vkDelete = 46;
 
-std::string KeyName(std::uint16_t Key) {
-  if ((Key >= 'A' && Key <= 'Z') || (Key >= '0' && Key <= '9')) return std::string(1, static_cast<char>(Key));
-  std::string name;
-  if (Key >= 112 && Key <= 135) {
-    name = "F";
-    name += std::to_string(Key - 111);
-    return name;
-  }
-  if (Key >= 96 && Key <= 105) {
-    name = "Num ";
-    name += static_cast<char>('0' + Key - 96);
-    return name;
-  }
-  switch (Key) {
-    case vkBack: return "BkSp";
-    case 9: return "Tab";
-    case vkReturn: return "Enter";
-    case 27: return "Esc";
-    case 32: return "Space";
-    case vkPrior: return "PgUp";
-    case vkNext: return "PgDn";
-    case vkEnd: return "End";
-    case vkHome: return "Home";
-    case vkLeft: return "Left";
-    case vkUp: return "Up";
-    case vkRight: return "Right";
-    case vkDown: return "Down";
-    case vkInsert: return "Ins";
-    case vkDelete: return "Del";
-    default: return std::string();
-  }
-}
-
 }  // namespace
-
-TShortCut MakeShortCut(std::uint16_t Key, TShiftState Shift) {
-  if (Key > 0xFF) return 0;
-  TShortCut s = Key;
-  if (Shift.Contains(ssShift)) s |= scShift;
-  if (Shift.Contains(ssCtrl)) s |= scCtrl;
-  if (Shift.Contains(ssAlt)) s |= scAlt;
-  return s;
-}
-
-void ShortCutToKey(TShortCut ShortCut, std::uint16_t& Key, TShiftState& Shift) {
-  Key = ShortCut & 0xFF;
-  Shift = TShiftState();
-  if (ShortCut & scShift) Shift.Include(ssShift);
-  if (ShortCut & scCtrl) Shift.Include(ssCtrl);
-  if (ShortCut & scAlt) Shift.Include(ssAlt);
-}
-
-std::string ShortCutToText(TShortCut ShortCut) {
-  std::string name = KeyName(ShortCut & 0xFF);
-  if (name.empty()) return name;
-  std::string s;
-  if (ShortCut & scShift) s += "Shift+";
-  if (ShortCut & scCtrl) s += "Ctrl+";
-  if (ShortCut & scAlt) s += "Alt+";
-  return s + name;
-}
 
 // ---------------------------------------------------------------------------------------
 // TmwKeyStroke
@@ -268,7 +204,7 @@ void TmwKeyStroke::SetCommand(TmwEditorCommand Value) {
   Changed(false);
 }
 
-TShortCut TmwKeyStroke::ShortCut() const { return MakeShortCut(FKey, FShift); }
+TShortCut TmwKeyStroke::ShortCut() const { return ::ShortCut(FKey, FShift); }
 
 void TmwKeyStroke::SetShortCut(TShortCut Value) {
   if (Value != 0) {

@@ -8,6 +8,7 @@
 
 #include "classlib/core/collection.h"
 #include "classlib/core/exception.h"
+#include "classlib/core/short_cut.h"
 #include "classlib/core/typinfo.h"
 
 using TmwEditorCommand = std::uint16_t;
@@ -114,14 +115,6 @@ std::string EditorCommandToText(TmwEditorCommand Command);
 // commands by name.
 const TTypeInfo* EditorCommandTypeInfo();
 
-// Shift state of a key press. The same set as the Win32 controls' (classlib/win/controls.h);
-// it belongs in the portable class library, and this copy goes once it is there.
-enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
-using TShiftState = TSet<TShiftStateItem>;
-
-// A menu-style shortcut: the key code in the low byte, Shift 0x2000, Ctrl 0x4000, Alt 0x8000.
-using TShortCut = std::uint16_t;
-
 ZX_EXCEPTION(EmwKeyError, Exception);
 
 // One key binding: a key with its shift state, and the command it runs.
@@ -173,8 +166,3 @@ public:
   void ResetDefaults();
 };
 
-// Shortcut words, as menus compose and show them.
-TShortCut MakeShortCut(std::uint16_t Key, TShiftState Shift);
-void ShortCutToKey(TShortCut ShortCut, std::uint16_t& Key, TShiftState& Shift);
-// "Ctrl+Z", "Shift+Ctrl+Ins"; empty when the key has no name here.
-std::string ShortCutToText(TShortCut ShortCut);

@@ -114,7 +114,7 @@ TEST(KeyStrokes, DefaultBindings) {
   EXPECT_EQ(keys.Items(keys.FindKeyAndShift(VK_INSERT, C))->Command(), ecCopy);
   EXPECT_EQ(keys.FindKeyAndShift(VK_UP, A), -1);
   EXPECT_EQ(keys.FindKeyAndShift('Q', C), -1);
-  EXPECT_EQ(keys.FindShortcut(MakeShortCut('Z', C)), keys.FindKeyAndShift('Z', C));
+  EXPECT_EQ(keys.FindShortcut(ShortCut('Z', C)), keys.FindKeyAndShift('Z', C));
 }
 
 TEST(KeyStrokes, ShortcutDuplicates) {
@@ -126,7 +126,7 @@ TEST(KeyStrokes, ShortcutDuplicates) {
 
   // Taken by another binding: refused, nothing changes.
   try {
-    fresh->SetShortCut(MakeShortCut('Z', {ssCtrl}));
+    fresh->SetShortCut(ShortCut('Z', {ssCtrl}));
     FAIL() << "no error";
   } catch (const EmwKeyError& e) {
     EXPECT_EQ(e.Message(), "Shortcut already exists");
@@ -136,11 +136,11 @@ TEST(KeyStrokes, ShortcutDuplicates) {
 
   // Its own shortcut again, and zero (which several bindings may share), are fine.
   EXPECT_NO_THROW(undo->SetShortCut(undo->ShortCut()));
-  EXPECT_NO_THROW(fresh->SetShortCut(0));
+  EXPECT_NO_THROW(fresh->SetShortCut(scNone));
   keys.Add();
-  EXPECT_NO_THROW(fresh->SetShortCut(0));
+  EXPECT_NO_THROW(fresh->SetShortCut(scNone));
 
-  fresh->SetShortCut(MakeShortCut('Q', {ssCtrl, ssShift}));
+  fresh->SetShortCut(ShortCut('Q', {ssCtrl, ssShift}));
   EXPECT_EQ(fresh->Key(), 'Q');
   EXPECT_EQ(fresh->Shift(), (TShiftState{ssCtrl, ssShift}));
   EXPECT_EQ(fresh->DisplayName(), "1002 - Shift+Ctrl+Q");
