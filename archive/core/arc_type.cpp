@@ -186,13 +186,23 @@ void TArcRecognizer::ScanZipEndRecord(int32_t ZipCmntBufSize) {
   for (int32_t i = r - 21; i >= 1; --i) {
     if (Get32(&buf[i]) != ZipEndSig) continue;
     uint8_t end[22], central[46];
-    if (FIn.ReadAt(ArcFileSize - (n - i), end, 22) != 22) return;
+    const int64_t endPos = ArcFileSize - (n - i);
+    if (FIn.ReadAt(endPos, end, 22) != 22) return;
     const uint32_t dir = Get32(end + 16);
     if (Get32(end) != ZipEndSig || int64_t(dir) >= ArcFileSize) return;
-    if (FIn.ReadAt(dir, central, 46) != 46) return;
-    if (Get32(central) == ZipCentralSig) {
-      ArcStartOffset = Get32(central + 42);
-      ArcType = atZipExe;
+    // A stub put in front of a ZIP without fixing its offsets: they count from the ZIP's
+    // own start, and the gap between the directory's stored end and the end record says
+    // by how much.
+    const int64_t delta = endPos - int64_t(Get32(end + 12)) - int64_t(dir);
+    const int64_t shifts[] = {0, delta};
+    for (int k = 0; k < (delta > 0 ? 2 : 1); ++k) {
+      const int64_t at = int64_t(dir) + shifts[k];
+      if (at + 46 > ArcFileSize || FIn.ReadAt(at, central, 46) != 46) return;
+      if (Get32(central) == ZipCentralSig) {
+        ArcStartOffset = Get32(central + 42) + shifts[k];
+        ArcType = atZipExe;
+        return;
+      }
     }
     return;
   }
