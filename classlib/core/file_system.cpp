@@ -420,8 +420,9 @@ int FindMatching(TSearchRec& F) {
     if (!MaskMatches(S->Mask, AnsiUpperCase(Name))) continue;
     struct stat St;
     std::string Full = P(S->Folder + Name);
+    bool Link = lstat(Full.c_str(), &St) == 0 && S_ISLNK(St.st_mode);
     if (stat(Full.c_str(), &St) != 0 && lstat(Full.c_str(), &St) != 0) continue;  // vanished meanwhile
-    int Attr = Attributes(St);
+    int Attr = Attributes(St) | (Link ? faSymLink : 0);
     if (Attr & F.ExcludeAttr) continue;
     F.Name = Name;
     F.Attr = Attr;
