@@ -23,6 +23,7 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Field("HTMLTab", &TMainForm::HTMLTab)
                                  .Field("ActiveX", &TMainForm::ActiveX)
                                  .Field("EditTab", &TMainForm::EditTab)
+                                 .Field("Editor", &TMainForm::Editor)
                                  .Field("LPages", &TMainForm::LPages)
                                  .Field("RPages", &TMainForm::RPages)
                                  .Field("Splitter1", &TMainForm::Splitter1)

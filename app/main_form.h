@@ -7,12 +7,13 @@
 #include "classlib/win/forms.h"
 #include "classlib/win/list_view.h"
 #include "classlib/win/std_ctrls.h"
+#include "editor/custom_edit.h"
 
 class TMainForm : public TForm {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
-  explicit TMainForm(TComponent* AOwner) : TForm(AOwner) {}
+  explicit TMainForm(TComponent* AOwner) : TForm(AOwner) { RegisterEditorClasses(); }
   ~TMainForm() override { DoDestroy(); }
 
   TStatusBar* STBar = nullptr;
@@ -24,6 +25,7 @@ public:
   TTabSheet* HTMLTab = nullptr;
   TTabSheet* ActiveX = nullptr;
   TTabSheet* EditTab = nullptr;
+  TmwCustomEdit* Editor = nullptr;
   TPageControl* LPages = nullptr;
   TPageControl* RPages = nullptr;
   TSplitter* Splitter1 = nullptr;

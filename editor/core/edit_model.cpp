@@ -143,6 +143,17 @@ void TMarkList::Clear() {
   if (OnChange) OnChange(this);
 }
 
+const TClassInfo* TmwBookMarkOpt::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TmwBookMarkOpt, TPersistent>("TmwBookMarkOpt")
+                                     .Prop("EnableKeys", &TmwBookMarkOpt::EnableKeys)
+                                     .Prop("GlyphsVisible", &TmwBookMarkOpt::GlyphsVisible,
+                                           &TmwBookMarkOpt::SetGlyphsVisible)
+                                     .Prop("LeftMargin", &TmwBookMarkOpt::LeftMargin, &TmwBookMarkOpt::SetLeftMargin)
+                                     .Prop("Xoffset", &TmwBookMarkOpt::Xoffset, &TmwBookMarkOpt::SetXoffset)
+                                     .Build();
+  return &Info;
+}
+
 void TmwBookMarkOpt::SetGlyphsVisible(bool Value) {
   if (FGlyphsVisible == Value) return;
   FGlyphsVisible = Value;

@@ -91,8 +91,12 @@ private:
   std::vector<std::unique_ptr<TMark>> FItems;
 };
 
-class TmwBookMarkOpt {
+// Published by the editor control as its BookMarkOptions.
+class TmwBookMarkOpt : public TPersistent {
 public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+
   explicit TmwBookMarkOpt(TmwEditModel* AOwner) : FOwner(AOwner) {}
   bool EnableKeys = true;
   bool GlyphsVisible() const { return FGlyphsVisible; }

@@ -1,0 +1,195 @@
+// The source editor control: a window that hosts the editing model, turns the keys it
+// receives into the model's commands, shows the model's caret and paints the visible lines
+// as plain text on a fixed character grid (every column one character width, every line
+// one line height). Text, caret, selection, undo, bookmarks and key bindings all live in
+// the model (editor/core/edit_model.h); this is the one unit of the editor that touches
+// the window.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classlib/win/controls.h"
+#include "editor/core/edit_model.h"
+
+class TCanvas;
+class TmwCustomEdit;
+class TWinClipboard;
+
+// The colours of selected text.
+class TmwSelectedColor : public TPersistent {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+
+  explicit TmwSelectedColor(TmwCustomEdit* AOwner) : FOwner(AOwner) {}
+  void Assign(const TPersistent* Source) override;
+
+  TColor Background() const { return FBackground; }
+  void SetBackground(TColor Value);
+  TColor Foreground() const { return FForeground; }
+  void SetForeground(TColor Value);
+
+private:
+  TmwCustomEdit* FOwner;
+  TColor FBackground = clHighlight;
+  TColor FForeground = clHighlightText;
+};
+
+// Drawing over the text before it reaches the screen: the canvas of the off-screen picture.
+using TmwPaintEvent = std::function<void(TObject* Sender, TCanvas* ACanvas)>;
+
+class TmwCustomEdit : public TCustomControl, private TmwEditHost {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+
+  explicit TmwCustomEdit(TComponent* AOwner);
+  ~TmwCustomEdit() override;
+
+  // Everything else the editor knows of its text.
+  TmwEditModel& Model() { return *FModel; }
+  const TmwEditModel& Model() const { return *FModel; }
+
+  // --- text
+  TmwEditList* Lines() const { return FModel->Lines(); }
+  // Replaces the whole text; kept also when the window does not exist yet.
+  void SetLines(const TStrings* Value) { FModel->SetLines(Value); }
+  int LineCount() const { return FModel->LineCount(); }
+  // Every line followed by CR LF.
+  std::string GetLinesText() const { return FModel->GetLinesText(); }
+  void SetLinesText(const std::string& Value) { FModel->SetLinesText(Value); }
+  void ClearAll() { FModel->ClearAll(); }
+  bool Modified() const { return FModel->Modified(); }
+  void SetModified(bool Value) { FModel->SetModified(Value); }
+
+  // --- caret, 1-based
+  int GetCaretX() const { return FModel->GetCaretX(); }
+  int GetCaretY() const { return FModel->GetCaretY(); }
+  void SetCaretX(int Value) { FModel->SetCaretX(Value); }
+  void SetCaretY(int Value) { FModel->SetCaretY(Value); }
+  TmwPoint GetCaretXY() const { return FModel->GetCaretXY(); }
+  void SetCaretXY(TmwPoint Value) { FModel->SetCaretXY(Value); }
+  // A 1-based offset into the whole text, each line break counting 2 characters.
+  void CaretToCharOffset(int Offset) { FModel->CaretToCharOffset(Offset); }
+  // Scrolls so that the caret's cell is in the window.
+  void EnsureCursorPosVisible() { FModel->EnsureCursorPosVisible(); }
+
+  // --- selection
+  TmwPoint GetBlockBegin() const { return FModel->GetBlockBegin(); }
+  TmwPoint GetBlockEnd() const { return FModel->GetBlockEnd(); }
+  void SetBlockBegin(TmwPoint Value) { FModel->SetBlockBegin(Value); }
+  void SetBlockEnd(TmwPoint Value) { FModel->SetBlockEnd(Value); }
+  bool SelAvail() const { return FModel->SelAvail(); }
+  std::string GetSelText() const { return FModel->GetSelText(); }
+  void SetSelText(const std::string& Value) { FModel->SetSelText(Value); }
+  void SelectAll() { FModel->SelectAll(); }
+
+  // --- clipboard, undo, commands
+  void CopyToClipboard() { FModel->CopyToClipboard(); }
+  void CutToClipboard() { FModel->CutToClipboard(); }
+  void PasteFromClipboard() { FModel->PasteFromClipboard(); }
+  void Undo() { FModel->Undo(); }
+  void Redo() { FModel->Redo(); }
+  bool CanUndo() const { return FModel->CanUndo(); }
+  bool CanRedo() const { return FModel->CanRedo(); }
+  int MaxUndo() const { return FModel->MaxUndo(); }
+  void SetMaxUndo(int Value) { FModel->SetMaxUndo(Value); }
+  void CommandProcessor(TmwEditorCommand Command, char AChar, void* Data) {
+    FModel->CommandProcessor(Command, AChar, Data);
+  }
+  // The paint lock: no repaint and no scroll-bar update while held.
+  void BeginUpdate() { FModel->BeginUpdate(); }
+  void EndUpdate() { FModel->EndUpdate(); }
+
+  // --- settings kept by the model
+  TmwCustomHighLighter* HighLighter() const { return FModel->HighLighter(); }
+  void SetHighLighter(TmwCustomHighLighter* Value) { FModel->SetHighLighter(Value); }
+  TmwKeyStrokes* Keystrokes() const { return FModel->Keystrokes(); }
+  void SetKeystrokes(const TmwKeyStrokes* Value) { FModel->SetKeystrokes(Value); }
+  TmwBookMarkOpt* BookMarkOptions() const { return &FModel->BookMarkOptions(); }
+  bool ReadOnly() const { return FModel->ReadOnly(); }
+  void SetReadOnly(bool Value) { FModel->SetReadOnly(Value); }
+  bool InsertMode() const { return FModel->InsertMode(); }
+  void SetInsertMode(bool Value) { FModel->SetInsertMode(Value); }
+  bool ScrollPastEOL() const { return FModel->ScrollPastEOL(); }
+  void SetScrollPastEOL(bool Value) { FModel->SetScrollPastEOL(Value); }
+  int TopLine() const { return FModel->TopLine(); }
+  void SetTopLine(int Value) { FModel->SetTopLine(Value); }
+  int LeftChar() const { return FModel->LeftChar(); }
+  void SetLeftChar(int Value) { FModel->SetLeftChar(Value); }
+  int LinesInWindow() const { return FModel->LinesInWindow(); }
+  int CharsInWindow() const { return FModel->CharsInWindow(); }
+
+  // --- look
+  // The editor keeps a fixed-pitch font: a proportional font lends it only its colour,
+  // size and style.
+  void SetFont(const TFont* Value);
+  TmwSelectedColor* SelectedColor() const { return FSelectedColor.get(); }
+  void SetSelectedColor(const TmwSelectedColor* Value) { FSelectedColor->Assign(Value); }
+
+  // --- the character grid, in pixels
+  int CharWidth() const { return FCharWidth; }
+  int LineHeight() const { return FLineHeight; }
+  // The x of column 1 (negative when scrolled to the right).
+  int TextOffset() const;
+  // The cell under a client point, as a caret position (not clamped to the text).
+  TmwPoint PixelsToCaret(int X, int Y) const;
+
+  // TmwEditHost, and the control's own repaint.
+  bool HandleAllocated() const override { return TWinControl::HandleAllocated(); }
+  void Invalidate() override;
+
+  TNotifyEvent OnChange;
+  TmwPaintEvent OnPaint;
+  TPlaceMarkEvent OnPlaceBookmark;
+  TProcessCommandEvent OnProcessCommand;
+  TProcessCommandEvent OnProcessUserCommand;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void InitWnd() override;
+  void PaintWindow(HDC DC) override;
+  void FontChanged() override;
+  void KeyDown(uint16_t& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void WndProc(TMessage& Message) override;
+  // Draws the visible lines without a highlighter on the off-screen picture.
+  virtual void PaintTextLines(HDC DC, const TRect& Client);
+
+private:
+  class TBackBuffer;
+  enum class TCaretShape { None, VerticalLine, Block };
+
+  // TmwEditHost
+  void UpdateScrollBars() override;
+  void UpdateCaret() override;
+
+  void MeasureFont();
+  void UpdateWindowSize();
+  void CreateCaretShape();
+  void Scroll(int Bar, int Code);
+  // One run of cells of a line from column First up to, not including, Last, drawn in
+  // the given colours; Last past the window fills to the right side.
+  void PaintCells(HDC DC, const TRect& Client, const std::string& Line, int Y, int First, int Last,
+                  bool Selected);
+
+  std::unique_ptr<TmwEditModel> FModel;
+  std::unique_ptr<TWinClipboard> FClipboard;
+  std::unique_ptr<TFont> FOwnFont;
+  std::unique_ptr<TmwSelectedColor> FSelectedColor;
+  std::unique_ptr<TBackBuffer> FBuffer;
+  std::vector<INT> FAdvances;  // one character width per cell, for the text output
+  int FCharWidth = 8;
+  int FLineHeight = 16;
+  TCaretShape FCaretShape = TCaretShape::None;
+  bool FCaretShown = false;
+};
+
+// Registers the editor's classes for form resources (once).
+void RegisterEditorClasses();
