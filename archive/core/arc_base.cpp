@@ -550,32 +550,37 @@ void TCompBase::SetFileSpecList(TStrings* Value) {
 }
 
 bool TCompBase::ProcessFileName(const std::string& SourceName) {
-  std::string name = SlashToBackslash(SourceName);
-  auto dropDrive = [](std::string& s) {
-    if (s.size() >= 2 && s[1] == ':') s.erase(0, 2);
-  };
-  switch (FStoredDirNames) {
-    case sdNone:
-      name = ArcExtractFileName(name);
-      break;
-    case sdAbsolute:
-      break;
-    case sdAbsoluteNoDrv:
-      dropDrive(name);
-      break;
-    case sdRelative: {
-      const std::string base = AddBackslash(SlashToBackslash(BaseDir));
-      if (!base.empty() && name.size() > base.size() && AnsiSameText(name.substr(0, base.size()), base))
-        name.erase(0, base.size());
-      else
-        dropDrive(name);
-      break;
+  // ZIP names are relative: whatever the rule, no drive or server, no leading '\' and no
+  // "." or ".." parts, so that every tool extracts the entry inside its target folder.
+  const std::string name = SlashToBackslash(SourceName);
+  std::string path;
+  const std::string base = AddBackslash(SlashToBackslash(BaseDir));
+  if (FStoredDirNames == sdNone) {
+    path = ArcExtractFileName(name);
+  } else if (FStoredDirNames == sdRelative && !BaseDir.empty() && name.size() > base.size() &&
+             AnsiSameText(name.substr(0, base.size()), base)) {
+    path = name.substr(base.size());
+  } else {  // the whole path (sdAbsolute, sdAbsoluteNoDrv, or a file outside BaseDir)
+    path = name;
+    if (path.size() >= 2 && path[1] == ':') {
+      path.erase(0, 2);
+    } else if (path.rfind("\\\\", 0) == 0) {  // \\server\share
+      const size_t share = path.find('\\', 2);
+      const size_t rest = share == std::string::npos ? std::string::npos : path.find('\\', share + 1);
+      path = rest == std::string::npos ? std::string() : path.substr(rest);
     }
   }
-  if (FStoredDirNames != sdAbsolute)
-    while (!name.empty() && name[0] == '\\') name.erase(0, 1);
-  FileName = name;
-  return !name.empty();
+  std::string result;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(start, end - start);
+    if (!part.empty() && part != "." && part != "..") result += (result.empty() ? "" : "\\") + part;
+    start = end + 1;
+  }
+  FileName = result;
+  return !result.empty();
 }
 
 bool TCompBase::ReadFirstHeader(std::string& FN, TStream* Stream, bool Central) {

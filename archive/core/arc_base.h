@@ -392,7 +392,8 @@ public:
 
   TOnReplaceFile OnReplaceFile;
 
-  // The archive name of a source file by StoredDirNames (BaseDir for sdRelative).
+  // The archive name of a source file by StoredDirNames (BaseDir for sdRelative): always
+  // relative, without a drive, a server or "." and ".." parts.
   bool ProcessFileName(const std::string& SourceName) override;
 
   // Header walk of the archive for OnRead (Switch swRead).
