@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include "archive/un_rar.h"
+#include "platform/rar/rar_library.h"
+#include "classlib/win/wide_string.h"
+#include "corpus_util.h"
+
+#include <windows.h>
+
+namespace {
+
+// UnRAR.dll is found by name, as the program finds it next to zembrix.exe.
+const struct TUseDist {
+  TUseDist() { SetDllDirectoryW(ToWide(SlashToBackslash(ZX_DIST_DIR)).c_str()); }
+} UseDist;
+
+struct TRarCase {
+  const char* Archive;
+  std::initializer_list<TExpectedFile> Files;
+};
+
+// RAR 2.x (stored, made on Unix, with a link), 2.9 (LZSS, and the filters of an
+// executable) and RAR 5 archives of libarchive's corpus, byte for byte.
+TEST(RarReader, CorpusArchivesExtractWhole) {
+  const TRarCase Cases[] = {
+      {"test_read_format_rar.rar",
+       {{"test.txt", 20, 0xBEC8A242}, {"testdir\\test.txt", 20, 0xBEC8A242}, {"testlink", 8, 0xB6C9447B}}},
+      {"test_read_format_rar_compress_normal.rar",
+       {{"LibarchiveAddingTest.html", 20111, 0x5E05A663},
+        {"testdir\\LibarchiveAddingTest.html", 20111, 0x5E05A663},
+        {"testdir\\test.txt", 20, 0xBEC8A242},
+        {"testlink", 25, 0x11FCD3F1}}},
+      {"test_read_format_rar_filter.rar", {{"bsdcat.exe", 204288, 0x4DB10349}}},
+      {"test_read_format_rar5_multiple_files.rar",
+       {{"test1.bin", 4096, 0x7E13B2C6},
+        {"test2.bin", 4096, 0xF166AFCB},
+        {"test3.bin", 4096, 0x9FB123D9},
+        {"test4.bin", 4096, 0x10C43ED4}}},
+      {"test_read_format_rar5_win32.rar",
+       {{"test.bin", 1200, 0x7CCA70CD}, {"test5.bin", 4096, 0xB9D155F2}, {"test6.bin", 4096, 0x36A448FF}}},
+  };
+  for (const TRarCase& C : Cases) {
+    SCOPED_TRACE(C.Archive);
+    TTempDir Tmp;
+    const std::string arc = LibarchiveTestFile(Tmp.Path(), C.Archive);
+    TUnRAR R(nullptr);
+    TReaderEvents Ev;
+    ExtractInto(R, Ev, arc, Tmp.Path() + "out\\");
+    EXPECT_EQ(int(R.ArcType()), int(atRAR));
+    EXPECT_TRUE(Ev.Errors.empty());
+    EXPECT_FALSE(Ev.Ends.empty());
+    EXPECT_EQ(Ev.FailedEnds(), 0);
+    EXPECT_EQ(Ev.Deactivates, 1);
+    ExpectFiles(Tmp.Path() + "out\\", C.Files);
+  }
+}
+
+// Entries made on Unix carry modes, not DOS attributes: 0644 must not become system,
+// hidden or read-only, nor 0664 (bit 0x10) a folder that is passed over.
+TEST(RarReader, UnixModesAreNoDosAttributes) {
+  TTempDir Tmp;
+  const std::string arc = LibarchiveTestFile(Tmp.Path(), "test_read_format_rar.rar");
+  TUnRAR R(nullptr);
+  TReaderEvents Ev;
+  ExtractInto(R, Ev, arc, Tmp.Path() + "out\\");
+  EXPECT_EQ(FileGetAttr(Tmp.Path() + "out\\test.txt") & (faReadOnly | faHidden | faSysFile | faDirectory), 0);
+  EXPECT_EQ(Ev.Begins.size(), 3u);  // the two folders are passed over
+}
+
+// A set of six RAR 2.x volumes (x.part1.rar ...) and one of eight RAR 5 volumes: each next
+// volume is announced through OnNextVolume and the files that run across them are whole.
+TEST(RarReader, VolumeSets) {
+  TKeepCurrentDir Keep;
+  struct {
+    const char* Base;
+    const char* Digits;
+    int Count;
+    std::initializer_list<TExpectedFile> Files;
+  } Sets[] = {
+      {"test_rar_multivolume_multiple_files.part", "%d", 6,
+       {{"LibarchiveAddingTest.html", 20111, 0x5E05A663}, {"LibarchiveAddingTest2.html", 20111, 0x5E05A663}}},
+      {"test_read_format_rar5_multiarchive.part", "%02d", 8,
+       {{"home\\antek\\temp\\build\\unrar5\\libarchive\\bin\\bsdcat_test", 144608, 0x35277473},
+        {"home\\antek\\temp\\build\\unrar5\\libarchive\\bin\\bsdtar_test", 365672, 0xE59665F8}}},
+  };
+  for (auto& S : Sets) {
+    SCOPED_TRACE(S.Base);
+    TTempDir Tmp;
+    std::vector<std::string> Names;
+    for (int I = 1; I <= S.Count; I++) {
+      char num[8];
+      snprintf(num, sizeof num, S.Digits, I);
+      Names.push_back(std::string(S.Base) + num + ".rar");
+      LibarchiveTestFile(Tmp.Path(), Names.back());
+    }
+    TUnRAR R(nullptr);
+    TReaderEvents Ev;
+    std::vector<std::string> Asked;
+    R.OnNextVolume = [&](TObject*, std::string& Dir, std::string& FN, const std::string&, bool FExists, bool&) {
+      EXPECT_TRUE(FExists);
+      EXPECT_EQ(Dir, Tmp.Path());
+      Asked.push_back(FN);
+    };
+    ExtractInto(R, Ev, Tmp.Path() + Names[0], Tmp.Path() + "out\\");
+    EXPECT_TRUE(Ev.Errors.empty());
+    EXPECT_EQ(Ev.FailedEnds(), 0);
+    EXPECT_EQ(Asked, std::vector<std::string>(Names.begin() + 1, Names.end()));
+    ExpectFiles(Tmp.Path() + "out\\", S.Files);
+  }
+}
+
+// A missing volume of the new numbering is asked for under its own name (x.part3.rar, not
+// x.part2.r00); refused, the entry fails and leaves no part of itself behind.
+TEST(RarReader, MissingVolumeIsAskedForByItsName) {
+  TKeepCurrentDir Keep;
+  TTempDir Tmp;
+  LibarchiveTestFile(Tmp.Path(), "test_rar_multivolume_single_file.part1.rar");
+  LibarchiveTestFile(Tmp.Path(), "test_rar_multivolume_single_file.part2.rar");
+  TUnRAR R(nullptr);
+  TReaderEvents Ev;
+  std::vector<std::pair<std::string, bool>> Asked;
+  R.OnNextVolume = [&](TObject*, std::string&, std::string& FN, const std::string&, bool FExists, bool& Cancel) {
+    Asked.emplace_back(FN, FExists);
+    Cancel = !FExists;
+  };
+  ExtractInto(R, Ev, Tmp.Path() + "test_rar_multivolume_single_file.part1.rar", Tmp.Path() + "out\\");
+  ASSERT_EQ(Asked.size(), 2u);
+  EXPECT_EQ(Asked[0], std::make_pair(std::string("test_rar_multivolume_single_file.part2.rar"), true));
+  EXPECT_EQ(Asked[1], std::make_pair(std::string("test_rar_multivolume_single_file.part3.rar"), false));
+  EXPECT_EQ(Ev.Errors, std::vector<int>{errOpeningFile});
+  ASSERT_EQ(Ev.Ends.size(), 1u);
+  EXPECT_FALSE(Ev.Ends[0].second);
+  EXPECT_FALSE(FileExists(Tmp.Path() + "out\\LibarchiveAddingTest.html"));
+
+  // A name that does not fit the library's buffer is refused, never copied past it.
+  TUnRAR R2(nullptr);
+  TReaderEvents Ev2;
+  R2.OnNextVolume = [&](TObject*, std::string&, std::string& FN, const std::string&, bool, bool&) {
+    FN = std::string(RarVolumeNameSize + 100, 'x') + ".rar";
+  };
+  ExtractInto(R2, Ev2, Tmp.Path() + "test_rar_multivolume_single_file.part1.rar", Tmp.Path() + "out2\\");
+  EXPECT_EQ(Ev2.Errors, std::vector<int>{errOpeningFile});
+  EXPECT_EQ(Ev2.FailedEnds(), 1);
+}
+
+// foo.txt and bar.txt, both encrypted with "12345678" (RAR 2.9 AES).
+TEST(RarReader, EncryptedEntries) {
+  TTempDir Tmp;
+  const std::string arc = LibarchiveTestFile(Tmp.Path(), "test_read_format_rar_encryption_data.rar");
+  const std::string out = Tmp.Path() + "out\\";
+
+  // Three wrong passwords: three reports, a failed entry, nothing left of it, the run ends.
+  {
+    TUnRAR R(nullptr);
+    TReaderEvents Ev;
+    int Asked = 0;
+    R.OnGetPassword = [&](TObject*, const std::string& FN, std::string& Password, bool&) {
+      EXPECT_EQ(FN, out + "foo.txt");
+      Password = "1234567" + std::to_string(Asked++);
+    };
+    ExtractInto(R, Ev, arc, out);
+    EXPECT_EQ(Asked, 3);
+    EXPECT_EQ(Ev.Errors, std::vector<int>(3, errInvalidPassword));
+    EXPECT_EQ(Ev.Ends, (std::vector<std::pair<std::string, bool>>{{out + "foo.txt", false}}));
+    EXPECT_FALSE(FileExists(out + "foo.txt"));
+    EXPECT_FALSE(FileExists(out + "bar.txt"));
+  }
+  // The right one at the third attempt: both files, the password kept for the second.
+  {
+    TUnRAR R(nullptr);
+    TReaderEvents Ev;
+    int Asked = 0;
+    R.OnGetPassword = [&](TObject*, const std::string&, std::string& Password, bool&) {
+      Password = ++Asked < 3 ? "wrong" : "12345678";
+    };
+    ExtractInto(R, Ev, arc, out);
+    EXPECT_EQ(Asked, 3);
+    EXPECT_EQ(Ev.Errors, std::vector<int>(2, errInvalidPassword));
+    EXPECT_EQ(Ev.FailedEnds(), 0);
+    ExpectFiles(out, {{"foo.txt", 16, 0xA6AD865C}, {"bar.txt", 16, 0xCD90E2BE}});
+    EXPECT_EQ(R.Password(), "12345678");
+  }
+  // The published password is emptied when a run starts: without OnGetPassword the
+  // encrypted entry ends the run quietly.
+  {
+    TTempDir Tmp2;
+    TUnRAR R(nullptr);
+    TReaderEvents Ev;
+    R.SetPassword("12345678");
+    ExtractInto(R, Ev, arc, Tmp2.Path());
+    EXPECT_TRUE(Ev.Errors.empty());
+    EXPECT_TRUE(Ev.Ends.empty());
+    EXPECT_FALSE(FileExists(Tmp2.Path() + "foo.txt"));
+    EXPECT_EQ(R.Password(), "");
+  }
+}
+
+// Plain and encrypted entries side by side; encrypted headers cannot be read without a
+// password the reader never gives before them.
+TEST(RarReader, PartlyEncryptedAndEncryptedHeaders) {
+  TTempDir Tmp;
+  {
+    const std::string arc = LibarchiveTestFile(Tmp.Path(), "test_read_format_rar_encryption_partially.rar");
+    TUnRAR R(nullptr);
+    TReaderEvents Ev;
+    R.OnGetPassword = [](TObject*, const std::string&, std::string& Password, bool&) { Password = "12345678"; };
+    ExtractInto(R, Ev, arc, Tmp.Path() + "p\\");
+    EXPECT_TRUE(Ev.Errors.empty());
+    ExpectFiles(Tmp.Path() + "p\\", {{"foo.txt", 16, 0xA6AD865C}, {"bar.txt", 16, 0xCD90E2BE}});
+  }
+  {
+    const std::string arc = LibarchiveTestFile(Tmp.Path(), "test_read_format_rar_encryption_header.rar");
+    TUnRAR R(nullptr);
+    TReaderEvents Ev;
+    ExtractInto(R, Ev, arc, Tmp.Path() + "h\\");
+    EXPECT_EQ(Ev.Errors, std::vector<int>{errInvalidPassword});
+    EXPECT_TRUE(Ev.Begins.empty());
+    EXPECT_EQ(Ev.Deactivates, 1);
+  }
+}
+
+// To a stream: the library tests the entry and hands its data to the data callback.
+TEST(RarReader, ExtractToStream) {
+  TTempDir Tmp;
+  const std::string arc = LibarchiveTestFile(Tmp.Path(), "test_read_format_rar_compress_normal.rar");
+  TUnRAR R(nullptr);
+  TReaderEvents Ev;
+  Ev.Bind(R);
+  R.SetArchiveFile(arc);
+  R.SetProgressNotify(Five);
+  TMemoryStream M;
+  R.ExtractToStream("testdir\\LibarchiveAddingTest.html", &M);
+  EXPECT_TRUE(Ev.Errors.empty());
+  EXPECT_EQ(Ev.Begins, std::vector<std::string>{"testdir\\LibarchiveAddingTest.html"});
+  EXPECT_EQ(M.Position(), 0);
+  const uint8_t* P = static_cast<const uint8_t*>(M.Memory());
+  EXPECT_EQ(Crc32Of(TByteVec(P, P + M.Size())), 0x5E05A663u);
+  EXPECT_FALSE(FileExists(Tmp.Path() + "testdir\\LibarchiveAddingTest.html"));
+  ASSERT_FALSE(Ev.Progress.empty());
+  EXPECT_EQ(Ev.Progress.back(), 100);
+}
+
+// Without UnRAR.dll, only 25258 (raised) and nothing opened.
+TEST(RarReader, MissingLibrary) {
+  TTempDir Tmp;
+  const std::string arc = LibarchiveTestFile(Tmp.Path(), "test_read_format_rar.rar");
+  ASSERT_FALSE(LoadRarLibrary("zx-no-such-unrar"));
+  TUnRAR R(nullptr);
+  TReaderEvents Ev;
+  EXPECT_THROW(ExtractInto(R, Ev, arc, Tmp.Path() + "out\\"), E_RAISE);
+  EXPECT_EQ(Ev.Errors, std::vector<int>{errUnrarNotFound});
+  EXPECT_EQ(Ev.Activates, 0);
+  EXPECT_FALSE(FileExists(Tmp.Path() + "out\\test.txt"));
+  EXPECT_TRUE(LoadRarLibrary());
+}
+
+}  // namespace
