@@ -79,7 +79,9 @@ void TControlHook::RemoveHook(TRxWindowHook* Hook) {
 }
 
 void TControlHook::HookControl() {
-  if (FControl == nullptr || FDestroying) return;
+  // Without hooks there is nothing to hook for; the control may even be gone already (its
+  // hooks leave it when it is freed, and a CM_RECREATEWINDOW may still be on its way).
+  if (FControl == nullptr || FDestroying || FList.empty()) return;
   TComponentState State = FControl->ComponentState();
   if (State.Contains(csDesigning) || State.Contains(csDestroying)) return;
   HWND Wnd = FControl->Handle();

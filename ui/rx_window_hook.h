@@ -37,8 +37,8 @@ public:
   void AddHook(TRxWindowHook* Hook);
   void RemoveHook(TRxWindowHook* Hook);
   int HookCount() const { return static_cast<int>(FList.size()); }
-  // Subclasses the control's window (making it when needed) / gives the window back its
-  // procedure when that is still ours.
+  // Subclasses the control's window (making it when needed) while hooks are attached /
+  // gives the window back its procedure when that is still ours.
   void HookControl();
   void UnhookControl();
   bool Hooked() const { return FPrevWndProc != nullptr; }

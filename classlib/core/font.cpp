@@ -1,5 +1,6 @@
 #include "classlib/core/font.h"
 
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -19,11 +20,16 @@ const TCharsetIdent Charsets[] = {
     {255, "OEM_CHARSET"},
 };
 
-// Number * Numerator / Denominator, rounded half away from zero, as the platform's MulDiv.
+// Number * Numerator / Denominator, rounded half away from zero, as the platform's MulDiv;
+// -1, as there, when the denominator is 0 or the result does not fit.
 int MulDiv(int Number, int Numerator, int Denominator) {
   if (Denominator == 0) return -1;
-  return int(std::llround(double(int64_t(Number) * Numerator) / Denominator));
+  long long Result = std::llround(double(int64_t(Number) * Numerator) / Denominator);
+  return Result < INT_MIN || Result > INT_MAX ? -1 : int(Result);
 }
+
+// -Value, INT_MAX for INT_MIN (whose negation does not fit).
+int Negate(int Value) { return Value == INT_MIN ? INT_MAX : -Value; }
 
 }  // namespace
 
@@ -115,9 +121,9 @@ void TFont::SetPitch(TFontPitch Value) {
   Changed();
 }
 
-int TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+int TFont::Size() const { return Negate(MulDiv(FHeight, 72, FPixelsPerInch)); }
 
-void TFont::SetSize(int Value) { SetHeight(-MulDiv(Value, FPixelsPerInch, 72)); }
+void TFont::SetSize(int Value) { SetHeight(Negate(MulDiv(Value, FPixelsPerInch, 72))); }
 
 void TFont::SetStyle(TFontStyles Value) {
   if (FStyle == Value) return;
@@ -132,7 +138,7 @@ void TFont::Assign(const TPersistent* Source) {
     return;
   }
   int Height = Font->FHeight;
-  if (Font->FPixelsPerInch != FPixelsPerInch) Height = -MulDiv(Font->Size(), FPixelsPerInch, 72);
+  if (Font->FPixelsPerInch != FPixelsPerInch) Height = Negate(MulDiv(Font->Size(), FPixelsPerInch, 72));
   bool Different = FCharset != Font->FCharset || FColor != Font->FColor || FHeight != Height ||
                    FName != Font->FName || FPitch != Font->FPitch || !(FStyle == Font->FStyle);
   FCharset = Font->FCharset;

@@ -14,13 +14,18 @@ constexpr int kCopyBlock = 0xF000;
 // Memory streams stay addressable on 32-bit systems.
 constexpr std::int64_t kMaxMemory = std::numeric_limits<std::ptrdiff_t>::max() / 2;
 
-// The new position of a memory stream; negative positions are refused.
+// The new position of a memory stream; negative positions, and positions beyond the
+// largest one there is, are refused.
 std::int64_t MemSeek(std::int64_t Pos, std::int64_t Size, std::int64_t Offset, int Origin) {
   std::int64_t Base = Origin == soFromBeginning ? 0 : (Origin == soFromCurrent ? Pos : Size);
   if (Origin < 0 || Origin > 2) return Pos;
+  if (Offset > 0 && Base > std::numeric_limits<std::int64_t>::max() - Offset) return Pos;
   std::int64_t N = Base + Offset;
   return N < 0 ? Pos : N;
 }
+
+// Whether Count bytes written at Pos stay within what a memory stream can hold.
+bool FitsInMemory(std::int64_t Pos, int Count) { return Pos <= kMaxMemory - Count; }
 
 }  // namespace
 
@@ -115,9 +120,8 @@ int TMemoryStream::Read(void* Buffer, int Count) {
 }
 
 int TMemoryStream::Write(const void* Buffer, int Count) {
-  if (Count <= 0) return 0;
+  if (Count <= 0 || !FitsInMemory(FPosition, Count)) return 0;
   std::int64_t End = FPosition + Count;
-  if (End > kMaxMemory) return 0;
   if (End > static_cast<std::int64_t>(FData.size())) {
     if (End > static_cast<std::int64_t>(FData.capacity())) FData.reserve(std::max<std::int64_t>(End, FData.size() * 3 / 2));
     FData.resize(End);  // a gap after a seek past the end reads as zeros
@@ -179,7 +183,7 @@ int TStringStream::Read(void* Buffer, int Count) {
 }
 
 int TStringStream::Write(const void* Buffer, int Count) {
-  if (Count <= 0 || FPosition + Count > kMaxMemory) return 0;
+  if (Count <= 0 || !FitsInMemory(FPosition, Count)) return 0;
   // Overwrites at the position and keeps what follows, like every other stream.
   std::int64_t End = FPosition + Count;
   if (End > static_cast<std::int64_t>(FDataString.size())) FDataString.resize(End);

@@ -463,8 +463,7 @@ void AppendDateTime(std::string& R, std::string_view F, const TDateParts& P, int
       case 'a': {
         bool Pm = P.Hour >= 12;
         if (StartsWithNoCase(F, I, "am/pm")) {
-          std::string_view Spec = F.substr(I + (Pm ? 3 : 0), 2);
-          R += Spec;
+          R += F.substr(I + (Pm ? 3 : 0), 2);  // "am" or "pm" in the format's own case
           I += 5;
         } else if (StartsWithNoCase(F, I, "a/p")) {
           R += F[I + (Pm ? 2 : 0)];
@@ -736,32 +735,49 @@ bool TryStrToFloat(const std::string& S, double& Value) {
   std::string T;  // the number in the form from_chars reads
   bool Neg = false;
   if (I < N && (S[I] == '+' || S[I] == '-')) Neg = S[I++] == '-';
+  // The power of ten of the first significant digit, to tell overflow from underflow.
+  long Magnitude = 0;
+  bool Significant = false;
   int Mantissa = 0;
-  while (I < N && S[I] >= '0' && S[I] <= '9') T += S[I++], ++Mantissa;
+  for (; I < N && S[I] >= '0' && S[I] <= '9'; ++Mantissa) {
+    Significant = Significant || S[I] != '0';
+    if (Significant) ++Magnitude;
+    T += S[I++];
+  }
+  if (Significant) --Magnitude;
   if (I < N && S[I] == DecimalSeparator) {
     T += '.';
     ++I;
-    while (I < N && S[I] >= '0' && S[I] <= '9') T += S[I++], ++Mantissa;
+    for (; I < N && S[I] >= '0' && S[I] <= '9'; ++Mantissa) {
+      if (!Significant) --Magnitude;
+      Significant = Significant || S[I] != '0';
+      T += S[I++];
+    }
   }
   if (Mantissa == 0) return false;
-  bool NegExp = false;
   if (I < N && (S[I] == 'e' || S[I] == 'E')) {
     T += 'e';
     ++I;
+    bool NegExp = false;
     if (I < N && (S[I] == '+' || S[I] == '-')) {
       NegExp = S[I] == '-';
       T += S[I++];
     }
     int ExpDigits = 0;
-    while (I < N && S[I] >= '0' && S[I] <= '9') T += S[I++], ++ExpDigits;
+    long Exp = 0;
+    while (I < N && S[I] >= '0' && S[I] <= '9') {
+      Exp = std::min(Exp * 10 + (S[I] - '0'), 100000000L);
+      T += S[I++], ++ExpDigits;
+    }
     if (ExpDigits == 0) return false;
+    Magnitude += NegExp ? -Exp : Exp;
   }
   if (I != N) return false;
   double V = 0;
   auto Res = std::from_chars(T.data(), T.data() + T.size(), V);
   if (Res.ec == std::errc::result_out_of_range) {
-    if (!NegExp) return false;  // overflow
-    V = 0;                      // underflow reads as zero
+    if (Magnitude > 0) return false;  // overflow
+    V = 0;                            // underflow reads as zero
   } else if (Res.ec != std::errc() || Res.ptr != T.data() + T.size()) {
     return false;
   }
@@ -1099,6 +1115,9 @@ TDateTime FileDateToDateTime(int FileDate) {
 }
 
 int DateTimeToFileDate(TDateTime DateTime) {
+  // 1980-01-01 is day 29221 and 2107-12-31 day 75971: anything well outside is no file date
+  // (and NaN or infinity no date at all).
+  if (!(DateTime > 29000 && DateTime < 76000)) return 0;
   TDateParts P = Decode(DateTime);
   if (P.Year < 1980 || P.Year > 2107) return 0;
   unsigned D = (static_cast<unsigned>(P.Year - 1980) << 9) | (static_cast<unsigned>(P.Month) << 5) | P.Day;

@@ -5,6 +5,7 @@
 
 #include "classlib/core/collection.h"
 #include "classlib/core/component.h"
+#include "classlib/core/exception.h"
 #include "classlib/core/strings.h"
 #include "classlib/core/sys_utils.h"
 #include "storage/core/str_utils.h"
@@ -74,7 +75,10 @@ const TPropInfo* TPropInfoList::Find(std::string_view AName) const {
   return nullptr;
 }
 
-void TPropInfoList::Delete(int Index) { FList.erase(FList.begin() + Index); }
+void TPropInfoList::Delete(int Index) {
+  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  FList.erase(FList.begin() + Index);
+}
 
 // ---------------------------------------------------------------------------------------
 // Stored-properties lines

@@ -37,7 +37,7 @@ public:
   TPropInfoList(const TObject* AObject, TTypeKinds Filter);
   // By name, case-insensitively; nullptr when there is none.
   const TPropInfo* Find(std::string_view AName) const;
-  void Delete(int Index);
+  void Delete(int Index);  // EListError out of range
   int Count() const { return static_cast<int>(FList.size()); }
   const TPropInfo* Items(int Index) const { return FList.at(Index); }
 

@@ -1,6 +1,7 @@
 // TFont and TColor.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,31 @@ TEST(Font, SizeAndHeightThroughPixelsPerInch) {
   TFont Font;
   SetPropText(&Font, "Size", "14");
   EXPECT_EQ(GetPropText(&Font, "Height"), "-19");
+}
+
+// Sizes and heights at the ends of the integer range (a damaged settings file holds any
+// number): a scaling whose result does not fit gives -1, as the platform's MulDiv does, and
+// the sign change keeps to the nearest value there is. Nothing overflows.
+TEST(Font, ExtremeSizesStayInRange) {
+  struct TCase {
+    int PPI;
+    int Size;
+    int Height;
+  };
+  const TCase Cases[] = {{96, -1610612736, INT_MAX}, {96, 1610612736, 1}, {96, INT_MAX, 1},
+                         {96, INT_MIN, 1},            {72, INT_MIN, INT_MAX}, {72, -INT_MAX, INT_MAX}};
+  for (const TCase& Case : Cases) {
+    TFont Font;
+    Font.SetPixelsPerInch(Case.PPI);
+    Font.SetSize(Case.Size);
+    EXPECT_EQ(Font.Height(), Case.Height) << Case.Size;
+  }
+  TFont Font;
+  Font.SetPixelsPerInch(72);
+  for (int Height : {INT_MIN, INT_MAX}) {
+    Font.SetHeight(Height);
+    EXPECT_EQ(Font.Size(), Height == INT_MIN ? INT_MAX : -INT_MAX);
+  }
 }
 
 TEST(Font, OnChangeFiresForRealChangesOnly) {

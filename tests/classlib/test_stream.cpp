@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -156,6 +158,27 @@ TEST(StringStream, OverwritesWithoutCuttingTheRest) {
   EXPECT_EQ(S.DataString(), "abX");
   EXPECT_EQ(S.Position(), 3);
   EXPECT_EQ(S.ReadString(5), "");
+}
+
+// A position far past the end is kept, but no sum with it may overflow: a seek that would
+// go past the largest position is refused, and nothing is written out there.
+TEST(Stream, PositionsFarPastTheEndNeverOverflow) {
+  constexpr std::int64_t Max = std::numeric_limits<std::int64_t>::max();
+  TMemoryStream Memory;
+  Memory.WriteBuffer("abc", 3);
+  TStringStream Text("abc");
+  for (TStream* S : {static_cast<TStream*>(&Memory), static_cast<TStream*>(&Text)}) {
+    S->SetPosition(1);
+    EXPECT_EQ(S->Seek(Max, soFromCurrent), 1);
+    EXPECT_EQ(S->Seek(Max, soFromEnd), 1);
+    EXPECT_EQ(S->Seek(Max, soFromBeginning), Max);
+    char C = 'x';
+    EXPECT_EQ(S->Write(&C, 1), 0);
+    EXPECT_THROW(S->WriteBuffer(&C, 1), EWriteError);
+    EXPECT_EQ(S->Read(&C, 1), 0);
+    EXPECT_EQ(S->Size(), 3);
+    EXPECT_EQ(S->Seek(-Max, soFromCurrent), 0);
+  }
 }
 
 TEST(Stream, CopyFromGoesInBlocks) {

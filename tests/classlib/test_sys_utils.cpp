@@ -155,8 +155,10 @@ TEST(Numbers, FloatText) {
 }
 
 TEST(Numbers, TextToFloat) {
+  // Head, then Zeros zeros, then Tail.
+  auto Long = [](const char* Head, int Zeros, const char* Tail) { return Head + std::string(Zeros, '0') + Tail; };
   struct Case {
-    const char* Text;
+    std::string Text;
     bool Ok;
     double Value;
   } Cases[] = {
@@ -164,6 +166,11 @@ TEST(Numbers, TextToFloat) {
       {"+1E+2", true, 100}, {"1e-400", true, 0},      {"1e400", false, 0}, {"1,5", false, 0},
       {"", false, 0},      {"e5", false, 0},          {"1e", false, 0},    {"inf", false, 0},
       {"1.5x", false, 0},  {"- 1", false, 0},
+      // Long mantissas: the exponent alone does not say whether the value is too large.
+      {Long("1", 400, "e-10"), false, 0},   {Long("0.", 400, "1e-10"), true, 0},
+      {Long("0.", 399, "1e400"), true, 1},  {Long("1", 400, "e-400"), true, 1},
+      {Long("", 400, "1e-400"), true, 0},
+      {Long("1", 10, "e-999999999999"), true, 0}, {Long("0.", 10, "1e999999999999"), false, 0},
   };
   for (const Case& C : Cases) {
     double V = -1;
@@ -278,6 +285,9 @@ TEST(DateTime, DosFileDates) {
   EXPECT_EQ(DateTimeToFileDate(EncodeDate(2108, 1, 1)), 0);
   EXPECT_EQ(FileDateToDateTime(DateTimeToFileDate(EncodeDate(2107, 12, 31))), EncodeDate(2107, 12, 31));
   EXPECT_THROW(FileDateToDateTime(0), EConvertError);  // month 0
+  // Values that are no date at all are outside the range too.
+  for (double Bad : {std::nan(""), std::numeric_limits<double>::infinity(), -1e10, 1e10})
+    EXPECT_EQ(DateTimeToFileDate(Bad), 0) << Bad;
 }
 
 // ---------------------------------------------------------------------------------------

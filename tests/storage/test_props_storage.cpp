@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "classlib/core/collection.h"
 #include "classlib/core/component.h"
+#include "classlib/core/exception.h"
 #include "classlib/core/font.h"
 #include "classlib/core/ini_file.h"
 #include "classlib/core/strings.h"
@@ -333,6 +335,21 @@ TEST(PropsStorage, PropertyNamesAreMatchedWithoutCaseAndStoredAsDeclared) {
   TStringList Keys;
   Ini.ReadSection("Form", &Keys);
   EXPECT_EQ(Keys.Text(), "C1_Caption\r\n");
+}
+
+TEST(PropsStorage, PropertyListsCheckTheirIndices) {
+  TSampleForm F;
+  TPropInfoList List(F.C1, tkProperties);
+  ASSERT_GT(List.Count(), 1);
+  EXPECT_NE(List.Find("caption"), nullptr);
+  for (int Bad : {-1, List.Count()}) {
+    EXPECT_THROW(List.Items(Bad), std::out_of_range) << Bad;
+    EXPECT_THROW(List.Delete(Bad), EListError) << Bad;
+  }
+  const int Count = List.Count();
+  List.Delete(0);
+  EXPECT_EQ(List.Count(), Count - 1);
+  EXPECT_EQ(TPropInfoList(nullptr, tkProperties).Count(), 0);
 }
 
 TEST(PropsStorage, StringLists) {

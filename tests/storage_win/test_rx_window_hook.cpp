@@ -116,6 +116,27 @@ TEST(RxWindowHook, RecreatedWindowsAreHookedAgain) {
   EXPECT_EQ(Log, (std::vector<std::string>{"h before", "control", "h after"}));
 }
 
+// The hook list hooks a control's next window only while hooks are attached: once the last
+// one has gone, the control is left alone (and no window is made for it). A control that
+// was freed meanwhile would otherwise be touched after it is gone.
+TEST(RxWindowHook, AControlWithoutHooksIsNotHookedAgain) {
+  THookedControl C;
+  TRxWindowHook* H = LoggingHook(C.Form.get(), C.Control, "h");
+  DestroyWindow(C.Control->Handle());  // posts CM_RECREATEWINDOW
+  ASSERT_FALSE(C.Control->HandleAllocated());
+  H->SetActive(false);
+  PumpMessages();
+  EXPECT_FALSE(C.Control->HandleAllocated());
+  TControlHook* Unused = GetHookList()->FindControlHook(C.Control);
+  EXPECT_TRUE(Unused == nullptr || !Unused->Hooked());
+
+  // Attached again, the hook sees the control's messages as before.
+  H->SetActive(true);
+  Log.clear();
+  SendMessageW(C.Control->Handle(), WM_PROBE, 0, 0);
+  EXPECT_EQ(Log, (std::vector<std::string>{"h before", "control", "h after"}));
+}
+
 TEST(RxWindowHook, RemovingTheLastHookGivesTheWindowBack) {
   THookedControl C;
   HWND Wnd = C.Control->Handle();
