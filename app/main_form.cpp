@@ -6,14 +6,12 @@ TMainForm* MainForm = nullptr;
 
 const TClassInfo* TMainForm::StaticClassInfo() {
   static const TClassInfo Info = TClassBuilder<TMainForm, TForm>("TMainForm")
-                                     .Handler("FormResize", &TMainForm::FormResize)
-                                     .Handler("FormShow", &TMainForm::FormShow)
-                                     .Handler("FormKeyDown", &TMainForm::FormKeyDown)
-                                     .Handler("Exit1Click", &TMainForm::Exit1Click)
-                                     .Handler("PathBoxKeyDown", &TMainForm::PathBoxKeyDown)
-                                     .Handler("Splitter1Moved", &TMainForm::Splitter1Moved)
-                                     .Build();
-  static const bool Fields = TFormFields<TMainForm>()
+                                 .Handler("FormResize", &TMainForm::FormResize)
+                                 .Handler("FormShow", &TMainForm::FormShow)
+                                 .Handler("FormKeyDown", &TMainForm::FormKeyDown)
+                                 .Handler("Exit1Click", &TMainForm::Exit1Click)
+                                 .Handler("PathBoxKeyDown", &TMainForm::PathBoxKeyDown)
+                                 .Handler("Splitter1Moved", &TMainForm::Splitter1Moved)
                                  .Field("STBar", &TMainForm::STBar)
                                  .Field("ToolBar2", &TMainForm::ToolBar2)
                                  .Field("PathInfo", &TMainForm::PathInfo)
@@ -33,6 +31,8 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Field("RFiles", &TMainForm::RFiles)
                                  .Field("REditPage", &TMainForm::REditPage)
                                  .Field("RArc", &TMainForm::RArc)
+                                 .Field("LImage", &TMainForm::LImage)
+                                 .Field("RImage", &TMainForm::RImage)
                                  .Field("LAView", &TMainForm::LAView)
                                  .Field("RAView", &TMainForm::RAView)
                                  .Field("FastBar", &TMainForm::FastBar)
@@ -42,8 +42,7 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Field("Musbar", &TMainForm::Musbar)
                                  .Field("MainMenu1", &TMainForm::MainMenu1)
                                  .Field("Exit1", &TMainForm::Exit1)
-                                 .Register(&Info);
-  (void)Fields;
+                                 .Build();
   return &Info;
 }
 

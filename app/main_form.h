@@ -14,7 +14,6 @@ public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   explicit TMainForm(TComponent* AOwner) : TForm(AOwner) { RegisterEditorClasses(); }
-  ~TMainForm() override { DoDestroy(); }
 
   TStatusBar* STBar = nullptr;
   TToolBar* ToolBar2 = nullptr;
@@ -35,6 +34,8 @@ public:
   TTabSheet* RFiles = nullptr;
   TTabSheet* REditPage = nullptr;
   TTabSheet* RArc = nullptr;
+  TImage* LImage = nullptr;
+  TImage* RImage = nullptr;
   TListView* LAView = nullptr;
   TListView* RAView = nullptr;
   TToolBar* FastBar = nullptr;

@@ -407,7 +407,6 @@ std::string FormValueText(const TFormValue& Value) {
 // Applying a parsed form.
 
 #include <algorithm>
-#include <map>
 
 #include "classlib/core/collection.h"
 #include "classlib/core/component.h"
@@ -415,11 +414,6 @@ std::string FormValueText(const TFormValue& Value) {
 #include "classlib/core/typinfo.h"
 
 namespace {
-
-std::map<const TClassInfo*, std::vector<TFormField>>& FieldTable() {
-  static std::map<const TClassInfo*, std::vector<TFormField>> Table;
-  return Table;
-}
 
 struct TFixup {
   TObject* Instance;
@@ -440,7 +434,7 @@ public:
       ApplyProperties(Root, F.Properties);
       for (const auto& Child : F.Children) ReadChild(Child, Root);
       for (const auto& Fix : Fixups) ApplyReference(Fix);
-      BindFields(F);
+      CheckFields(F);
     } catch (...) {
       // Leave no half-read components behind: the form stays as it was created.
       for (auto It = Created.rbegin(); It != Created.rend(); ++It) delete *It;
@@ -483,9 +477,9 @@ private:
     Created.push_back(C);
     C->BeginLoading();
     Guard(F.Line, F.Name, "invalid component name", [&] { C->SetName(F.Name); });
-    if (auto* Child = dynamic_cast<IFormChild*>(C))
+    if (C->HasParent())
       Guard(F.Line, F.Name, (F.ClassName + " cannot be placed in " + Parent->ClassName() + ":").c_str(),
-            [&] { Child->SetParentComponent(Parent); });
+            [&] { C->SetParentComponent(Parent); });
     ApplyProperties(C, F.Properties);
     for (const auto& Grand : F.Children) ReadChild(Grand, C);
   }
@@ -589,15 +583,12 @@ private:
           [&] { SetPropText(F.Instance, F.Prop, F.Text); });
   }
 
-  void BindFields(const TFormObject& F) {
-    for (const TClassInfo* C = Root->ClassInfo(); C != nullptr; C = C->Parent) {
-      const std::vector<TFormField>* Fields = GetFormFields(C);
-      if (Fields == nullptr) continue;
-      for (const auto& Field : *Fields) {
-        TComponent* Comp = Root->FindComponent(Field.Name);
-        if (Comp == nullptr) Fail(F.Line, Field.Name, "the form has no component for the field");
-        if (!Field.Bind(Root, Comp)) Fail(F.Line, Field.Name, "the component's class does not fit the field");
-      }
+  // The fields were set as their components got their names; check that each found one.
+  void CheckFields(const TFormObject& F) {
+    for (const TFieldInfo* Field : Root->ClassInfo()->Fields()) {
+      TComponent* Comp = Root->FindComponent(Field->Name());
+      if (Comp == nullptr) Fail(F.Line, Field->Name(), "the form has no component for the field");
+      if (Field->Get(Root) != Comp) Fail(F.Line, Field->Name(), "the component's class does not fit the field");
     }
   }
 
@@ -608,16 +599,6 @@ private:
 };
 
 }  // namespace
-
-void RegisterFormFields(const TClassInfo* FormClass, std::vector<TFormField> Fields) {
-  auto& Slot = FieldTable()[FormClass];
-  for (auto& F : Fields) Slot.push_back(std::move(F));
-}
-
-const std::vector<TFormField>* GetFormFields(const TClassInfo* FormClass) {
-  auto It = FieldTable().find(FormClass);
-  return It == FieldTable().end() ? nullptr : &It->second;
-}
 
 void ReadFormComponents(TComponent* Root, const TFormObject& Form, const std::string& FormName) {
   TFormApplier(Root, FormName).Run(Form);

@@ -19,7 +19,6 @@
 // Form files are UTF-8; string values become code page 1251 on reading.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,57 +72,14 @@ TFormObject ParseFormText(std::string_view Text, const std::string& FormName);
 // as "[a,b]", a string list as its lines joined with CR LF.
 std::string FormValueText(const TFormValue& Value);
 
-// Components that live inside another component of the form (a control in its parent
-// control, a menu item in its menu) implement this; the reader calls it with the component
-// enclosing the child in the text (the form itself for top-level children).
-class IFormChild {
-public:
-  virtual ~IFormChild() = default;
-  // Raises when Parent cannot hold this component.
-  virtual void SetParentComponent(TComponent* Parent) = 0;
-};
-
-// A form class's component fields, bound by name after reading: Bind returns false when
-// the component is not of the field's class.
-struct TFormField {
-  std::string Name;
-  std::function<bool(TComponent* Root, TComponent* Component)> Bind;
-};
-void RegisterFormFields(const TClassInfo* FormClass, std::vector<TFormField> Fields);
-const std::vector<TFormField>* GetFormFields(const TClassInfo* FormClass);
-
-// In the form class's StaticClassInfo():
-//   static const bool Fields = TFormFields<TMainForm>().Field("STBar", &TMainForm::STBar)
-//                                  .Register(&Info);
-template <class F>
-class TFormFields {
-public:
-  template <class T>
-  TFormFields& Field(std::string Name, T* F::*Member) {
-    FFields.push_back({std::move(Name), [Member](TComponent* Root, TComponent* Component) {
-                         T* Typed = dynamic_cast<T*>(Component);
-                         if (Typed == nullptr) return false;
-                         dynamic_cast<F&>(*Root).*Member = Typed;
-                         return true;
-                       }});
-    return *this;
-  }
-  bool Register(const TClassInfo* FormClass) {
-    RegisterFormFields(FormClass, std::move(FFields));
-    return true;
-  }
-
-private:
-  std::vector<TFormField> FFields;
-};
-
 // Builds the components of a parsed form into Root, which must be of the form's class (or
-// derive from it). Children are created by class name with Root as their owner and placed
-// in their enclosing component (IFormChild); properties are set by name;
-// event properties get the handler of that name from Root's handler table; component
-// references are resolved among Root's components after everything is created; and
-// Root's component fields (RegisterFormFields) are bound by name; a field without its
-// component is an error. Everything read is in the loading state meanwhile; the created
+// derive from it). Children are created by class name with Root as their owner and, when
+// they have a parent (HasParent), placed in their enclosing component
+// (SetParentComponent); properties are set by name; event properties get the handler of
+// that name from Root's handler table; component references are resolved among Root's
+// components after everything is created. Root's component fields (TClassBuilder::Field)
+// follow their components by name as these are named; a field left without its component,
+// or whose component is of another class, is an error. Everything read is in the loading state meanwhile; the created
 // components get Loaded() in creation order, then Root. On an error the components created
 // so far are deleted again.
 void ReadFormComponents(TComponent* Root, const TFormObject& Form, const std::string& FormName);

@@ -67,6 +67,8 @@ public:
   void SetHint(const std::string& Value);
   void HintMouseMessage(TControl* Control, TPoint ScreenPos);
   void CancelHint();
+  // The control that the mouse is over, whose hint is pending or shown (nullptr when none).
+  TControl* HintControl() const { return FHintControl; }
   // The hint window's text while it is shown, else empty.
   std::string HintShown() const { return FHintShown; }
 

@@ -349,14 +349,25 @@ void TToolButton::Paint() {
     DrawEdge(DC, &R, BDR_SUNKENOUTER, BF_RECT);
   else if (Bar == nullptr || !Bar->Flat())
     DrawEdge(DC, &R, BDR_RAISEDINNER, BF_RECT);
-  std::string Text = FText;
-  if (Text.empty() || (Bar != nullptr && !Bar->ShowCaptions() && FImageIndex >= 0)) return;
-  std::wstring W = ToWide(Text);
+  // The image centred, or above the caption when the bar shows captions.
+  TCustomImageList* Images = Bar != nullptr ? Bar->Images() : nullptr;
+  bool HasImage = Images != nullptr && FImageIndex >= 0 && FImageIndex < Images->Count();
+  bool ShowText = !FText.empty() && (!HasImage || (Bar != nullptr && Bar->ShowCaptions()));
+  int Shift = FPressed || FDown ? 1 : 0;
+  if (HasImage) {
+    int X = (FWidth - Images->Width()) / 2 + Shift;
+    int Y = (ShowText ? 3 : (FHeight - Images->Height()) / 2) + Shift;
+    Images->Draw(Canvas(), X, Y, FImageIndex);
+    if (!ShowText) return;
+    R.top = 3 + Images->Height();
+  }
+  if (!ShowText) return;
+  std::wstring W = ToWide(FText);
   SetBkMode(DC, TRANSPARENT);
   SetTextColor(DC, Enabled() ? static_cast<COLORREF>(ColorToRGB(FFont->Color())) & 0xFFFFFF
                              : GetSysColor(COLOR_GRAYTEXT));
   HGDIOBJ Old = SelectObject(DC, FontHandle(*FFont));
-  if (FPressed || FDown) OffsetRect(&R, 1, 1);
+  OffsetRect(&R, Shift, Shift);
   DrawTextW(DC, W.c_str(), int(W.size()), &R, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS);
   SelectObject(DC, Old);
 }
@@ -368,6 +379,7 @@ const TClassInfo* TToolBar::StaticClassInfo() {
                                      .Prop("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions)
                                      .Prop("Flat", &TToolBar::Flat, &TToolBar::SetFlat)
                                      .Prop("Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable)
+                                     .Prop("Images", &TToolBar::Images, &TToolBar::SetImages)
                                      .Build();
   return &Info;
 }
@@ -402,6 +414,11 @@ void TToolBar::SetFlat(bool Value) {
 void TToolBar::SetWrapable(bool Value) {
   FWrapable = Value;
   Realign();
+}
+
+void TToolBar::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomControl::Notification(AComponent, Operation);
+  if (Operation == opRemove) FImages.Removed(AComponent);
 }
 
 int TToolBar::ButtonCount() const {

@@ -8,6 +8,7 @@
 
 #include "classlib/core/collection.h"
 #include "classlib/win/controls.h"
+#include "classlib/win/image_list.h"
 #include "classlib/win/std_ctrls.h"
 
 class TPageControl;
@@ -140,14 +141,19 @@ public:
   void SetFlat(bool Value);
   bool Wrapable() const { return FWrapable; }
   void SetWrapable(bool Value);
+  // The buttons' images, by their ImageIndex; the bar repaints when the list changes.
+  TCustomImageList* Images() const { return FImages.List(); }
+  void SetImages(TCustomImageList* Value) { FImages.SetList(Value); }
   int ButtonCount() const;
   TToolButton* Buttons(int Index) const;
 
 protected:
   void Paint() override;
   void AlignControls(TRect& Rect) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+  TChangeLink FImages{this, [this] { Invalidate(); }};
   int FButtonWidth = 23;
   int FButtonHeight = 22;
   bool FShowCaptions = false;

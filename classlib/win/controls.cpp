@@ -212,6 +212,8 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 
 TControl::~TControl() {
   if (CaptureControl == this) CaptureControl = nullptr;
+  // A pending hint must not come back to a control that is gone.
+  if (Application != nullptr && Application->HintControl() == this) Application->CancelHint();
   if (FParent != nullptr) FParent->RemoveControl(this);
   if (FBrush != nullptr) DeleteObject(FBrush);
 }
@@ -222,6 +224,8 @@ void TControl::SetParent(TWinControl* AParent) {
   if (FParent != nullptr) FParent->RemoveControl(this);
   if (AParent != nullptr) AParent->InsertControl(this);
 }
+
+TComponent* TControl::GetParentComponent() const { return FParent; }
 
 void TControl::SetParentComponent(TComponent* AParent) {
   auto* P = dynamic_cast<TWinControl*>(AParent);
@@ -776,7 +780,13 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 void TWinControl::UpdateBoundsFromWindow() {
   RECT R;
   GetWindowRect(FHandle, &R);
-  if (FParent != nullptr || (GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD)) {
+  if (FParent == nullptr && IsIconic(FHandle)) {
+    // A minimised window's rectangle is its icon's: keep the bounds it will come back to.
+    WINDOWPLACEMENT Place{};
+    Place.length = sizeof Place;
+    if (!GetWindowPlacement(FHandle, &Place)) return;
+    R = Place.rcNormalPosition;
+  } else if (FParent != nullptr || (GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD)) {
     HWND P = GetParent(FHandle);
     MapWindowPoints(HWND_DESKTOP, P, reinterpret_cast<POINT*>(&R), 2);
   }

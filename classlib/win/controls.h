@@ -14,7 +14,6 @@
 #include "classlib/core/color.h"
 #include "classlib/core/component.h"
 #include "classlib/core/font.h"
-#include "classlib/core/form_reader.h"
 #include "classlib/core/short_cut.h"
 #include "classlib/core/typinfo.h"
 #include "classlib/win/types.h"
@@ -100,7 +99,7 @@ TWinControl* FindControl(HWND Wnd);
 TWinControl* FindVCLWindow(HWND Wnd);
 TCustomForm* GetParentForm(const class TControl* Control);
 
-class TControl : public TComponent, public IFormChild {
+class TControl : public TComponent {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
@@ -110,6 +109,9 @@ public:
 
   TWinControl* Parent() const { return FParent; }
   virtual void SetParent(TWinControl* AParent);
+  // Placing by a form resource: the enclosing control becomes the parent.
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
   void SetParentComponent(TComponent* AParent) override;
 
   int Left() const { return FLeft; }

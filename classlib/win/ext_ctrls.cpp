@@ -176,3 +176,88 @@ void TSplitter::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (OnMoved) OnMoved(this);
   }
 }
+
+// ---------------------------------------------------------------------------------------
+
+const TClassInfo* TImage::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TImage, TGraphicControl>("TImage")
+                                     .Prop("Picture", &TImage::Picture, &TImage::SetPicture)
+                                     .Prop("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize)
+                                     .Prop("Center", &TImage::Center, &TImage::SetCenter)
+                                     .Prop("Stretch", &TImage::Stretch, &TImage::SetStretch)
+                                     .Prop("Transparent", &TImage::Transparent, &TImage::SetTransparent)
+                                     .Build();
+  return &Info;
+}
+
+TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(std::make_unique<TPicture>()) {
+  FWidth = 105;
+  FHeight = 105;
+  FPicture->OnChange = [this](TObject*) { PictureChanged(); };
+}
+
+TImage::~TImage() { FPicture->OnChange = nullptr; }
+
+void TImage::SetAutoSize(bool Value) {
+  FAutoSize = Value;
+  AdjustSize();
+}
+
+void TImage::SetCenter(bool Value) {
+  if (Value == FCenter) return;
+  FCenter = Value;
+  Invalidate();
+}
+
+void TImage::SetStretch(bool Value) {
+  if (Value == FStretch) return;
+  FStretch = Value;
+  Invalidate();
+}
+
+void TImage::SetTransparent(bool Value) {
+  if (Value == FTransparent) return;
+  FTransparent = Value;
+  PictureChanged();
+}
+
+void TImage::AdjustSize() {
+  if (FAutoSize && FPicture->Width() > 0 && FPicture->Height() > 0)
+    SetBounds(FLeft, FTop, FPicture->Width(), FPicture->Height());
+}
+
+void TImage::PictureChanged() {
+  if (FPassingTransparent) return;  // the graphic's own change notice of the line below
+  if (TGraphic* G = FPicture->Graphic()) {
+    FPassingTransparent = true;
+    try {
+      G->SetTransparent(FTransparent);
+    } catch (...) {
+      FPassingTransparent = false;
+      throw;
+    }
+    FPassingTransparent = false;
+  }
+  AdjustSize();
+  Invalidate();
+}
+
+TRect TImage::DestRect() const {
+  int W = FPicture->Width(), H = FPicture->Height();
+  if (FStretch) {
+    W = FWidth;
+    H = FHeight;
+  }
+  int X = 0, Y = 0;
+  if (FCenter) {
+    X = (FWidth - W) / 2;
+    Y = (FHeight - H) / 2;
+  }
+  return Bounds(X, Y, W, H);
+}
+
+void TImage::Paint() {
+  TGraphic* G = FPicture->Graphic();
+  if (G == nullptr || G->Empty()) return;
+  Canvas()->StretchDraw(DestRect(), G);
+}

@@ -1,7 +1,10 @@
-// Panels and splitters.
+// Panels, splitters and images.
 #pragma once
 
+#include <memory>
+
 #include "classlib/win/controls.h"
+#include "classlib/win/picture.h"
 #include "classlib/win/std_ctrls.h"
 
 enum TPanelBevel { bvNone, bvLowered, bvRaised, bvSpace };
@@ -65,4 +68,42 @@ private:
   TControl* FControl = nullptr;
   int FDownPos = 0;
   int FStartSize = 0;
+};
+
+// Shows a picture: at its own size from the top-left corner, centred, or stretched over the
+// control; AutoSize gives the control the picture's size. It repaints whenever the picture
+// changes.
+class TImage : public TGraphicControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TImage(TComponent* AOwner);
+  ~TImage() override;
+
+  TPicture* Picture() const { return FPicture.get(); }
+  void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  bool Center() const { return FCenter; }
+  void SetCenter(bool Value);
+  bool Stretch() const { return FStretch; }
+  void SetStretch(bool Value);
+  // Passed on to the graphic: a bitmap leaves its transparent colour unpainted.
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  // Where the picture goes in the control's client coordinates.
+  TRect DestRect() const;
+
+protected:
+  void Paint() override;
+
+private:
+  void PictureChanged();
+  void AdjustSize();
+  std::unique_ptr<TPicture> FPicture;
+  bool FAutoSize = false;
+  bool FCenter = false;
+  bool FStretch = false;
+  bool FTransparent = false;
+  bool FPassingTransparent = false;
 };

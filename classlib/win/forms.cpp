@@ -172,13 +172,36 @@ void TCustomForm::InitWnd() {
 void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
   if (Value == FBorderStyle) return;
   FBorderStyle = Value;
-  RecreateWnd();
+  RecreateForm();
 }
 
 void TCustomForm::SetBorderIcons(TBorderIcons Value) {
   if (Value == FBorderIcons) return;
   FBorderIcons = Value;
+  RecreateForm();
+}
+
+// A new window for new window styles, in the old one's place: the same normal bounds,
+// the same state, shown when the old one was.
+void TCustomForm::RecreateForm() {
+  if (FHandle == nullptr) return;
+  WINDOWPLACEMENT Place{};
+  Place.length = sizeof Place;
+  GetWindowPlacement(FHandle, &Place);
+  bool Shown = IsWindowVisible(FHandle) != FALSE;
+  TWindowState State = WindowState();
+  TRect Normal(Place.rcNormalPosition);
+  FLeft = Normal.Left;
+  FTop = Normal.Top;
+  FWidth = Normal.Width();
+  FHeight = Normal.Height();
   RecreateWnd();
+  FWindowState = State;
+  if (!Shown) Place.showCmd = SW_HIDE;
+  else if (State == wsMaximized) Place.showCmd = SW_SHOWMAXIMIZED;
+  else if (State == wsMinimized) Place.showCmd = SW_SHOWMINIMIZED;
+  else Place.showCmd = SW_SHOWNORMAL;
+  SetWindowPlacement(FHandle, &Place);
 }
 
 void TCustomForm::SetFormStyle(TFormStyle Value) {
@@ -503,16 +526,22 @@ void TCustomForm::WndProc(TMessage& M) {
 }
 
 #include "classlib/win/com_ctrls.h"
+#include "classlib/win/dialogs.h"
 #include "classlib/win/ext_ctrls.h"
+#include "classlib/win/image_list.h"
 #include "classlib/win/list_view.h"
 #include "classlib/win/std_ctrls.h"
+#include "classlib/win/timer.h"
 #include "classlib/win/tree_view.h"
 
 void RegisterControlClasses() {
   static const bool Done = [] {
     RegisterClasses<TForm, TMainMenu, TPopupMenu, TMenuItem, TLabel, TButton, TEdit, TMemo, TCheckBox, TRadioButton,
-                    TGroupBox, TComboBox, TListBox, TPanel, TSplitter, TPageControl, TTabSheet, TToolBar, TToolButton,
-                    TStatusBar, TStatusPanel, TProgressBar, TListView, TTreeView, TListColumn>();
+                    TGroupBox, TComboBox, TListBox, TPanel, TSplitter, TImage, TPageControl, TTabSheet, TToolBar,
+                    TToolButton, TStatusBar, TStatusPanel, TProgressBar, TListView, TTreeView, TListColumn>();
+    // String lists, and the non-visual components that forms hold.
+    RegisterClasses<TStrings, TStringList, TImageList, TTimer, TOpenDialog, TSaveDialog, TFontDialog, TColorDialog,
+                    TPrintDialog, TFindDialog, TReplaceDialog>();
     return true;
   }();
   (void)Done;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "classlib/core/form_reader.h"
 #include "classlib/win/controls.h"
 #include "classlib/win/menus.h"
 
@@ -119,9 +120,9 @@ protected:
   void PaintWindow(HDC DC) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual void DoCreate();
-  // Fires OnDestroy once. The base destructor calls it, when the derived parts are gone
-  // already: a form class whose OnDestroy handler uses its own members calls it first
-  // thing in its own destructor.
+  // Fires OnDestroy once (only after OnCreate), before the components go. A form made by
+  // CreateForm runs it before any destructor of its classes; the base destructor runs it
+  // for a form made otherwise.
   void DoDestroy();
   virtual void DoShow();
   virtual void DoHide();
@@ -131,6 +132,7 @@ protected:
 private:
   void PlaceOnFirstShow();
   void CloseModal();
+  void RecreateForm();
 
   TFormBorderStyle FBorderStyle = bsSizeable;
   TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
@@ -155,10 +157,22 @@ public:
   explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
 };
 
+namespace forms_detail {
+// The object CreateForm makes: the form class itself, whose destruction starts by firing
+// OnDestroy, so that the handler sees the whole form however it is deleted (by its owner,
+// by Release, by delete or by a smart pointer).
+template <class F>
+class TCreatedForm final : public F {
+public:
+  using F::F;
+  ~TCreatedForm() override { this->DoDestroy(); }
+};
+}  // namespace forms_detail
+
 // Makes a form of class F, reads its resource and fires its OnCreate.
 template <class F>
 F* CreateForm(TComponent* Owner) {
-  auto* Form = new F(Owner);
+  F* Form = new forms_detail::TCreatedForm<F>(Owner);
   try {
     Form->AfterConstruction();
   } catch (...) {

@@ -204,3 +204,32 @@ bool TCustomImageList::Overlay(int ImageIndex, int Overlay) {
   if (Overlay < 0 || Overlay > 14 || FHandle == nullptr) return false;
   return ImageList_SetOverlayImage(FHandle, ImageIndex, Overlay + 1) != FALSE;
 }
+
+// ---------------------------------------------------------------------------------------
+
+// A free-notification link left behind by a list given up is harmless (Removed ignores
+// lists it does not hold) and goes when either side is freed.
+TChangeLink::~TChangeLink() {
+  if (FList != nullptr) FList->UnRegisterChanges(FId);
+}
+
+void TChangeLink::SetList(TCustomImageList* Value) {
+  if (Value == FList) return;
+  if (FList != nullptr) FList->UnRegisterChanges(FId);
+  FList = Value;
+  if (FList != nullptr) {
+    FId = FList->RegisterChanges([this](TObject*) { FChanged(); });
+    FList->FreeNotification(FHolder);
+  }
+  FChanged();
+}
+
+HIMAGELIST TChangeLink::Handle() const { return FList != nullptr ? FList->Handle() : nullptr; }
+
+bool TChangeLink::Removed(TComponent* AComponent) {
+  if (AComponent == nullptr || AComponent != FList) return false;
+  // The list is being freed (its own parts may be gone already): only forget it.
+  FList = nullptr;
+  FChanged();
+  return true;
+}

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <map>
 
 #include "classlib/core/component.h"
@@ -104,4 +105,29 @@ public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   using TCustomImageList::TCustomImageList;
+};
+
+// A component's hold on an image list it shows (a list view's SmallImages, a menu's
+// Images): Changed runs whenever the list changes or another list is set, and the holder
+// lets go of a list that is freed by passing its Notification(…, opRemove) to Removed.
+class TChangeLink {
+public:
+  TChangeLink(TComponent* Holder, std::function<void()> Changed)
+      : FHolder(Holder), FChanged(std::move(Changed)) {}
+  ~TChangeLink();
+  TChangeLink(const TChangeLink&) = delete;
+  TChangeLink& operator=(const TChangeLink&) = delete;
+
+  TCustomImageList* List() const { return FList; }
+  void SetList(TCustomImageList* Value);
+  // The list's handle, nullptr without a list.
+  HIMAGELIST Handle() const;
+  // True (and the list dropped, Changed run) when AComponent is the list held.
+  bool Removed(TComponent* AComponent);
+
+private:
+  TComponent* FHolder;
+  std::function<void()> FChanged;
+  TCustomImageList* FList = nullptr;
+  int FId = 0;
 };

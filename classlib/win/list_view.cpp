@@ -219,6 +219,9 @@ const TClassInfo* TCustomListView::StaticClassInfo() {
           .Prop("ColumnClick", &TCustomListView::ColumnClick, &TCustomListView::SetColumnClick)
           .Prop("ShowColumnHeaders", &TCustomListView::ShowColumnHeaders, &TCustomListView::SetShowColumnHeaders)
           .Prop("AllocBy", &TCustomListView::AllocBy, &TCustomListView::SetAllocBy)
+          .Prop("SmallImages", &TCustomListView::SmallImages, &TCustomListView::SetSmallImages)
+          .Prop("LargeImages", &TCustomListView::LargeImages, &TCustomListView::SetLargeImages)
+          .Prop("StateImages", &TCustomListView::StateImages, &TCustomListView::SetStateImages)
           .Prop("OnEditing", &TCustomListView::OnEditing)
           .Prop("OnEdited", &TCustomListView::OnEdited)
           .Prop("OnDeletion", &TCustomListView::OnDeletion)
@@ -262,8 +265,9 @@ void TCustomListView::CreateParams(TCreateParams& P) {
 void TCustomListView::InitWnd() {
   SetExStyles();
   ColorChanged();
-  if (FSmallImages != nullptr) SendMessageW(FHandle, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(FSmallImages));
-  if (FLargeImages != nullptr) SendMessageW(FHandle, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(FLargeImages));
+  if (FSmallImages.List() != nullptr) ImageListChanged(LVSIL_SMALL, FSmallImages);
+  if (FLargeImages.List() != nullptr) ImageListChanged(LVSIL_NORMAL, FLargeImages);
+  if (FStateImages.List() != nullptr) ImageListChanged(LVSIL_STATE, FStateImages);
   UpdateColumns();
   if (FAllocBy > 0) SendMessageW(FHandle, LVM_SETITEMCOUNT, FAllocBy, 0);
   SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
@@ -351,14 +355,18 @@ void TCustomListView::SetAllocBy(int Value) {
   if (FHandle != nullptr && Value > 0) SendMessageW(FHandle, LVM_SETITEMCOUNT, Value, 0);
 }
 
-void TCustomListView::SetSmallImagesHandle(HIMAGELIST Value) {
-  FSmallImages = Value;
-  if (FHandle != nullptr) SendMessageW(FHandle, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(Value));
+void TCustomListView::ImageListChanged(int Which, const TChangeLink& Link) {
+  if (FHandle == nullptr || Destroying()) return;
+  SendMessageW(FHandle, LVM_SETIMAGELIST, Which, reinterpret_cast<LPARAM>(Link.Handle()));
+  Invalidate();
 }
 
-void TCustomListView::SetLargeImagesHandle(HIMAGELIST Value) {
-  FLargeImages = Value;
-  if (FHandle != nullptr) SendMessageW(FHandle, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(Value));
+void TCustomListView::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  FSmallImages.Removed(AComponent);
+  FLargeImages.Removed(AComponent);
+  FStateImages.Removed(AComponent);
 }
 
 void TCustomListView::UpdateColumns() {

@@ -13,6 +13,7 @@
 #include "classlib/core/collection.h"
 #include "classlib/core/strings.h"
 #include "classlib/win/controls.h"
+#include "classlib/win/image_list.h"
 #include "classlib/win/std_ctrls.h"
 
 class TCustomListView;
@@ -167,9 +168,14 @@ public:
   // Room for this many items is made at once (the control's item count hint).
   int AllocBy() const { return FAllocBy; }
   void SetAllocBy(int Value);
-  // The image lists by handle; the list view never destroys them.
-  void SetSmallImagesHandle(HIMAGELIST Value);
-  void SetLargeImagesHandle(HIMAGELIST Value);
+  // The image lists shown (small icons and report view, large icons, item states); the
+  // list view follows their changes and never destroys them or their handles.
+  TCustomImageList* SmallImages() const { return FSmallImages.List(); }
+  void SetSmallImages(TCustomImageList* Value) { FSmallImages.SetList(Value); }
+  TCustomImageList* LargeImages() const { return FLargeImages.List(); }
+  void SetLargeImages(TCustomImageList* Value) { FLargeImages.SetList(Value); }
+  TCustomImageList* StateImages() const { return FStateImages.List(); }
+  void SetStateImages(TCustomImageList* Value) { FStateImages.SetList(Value); }
 
   TListItem* Selected() const;
   TListItem* ItemFocused() const;
@@ -204,6 +210,7 @@ protected:
   void DestroyWnd() override;
   void ColorChanged() override;
   void FontChanged() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   // The text and image of an item as the control asks for them (LVN_GETDISPINFO): by
   // default the caption or sub-item, and the ImageIndex.
   virtual void GetDispInfo(TListItem* Item, NMLVDISPINFOW& Info);
@@ -231,8 +238,10 @@ private:
   bool FColumnClick = true;
   bool FShowColumnHeaders = true;
   int FAllocBy = 0;
-  HIMAGELIST FSmallImages = nullptr;
-  HIMAGELIST FLargeImages = nullptr;
+  void ImageListChanged(int Which, const TChangeLink& Link);
+  TChangeLink FSmallImages{this, [this] { ImageListChanged(LVSIL_SMALL, FSmallImages); }};
+  TChangeLink FLargeImages{this, [this] { ImageListChanged(LVSIL_NORMAL, FLargeImages); }};
+  TChangeLink FStateImages{this, [this] { ImageListChanged(LVSIL_STATE, FStateImages); }};
   std::wstring FDispText;  // holds the text handed to the control until it copies it
 };
 

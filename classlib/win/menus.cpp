@@ -84,6 +84,11 @@ TMenuItem::~TMenuItem() {
   if (FParent != nullptr) FParent->Remove(this);
 }
 
+TComponent* TMenuItem::GetParentComponent() const {
+  if (FParent != nullptr && FParent->FMenu != nullptr) return FParent->FMenu;
+  return FParent;
+}
+
 void TMenuItem::SetParentComponent(TComponent* AParent) {
   if (auto* M = dynamic_cast<TMenu*>(AParent))
     M->Items()->Add(this);
@@ -204,7 +209,8 @@ void TMenuItem::Click() {
 // TMenu
 
 const TClassInfo* TMenu::StaticClassInfo() {
-  static const TClassInfo Info = TClassBuilder<TMenu, TComponent>("TMenu").Build();
+  static const TClassInfo Info =
+      TClassBuilder<TMenu, TComponent>("TMenu").Prop("Images", &TMenu::Images, &TMenu::SetImages).Build();
   return &Info;
 }
 
@@ -219,13 +225,9 @@ TMenu::~TMenu() {
   delete FItems;
 }
 
-void TMenu::SetImages(TCustomImageList* Value) {
-  FImages = Value;
-  MenuChanged();
-}
-
 void TMenu::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove) FImages.Removed(AComponent);
 }
 
 void TMenu::DestroyMenuHandle() {
@@ -233,39 +235,38 @@ void TMenu::DestroyMenuHandle() {
     DestroyMenu(FHandle);
     FHandle = nullptr;
   }
+  for (HBITMAP B : FBitmaps) DeleteObject(B);
+  FBitmaps.clear();
+}
+
+// The item's image on the menu's background, for the menu to show beside the caption;
+// nullptr when the item has none.
+HBITMAP TMenu::ItemBitmap(const TMenuItem* Item) {
+  TCustomImageList* List = FImages.List();
+  if (List == nullptr || Item->ImageIndex() < 0 || Item->ImageIndex() >= List->Count()) return nullptr;
+  BITMAPINFO Info{};
+  Info.bmiHeader.biSize = sizeof Info.bmiHeader;
+  Info.bmiHeader.biWidth = List->Width();
+  Info.bmiHeader.biHeight = List->Height();
+  Info.bmiHeader.biPlanes = 1;
+  Info.bmiHeader.biBitCount = 24;  // no alpha channel: the menu copies it as it is
+  void* Bits = nullptr;
+  HBITMAP Bitmap = CreateDIBSection(nullptr, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+  if (Bitmap == nullptr) return nullptr;
+  HDC DC = CreateCompatibleDC(nullptr);
+  HGDIOBJ Old = SelectObject(DC, Bitmap);
+  RECT R{0, 0, List->Width(), List->Height()};
+  FillRect(DC, &R, GetSysColorBrush(COLOR_MENU));
+  ImageList_Draw(List->Handle(), Item->ImageIndex(), DC, 0, 0, ILD_TRANSPARENT);
+  SelectObject(DC, Old);
+  DeleteDC(DC);
+  FBitmaps.push_back(Bitmap);
+  return Bitmap;
 }
 
 void TMenu::MenuChanged() { DestroyMenuHandle(); }
 
 namespace {
-
-void AppendItems(HMENU Menu, const TMenuItem* Parent) {
-  for (int I = 0; I < Parent->Count(); ++I) {
-    const TMenuItem* Item = Parent->Items(I);
-    if (!Item->Visible()) continue;
-    if (Item->IsLine()) {
-      AppendMenuW(Menu, MF_SEPARATOR, 0, nullptr);
-      continue;
-    }
-    std::string Text = Item->Caption();
-    if (Item->ShortCut() != scNone) Text += "\t" + ShortCutToText(Item->ShortCut());
-    std::wstring W = ToWide(Text);
-    MENUITEMINFOW MI{};
-    MI.cbSize = sizeof MI;
-    MI.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
-    MI.fType = Item->RadioItem() ? MFT_RADIOCHECK : 0;
-    MI.fState = (Item->Enabled() ? 0 : MFS_GRAYED) | (Item->Checked() ? MFS_CHECKED : 0) |
-                (Item->Default() ? MFS_DEFAULT : 0);
-    MI.wID = Item->Command();
-    MI.dwTypeData = W.data();
-    if (Item->Count() > 0) {
-      MI.fMask |= MIIM_SUBMENU;
-      MI.hSubMenu = CreatePopupMenu();
-      AppendItems(MI.hSubMenu, Item);
-    }
-    InsertMenuItemW(Menu, GetMenuItemCount(Menu), TRUE, &MI);
-  }
-}
 
 TMenuItem* FindShortCut(TMenuItem* Parent, TShortCut SC) {
   for (int I = 0; I < Parent->Count(); ++I) {
@@ -284,6 +285,38 @@ bool ContainsItem(const TMenuItem* Parent, const TMenuItem* Item) {
 }
 
 }  // namespace
+
+void TMenu::AppendItems(HMENU Menu, const TMenuItem* Parent) {
+  for (int I = 0; I < Parent->Count(); ++I) {
+    const TMenuItem* Item = Parent->Items(I);
+    if (!Item->Visible()) continue;
+    if (Item->IsLine()) {
+      AppendMenuW(Menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    std::string Text = Item->Caption();
+    if (Item->ShortCut() != scNone) Text += "\t" + ShortCutToText(Item->ShortCut());
+    std::wstring W = ToWide(Text);
+    MENUITEMINFOW MI{};
+    MI.cbSize = sizeof MI;
+    MI.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+    MI.fType = Item->RadioItem() ? MFT_RADIOCHECK : 0;
+    MI.fState = (Item->Enabled() ? 0 : MFS_GRAYED) | (Item->Checked() ? MFS_CHECKED : 0) |
+                (Item->Default() ? MFS_DEFAULT : 0);
+    MI.wID = Item->Command();
+    MI.dwTypeData = W.data();
+    if (HBITMAP Image = ItemBitmap(Item)) {
+      MI.fMask |= MIIM_BITMAP;
+      MI.hbmpItem = Image;
+    }
+    if (Item->Count() > 0) {
+      MI.fMask |= MIIM_SUBMENU;
+      MI.hSubMenu = CreatePopupMenu();
+      AppendItems(MI.hSubMenu, Item);
+    }
+    InsertMenuItemW(Menu, GetMenuItemCount(Menu), TRUE, &MI);
+  }
+}
 
 HMENU TMenu::Handle() {
   if (FHandle == nullptr) {
@@ -335,11 +368,15 @@ void TMainMenu::SetWindow(HWND Wnd) {
 
 void TMainMenu::MenuChanged() {
   if (FWindow != nullptr && IsWindow(FWindow) && !ComponentState().Contains(csLoading)) {
+    // The window shows the old menu until it has the new one.
     HMENU Old = FHandle;
+    std::vector<HBITMAP> OldBitmaps = std::move(FBitmaps);
+    FBitmaps.clear();
     FHandle = nullptr;
     ::SetMenu(FWindow, Handle());
     DrawMenuBar(FWindow);
     if (Old != nullptr) DestroyMenu(Old);
+    for (HBITMAP B : OldBitmaps) DeleteObject(B);
   } else {
     DestroyMenuHandle();
   }

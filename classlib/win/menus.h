@@ -9,21 +9,24 @@
 #include <vector>
 
 #include "classlib/core/component.h"
-#include "classlib/core/form_reader.h"
 #include "classlib/core/short_cut.h"
 #include "classlib/core/typinfo.h"
+#include "classlib/win/image_list.h"
 #include "classlib/win/controls.h"
 
 class TMenu;
 class TCustomImageList;
 
-class TMenuItem : public TComponent, public IFormChild {
+class TMenuItem : public TComponent {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   explicit TMenuItem(TComponent* AOwner);
   ~TMenuItem() override;
 
+  // Placing by a form resource: in a menu, or under another item.
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
   void SetParentComponent(TComponent* AParent) override;
 
   // "&File" underlines F; "-" is a separator.
@@ -101,8 +104,10 @@ public:
   ~TMenu() override;
 
   TMenuItem* Items() const { return FItems; }
-  TCustomImageList* Images() const { return FImages; }
-  void SetImages(TCustomImageList* Value);
+  // The items' images by their ImageIndex, shown beside the captions; the menu follows the
+  // list's changes and lets go of it when it is freed.
+  TCustomImageList* Images() const { return FImages.List(); }
+  void SetImages(TCustomImageList* Value) { FImages.SetList(Value); }
   // A menu handle with the current items (rebuilt after each change).
   HMENU Handle();
   // An enabled, visible item with this shortcut is clicked: true. Disabled items and
@@ -119,10 +124,14 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void DestroyMenuHandle();
   HMENU FHandle = nullptr;
+  // The item images of the menu handle, freed with it.
+  std::vector<HBITMAP> FBitmaps;
 
 private:
+  void AppendItems(HMENU Menu, const TMenuItem* Parent);
+  HBITMAP ItemBitmap(const TMenuItem* Item);
   TMenuItem* FItems;
-  TCustomImageList* FImages = nullptr;
+  TChangeLink FImages{this, [this] { MenuChanged(); }};
 };
 
 // The menu bar of a form (TForm::Menu).

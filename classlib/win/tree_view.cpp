@@ -291,6 +291,8 @@ const TClassInfo* TCustomTreeView::StaticClassInfo() {
           .Prop("ReadOnly", &TCustomTreeView::ReadOnly, &TCustomTreeView::SetReadOnly)
           .Prop("HideSelection", &TCustomTreeView::HideSelection, &TCustomTreeView::SetHideSelection)
           .Prop("Indent", &TCustomTreeView::Indent, &TCustomTreeView::SetIndent)
+          .Prop("Images", &TCustomTreeView::Images, &TCustomTreeView::SetImages)
+          .Prop("StateImages", &TCustomTreeView::StateImages, &TCustomTreeView::SetStateImages)
           .Prop("OnExpanding", &TCustomTreeView::OnExpanding)
           .Prop("OnExpanded", &TCustomTreeView::OnExpanded)
           .Prop("OnCollapsing", &TCustomTreeView::OnCollapsing)
@@ -338,7 +340,8 @@ void TCustomTreeView::CreateParams(TCreateParams& P) {
 void TCustomTreeView::InitWnd() {
   ColorChanged();
   SendMessageW(FHandle, TVM_SETINDENT, FIndent, 0);
-  if (FImages != nullptr) SendMessageW(FHandle, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(FImages));
+  if (FImages.List() != nullptr) ImageListChanged(TVSIL_NORMAL, FImages);
+  if (FStateImages.List() != nullptr) ImageListChanged(TVSIL_STATE, FStateImages);
 }
 
 void TCustomTreeView::ColorChanged() {
@@ -388,9 +391,17 @@ void TCustomTreeView::SetIndent(int Value) {
   if (FHandle != nullptr) SendMessageW(FHandle, TVM_SETINDENT, Value, 0);
 }
 
-void TCustomTreeView::SetImagesHandle(HIMAGELIST Value) {
-  FImages = Value;
-  if (FHandle != nullptr) SendMessageW(FHandle, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(Value));
+void TCustomTreeView::ImageListChanged(int Which, const TChangeLink& Link) {
+  if (FHandle == nullptr || Destroying()) return;
+  SendMessageW(FHandle, TVM_SETIMAGELIST, Which, reinterpret_cast<LPARAM>(Link.Handle()));
+  Invalidate();
+}
+
+void TCustomTreeView::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  FImages.Removed(AComponent);
+  FStateImages.Removed(AComponent);
 }
 
 TTreeNode* TCustomTreeView::Selected() const {

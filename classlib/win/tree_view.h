@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "classlib/win/controls.h"
+#include "classlib/win/image_list.h"
 
 class TCustomTreeView;
 class TTreeNodes;
@@ -149,7 +150,12 @@ public:
   void SetHideSelection(bool Value);
   int Indent() const { return FIndent; }
   void SetIndent(int Value);
-  void SetImagesHandle(HIMAGELIST Value);
+  // The image lists of the nodes' icons and states; the tree follows their changes and
+  // never destroys them or their handles.
+  TCustomImageList* Images() const { return FImages.List(); }
+  void SetImages(TCustomImageList* Value) { FImages.SetList(Value); }
+  TCustomImageList* StateImages() const { return FStateImages.List(); }
+  void SetStateImages(TCustomImageList* Value) { FStateImages.SetList(Value); }
 
   void WndProc(TMessage& Message) override;
 
@@ -173,6 +179,7 @@ protected:
   void InitWnd() override;
   void ColorChanged() override;
   void FontChanged() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual bool CanExpand(TTreeNode* Node);
   virtual void Expand(TTreeNode* Node);
   virtual bool CanCollapse(TTreeNode* Node);
@@ -196,7 +203,9 @@ private:
   bool FReadOnly = false;
   bool FHideSelection = true;
   int FIndent = 19;
-  HIMAGELIST FImages = nullptr;
+  void ImageListChanged(int Which, const TChangeLink& Link);
+  TChangeLink FImages{this, [this] { ImageListChanged(TVSIL_NORMAL, FImages); }};
+  TChangeLink FStateImages{this, [this] { ImageListChanged(TVSIL_STATE, FStateImages); }};
 };
 
 class TTreeView : public TCustomTreeView {

@@ -135,12 +135,13 @@ public:
 
 class TTestForm;
 
-class TTestBox : public TComponent, public IFormChild {
+class TTestBox : public TComponent {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   explicit TTestBox(TComponent* Owner) : TComponent(Owner), Panels(TTestItem::StaticClassInfo(), this) {}
 
+  bool HasParent() const override { return true; }
   void SetParentComponent(TComponent* P) override;
   void Loaded() override {
     TComponent::Loaded();
@@ -245,17 +246,15 @@ const TClassInfo* TTestForm::StaticClassInfo() {
                                      .Prop("OnCreate", &TTestForm::OnCreate)
                                      .Handler("BoxClick", &TTestForm::BoxClick)
                                      .Handler("BoxCount", &TTestForm::BoxCount)
+                                     .Field("Outer", &TTestForm::Outer)
+                                     .Field("Inner", &TTestForm::Inner)
                                      .Build();
-  static const bool Fields =
-      TFormFields<TTestForm>().Field("Outer", &TTestForm::Outer).Field("Inner", &TTestForm::Inner).Register(&Info);
-  (void)Fields;
   return &Info;
 }
 
 const TClassInfo* TFieldForm::StaticClassInfo() {
-  static const TClassInfo Info = TClassBuilder<TFieldForm, TTestForm>("TFieldForm").Build();
-  static const bool Fields = TFormFields<TFieldForm>().Field("Missing", &TFieldForm::Missing).Register(&Info);
-  (void)Fields;
+  static const TClassInfo Info =
+      TClassBuilder<TFieldForm, TTestForm>("TFieldForm").Field("Missing", &TFieldForm::Missing).Build();
   return &Info;
 }
 
@@ -410,6 +409,23 @@ TEST(FormReader, PlacementAndFieldErrors) {
       EXPECT_EQ(E.Name, "Missing");
       EXPECT_EQ(E.Line, 1);
     }
+    EXPECT_EQ(Form.ComponentCount(), 0);
+    EXPECT_EQ(Form.Outer, nullptr);  // the fields let go of the components taken back
+  }
+  {
+    // A field whose component is of another class.
+    TFieldForm Form(nullptr);
+    std::string Text = kBoxes;
+    Text.replace(Text.find("TTestForm"), 9, "TFieldForm");
+    Text.replace(Text.rfind("end\n"), 0, "  object Missing: TTestPlain\n  end\n");
+    try {
+      ReadFormText(&Form, Text, "FieldForm");
+      ADD_FAILURE() << "no error";
+    } catch (const EFormError& E) {
+      EXPECT_EQ(E.Name, "Missing");
+      EXPECT_NE(E.Message().find("class does not fit"), std::string::npos) << E.Message();
+    }
+    EXPECT_EQ(Form.Missing, nullptr);
   }
   {
     // A component that its enclosing component cannot hold.

@@ -11,9 +11,14 @@
 
 #include "classlib/win/application.h"
 #include "classlib/win/com_ctrls.h"
+#include "classlib/win/dialogs.h"
 #include "classlib/win/ext_ctrls.h"
 #include "classlib/win/forms.h"
+#include "classlib/win/image_list.h"
+#include "classlib/win/list_view.h"
 #include "classlib/win/std_ctrls.h"
+#include "classlib/win/timer.h"
+#include "classlib/win/tree_view.h"
 #include "classlib/win/wide_string.h"
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/form_test.h"
@@ -42,16 +47,13 @@ public:
 
 const TClassInfo* TResForm::StaticClassInfo() {
   static const TClassInfo Info = TClassBuilder<TResForm, TForm>("TResForm")
-                                     .Handler("FormCreate", &TResForm::FormCreate)
-                                     .Handler("FormKeyDown", &TResForm::FormKeyDown)
-                                     .Handler("MenuClick", &TResForm::MenuClick)
-                                     .Build();
-  static const bool Fields = TFormFields<TResForm>()
+                                 .Handler("FormCreate", &TResForm::FormCreate)
+                                 .Handler("FormKeyDown", &TResForm::FormKeyDown)
+                                 .Handler("MenuClick", &TResForm::MenuClick)
                                  .Field("Pages", &TResForm::Pages)
                                  .Field("Edit1", &TResForm::Edit1)
                                  .Field("Status", &TResForm::Status)
-                                 .Register(&Info);
-  (void)Fields;
+                                 .Build();
   return &Info;
 }
 
@@ -115,7 +117,6 @@ public:
     };
     OnClose = [this](TObject*, TCloseAction&) { Log.push_back("close"); };
   }
-  ~TEventForm() override { DoDestroy(); }
   std::vector<std::string> Log;
   int Queries = 0;
 };
@@ -124,7 +125,13 @@ TEST(Forms, EventsFireInOrder) {
   std::vector<std::string> Log;
   {
     std::unique_ptr<TEventForm> F(CreateForm<TEventForm>(nullptr));
-    F->OnDestroy = [&](TObject*) { Log = F->Log, Log.push_back("destroy"); };
+    // OnDestroy sees the whole form: its own class and members are still there.
+    F->OnDestroy = [&](TObject* Sender) {
+      auto* Whole = dynamic_cast<TEventForm*>(Sender);
+      ASSERT_NE(Whole, nullptr);
+      Log = Whole->Log;
+      Log.push_back("destroy");
+    };
     F->Show();
     PumpMessages();
     F->Close();  // refused
@@ -225,6 +232,175 @@ TEST(Forms, AlignLaysOutTopBottomLeftClient) {
   // Hiding a control gives its room to the others.
   Left->Hide();
   EXPECT_EQ(Client->BoundsRect(), Rect(0, 30, W, H - 20));
+}
+
+// Whoever deletes a form made by CreateForm, its OnDestroy sees the form whole.
+TEST(Forms, OnDestroySeesTheWholeFormWhoeverDeletesIt) {
+  std::vector<std::string> Seen;
+  auto Watch = [&](TEventForm* F) {
+    F->OnDestroy = [&Seen](TObject* Sender) {
+      auto* Whole = dynamic_cast<TEventForm*>(Sender);
+      Seen.push_back(Whole != nullptr && !Whole->Log.empty() ? Whole->Log.front() : "half a form");
+    };
+  };
+  {
+    TComponent Owner(nullptr);
+    Watch(CreateForm<TEventForm>(&Owner));
+  }
+  TEventForm* Released = CreateForm<TEventForm>(nullptr);
+  Watch(Released);
+  Released->Show();
+  Released->Release();
+  PumpMessages();
+  TForm* Plain = CreateForm<TEventForm>(nullptr);
+  Watch(static_cast<TEventForm*>(Plain));
+  delete Plain;  // through a pointer to the base class
+  EXPECT_EQ(Seen, (std::vector<std::string>{"create", "create", "create"}));
+}
+
+// New border styles or icons give a visible form a new window: it stays on screen, in its
+// state and at its normal bounds.
+TEST(Forms, NewBorderKeepsTheWindowShownAndItsBounds) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  F->SetBounds(40, 30, 300, 200);
+  F->Show();
+  PumpMessages();
+  HWND Old = F->Handle();
+  F->SetBorderIcons({biSystemMenu});
+  PumpMessages();
+  EXPECT_NE(F->Handle(), Old);
+  EXPECT_TRUE(IsWindowVisible(F->Handle()));
+  EXPECT_EQ(GetWindowLongW(F->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX, 0);
+  EXPECT_EQ(F->BoundsRect(), Rect(40, 30, 340, 230));
+
+  // Minimised, the form keeps the bounds it will come back to.
+  ShowWindow(F->Handle(), SW_MINIMIZE);
+  PumpMessages();
+  ASSERT_TRUE(IsIconic(F->Handle()));
+  EXPECT_EQ(F->WindowState(), wsMinimized);
+  EXPECT_EQ(F->BoundsRect(), Rect(40, 30, 340, 230));
+  F->SetBorderStyle(bsSingle);
+  PumpMessages();
+  EXPECT_TRUE(IsWindowVisible(F->Handle()));
+  EXPECT_TRUE(IsIconic(F->Handle()));
+  ShowWindow(F->Handle(), SW_RESTORE);
+  PumpMessages();
+  EXPECT_EQ(F->WindowState(), wsNormal);
+  EXPECT_EQ(F->BoundsRect(), Rect(40, 30, 340, 230));
+
+  // A hidden form stays hidden.
+  F->Hide();
+  F->SetBorderStyle(bsDialog);
+  PumpMessages();
+  EXPECT_FALSE(IsWindowVisible(F->Handle()));
+}
+
+// Every component class that forms hold can come from a form resource, image lists set by
+// name included.
+TEST(Forms, ResourceWithEveryComponentKindLoads) {
+  RegisterControlClasses();
+  const char* Text = R"(object F: TForm
+  object Images1: TImageList
+    Width = 8
+    Height = 8
+  end
+  object Timer1: TTimer
+    Enabled = False
+    Interval = 250
+  end
+  object OpenDialog1: TOpenDialog
+    Filter = 'Тексты|*.txt'
+  end
+  object SaveDialog1: TSaveDialog
+    DefaultExt = 'zip'
+  end
+  object FontDialog1: TFontDialog
+    Font.Name = 'Arial'
+  end
+  object ColorDialog1: TColorDialog
+    Color = clRed
+  end
+  object PrintDialog1: TPrintDialog
+    Copies = 2
+  end
+  object FindDialog1: TFindDialog
+    FindText = 'искать'
+  end
+  object ReplaceDialog1: TReplaceDialog
+    ReplaceText = 'new'
+  end
+  object Image1: TImage
+    Left = 0
+    Top = 34
+    Center = True
+    Stretch = True
+    Visible = False
+  end
+  object List1: TListView
+    SmallImages = Images1
+    LargeImages = Images1
+    StateImages = Images1
+  end
+  object Tree1: TTreeView
+    Images = Images1
+    StateImages = Images1
+  end
+  object Bar1: TToolBar
+    Images = Images1
+  end
+  object Menu1: TPopupMenu
+    Images = Images1
+  end
+end
+)";
+  TForm F(nullptr);
+  ReadFormText(&F, Text, "AllKinds");
+  auto Find = [&](const char* Name) {
+    TComponent* C = F.FindComponent(Name);
+    EXPECT_NE(C, nullptr) << Name;
+    return C;
+  };
+  EXPECT_EQ(GetPropText(Find("Images1"), "Width"), "8");
+  EXPECT_EQ(GetPropText(Find("Timer1"), "Interval"), "250");
+  EXPECT_EQ(GetPropText(Find("OpenDialog1"), "Filter"), "\xD2\xE5\xEA\xF1\xF2\xFB|*.txt");
+  EXPECT_EQ(Find("SaveDialog1")->ClassName(), "TSaveDialog");
+  EXPECT_EQ(GetPropText(Find("FontDialog1"), "Font.Name"), "Arial");
+  EXPECT_EQ(GetPropText(Find("ColorDialog1"), "Color"), "clRed");
+  EXPECT_EQ(GetPropText(Find("PrintDialog1"), "Copies"), "2");
+  EXPECT_EQ(GetPropText(Find("FindDialog1"), "FindText"), "\xE8\xF1\xEA\xE0\xF2\xFC");
+  EXPECT_EQ(GetPropText(Find("ReplaceDialog1"), "ReplaceText"), "new");
+  auto* Image = dynamic_cast<TImage*>(Find("Image1"));
+  ASSERT_NE(Image, nullptr);
+  EXPECT_EQ(Image->Parent(), &F);
+  EXPECT_TRUE(Image->Stretch() && Image->Center() && !Image->Visible());
+  auto* Images = dynamic_cast<TCustomImageList*>(Find("Images1"));
+  for (const char* Path : {"List1.SmallImages", "List1.LargeImages", "List1.StateImages", "Tree1.Images",
+                           "Tree1.StateImages", "Bar1.Images", "Menu1.Images"}) {
+    std::string P = Path;
+    size_t Dot = P.find('.');
+    EXPECT_EQ(GetObjectProp(Find(P.substr(0, Dot).c_str()), P.substr(Dot + 1)), Images) << Path;
+    EXPECT_EQ(GetPropText(Find(P.substr(0, Dot).c_str()), P.substr(Dot + 1)), "Images1") << Path;
+  }
+  // String-list properties say what they hold, and the classes are known by name.
+  auto* Memo = new TMemo(&F);
+  EXPECT_EQ(GetObjectPropClass(Memo, "Lines"), TStrings::StaticClassInfo());
+  EXPECT_EQ(GetClass("TStringList"), TStringList::StaticClassInfo());
+}
+
+// A control deleted while its hint is pending leaves nothing behind for the hint's timer.
+TEST(Forms, APendingHintDoesNotOutliveItsControl) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  auto* P = new TPanel(F.get());
+  P->SetParent(F.get());
+  P->SetHint("Panel");
+  P->SetShowHint(true);
+  F->Show();
+  PumpMessages();
+  P->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(Application->HintControl(), P);
+  delete P;
+  EXPECT_EQ(Application->HintControl(), nullptr);
+  SendMessageW(Application->Handle(), WM_TIMER, 1, 0);  // as the hint's timer would: nothing to show
 }
 
 }  // namespace

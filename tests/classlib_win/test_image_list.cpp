@@ -6,8 +6,14 @@
 #include <shellapi.h>
 
 #include "classlib/win/bitmap.h"
+#include "classlib/win/com_ctrls.h"
+#include "classlib/win/forms.h"
 #include "classlib/win/icon.h"
 #include "classlib/win/image_list.h"
+#include "classlib/win/list_view.h"
+#include "classlib/win/menus.h"
+#include "classlib/win/tree_view.h"
+#include "tests/support/form_test.h"
 
 namespace {
 
@@ -115,6 +121,115 @@ TEST(ImageList, TheShellsSystemListIsSharedNotDestroyed) {
     delete List;
   }
   EXPECT_EQ(ImageList_GetImageCount(System), Count);  // still alive
+}
+
+// The colour at (4, 4) of a menu item's image; clNone when the item shows none.
+TColor MenuImagePixel(TMenu* Menu, int Index) {
+  MENUITEMINFOW MI{};
+  MI.cbSize = sizeof MI;
+  MI.fMask = MIIM_BITMAP;
+  GetMenuItemInfoW(Menu->Handle(), Index, TRUE, &MI);
+  if (MI.hbmpItem == nullptr) return clNone;
+  HDC DC = CreateCompatibleDC(nullptr);
+  HGDIOBJ Old = SelectObject(DC, MI.hbmpItem);
+  COLORREF C = GetPixel(DC, 4, 4);
+  SelectObject(DC, Old);
+  DeleteDC(DC);
+  return TColor(C);
+}
+
+// List views, tree views, tool bars and menus show an image list: they follow its changes
+// and let go of it when it is freed, whoever owns it.
+TEST(ImageList, ControlsFollowTheirListsAndLetGoWhenFreed) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  auto* View = new TListView(F.get());
+  View->SetParent(F.get());
+  auto* Tree = new TTreeView(F.get());
+  Tree->SetParent(F.get());
+  auto* Bar = new TToolBar(F.get());
+  Bar->SetParent(F.get());
+  auto* Button = new TToolButton(F.get());
+  Button->SetParent(Bar);
+  Button->SetImageIndex(1);
+  auto* Menu = new TPopupMenu(F.get());
+  auto* Item = new TMenuItem(F.get());
+  Item->SetCaption("Open");
+  Item->SetImageIndex(1);
+  Menu->Items()->Add(Item);
+  F->HandleNeeded();
+
+  for (TComponent* ListOwner : {static_cast<TComponent*>(nullptr), static_cast<TComponent*>(F.get())}) {
+    auto* List = new TImageList(ListOwner);
+    List->SetWidth(8);
+    List->SetHeight(8);
+    auto Images = Strip(8, {clRed, clLime});
+    List->Add(Images.get(), nullptr);
+    View->SetSmallImages(List);
+    View->SetStateImages(List);
+    Tree->SetImages(List);
+    Bar->SetImages(List);
+    Menu->SetImages(List);
+    auto ViewList = [&](int Which) {
+      return reinterpret_cast<HIMAGELIST>(SendMessageW(View->Handle(), LVM_GETIMAGELIST, Which, 0));
+    };
+    auto TreeList = [&] {
+      return reinterpret_cast<HIMAGELIST>(SendMessageW(Tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+    };
+    EXPECT_EQ(ViewList(LVSIL_SMALL), List->Handle());
+    EXPECT_EQ(ViewList(LVSIL_STATE), List->Handle());
+    EXPECT_EQ(TreeList(), List->Handle());
+    EXPECT_EQ(MenuImagePixel(Menu, 0), clLime);
+    TBitmap Face;
+    Face.SetSize(Button->Width(), Button->Height());
+    Button->PaintTo(Face.Canvas()->Handle());
+    EXPECT_EQ(Face.Canvas()->Pixels(Button->Width() / 2, Button->Height() / 2), clLime);
+
+    // A new image size gives the list a new handle: the controls take it.
+    List->SetWidth(16);
+    List->SetHeight(16);
+    auto Big = Strip(16, {clBlue, clYellow});
+    List->Add(Big.get(), nullptr);
+    EXPECT_EQ(ViewList(LVSIL_SMALL), List->Handle());
+    EXPECT_EQ(TreeList(), List->Handle());
+    EXPECT_EQ(MenuImagePixel(Menu, 0), clYellow);
+
+    delete List;
+    EXPECT_EQ(View->SmallImages(), nullptr);
+    EXPECT_EQ(View->StateImages(), nullptr);
+    EXPECT_EQ(ViewList(LVSIL_SMALL), nullptr);
+    EXPECT_EQ(Tree->Images(), nullptr);
+    EXPECT_EQ(TreeList(), nullptr);
+    EXPECT_EQ(Bar->Images(), nullptr);
+    EXPECT_EQ(Menu->Images(), nullptr);
+    EXPECT_EQ(MenuImagePixel(Menu, 0), clNone);
+  }
+  // A list still held when the controls go is left alone (and told nothing more).
+  auto* Kept = new TImageList(nullptr);
+  View->SetLargeImages(Kept);
+  F.reset();
+  Kept->SetWidth(24);
+  delete Kept;
+}
+
+TEST(ImageList, AListViewSharesTheSystemListItWasGiven) {
+  SHFILEINFOW Info{};
+  auto System = reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoW(L"C:\\", 0, &Info, sizeof Info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  ASSERT_NE(System, nullptr);
+  int Count = ImageList_GetImageCount(System);
+  {
+    std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+    auto* Small = new TImageList(F.get());
+    Small->SetShareImages(true);
+    Small->SetHandle(System);
+    auto* View = new TListView(F.get());
+    View->SetParent(F.get());
+    F->HandleNeeded();
+    View->SetSmallImages(Small);
+    View->SetViewStyle(vsReport);  // a new window takes the list again
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(View->Handle(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)), System);
+  }
+  EXPECT_EQ(ImageList_GetImageCount(System), Count);  // neither the view nor the list destroyed it
 }
 
 }  // namespace

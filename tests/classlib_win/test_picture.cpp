@@ -11,10 +11,13 @@
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/bitmap.h"
+#include "classlib/win/ext_ctrls.h"
+#include "classlib/win/forms.h"
 #include "classlib/win/icon.h"
 #include "classlib/win/jpeg_image.h"
 #include "classlib/win/picture.h"
 #include "classlib/win/wide_string.h"
+#include "tests/support/form_test.h"
 
 namespace {
 
@@ -643,6 +646,61 @@ TEST(Picture, FormDataCarriesTheGraphicClassAndItsData) {
   I.Assign(&P);
   EXPECT_EQ(I.Width(), 6);
   EXPECT_NE(I.Graphic(), P.Graphic());
+}
+
+// An image control shows its picture at its own size, centred or stretched, takes the
+// picture's size with AutoSize, and repaints when the picture changes.
+TEST(Image, ShowsItsPictureAndFollowsItsChanges) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  F->SetBounds(0, 0, 200, 150);
+  auto* Image = new TImage(F.get());
+  Image->SetParent(F.get());
+  Image->SetBounds(20, 10, 30, 20);
+  Image->SetAutoSize(true);
+  TBitmap Red;
+  Red.SetSize(10, 6);
+  Red.Canvas()->Brush()->SetColor(clRed);
+  Red.Canvas()->FillRect(Rect(0, 0, 10, 6));
+  Image->Picture()->SetGraphic(&Red);
+  EXPECT_EQ(Image->BoundsRect(), Rect(20, 10, 30, 16));
+
+  Image->SetAutoSize(false);
+  Image->SetBounds(20, 10, 30, 20);
+  auto Paint = [&](int X, int Y) {
+    TBitmap Face;
+    Face.SetSize(30, 20);
+    Face.Canvas()->Brush()->SetColor(clWhite);
+    Face.Canvas()->FillRect(Rect(0, 0, 30, 20));
+    Image->PaintTo(Face.Canvas()->Handle());
+    return Face.Canvas()->Pixels(X, Y);
+  };
+  EXPECT_EQ(Image->DestRect(), Rect(0, 0, 10, 6));
+  EXPECT_EQ(Paint(5, 3), clRed);
+  EXPECT_EQ(Paint(15, 10), clWhite);
+  Image->SetCenter(true);
+  EXPECT_EQ(Image->DestRect(), Rect(10, 7, 20, 13));
+  EXPECT_EQ(Paint(15, 10), clRed);
+  EXPECT_EQ(Paint(2, 2), clWhite);
+  Image->SetStretch(true);
+  EXPECT_EQ(Image->DestRect(), Rect(0, 0, 30, 20));
+  EXPECT_EQ(Paint(2, 2), clRed);
+
+  // A change of the picture, also through its graphic, repaints the control's place.
+  F->Show();
+  PumpMessages();
+  RECT Dirty;
+  ASSERT_FALSE(GetUpdateRect(F->Handle(), &Dirty, FALSE));
+  Image->Picture()->Bitmap()->Canvas()->SetPixels(0, 0, clBlue);
+  ASSERT_TRUE(GetUpdateRect(F->Handle(), &Dirty, FALSE));
+  EXPECT_EQ(TRect(Dirty), Image->BoundsRect());
+
+  // Transparent passes to every graphic the picture gets.
+  Image->SetTransparent(true);
+  EXPECT_TRUE(Image->Picture()->Graphic()->Transparent());
+  Image->Picture()->SetGraphic(&Red);
+  EXPECT_TRUE(Image->Picture()->Graphic()->Transparent());
+  Image->Picture()->SetGraphic(nullptr);
+  EXPECT_EQ(Paint(2, 2), clWhite);
 }
 
 }  // namespace

@@ -350,4 +350,15 @@ TEST(EditorInMainWindow, FillsTheEditorPage) {
   EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("main-window-editor.png")), 0);
 }
 
+TEST(EditorInMainWindow, PanelPicturePagesHoldHiddenImages) {
+  std::unique_ptr<TMainForm> F(CreateForm<TMainForm>(nullptr));
+  for (auto [Image, Page] : {std::pair{F->LImage, F->LEditPage}, std::pair{F->RImage, F->REditPage}}) {
+    ASSERT_NE(Image, nullptr);
+    EXPECT_EQ(Image->Parent(), Page);
+    EXPECT_FALSE(Image->Visible());
+    EXPECT_EQ(Image->Left(), 0);
+    EXPECT_EQ(Image->Top(), 34);
+  }
+}
+
 }  // namespace

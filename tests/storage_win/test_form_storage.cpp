@@ -43,8 +43,7 @@ public:
 };
 
 const TClassInfo* TStoreForm::StaticClassInfo() {
-  static const TClassInfo Info = TClassBuilder<TStoreForm, TForm>("TStoreForm").Build();
-  static const bool Fields = TFormFields<TStoreForm>()
+  static const TClassInfo Info = TClassBuilder<TStoreForm, TForm>("TStoreForm")
                                  .Field("Label1", &TStoreForm::Label1)
                                  .Field("CheckBox1", &TStoreForm::CheckBox1)
                                  .Field("Edit1", &TStoreForm::Edit1)
@@ -53,8 +52,7 @@ const TClassInfo* TStoreForm::StaticClassInfo() {
                                  .Field("ListView1", &TStoreForm::ListView1)
                                  .Field("Options", &TStoreForm::Options)
                                  .Field("Lang", &TStoreForm::Lang)
-                                 .Register(&Info);
-  (void)Fields;
+                                 .Build();
   return &Info;
 }
 
@@ -69,13 +67,11 @@ public:
 };
 
 const TClassInfo* TLockedForm::StaticClassInfo() {
-  static const TClassInfo Info = TClassBuilder<TLockedForm, TForm>("TLockedForm").Build();
-  static const bool Fields = TFormFields<TLockedForm>()
+  static const TClassInfo Info = TClassBuilder<TLockedForm, TForm>("TLockedForm")
                                  .Field("Button1", &TLockedForm::Button1)
                                  .Field("Button2", &TLockedForm::Button2)
                                  .Field("Placement", &TLockedForm::Placement)
-                                 .Register(&Info);
-  (void)Fields;
+                                 .Build();
   return &Info;
 }
 
