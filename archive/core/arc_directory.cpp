@@ -1,0 +1,1038 @@
+#include "archive/core/arc_directory.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <vector>
+
+#include "archive/core/travik.h"
+#include "classlib/core/code_page.h"
+#include "classlib/core/sys_utils.h"
+
+namespace {
+
+uint16_t Get16(const uint8_t* P) { return uint16_t(P[0] | (P[1] << 8)); }
+uint32_t Get32(const uint8_t* P) { return uint32_t(P[0]) | (uint32_t(P[1]) << 8) | (uint32_t(P[2]) << 16) | (uint32_t(P[3]) << 24); }
+
+// The text of Len bytes up to the first zero byte.
+std::string ZText(const uint8_t* P, size_t Len) {
+  if (Len == 0) return std::string();
+  const void* z = std::memchr(P, 0, Len);
+  return std::string(reinterpret_cast<const char*>(P), z ? static_cast<const uint8_t*>(z) - P : Len);
+}
+
+// Reads Len bytes at Pos of the current volume; the bytes past the end of the file are zero.
+std::vector<uint8_t> ReadBlock(TTravik& T, int64_t Pos, int32_t Len, int32_t* Got = nullptr) {
+  std::vector<uint8_t> b(static_cast<size_t>(std::max(Len, 0)));
+  const int32_t n = Len > 0 ? T.ReadAt(Pos, b.data(), Len) : 0;
+  if (Got) *Got = n;
+  return b;
+}
+
+std::string ReadText(TTravik& T, int64_t Pos, int32_t Len) {
+  int32_t got = 0;
+  auto b = ReadBlock(T, Pos, Len, &got);
+  return ZText(b.data(), static_cast<size_t>(got));
+}
+
+uint32_t ReadU32(TTravik& T, int64_t Pos) {
+  uint8_t b[4] = {};
+  T.ReadAt(Pos, b, 4);
+  return Get32(b);
+}
+
+// A 64-bit size of a low and a high word; -1 for one beyond what any file holds (2^62).
+int64_t LargeSize(uint32_t Low, uint32_t High) {
+  return High >= (1u << 30) ? -1 : static_cast<int64_t>((uint64_t(High) << 32) | Low);
+}
+
+// ---- ARC and PAK ---------------------------------------------------------------------------
+
+class TArcWalker : public TArcDirWalker {
+public:
+  TArcWalker(TTravik& Owner, bool Pak) : TArcDirWalker(Owner), FPak(Pak) {}
+  void SetUp() override {
+    T.HeaderLength = 29;
+    T.Cursor = T.ArcStartOffset - 1;
+    T.SubDirPrefix.clear();
+  }
+  void Step() override {
+    const uint8_t* h = T.Header;
+    // The end of a folder is a 2-byte marker; the next header follows it.
+    while (!FPak && h[0] == 0x1A && h[1] == 31) {
+      const std::string p = T.SubDirPrefix.empty() ? "" : T.SubDirPrefix.substr(0, T.SubDirPrefix.size() - 1);
+      T.SubDirPrefix = ArcExtractFilePath(p);
+      const int64_t pos = T.HeaderPos - 1 + 2;
+      T.HeaderPos = pos + 1;
+      std::memset(T.Header, 0, sizeof T.Header);
+      T.HeaderRead = T.ReadAt(pos, T.Header, 29);
+      T.Cursor = pos + T.HeaderRead;
+    }
+    if (h[0] != 0x1A || h[1] == 0 || T.HeaderRead < 2) return T.EndWalk();
+    const uint8_t method = h[1];
+    int64_t packed = Get32(h + 15);
+    int64_t unpacked = Get32(h + 25);
+    if (method == 1) {  // the oldest header has no unpacked size: 4 bytes shorter
+      T.Cursor -= 4;
+      unpacked = packed;
+    }
+    if (T.HeaderRead < (method == 1 ? 25 : 29)) return T.EndWalk();
+    const std::string name = OemToAnsiName(ZText(h + 2, 13));
+    TListEntry e;
+    const bool dir = !FPak && method == 30;
+    if (dir) {
+      T.SubDirPrefix += name + "\\";
+      e.Name = T.SubDirPrefix;
+      packed = unpacked = 0;  // the folder's entries follow its header
+    } else {
+      e.Name = T.SubDirPrefix + name;
+    }
+    e.IsDirectory = dir;
+    e.Date = DosDateToDateTime(SwapWords(Get32(h + 19)));
+    e.PackedSize = packed;
+    e.UnpackedSize = unpacked;
+    e.CRC = Get16(h + 23);
+    e.MethodID = method;
+    e.MethodName = T.GetCompressMethodName(method);
+    e.InternalAttr = e.ExternalAttr = dir ? 16 : 32;
+    e.Offset = T.HeaderPos - 1;
+    T.OfferEntry(e);
+    T.Cursor += packed;
+  }
+
+private:
+  bool FPak;
+};
+
+// ---- ARJ ----------------------------------------------------------------------------------
+
+class TArjWalker : public TArcDirWalker {
+public:
+  using TArcDirWalker::TArcDirWalker;
+  void SetUp() override {
+    T.HeaderLength = 34;
+    T.Cursor = T.ArcStartOffset - 1;
+    uint8_t h[34] = {};
+    const int32_t got = T.ReadAt(T.Cursor, h, 34);
+    if (got == 34 && Get16(h) == 0xEA60 && Get16(h + 2) != 0) {
+      FMainFlags = h[8];
+      std::string name, comment;
+      int64_t next = 0;
+      if (ReadNames(T.Cursor, h, name, comment, next)) {
+        T.FileName = OemToAnsiName(name);
+        T.ArchiveComment = comment;
+        T.Cursor = next;
+      }
+    }
+    T.ParseVolumeExt(T.ArchiveFile());
+  }
+
+  void Step() override {
+    const uint8_t* h = T.Header;
+    const int64_t pos = T.HeaderPos - 1;
+    if (Get16(h) != 0xEA60 || Get16(h + 2) == 0) return T.EndWalk();
+    std::string name, comment;
+    int64_t dataPos = 0;
+    if (!ReadNames(pos, h, name, comment, dataPos)) return T.EndWalk(errBadFileHeader);
+    TListEntry e;
+    e.Name = OemToAnsiName(name);
+    e.Comment = comment;
+    e.Offset = pos;
+    e.IsDirectory = h[10] == 3;
+    // ARJ for Unix stamps its entries in Unix time.
+    e.Date = h[7] == 2 ? UnixDateToDateTime(static_cast<int32_t>(Get32(h + 12))) : DosDateToDateTime(Get32(h + 12));
+    e.Version = h[5];
+    e.VersionNeeded = h[6];
+    e.CRC = Get32(h + 24);
+    e.Encrypted = (h[8] & 0x01) != 0;
+    e.MethodID = h[9];
+    e.MethodName = T.GetCompressMethodName(h[9], h[10]);
+    e.InternalAttr = e.ExternalAttr = Get16(h + 30);
+    T.SpanPacked = Get32(h + 16);
+    T.SpanUnpacked = Get32(h + 20);
+    e.VolumeID = (FMainFlags & 0x04) ? ArcExtractFileName(T.CurrentVolume()) : std::string();
+    int64_t next = dataPos + Get32(h + 16);
+    // The entry goes on in the next volumes: its parts' sizes add up.
+    uint8_t flags = h[8];
+    while (flags & 0x04) {
+      if (T.Volume.VolumeNumber >= 1000)
+        T.RaiseArchiveError(T.CurrentVolume(), "", "0", errMaxVolumes);
+      const std::string number = std::to_string(T.Volume.VolumeNumber);
+      const std::string volume = T.MakeNextVolumeName(T.CurrentVolume());
+      if (volume.empty()) T.RaiseArchiveError(T.CurrentVolume(), "", "0", errOpeningFile);
+      if (!T.SwitchVolume(volume, number)) return T.EndWalk();
+      uint8_t m[34] = {}, c[34] = {};
+      std::string n, cm;
+      int64_t after = 0, contData = 0;
+      if (T.ReadAt(0, m, 34) != 34 || Get16(m) != 0xEA60 || !ReadNames(0, m, n, cm, after) ||
+          T.ReadAt(after, c, 34) != 34 || Get16(c) != 0xEA60 || Get16(c + 2) == 0 ||
+          !ReadNames(after, c, n, cm, contData))
+        return T.EndWalk(errBadFileHeader);
+      T.SpanPacked = SatAdd(T.SpanPacked, Get32(c + 16));
+      T.SpanUnpacked = SatAdd(T.SpanUnpacked, Get32(c + 20));
+      flags = c[8];
+      e.CRC = Get32(c + 24);
+      next = contData + Get32(c + 16);
+    }
+    e.PackedSize = T.SpanPacked;
+    e.UnpackedSize = T.SpanUnpacked;
+    T.OfferEntry(e);
+    T.Cursor = next;
+  }
+
+private:
+  // The name and comment of the header at Pos (H: its first 34 bytes) and where its data
+  // begin (behind the header CRC and the extended headers). False for a malformed header.
+  bool ReadNames(int64_t Pos, const uint8_t* H, std::string& Name, std::string& Comment, int64_t& DataPos) {
+    const int basic = Get16(H + 2);
+    const int first = H[4];
+    if (basic > 2600 || first < 30 || first > basic) return false;
+    int32_t got = 0;
+    const auto b = ReadBlock(T, Pos + 4, basic, &got);
+    if (got < basic) return false;
+    // The name stands behind the first-header part, whatever its size; the comment behind the name.
+    const uint8_t* p = b.data() + first;
+    const size_t left = static_cast<size_t>(basic - first);
+    Name = ZText(p, left);
+    Comment = Name.size() < left ? ZText(p + Name.size() + 1, left - Name.size() - 1) : std::string();
+    int64_t at = Pos + 4 + basic + 4;
+    uint8_t s[2] = {};
+    for (;;) {  // extended headers: size, data, CRC-32; a size of 0 ends them
+      if (T.ReadAt(at, s, 2) != 2) return false;
+      at += 2;
+      const int size = Get16(s);
+      if (size == 0) break;
+      at += size + 4;
+      if (at >= T.EndLimit) return false;
+    }
+    DataPos = at;
+    return true;
+  }
+
+  uint8_t FMainFlags = 0;
+};
+
+// ---- BH ------------------------------------------------------------------------------------
+
+class TBhWalker : public TArcDirWalker {
+public:
+  using TArcDirWalker::TArcDirWalker;
+  void SetUp() override {
+    T.HeaderLength = 37;
+    T.Cursor = T.ArcStartOffset - 1;
+  }
+  void Step() override {
+    const uint8_t* h = T.Header;
+    if (Get32(h) != 0x07054842 || Get16(h + 4) == 0) return T.EndWalk();
+    TListEntry e;
+    e.Name = OemToAnsiName(T.ReadCountedName(h[33]));
+    e.Offset = T.HeaderPos - 1;
+    e.Version = h[7];
+    e.VersionNeeded = h[8];
+    e.Encrypted = (h[9] & 0x01) != 0;
+    e.MethodID = h[10];
+    e.MethodName = T.GetCompressMethodName(h[10]);
+    e.Date = DosDateToDateTime(Get32(h + 11));
+    e.PackedSize = Get32(h + 15);
+    e.UnpackedSize = Get32(h + 19);
+    e.CRC = Get32(h + 23);
+    e.InternalAttr = e.ExternalAttr = Get16(h + 27);
+    T.OfferEntry(e);
+    T.Cursor += e.PackedSize;
+  }
+};
+
+// ---- CAB -----------------------------------------------------------------------------------
+
+class TCabWalker : public TArcDirWalker {
+public:
+  using TArcDirWalker::TArcDirWalker;
+  void SetUp() override {
+    T.HeaderLength = 16;
+    FSeen.clear();
+    FSeen.insert(AnsiUpperCase(T.CurrentVolume()));
+    if (!ReadCabinet(T.ArcStartOffset - 1, true)) T.EndWalk();
+  }
+
+  void Step() override {
+    const uint8_t* h = T.Header;
+    if (FFiles == 0) return NextCabinet();
+    const int64_t pos = T.HeaderPos - 1;
+    std::string name = T.ReadZString();
+    const uint16_t attr = Get16(h + 14);
+    TListEntry e;
+    e.Name = (attr & 0x80) ? SlashToBackslash(Utf8ToCp1251(name)) : OemToAnsiName(name);
+    e.Offset = pos;
+    e.Date = DosDateToDateTime((uint32_t(Get16(h + 10)) << 16) | Get16(h + 12));
+    e.Version = FMinor;
+    e.VersionNeeded = FMajor;
+    e.PackedSize = e.UnpackedSize = Get32(h);
+    const uint16_t folder = Get16(h + 8);
+    uint16_t type = 0;
+    if (!FTypes.empty())
+      type = folder < FTypes.size() ? FTypes[folder] : folder == 0xFFFD ? FTypes.front() : FTypes.back();
+    e.MethodID = type;
+    e.MethodName = T.GetCompressMethodName(type);
+    e.InternalAttr = e.ExternalAttr = attr;
+    e.VolumeID = FVolumeID;
+    --FFiles;
+    // A file continued from an earlier cabinet was listed there.
+    if (folder == 0xFFFD || folder == 0xFFFF) {
+      T.FileName = e.Name;
+      if (T.OnReadFile) T.OnReadFile(&T, T.FileName);
+    } else {
+      T.OfferEntry(e);
+    }
+    if (FFiles == 0) NextCabinet();
+  }
+
+private:
+  bool ReadCabinet(int64_t Start, bool First) {
+    uint8_t h[36] = {};
+    if (T.ReadAt(Start, h, 36) != 36 || std::memcmp(h, "MSCF", 4) != 0) {
+      T.ReportArchiveError(T.CurrentVolume(), "", "0", errBadFileHeader);
+      return false;
+    }
+    const uint16_t flags = Get16(h + 30);
+    FMinor = h[24];
+    FMajor = h[25];
+    int64_t at = Start + 36;
+    int folderReserve = 0;
+    if (flags & 0x0004) {
+      uint8_t r[4] = {};
+      T.ReadAt(at, r, 4);
+      folderReserve = r[2];
+      at += 4 + Get16(r);
+    }
+    T.Cursor = at;
+    if (flags & 0x0001) {
+      T.ReadZString();
+      T.ReadZString();
+    }
+    FNext.clear();
+    if (flags & 0x0002) {
+      FNext = T.ReadZString();
+      T.ReadZString();
+    }
+    at = T.Cursor;
+    FTypes.clear();
+    const int folders = Get16(h + 26);
+    for (int i = 0; i < folders; ++i) {
+      uint8_t f[8] = {};
+      if (T.ReadAt(at, f, 8) != 8) {
+        T.ReportArchiveError(T.CurrentVolume(), "", "0", errReadingFile);
+        if (!First) return false;
+        break;
+      }
+      FTypes.push_back(Get16(f + 6));
+      at += 8 + folderReserve;
+    }
+    FFiles = Get16(h + 28);
+    FVolumeID = (flags & 0x0003) ? ArcExtractFileName(T.CurrentVolume()) : std::string();
+    T.Cursor = Start + Get32(h + 16);
+    // A cabinet without files goes straight on to the next one.
+    if (FFiles == 0 && T.Cursor + T.HeaderLength >= T.EndLimit) NextCabinet();
+    return true;
+  }
+
+  void NextCabinet() {
+    if (FNext.empty()) return T.EndWalk();
+    const std::string name = ArcExtractFilePath(T.CurrentVolume()) + OemToAnsiName(FNext);
+    FNext.clear();
+    // A set that names a cabinet twice would go round for ever.
+    if (!FSeen.insert(AnsiUpperCase(name)).second || FSeen.size() > 1000) return T.EndWalk();
+    if (!T.SwitchVolume(name, std::to_string(FSeen.size()))) return T.EndWalk();
+    if (!ReadCabinet(0, false)) T.EndWalk();
+  }
+
+  std::vector<uint16_t> FTypes;  // compression type of each folder
+  int FFiles = 0;                // file records left in this cabinet
+  std::string FNext;             // the next cabinet's name
+  std::string FVolumeID;
+  uint8_t FMinor = 0, FMajor = 0;
+  std::set<std::string> FSeen;
+};
+
+// ---- gzip, compress, pack -----------------------------------------------------------------
+
+class TGzipWalker : public TArcDirWalker {
+public:
+  using TArcDirWalker::TArcDirWalker;
+  void SetUp() override {
+    T.HeaderLength = 10;
+    T.Cursor = T.ArcStartOffset - 1;
+  }
+  void Step() override {
+    const uint8_t* h = T.Header;
+    const uint16_t magic = Get16(h);
+    if (magic != 0x8B1F && magic != 0x9E1F && magic != 0x9D1F && magic != 0xA01F && magic != 0x1E1F)
+      return T.EndWalk();
+    const bool gzip = magic == 0x8B1F || magic == 0x9E1F;
+    const uint8_t flags = h[3];
+    TListEntry e;
+    e.Date = DosDateToDateTime(static_cast<uint32_t>(T.ArcDate));
+    std::string name;
+    if (gzip) {
+      const uint32_t mtime = Get32(h + 4);
+      if (mtime != 0) e.Date = UnixDateToDateTime(static_cast<int32_t>(mtime));
+      if (flags & 0x04) {
+        uint8_t x[2] = {};
+        T.ReadAt(T.Cursor, x, 2);
+        T.Cursor += 2 + Get16(x);
+      }
+      if (flags & 0x08) name = T.ReadZString();
+      const int64_t size = T.EndLimit;
+      e.CRC = size >= 8 ? ReadU32(T, size - 8) : 0;
+      e.UnpackedSize = size >= 4 ? ReadU32(T, size - 4) : 0;
+      e.PackedSize = size;
+      e.Encrypted = (flags & 0x20) != 0;
+    } else {
+      e.PackedSize = e.UnpackedSize = T.EndLimit;
+    }
+    if (name.empty()) {
+      name = ArcExtractFileName(T.ArchiveFile());
+      const size_t dot = name.rfind('.');
+      if (dot != std::string::npos) name.erase(dot);
+    }
+    e.Name = SlashToBackslash(name);
+    e.Always = true;
+    const int attr = FileGetAttr(T.ArchiveFile());
+    e.InternalAttr = e.ExternalAttr = attr < 0 ? 0 : static_cast<uint32_t>(attr);
+    e.MethodID = magic;
+    e.MethodName = T.GetCompressMethodName(magic);
+    e.Offset = T.HeaderPos - 1;
+    T.OfferEntry(e);
+    T.EndWalk();
+  }
+};
+
+// ---- HA ------------------------------------------------------------------------------------
+
+class THaWalker : public TArcDirWalker {
+public:
+  using TArcDirWalker::TArcDirWalker;
+  void SetUp() override {
+    T.HeaderLength = 18;
+    T.Cursor = 3;  // one byte before the first entry header
+  }
+  void Step() override {
+    const uint8_t* h = T.Header;
+    const std::string path = T.ReadZString();
+    const std::string name = T.ReadZString();
+    TListEntry e;
+    std::string dir = SlashToBackslash(path);
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    e.Name = OemToAnsiName(dir + name);
+    e.Offset = T.HeaderPos;  // the header proper begins one byte further on
+    e.MethodID = h[1] & 0x0F;
+    e.MethodName = T.GetCompressMethodName(e.MethodID);
+    e.Version = e.VersionNeeded = h[1] >> 4;
+    e.Date = Now();
+    e.PackedSize = Get32(h + 2);
+    e.UnpackedSize = Get32(h + 6);
+    e.CRC = Get32(h + 10);
+    e.InternalAttr = e.ExternalAttr = 32;
+    T.OfferEntry(e);
+    // The machine-specific part (a length byte and that many bytes) precedes the data.
+    uint8_t md = 0;
+    if (T.ReadAt(T.Cursor, &md, 1) != 1) return T.EndWalk();
+    T.Cursor += 1 + md + e.PackedSize - 1;
+  }
+};
+
+// ---- LHA -----------------------------------------------------------------------------------
+
+class TLhaWalker : public TArcDirWalker {
+public:
+  using TArcDirWalker::TArcDirWalker;
+  void SetUp() override {
+    T.HeaderLength = 22;
+    uint8_t b = 1;
+    T.ReadAt(T.ArcStartOffset - 1, &b, 1);
+    T.Cursor = b == 0 ? T.ArcStartOffset + 127 : T.ArcStartOffset - 1;
+  }
+  void Step() override {
+    const uint8_t* h = T.Header;
+    const int64_t pos = T.HeaderPos - 1;
+    const int level = h[20];
+    if (level > 2) return T.EndWalk();
+    const int size = level == 2 ? Get16(h) : h[0];
+    if (size == 0) return T.EndWalk();
+    const int64_t packedField = Get32(h + 7);
+    std::string name, dir;
+    int64_t extTotal = 0;
+    uint16_t crc = 0;
+    int64_t next = 0;
+    if (level < 2) {
+      name = T.ReadCountedName(h[21]);
+      uint8_t c[2] = {};
+      T.ReadAt(pos + 22 + h[21], c, 2);
+      crc = Get16(c);
+      if (level == 1) {  // extended headers behind the base header, counted in the packed size
+        uint8_t s[2] = {};
+        T.ReadAt(pos + size, s, 2);
+        extTotal = WalkExtensions(pos + size + 2, Get16(s), pos + size + 2 + packedField, name, dir);
+      }
+      next = pos + size + 2 + packedField;
+    } else {
+      uint8_t c[5] = {};
+      T.ReadAt(pos + 21, c, 5);
+      crc = Get16(c);
+      WalkExtensions(pos + 26, Get16(c + 3), pos + size, name, dir);
+      next = pos + size + packedField;
+    }
+    TListEntry e;
+    e.Name = OemToAnsiName(dir + name);
+    e.Offset = pos;
+    e.Date = level == 2 ? UnixDateToDateTime(static_cast<int32_t>(Get32(h + 15))) : DosDateToDateTime(Get32(h + 15));
+    e.PackedSize = std::max<int64_t>(packedField - extTotal, 0);
+    e.UnpackedSize = Get32(h + 11);
+    e.CRC = crc;
+    e.MethodID = h[5];
+    e.MethodName = T.GetCompressMethodName(h[5]);
+    e.InternalAttr = 32;
+    e.ExternalAttr = h[19];
+    T.OfferEntry(e);
+    T.Cursor = next;
+  }
+
+private:
+  // Walks the extended headers from Pos (the first of Size bytes) up to Limit: 0x01 names
+  // the file, 0x02 its folder. Gives the bytes they take.
+  int64_t WalkExtensions(int64_t Pos, int Size, int64_t Limit, std::string& Name, std::string& Dir) {
+    int64_t total = 0;
+    while (Size >= 3 && Pos + Size <= std::min(Limit, T.EndLimit)) {
+      int32_t got = 0;
+      const auto b = ReadBlock(T, Pos, Size, &got);
+      if (got < Size) break;
+      const std::string text = ZText(b.data() + 1, static_cast<size_t>(Size - 3));
+      if (b[0] == 0x01) {
+        Name = text;
+      } else if (b[0] == 0x02) {
+        Dir = TTravik::NormalizeLhaPath(text);
+        if (!Dir.empty() && Dir.back() != '\\') Dir += '\\';
+      }
+      total += Size;
+      Pos += Size;
+      Size = Get16(b.data() + Size - 2);
+    }
+    return total;
+  }
+};
+
+// ---- RAR -----------------------------------------------------------------------------------
+
+class TRarWalker : public TArcDirWalker {
+public:
+  using TArcDirWalker::TArcDirWalker;
+  void SetUp() override {
+    T.HeaderLength = 32;
+    FSpan = false;
+    if (!ReadMain(T.ArcStartOffset - 1, true)) return T.EndWalk();
+    T.ParseVolumeExt(T.ArchiveFile());
+  }
+
+  void Step() override {
+    const uint8_t* h = T.Header;
+    const int64_t pos = T.HeaderPos - 1;
+    const uint8_t type = h[2];
+    const uint16_t flags = Get16(h + 3);
+    const int size = Get16(h + 5);
+    if (size < 7 || type == 0x7B) return T.EndWalk();
+    const bool large = (flags & 0x100) != 0;
+    int64_t packed = (flags & 0x8000) ? Get32(h + 7) : 0;
+    if (type != 0x74 || (flags & 0x4000)) {  // another kind of block: passed over whole
+      if (large && type == 0x7A) packed = LargeSize(Get32(h + 7), ReadU32(T, pos + 32));
+      if (packed < 0) return T.EndWalk(errBadFileHeader);
+      T.Cursor = pos + size + packed;
+      return;
+    }
+    if (!(flags & 0x8000)) return T.EndWalk();  // a file header always has its data size
+    int64_t unpacked = Get32(h + 11);
+    int nameAt = 32;
+    if (large) {
+      packed = LargeSize(Get32(h + 7), ReadU32(T, pos + 32));
+      unpacked = LargeSize(Get32(h + 11), ReadU32(T, pos + 36));
+      if (packed < 0 || unpacked < 0) return T.EndWalk(errBadFileHeader);
+      nameAt = 40;
+    }
+    const int nameSize = std::min<int>(Get16(h + 26), std::max(size - nameAt, 0));
+    TListEntry e;
+    e.Name = OemToAnsiName(ReadText(T, pos + nameAt, nameSize));
+    // A file comment (RAR 2.x) is a comment block inside the file header.
+    const int cmtAt = nameAt + nameSize;
+    if ((flags & 0x08) && size >= cmtAt + 13) {
+      uint8_t c[13] = {};
+      T.ReadAt(pos + cmtAt, c, 13);
+      const int len = std::min<int>(Get16(c + 7), size - cmtAt - 13);
+      e.Comment = ReadText(T, pos + cmtAt + 13, len);
+    }
+    const int64_t next = pos + size + packed;
+    if (flags & 0x02) {  // goes on in the next volume
+      if (!FSpan) {
+        FSpan = true;
+        FSpanOffset = pos;
+        T.SpanPacked = T.SpanUnpacked = 0;
+      }
+      T.SpanPacked = SatAdd(T.SpanPacked, packed);
+      T.SpanUnpacked = unpacked;
+      if (T.Volume.VolumeNumber >= 1000)
+        T.RaiseArchiveError(T.CurrentVolume(), "", "0", errMaxVolumes);
+      const std::string number = std::to_string(T.Volume.VolumeNumber);
+      const std::string volume = T.MakeNextVolumeName(T.CurrentVolume());
+      if (volume.empty()) T.RaiseArchiveError(T.CurrentVolume(), "", "0", errOpeningFile);
+      if (!T.SwitchVolume(volume, number) || !ReadMain(0, false)) return T.EndWalk();
+      return;
+    }
+    if (FSpan && (flags & 0x01)) {
+      T.SpanPacked = SatAdd(T.SpanPacked, packed);
+      T.SpanUnpacked = unpacked;
+      e.Offset = FSpanOffset;
+    } else {
+      T.SpanPacked = packed;
+      T.SpanUnpacked = unpacked;
+      e.Offset = pos;
+    }
+    FSpan = false;
+    const uint32_t attr = Get32(h + 28);
+    e.IsDirectory = (attr & 0x10) != 0 || (flags & 0xE0) == 0xE0;
+    e.Date = DosDateToDateTime(Get32(h + 20));
+    e.Version = h[24];
+    e.PackedSize = T.SpanPacked;
+    e.UnpackedSize = T.SpanUnpacked;
+    e.CRC = Get32(h + 16);
+    e.Encrypted = (flags & 0x04) != 0;
+    e.MethodID = h[25];
+    e.MethodName = T.GetCompressMethodName(h[25], 0, attr);
+    e.InternalAttr = 32;
+    e.ExternalAttr = attr;
+    e.VolumeID = (FMainFlags & 0x01) ? ArcExtractFileName(T.CurrentVolume()) : std::string();
+    T.OfferEntry(e);
+    T.Cursor = next;
+  }
+
+private:
+  // The marker and main header at Start; the cursor goes behind them.
+  bool ReadMain(int64_t Start, bool First) {
+    uint8_t m[20] = {};
+    const int32_t got = T.ReadAt(Start, m, 20);
+    if (got >= 7 && std::memcmp(m, "Rar!\x1a\x07\x00", 7) != 0) {
+      T.ReportArchiveError(T.CurrentVolume(), "", "0", errBadFileHeader);
+      return false;
+    }
+    if (got < 20) T.RaiseArchiveError(T.CurrentVolume(), "", "0", errReadingFile);
+    const uint8_t* h = m + 7;
+    const int size = Get16(h + 5);
+    if (h[2] != 0x73 || size < 13) {
+      T.ReportArchiveError(T.CurrentVolume(), "", "0", errBadFileHeader);
+      return false;
+    }
+    if (First) {
+      FMainFlags = Get16(h + 3);
+      if (size > 13) T.ArchiveComment = "Archive Comment encrypted...";
+    }
+    // Encrypted headers cannot be walked without the password.
+    if (Get16(h + 3) & 0x80) {
+      T.ReportArchiveError(T.CurrentVolume(), "", "0", errPasswordProtected);
+      return false;
+    }
+    T.Cursor = Start + 7 + size;
+    return true;
+  }
+
+  uint16_t FMainFlags = 0;
+  bool FSpan = false;  // an entry continues from the previous volume
+  int64_t FSpanOffset = 0;
+};
+
+// ---- tar -------------------------------------------------------------------------------------
+
+// A numeric field: octal digits, or a big-endian binary number when its first byte has the
+// high bit. -1 for a value the lister cannot take.
+int64_t TarNumber(const uint8_t* P, int Len) {
+  if (P[0] & 0x80) {
+    if (P[0] & 0x40) return -1;  // negative
+    uint64_t v = P[0] & 0x3F;
+    for (int i = 1; i < Len; ++i) {
+      if (v >> 55) return -1;
+      v = (v << 8) | P[i];
+    }
+    return static_cast<int64_t>(v);
+  }
+  const int64_t v = OctalStrToInt(std::string(reinterpret_cast<const char*>(P), Len));
+  return v;
+}
+
+class TTarWalker : public TArcDirWalker {
+public:
+  using TArcDirWalker::TArcDirWalker;
+  void SetUp() override {
+    T.HeaderLength = 512;
+    T.Cursor = T.ArcStartOffset - 1;
+  }
+  void Step() override {
+    const uint8_t* h = T.Header;
+    const int64_t pos = T.HeaderPos - 1;
+    if (h[0] == 0) return T.EndWalk();
+    if (!ChecksumRight(h)) return T.EndWalk(errBadFileHeader);
+    int64_t size = TarNumber(h + 124, 12);
+    const int64_t mtime = TarNumber(h + 136, 12);
+    if (size < 0 || size > (int64_t(1) << 53)) return T.EndWalk(errBadFileHeader);
+    const uint8_t type = h[156];
+    const int64_t data = pos + 512;
+    // Headers that describe the next one: GNU long names and pax records.
+    if (type == 'L' || type == 'K' || type == 'x' || type == 'g') {
+      if (type == 'L') FLongName = ReadText(T, data, static_cast<int32_t>(std::min<int64_t>(size, 65536)));
+      if (type == 'x') ReadPax(data, size);
+      T.Cursor = data + (size + 511) / 512 * 512;
+      return;
+    }
+    std::string name = ZText(h, 100);
+    if (std::memcmp(h + 257, "ustar\0", 6) == 0) {
+      const std::string prefix = ZText(h + 345, 155);
+      if (!prefix.empty()) name = prefix + "/" + name;
+    }
+    if (!FLongName.empty()) name = FLongName;
+    if (FPaxSize >= 0) size = FPaxSize;
+    FLongName.clear();
+    FPaxSize = -1;
+    TListEntry e;
+    e.Name = SlashToBackslash(Trim(name));
+    if (e.Name.empty()) return T.EndWalk();
+    e.Offset = pos;
+    e.PackedSize = e.UnpackedSize = size;
+    e.Date = UnixDateToDateTime(static_cast<int32_t>(mtime < 0 ? 0 : mtime));
+    e.CRC = static_cast<uint32_t>(OctalStrToInt(std::string(reinterpret_cast<const char*>(h + 148), 8)));
+    e.MethodName = "Stored";
+    if (type == 0 || type == '0' || type == '1') {
+      T.OfferEntry(e);
+    } else {
+      T.FileName = e.Name;
+      if (T.OnReadFile) T.OnReadFile(&T, T.FileName);
+    }
+    T.Cursor = data + (size + 511) / 512 * 512;
+  }
+
+private:
+  static bool ChecksumRight(const uint8_t* H) {
+    const int64_t stored = OctalStrToInt(std::string(reinterpret_cast<const char*>(H + 148), 8));
+    int64_t sum = 0, ssum = 0;
+    for (int i = 0; i < 512; ++i) {
+      const bool field = i >= 148 && i < 156;
+      sum += field ? 32 : H[i];
+      ssum += field ? 32 : static_cast<int8_t>(H[i]);
+    }
+    return stored == sum || stored == ssum;
+  }
+
+  // The records "length key=value\n" of a pax header: path and size.
+  void ReadPax(int64_t Pos, int64_t Size) {
+    if (Size <= 0 || Size > 65536) return;
+    int32_t got = 0;
+    const auto b = ReadBlock(T, Pos, static_cast<int32_t>(Size), &got);
+    const std::string text(reinterpret_cast<const char*>(b.data()), static_cast<size_t>(got));
+    size_t at = 0;
+    while (at < text.size()) {
+      const size_t sp = text.find(' ', at);
+      if (sp == std::string::npos) break;
+      int64_t len = 0;
+      if (!TryStrToInt64(text.substr(at, sp - at), len) || len <= 0 || at + len > text.size() ||
+          at + len < sp + 2)
+        break;
+      const std::string rec = text.substr(sp + 1, at + len - sp - 1 - 1);  // without the '\n'
+      const size_t eq = rec.find('=');
+      if (eq != std::string::npos) {
+        const std::string key = rec.substr(0, eq), value = rec.substr(eq + 1);
+        int64_t v = 0;
+        if (key == "path")
+          FLongName = value;
+        else if (key == "size" && TryStrToInt64(value, v) && v >= 0)
+          FPaxSize = v;
+      }
+      at += len;
+    }
+  }
+
+  std::string FLongName;
+  int64_t FPaxSize = -1;
+};
+
+// ---- UU and XX -------------------------------------------------------------------------------
+
+class TUueWalker : public TArcDirWalker {
+public:
+  using TArcDirWalker::TArcDirWalker;
+  void SetUp() override {
+    T.HeaderLength = 0;
+    T.Cursor = 0;
+  }
+  void Step() override {
+    T.EndWalk();
+    int32_t got = 0;
+    const auto b = ReadBlock(T, 0, static_cast<int32_t>(std::min<int64_t>(T.EndLimit, 32768)), &got);
+    const std::string text(reinterpret_cast<const char*>(b.data()), static_cast<size_t>(got));
+    size_t at = 0;
+    for (;;) {
+      at = text.find("begin ", at);
+      if (at == std::string::npos) return;
+      if (at == 0 || text[at - 1] == '\n') break;
+      ++at;
+    }
+    size_t p = text.find(' ', at + 6);  // past the file mode
+    const size_t eol = text.find_first_of("\r\n", at);
+    if (p == std::string::npos || (eol != std::string::npos && p > eol)) p = eol == std::string::npos ? text.size() : eol;
+    else ++p;
+    const size_t end = eol == std::string::npos ? text.size() : eol;
+    TListEntry e;
+    e.Name = Trim(text.substr(p, std::min<size_t>(end > p ? end - p : 0, 255)));
+    e.Always = true;
+    e.Date = DosDateToDateTime(static_cast<uint32_t>(T.ArcDate));
+    e.PackedSize = e.UnpackedSize = T.ArcFileSize;
+    e.InternalAttr = e.ExternalAttr = 32;
+    e.Offset = static_cast<int64_t>(at);
+    T.OfferEntry(e);
+  }
+};
+
+// ---- ZIP -----------------------------------------------------------------------------------
+
+class TZipWalker : public TArcDirWalker {
+public:
+  using TArcDirWalker::TArcDirWalker;
+  void SetUp() override {
+    T.HeaderLength = 46;
+    FHeaders = 0;
+    const int64_t size = T.EndLimit;
+    const int32_t len = static_cast<int32_t>(std::min<int64_t>(size, 32768));
+    int32_t got = 0;
+    const auto b = ReadBlock(T, size - len, len, &got);
+    int64_t rec = -1;
+    for (int32_t i = got - 22; i >= 0; --i)
+      if (Get32(b.data() + i) == 0x06054B50) {
+        rec = i;
+        break;
+      }
+    T.EndWalk();
+    if (rec < 0) return T.ReportArchiveError(T.CurrentVolume(), "", "0", errHeaderId);
+    const uint8_t* r = b.data() + rec;
+    const int64_t recPos = size - len + rec;
+    if (Get16(r + 20) != 0) T.ReadComment(T.ArchiveComment, recPos + 22, Get16(r + 20));
+    if (Get16(r + 10) == 0 && Get32(r + 12) == 0) return;  // no entries
+    int64_t cd = Get32(r + 16);
+    const uint32_t sfx = ArcEngine.SfxStartOffset;
+    if (sfx > 0 && T.ArcStartOffset - 1 == sfx) cd += sfx;
+    if (cd >= size || ReadU32(T, cd) != 0x02014B50)
+      return T.ReportArchiveError(T.CurrentVolume(), "", "0", errHeaderId);
+    T.Cursor = cd;
+    T.EndLimit = size;
+  }
+
+  void Step() override {
+    const uint8_t* h = T.Header;
+    if (Get32(h) != 0x02014B50) {
+      if (FHeaders == 0) T.ReportArchiveError(T.CurrentVolume(), "", "0", errBadFileHeader);
+      return T.EndWalk();
+    }
+    ++FHeaders;
+    const int nameLen = Get16(h + 28), extraLen = Get16(h + 30), commentLen = Get16(h + 32);
+    const uint16_t flags = Get16(h + 8);
+    const std::string raw = T.ReadCountedName(nameLen);
+    TListEntry e;
+    e.Name = (flags & 0x800) ? SlashToBackslash(Utf8ToCp1251(raw)) : OemToAnsiName(raw);
+    if (commentLen != 0) T.ReadComment(e.Comment, T.Cursor + extraLen, commentLen);
+    const uint32_t attr = Get32(h + 38);
+    e.IsDirectory = (attr & 0x10) != 0 || (!raw.empty() && (raw.back() == '/' || raw.back() == '\\'));
+    e.Counted = !e.IsDirectory;
+    e.Date = DosDateToDateTime(Get32(h + 12));
+    e.Version = Get16(h + 4);
+    e.VersionNeeded = Get16(h + 6);
+    e.PackedSize = Get32(h + 20);
+    e.UnpackedSize = Get32(h + 24);
+    e.CRC = Get32(h + 16);
+    e.Encrypted = (flags & 0x0001) != 0;
+    e.MethodID = Get16(h + 10);
+    e.MethodName = T.GetCompressMethodName(e.MethodID, flags, attr);
+    e.InternalAttr = Get16(h + 36);
+    e.ExternalAttr = attr;
+    if (flags > 1) {
+      if ((flags & 6) == 6)
+        e.DeflateOption = 6;
+      else if (flags & 4)
+        e.DeflateOption = 4;
+      else if (flags & 2)
+        e.DeflateOption = 2;
+    }
+    e.Offset = Get32(h + 42);
+    T.OfferEntry(e);
+    T.Cursor = T.HeaderPos - 1 + 46 + nameLen + extraLen + commentLen;
+  }
+
+private:
+  int FHeaders = 0;  // central headers walked
+};
+
+// ---- ZOO -----------------------------------------------------------------------------------
+
+class TZooWalker : public TArcDirWalker {
+public:
+  using TArcDirWalker::TArcDirWalker;
+  void SetUp() override {
+    T.HeaderLength = 58;
+    T.Cursor = T.ArcStartOffset - 1;
+    FFirst = true;
+  }
+  void Step() override {
+    const uint8_t* h = T.Header;
+    const int64_t pos = T.HeaderPos - 1;
+    if (FFirst) {  // the archive header
+      FFirst = false;
+      if (Get32(h + 24) + Get32(h + 28) != 0) return T.EndWalk();
+      if (Get16(h + 39) != 0) {
+        T.ReadComment(T.ArchiveComment, Get32(h + 35), Get16(h + 39));
+      }
+      T.Cursor = Get32(h + 24);
+      return;
+    }
+    if (Get32(h) != 0xFDC4A7DC) return T.EndWalk(errBadFileHeader);
+    const uint32_t next = Get32(h + 6);
+    if (next == 0) return T.EndWalk();  // the entry that ends the chain
+    if (h[30] != 0) {  // deleted
+      T.Cursor = next;
+      return;
+    }
+    TListEntry e;
+    if (Get16(h + 36) != 0) T.ReadComment(e.Comment, Get32(h + 32), Get16(h + 36));
+    std::string name = ZText(h + 38, 13), dir;
+    if (h[4] == 2) {  // the variable part: long name, then folder
+      const int nameLen = h[56], dirLen = h[57];
+      if (nameLen > 0) {
+        const std::string longName = ReadText(T, pos + 58, nameLen);
+        if (!longName.empty()) name = longName;
+      }
+      if (dirLen > 0) {
+        dir = SlashToBackslash(ReadText(T, pos + 58 + nameLen, dirLen));
+        if (!dir.empty() && dir.back() != '\\') dir += '\\';
+      }
+    }
+    e.Name = OemToAnsiName(dir + name);
+    e.Offset = pos;
+    e.Date = DosDateToDateTime(SwapWords(Get32(h + 14)));
+    e.Version = h[28];
+    e.VersionNeeded = h[29];
+    e.PackedSize = Get32(h + 24);
+    e.UnpackedSize = Get32(h + 20);
+    e.CRC = Get16(h + 18);
+    e.MethodID = h[5];
+    e.MethodName = T.GetCompressMethodName(h[5]);
+    e.InternalAttr = e.ExternalAttr = 32;
+    T.OfferEntry(e);
+    T.Cursor = next;
+  }
+
+private:
+  bool FFirst = true;
+};
+
+// ---- The method table ------------------------------------------------------------------------
+
+const char* Pick(uint16_t Id, std::initializer_list<const char*> Names) {
+  return Id < Names.size() ? Names.begin()[Id] : nullptr;
+}
+
+}  // namespace
+
+std::string CompressMethodNameOf(TArcType Kind, uint16_t MethodID, uint32_t Flags, uint32_t Attr) {
+  const char* n = nullptr;
+  switch (Kind) {
+    case atARC:
+    case atArcExe:
+      n = Pick(MethodID, {nullptr, "Stored", "Stored", "Packed", "Squeezed", "crunched", "crunched", "crunched",
+                          "Crunched", "Squashed", "Pack10", "Pack11", "Pack12"});
+      return n ? n : MethodID == 30 ? "Dir" : "Unknown";
+    case atPAK:
+    case atPakExe:
+      n = Pick(MethodID, {nullptr, "Stored", "Stored", "RLE", "Squeezed", "FIXEDLEN", "FIXEDLEN", "FIXEDLEN",
+                          "VARIBLE", "VARIBLE", "Crushed", "Distill"});
+      return n ? n : "Unknown";
+    case atARJ:
+    case atArjExe:
+      n = Pick(MethodID, {"Stored", "Most", "2nd Most", "2nd Fast", "Fastest"});
+      return n ? n : Flags == 3 ? "Dir" : "Unknown";
+    case atBH:
+    case atBHExe:
+      n = Pick(MethodID, {"Stored", "Fused", "Deflate"});
+      return n ? n : "Unknown";
+    case atCAB:
+      n = Pick(MethodID & 0x0F, {"Stored", "MsZIP", "Quantum", "Lzx"});
+      return n ? n : "Unknown";
+    case atGZip:
+      switch (MethodID) {
+        case 0x8B1F: case 0x9E1F: return "Deflate";
+        case 0xA01F: return "LzhMAGIC";
+        case 0x9D1F: return "LzwMAGIC";
+        case 0x1E1F: return "PackMAGIC";
+        case 0: return "Stored";
+        default: return "Unknown";
+      }
+    case atHA:
+      switch (MethodID) {
+        case 0: return "Cpy";
+        case 1: return "Asc";
+        case 2: return "HSC";
+        case 14: return "Dir";
+        case 15: return "Special";
+        default: return "";
+      }
+    case atLHA:
+    case atLhaExe:
+    case atLZH:
+    case atLzhExe:
+      if (MethodID == '0') return "Stored";
+      if (MethodID >= '1' && MethodID <= '6') return "Frozen-" + std::string(1, char(MethodID));
+      return "Unknown";
+    case atRAR:
+    case atRarExe:
+      n = MethodID >= '0' ? Pick(MethodID - '0', {"Stored", "Fastest", "Fast", "Normal", "Good", "Best"}) : nullptr;
+      return n ? n : (Attr & 0x10) ? "Dir" : "Unknown";
+    case atZIP:
+    case atZipExe:
+    case atZip250:
+    case atZip250Exe:
+      if (MethodID == 8) {
+        switch (Flags & 6) {
+          case 6: return "DeflateS";
+          case 4: return "DeflateF";
+          case 2: return "DeflateX";
+          default: return "DeflateN";
+        }
+      }
+      n = Pick(MethodID, {"Stored", "Shrunk", "Reduce-1", "Reduce-2", "Reduce-3", "Reduce-4", "Imploded", "Tokened"});
+      return n ? n : (Attr & 0x10) ? "Dir" : "Unknown";
+    case atZOO:
+      n = Pick(MethodID, {"Stored", "Fastest", "Greatest"});
+      return n ? n : "Unknown";
+    case atTAR:
+      return "Stored";
+    default:
+      return "";
+  }
+}
+
+std::unique_ptr<TArcDirWalker> MakeArcDirWalker(TArcType Kind, TTravik& Owner) {
+  switch (Kind) {
+    case atARC: case atArcExe: return std::make_unique<TArcWalker>(Owner, false);
+    case atPAK: case atPakExe: return std::make_unique<TArcWalker>(Owner, true);
+    case atARJ: case atArjExe: return std::make_unique<TArjWalker>(Owner);
+    case atBH: case atBHExe: return std::make_unique<TBhWalker>(Owner);
+    case atCAB: return std::make_unique<TCabWalker>(Owner);
+    case atGZip: return std::make_unique<TGzipWalker>(Owner);
+    case atHA: return std::make_unique<THaWalker>(Owner);
+    case atLHA: case atLhaExe: case atLZH: case atLzhExe: return std::make_unique<TLhaWalker>(Owner);
+    case atRAR: case atRarExe: return std::make_unique<TRarWalker>(Owner);
+    case atTAR: return std::make_unique<TTarWalker>(Owner);
+    case atUUE: return std::make_unique<TUueWalker>(Owner);
+    case atZIP: case atZipExe: case atZip250: case atZip250Exe: return std::make_unique<TZipWalker>(Owner);
+    case atZOO: return std::make_unique<TZooWalker>(Owner);
+    default: return nullptr;
+  }
+}
