@@ -2,7 +2,10 @@
 // whole-file reads and writes through the class library (names in 1251 with '\').
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -66,3 +69,23 @@ public:
 private:
   std::string FPath;
 };
+
+// The path for a shell command line: '/' separators, single-quoted.
+inline std::string Sh(std::string Path) {
+  for (char& c : Path)
+    if (c == '\\') c = '/';
+  return "'" + Path + "'";
+}
+
+// Whether another tool can check our output here: never under Wine; natively the tools
+// come with scripts/setup, so a missing one fails the test instead of passing unchecked.
+inline bool HaveTool(const char* Probe) {
+#ifdef _WIN32
+  (void)Probe;
+  return false;
+#else
+  const bool found = std::system((std::string(Probe) + " >/dev/null 2>&1").c_str()) == 0;
+  if (!found) ADD_FAILURE() << "'" << Probe << "' does not run: scripts/setup installs the tools these checks use";
+  return found;
+#endif
+}

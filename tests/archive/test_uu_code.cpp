@@ -11,19 +11,6 @@
 
 namespace {
 
-std::string Sh(std::string Path) {
-  for (char& c : Path)
-    if (c == '\\') c = '/';
-  return "'" + Path + "'";
-}
-bool HaveTool(const char* Probe) {
-#ifdef _WIN32
-  (void)Probe;
-  return false;
-#else
-  return std::system((std::string(Probe) + " >/dev/null 2>&1").c_str()) == 0;
-#endif
-}
 
 std::string Text(const TByteVec& V) { return std::string(V.begin(), V.end()); }
 

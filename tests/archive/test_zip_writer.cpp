@@ -76,20 +76,7 @@ TParsed Parse(const TByteVec& Z) {
   return r;
 }
 
-// Shell commands of the native build, with paths in '/' form.
-std::string Sh(std::string Path) {
-  for (char& c : Path)
-    if (c == '\\') c = '/';
-  return "'" + Path + "'";
-}
-bool HaveTool(const char* Probe) {
-#ifdef _WIN32
-  (void)Probe;
-  return false;
-#else
-  return std::system((std::string(Probe) + " >/dev/null 2>&1").c_str()) == 0;
-#endif
-}
+// Runs a shell command of the native build, quietly.
 int Shell(const std::string& Cmd) { return std::system((Cmd + " >/dev/null 2>&1").c_str()); }
 
 struct TGen {
