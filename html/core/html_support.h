@@ -1,0 +1,40 @@
+// Small helpers shared by the HTML reader, the document model and the viewers: link
+// targets, the selection character counter, and string routines.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+inline int SmallerOf(int A, int B) { return A < B ? A : B; }
+inline int LargerOf(int A, int B) { return A > B ? A : B; }
+
+// S without leading and trailing characters up to blank (#32 and below).
+std::string TrimBlanks(std::string_view S);
+// A file URL as a DOS path: only text that holds "/" changes; it is lower-cased, its
+// "file:///" (else "file://") is dropped, "|" becomes ":" and "/" becomes "\".
+std::string UrlToDosPath(std::string_view S);
+// UrlToDosPath(URL), with Root put in front when the result begins at the root ("\").
+std::string ExpandServerRoot(std::string_view URL, std::string_view Root);
+
+class TUrlTarget {
+public:
+  std::string URL;
+  std::string Target;
+  // Copies each one that is given (not nullptr).
+  void Assign(const char* AURL, const char* ATarget);
+  void Clear();
+};
+
+// Counts the characters of a selection; the selection copier derives from it. The layout's
+// placeholders for images (#4) and form controls (#2) are no characters of the text.
+class SelTextCount {
+public:
+  virtual ~SelTextCount() = default;
+  virtual void AddText(const char* P, int Size);
+  // The text followed by CR LF.
+  void AddTextCR(const char* P, int Size);
+  virtual int Finish();
+
+protected:
+  int Leng = 0;
+};
