@@ -374,7 +374,7 @@ bool TUnCAB::ProcessFileName(const std::string& StoredName) {
     if (FExtractDir.empty()) SetExtractDir(GetCurrentDir());
   }
   FileName = SafeExtractPath(FExtractDir, name, FUseStoredDirs);
-  if (FileName.empty()) {
+  if (FileName.empty() || IsArchiveItself(FileName)) {
     ReportArchiveError(name, "", "0", errInvalidFileName);
     return false;
   }
@@ -499,12 +499,10 @@ void TUnCAB::ExtractIt() {
     // The library's failures and the system's have no id of their own.
     ReportArchiveError(FileName.empty() ? FArchiveFile : FileName, e.Message(), "0", 0);
   } catch (...) {
-    OutFile.Close();
-    EndRun();
+    EndRun();  // a file the library left open is incomplete: EndRun removes it
     CabReader = nullptr;
     throw;
   }
-  OutFile.Close();
   EndRun();
   CabReader = nullptr;
 }

@@ -229,11 +229,27 @@ bool TZipCommon::ProcessFileName(const std::string& StoredName) {
     if (FExtractDir.empty()) SetExtractDir(GetCurrentDir());
   }
   FileName = SafeExtractPath(FExtractDir, name, FUseStoredDirs);
-  if (FileName.empty()) {
+  if (FileName.empty() || IsArchiveItself(FileName)) {
     ReportArchiveError(name, "", "0", errInvalidFileName);
     return false;
   }
   return true;
+}
+
+bool TZipCommon::IsArchiveItself(const std::string& Path) {
+  if (ArcEngine.OutputMode != omToFile) return false;
+  const std::string out = ExpandFileName(SlashToBackslash(Path));
+  const std::string* archives[] = {&FArchiveFile, &ArcFile.FileName()};
+  for (const std::string* archive : archives) {
+    if (archive->empty()) continue;
+    const std::string in = ExpandFileName(SlashToBackslash(*archive));
+#ifdef _WIN32
+    if (AnsiSameText(out, in)) return true;
+#else
+    if (out == in) return true;
+#endif
+  }
+  return false;
 }
 
 TDateTime TZipCommon::ConvertDate(uint32_t Value) { return DosDateToDateTime(Value); }
@@ -473,7 +489,13 @@ void TUnBase::EndRun() {
     Timer.Stop();
     OnElapsedTime(this, Timer.ElapsedSeconds());
   }
-  OutFile.Close();
+  // An output still open here belongs to an entry the run broke off before its OnEnd:
+  // no part of it is left to pass for the whole file.
+  if (OutFile.IsOpen()) {
+    const std::string part = OutFile.FileName();
+    OutFile.Close();
+    DeleteFile(part);
+  }
   ArcFile.Close();
   if (OnDeactivate) OnDeactivate(this);
 }

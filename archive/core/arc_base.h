@@ -210,6 +210,9 @@ public:
   // False, with error 25243 reported, for a name of which nothing safe is left; the
   // entry is then to be skipped. An empty name gives an empty FileName and True.
   virtual bool ProcessFileName(const std::string& StoredName);
+  // True when Path, an output path of file output, is the archive being read (its first
+  // or its current volume): such an entry is refused like an unsafe name.
+  bool IsArchiveItself(const std::string& Path);
   // An entry's stored date: DOS date-time here; Unix time for gzip and tar.
   virtual TDateTime ConvertDate(uint32_t Value);
   // Recognises ArchiveFile: ArcType, ArcStartOffset, ArcFileSize, ArcDate, SfxStartOffset.

@@ -109,9 +109,26 @@ bool OpenInFile(TArcFile& F, const std::string& Name) { return CheckDriveReady(N
 bool ForceDirectories(const std::string& Dir) {
   const std::string dir = ExcludeTrailingBackslash(SlashToBackslash(Dir));
   if (dir.empty() || DirectoryExists(dir)) return true;
-  const std::string parent = ExtractFilePath(dir);
-  if (parent.size() >= dir.size()) return false;  // a root that does not exist
-  return ForceDirectories(parent) && (CreateDir(dir) || DirectoryExists(dir));
+  // The root ("\\server\share\", "X:\", "X:", "\") is never made.
+  size_t root = 0;
+  if (dir.size() >= 2 && dir[0] == '\\' && dir[1] == '\\') {
+    const size_t server = dir.find('\\', 2);
+    const size_t share = server == std::string::npos ? server : dir.find('\\', server + 1);
+    if (share == std::string::npos) return false;  // a share that does not exist
+    root = share + 1;
+  } else if (dir.size() >= 2 && dir[1] == ':') {
+    root = dir.size() > 2 && dir[2] == '\\' ? 3 : 2;
+  } else if (dir[0] == '\\') {
+    root = 1;
+  }
+  // Folder by folder from the top: a name of thousands of folders costs no recursion,
+  // and the walk stops at the first folder that cannot be made (a path too long).
+  for (size_t sep = dir.find('\\', root);; sep = dir.find('\\', sep + 1)) {
+    const std::string folder = sep == std::string::npos ? dir : dir.substr(0, sep);
+    if (folder.size() > root && !DirectoryExists(folder) && !CreateDir(folder) && !DirectoryExists(folder))
+      return false;
+    if (sep == std::string::npos) return true;
+  }
 }
 
 bool OpenOutFile(TArcFile& F, const std::string& Name) {

@@ -94,17 +94,9 @@ void TUnARC::ExtractIt() {
           TEntrySource Src(ArcFile, PackedSize, ProgressStepPercent);
           Src.CancelFlag = &Cancel;
           TEntrySink Sink(OutFile, 16);
-          TDecodeResult R;
-          try {
-            R = ArcDecodeEntry(Method, Src, Sink, OrigSize);
-          } catch (...) {
-            OutFile.Close();
-            throw;
-          }
-          if (R != TDecodeResult::Ok && !Cancel) {
-            OutFile.Close();
-            RaiseArchiveError(FileName, "", "0", ArcErrorId(R));
-          }
+          // On an error the output stays open: EndRun removes the part written.
+          const TDecodeResult R = ArcDecodeEntry(Method, Src, Sink, OrigSize);
+          if (R != TDecodeResult::Ok && !Cancel) RaiseArchiveError(FileName, "", "0", ArcErrorId(R));
           if (Src.Short()) ReportArchiveError(FileName, "", "0", errReadingFile);
         }
         if (OutFile.IsOpen() && FSetDateTo == sdOrigDate) {

@@ -171,28 +171,24 @@ bool TUnARJ::ArjExtractEntry() {
   RecNum++;
   ProgressStep = std::max<int64_t>(ProgressStepPercent * int64_t(FHdr.PackedSize) / 100, FHdr.PackedSize ? 1 : 0);
   bool Complete = true;
-  try {
-    ArcFile.Seek(DataPos);
-    ArjDecodePart();
-    while (FHdr.Flags & 4) {
-      // The rest of the entry is in the next volume, with its own CRC.
-      const bool Pass = ~ArcEngine.Crc32Val == FHdr.Crc;
-      if (!Pass) {
-        if (OnEnd)
-          OnEnd(this, FVolumeName.empty() ? FArchiveFile : FVolumeName, false);
-        else
-          ReportArchiveError(FVolumeName.empty() ? FArchiveFile : FVolumeName, "", "0", errCrcCheck);
-      }
-      if (!ArjNextVolume()) {
-        Complete = false;
-        break;
-      }
-      if (!ArjReadHeader(false)) Fail(errBadFileHeader);
-      ArjDecodePart();
+  // An error leaves the output open: EndRun removes the part written.
+  ArcFile.Seek(DataPos);
+  ArjDecodePart();
+  while (FHdr.Flags & 4) {
+    // The rest of the entry is in the next volume, with its own CRC.
+    const bool Pass = ~ArcEngine.Crc32Val == FHdr.Crc;
+    if (!Pass) {
+      if (OnEnd)
+        OnEnd(this, FVolumeName.empty() ? FArchiveFile : FVolumeName, false);
+      else
+        ReportArchiveError(FVolumeName.empty() ? FArchiveFile : FVolumeName, "", "0", errCrcCheck);
     }
-  } catch (...) {
-    if (ArcEngine.OutputMode == omToFile) OutFile.Close();
-    throw;
+    if (!ArjNextVolume()) {
+      Complete = false;
+      break;
+    }
+    if (!ArjReadHeader(false)) Fail(errBadFileHeader);
+    ArjDecodePart();
   }
   if (ArcEngine.OutputMode == omToFile) {
     if (FSetDateTo == sdOrigDate) {

@@ -50,6 +50,11 @@ void TUnTAR::ExtractIt() {
         break;
       }
       const int64_t DataPos = Pos + 512;
+      if (H.Size > INT64_MAX - 511 - DataPos) {
+        // A size no file can have: its end cannot even be computed.
+        ReportArchiveError(FArchiveFile, "", "0", errBadFileHeader);
+        break;
+      }
       if (H.Type == 'L' || H.Type == 'K' || H.Type == 'x' || H.Type == 'g') {
         // Records about the next entry, never files of their own.
         if (H.Type != 'g' && H.Size <= 65536) {
