@@ -562,7 +562,7 @@ void TCompBase::SetDefaultDir(const std::string& Value) {
 
 void TCompBase::SetFileSpecList(TStrings* Value) {
   TStringList specs;
-  // The folder of a line stays: the writer searches each specification in its own folder.
+  // The folder of a line stays: the writer searches each file mask in its own folder.
   if (Value)
     for (int i = 0; i < Value->Count(); ++i) {
       const std::string line = SlashToBackslash(Value->Strings(i));

@@ -383,12 +383,12 @@ public:
   TCompressMethod CompressMethod() const { return FCompressMethod; }
   // Only a method of AllowedMethods is taken.
   void SetCompressMethod(TCompressMethod Value);
-  // Base folder for specifications without one; a blank value reads as the current folder.
+  // Base folder for file masks without one; a blank value reads as the current folder.
   std::string DefaultDir();
   void SetDefaultDir(const std::string& Value);
   TSwitch Switch() const { return FSwitch; }
   void SetSwitch(TSwitch Value) { FSwitch = Value; }
-  // The writer's file specifications (TZip publishes them as FileSpec): each line made
+  // The writer's file masks (TZip publishes them as FileSpec): each line made
   // a name part with '\' separators, empty lines dropped.
   TStringList* FileSpecList() const { return FFileSpecList.get(); }
   void SetFileSpecList(TStrings* Value);

@@ -410,7 +410,7 @@ bool TZip::RunUpdate(TRun& R) {
     for (int i = 0; i < FFileSpecList->Count() && !Cancel; ++i) {
       if (ArcProcessMessages) ArcProcessMessages();
       if (Cancel) break;
-      AddSpecification(R, FFileSpecList->Strings(i));
+      AddFileMask(R, FFileSpecList->Strings(i));
     }
     if (R.NewEntries.empty()) {
       ReportArchiveError(FArchiveFile, "", "0", errNothingToDo);
@@ -513,7 +513,7 @@ void TZip::LoadOldArchive(TRun& R) {
 
 // ---- Adding -------------------------------------------------------------------------------
 
-void TZip::AddSpecification(TRun& R, const std::string& Spec) {
+void TZip::AddFileMask(TRun& R, const std::string& Spec) {
   const std::string spec = SlashToBackslash(Spec);
   std::string folder = ArcExtractFilePath(spec);
   std::string mask = ArcExtractFileName(spec);
@@ -578,7 +578,7 @@ void TZip::AddFile(TRun& R, const std::string& Path, const TSearchRec& Rec) {
   const int32_t dosDate = Rec.Time > 0 ? Rec.Time : int32_t(kNullDosDate);
   const int attr = Rec.Attr & faAnyFile;
   if (!CheckReplace(false, &R.OldList, name, Rec.Size, dosDate, attr, true)) return;
-  // The same name twice in one run (the same file reached through two specifications, or
+  // The same name twice in one run (the same file reached through two file masks, or
   // bare names from several folders) is stored once.
   if (!CheckReplace(false, &R.NewList, name, Rec.Size, dosDate, attr, false)) return;
   FileName = full;

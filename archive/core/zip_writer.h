@@ -39,7 +39,7 @@ public:
   void SetPassword(const std::string& Value) { FPassword = Value; }
   bool RecurseDirs() const { return FRecurseDirs; }
   void SetRecurseDirs(bool Value) { FRecurseDirs = Value; }
-  // FileSpec is the writer's list of specifications (TCompBase::FileSpecList).
+  // FileSpec is the writer's list of file masks (TCompBase::FileSpecList).
   TStringList* FileSpec() const { return FileSpecList(); }
   void SetFileSpec(TStrings* Value) { SetFileSpecList(Value); }
 
@@ -65,7 +65,7 @@ public:
 private:
   bool RunUpdate(TRun& R);
   void LoadOldArchive(TRun& R);
-  void AddSpecification(TRun& R, const std::string& Spec);
+  void AddFileMask(TRun& R, const std::string& Spec);
   void SearchFolder(TRun& R, const std::string& Folder, const std::string& Mask, int Depth);
   void AddFile(TRun& R, const std::string& Path, const TSearchRec& Rec);
   void WriteEntryData(TRun& R, TFileStream& Src, int64_t& Size, uint32_t& Crc, bool Encrypt, uint16_t& Method);
