@@ -1,0 +1,40 @@
+#include "app/core/lng_strings.h"
+
+#include "classlib/core/exception.h"
+#include "classlib/core/ini_file.h"
+
+namespace {
+
+std::string& Folder() {
+  static std::string Value;
+  return Value;
+}
+
+void ReadLng(const char* Section, const std::string& Key, std::string& Text) {
+  Text = "---";
+  TIniFile Ini(LngFileName());
+  Text = Ini.ReadString(Section, Key, LngNotFound);
+}
+
+}  // namespace
+
+const std::string& ProgramFolder() { return Folder(); }
+void SetProgramFolder(const std::string& Value) { Folder() = Value; }
+std::string LngFileName() { return ProgramFolder() + "INI\\zq.lng"; }
+
+void GetLngString(const std::string& Key, std::string& Text) { ReadLng("String", Key, Text); }
+void GetLngMask(const std::string& Key, std::string& Text) { ReadLng("Mask", Key, Text); }
+void GetLngTip(const std::string& Key, std::string& Text) { ReadLng("Tips", Key, Text); }
+
+std::string LittleErrorText() {
+  const std::string Fallback = "Little error. Don't worry";
+  std::string Text;
+  // This runs inside the handler of a failed command: an unreadable language file must
+  // not turn the little error into an unhandled one.
+  try {
+    GetLngString("Problem1", Text);
+  } catch (const Exception&) {
+    return Fallback;
+  }
+  return Text == LngNotFound ? Fallback : Text;
+}
