@@ -20,7 +20,7 @@ template <> const TTypeInfo* TypeInfoOf<TScrollStyle>() {
   return &Info;
 }
 template <> const TTypeInfo* TypeInfoOf<TComboBoxStyle>() {
-  static const TTypeInfo Info = EnumTypeInfo("TComboBoxStyle", {"csDropDown", "csSimple", "csDropDownList"});
+  static const TTypeInfo Info = EnumTypeInfo("TComboBoxStyle", {"csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed"});
   return &Info;
 }
 
@@ -462,7 +462,21 @@ public:
     HWND W = FCombo->FHandle;
     if (W == nullptr) return;
     SendMessageW(W, CB_RESETCONTENT, 0, 0);
-    for (int I = 0; I < Count(); ++I) SendMessageW(W, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(Strings(I)).c_str()));
+    // An owner-drawn box without strings keeps the entry's object as its item data.
+    LONG Style = GetWindowLongW(W, GWL_STYLE);
+    bool Strings_ = !(Style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) || (Style & CBS_HASSTRINGS);
+    for (int I = 0; I < Count(); ++I) {
+      if (Strings_) SendMessageW(W, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(Strings(I)).c_str()));
+      else SendMessageW(W, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Objects(I)));
+    }
+  }
+  void Delete(int Index) override {
+    if (Index >= 0 && Index < Count()) FCombo->ItemDeleting(Index);
+    TStringList::Delete(Index);
+  }
+  void Clear() override {
+    for (int I = 0; I < Count(); ++I) FCombo->ItemDeleting(I);
+    TStringList::Clear();
   }
 
 protected:
@@ -471,7 +485,7 @@ protected:
     if (UpdateCount() == 0) {
       std::string Keep = FCombo->Text();
       Push();
-      if (FCombo->FStyle != csDropDownList) FCombo->TControl::SetText(Keep);
+      if (FCombo->FStyle != csDropDownList && FCombo->FStyle != csOwnerDrawFixed) FCombo->TControl::SetText(Keep);
     }
   }
 
@@ -507,7 +521,10 @@ void TComboBox::CreateParams(TCreateParams& P) {
   TWinControl::CreateParams(P);
   P.SysClass = L"COMBOBOX";
   P.Style |= WS_VSCROLL | CBS_AUTOHSCROLL |
-             (FStyle == csDropDownList ? CBS_DROPDOWNLIST : FStyle == csSimple ? CBS_SIMPLE : CBS_DROPDOWN);
+             (FStyle == csDropDownList     ? CBS_DROPDOWNLIST
+              : FStyle == csOwnerDrawFixed ? CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS
+              : FStyle == csSimple         ? CBS_SIMPLE
+                                           : CBS_DROPDOWN);
   // The drop-down list is part of the window's height.
   P.Height = FHeight + 18 * FDropDownCount;
 }
@@ -515,9 +532,9 @@ void TComboBox::CreateParams(TCreateParams& P) {
 void TComboBox::InitWnd() {
   FItems->Push();
   if (FItemIndex >= 0) SendMessageW(FHandle, CB_SETCURSEL, FItemIndex, 0);
-  else if (FStyle != csDropDownList) SetWindowTextW(FHandle, ToWide(FText).c_str());
+  else if (FStyle != csDropDownList && FStyle != csOwnerDrawFixed) SetWindowTextW(FHandle, ToWide(FText).c_str());
   // The edit inside takes the keys: its key messages go through the combo's handlers.
-  FEdit = FStyle == csDropDownList ? nullptr : GetWindow(FHandle, GW_CHILD);
+  FEdit = FStyle == csDropDownList || FStyle == csOwnerDrawFixed ? nullptr : GetWindow(FHandle, GW_CHILD);
   if (FEdit != nullptr) {
     SetPropW(FEdit, L"ZxCombo", this);
     FEditProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(FEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc)));
@@ -593,7 +610,59 @@ void TComboBox::SetDroppedDown(bool Value) {
   if (FHandle != nullptr) SendMessageW(FHandle, CB_SHOWDROPDOWN, Value, 0);
 }
 
+void TComboBox::SetItemHeight(int Value) {
+  if (Value < 1 || Value == FItemHeight) return;
+  FItemHeight = Value;
+  if (FHandle != nullptr && FStyle == csOwnerDrawFixed) {
+    SendMessageW(FHandle, CB_SETITEMHEIGHT, WPARAM(-1), Value);
+    SendMessageW(FHandle, CB_SETITEMHEIGHT, 0, Value);
+    RECT R;
+    GetWindowRect(FHandle, &R);
+    FHeight = R.bottom - R.top;
+    InvalidateRect(FHandle, nullptr, TRUE);
+  }
+}
+
+TCanvas* TComboBox::Canvas() {
+  if (!FCanvas) FCanvas = std::make_unique<TCanvas>();
+  return FCanvas.get();
+}
+
+void TComboBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
+  if (OnDrawItem) {
+    OnDrawItem(this, Index, Rect, State);
+    return;
+  }
+  TCanvas* C = Canvas();
+  C->FillRect(Rect);
+  if (Index >= 0 && Index < FItems->Count()) C->TextRect(Rect, Rect.Left + 2, Rect.Top, FItems->Strings(Index));
+}
+
 void TComboBox::WndProc(TMessage& M) {
+  if (M.Msg == CN_MEASUREITEM && FStyle == csOwnerDrawFixed) {
+    reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam)->itemHeight = FItemHeight;
+    M.Result = TRUE;
+    return;
+  }
+  if (M.Msg == CN_DRAWITEM) {
+    auto* D = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam);
+    TCanvas* C = Canvas();
+    C->SetHandle(D->hDC);
+    C->SetFont(FFont.get());
+    C->Brush()->SetColor(FColor);
+    int Index = int(D->itemID);
+    TRect R(D->rcItem);
+    if ((D->itemState & ODS_SELECTED) && Index >= 0) {
+      C->Brush()->SetColor(clHighlight);
+      C->Font()->SetColor(clHighlightText);
+    }
+    if (Index >= 0) DrawItem(Index, R, D->itemState);
+    else C->FillRect(R);
+    // The device context belongs to the box: let go of it and of what was selected into it.
+    C->SetHandle(nullptr);
+    M.Result = TRUE;
+    return;
+  }
   if (M.Msg == CN_COMMAND) {
     switch (HIWORD(M.WParam)) {
       case CBN_EDITCHANGE:

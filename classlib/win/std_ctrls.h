@@ -195,8 +195,14 @@ private:
   bool FWordWrap = true;
 };
 
-enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+// csOwnerDrawFixed: a drop-down list whose entries the program paints (DrawItem), all of
+// ItemHeight.
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed };
 template <> const TTypeInfo* TypeInfoOf<TComboBoxStyle>();
+
+// The state of an owner-drawn entry: ODS_* flags (ODS_SELECTED, ODS_FOCUS, ODS_COMBOBOXEDIT).
+using TOwnerDrawState = UINT;
+using TDrawItemEvent = std::function<void(TObject* Control, int Index, const TRect& Rect, TOwnerDrawState State)>;
 
 class TComboBox : public TWinControl {
 public:
@@ -214,15 +220,28 @@ public:
   void SetDropDownCount(int Value) { FDropDownCount = Value; }
   bool DroppedDown() const;
   void SetDroppedDown(bool Value);
+  // The height of the entries of an owner-drawn combo box (and of its selection field).
+  int ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(int Value);
+  // The canvas an owner-drawn entry is painted on (valid during DrawItem).
+  TCanvas* Canvas();
   void WndProc(TMessage& Message) override;
 
   TNotifyEvent OnChange;
   TNotifyEvent OnDropDown;
+  // Paints an owner-drawn entry on Canvas instead of the default text.
+  TDrawItemEvent OnDrawItem;
 
 protected:
   void CreateParams(TCreateParams& Params) override;
   void InitWnd() override;
   void DestroyWnd() override;
+  // An owner-drawn entry (Index -1: the empty selection field). The canvas has the
+  // control's font and brush, the highlight colours for a selected entry. By default
+  // OnDrawItem, else the entry's text.
+  virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
+  // An entry of Items is about to be removed (Delete or Clear): its object is still there.
+  virtual void ItemDeleting(int Index) {}
 
 private:
   class TComboStrings;
@@ -232,6 +251,8 @@ private:
   TComboBoxStyle FStyle = csDropDown;
   int FDropDownCount = 8;
   int FItemIndex = -1;
+  int FItemHeight = 16;
+  std::unique_ptr<TCanvas> FCanvas;
   HWND FEdit = nullptr;
   WNDPROC FEditProc = nullptr;
 };
