@@ -17,8 +17,7 @@ const TClassInfo* TOwnerDrawComboBox::StaticClassInfo() {
   return &Info;
 }
 
-TOwnerDrawComboBox::TOwnerDrawComboBox(TComponent* AOwner)
-    : TComboBox(AOwner), FItemCanvas(std::make_unique<TCanvas>()) {
+TOwnerDrawComboBox::TOwnerDrawComboBox(TComponent* AOwner) : TComboBox(AOwner) {
   SetStyle(csDropDownList);
 }
 
@@ -26,16 +25,16 @@ TOwnerDrawComboBox::~TOwnerDrawComboBox() = default;
 
 void TOwnerDrawComboBox::CreateParams(TCreateParams& P) {
   TComboBox::CreateParams(P);
-  P.Style &= ~DWORD(3);
   // The items keep their texts in the window too, so that the edit part and the
   // keyboard search of the list see them.
-  P.Style |= CBS_OWNERDRAWFIXED | CBS_HASSTRINGS |
-             (Style() == csDropDownList ? CBS_DROPDOWNLIST : Style() == csSimple ? CBS_SIMPLE : CBS_DROPDOWN);
+  P.Style |= CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
 }
 
 void TOwnerDrawComboBox::CreateWnd() {
-  TComboBox::CreateWnd();
+  // The window asks for the height while it is made: the edit part and the closed box
+  // take theirs from it.
   ResetItemHeight();
+  TComboBox::CreateWnd();
 }
 
 void TOwnerDrawComboBox::FontChanged() {
@@ -45,10 +44,7 @@ void TOwnerDrawComboBox::FontChanged() {
   if (HandleAllocated() && !Loading()) RecreateWnd();
 }
 
-void TOwnerDrawComboBox::ResetItemHeight() {
-  FItemHeight = GetItemHeight();
-  if (HandleAllocated()) SendMessageW(FHandle, CB_SETITEMHEIGHT, 0, FItemHeight);
-}
+void TOwnerDrawComboBox::ResetItemHeight() { SetItemHeight(GetItemHeight()); }
 
 int TOwnerDrawComboBox::GetItemHeight() {
   HDC DC = GetDC(nullptr);
@@ -71,36 +67,25 @@ void TOwnerDrawComboBox::DrawItem(TCanvas* Canvas, int Index, const TRect& Rect,
   Canvas->TextOut(Rect.Left + 2, Rect.Top, Items()->Strings(Index));
 }
 
-void TOwnerDrawComboBox::DoDrawItem(const DRAWITEMSTRUCT& D) {
-  TCanvas* C = FItemCanvas.get();
-  C->SetHandle(D.hDC);
-  C->Font()->Assign(Font());
-  TRect R(D.rcItem.left, D.rcItem.top, D.rcItem.right, D.rcItem.bottom);
-  if (D.itemState & ODS_SELECTED) {
+void TOwnerDrawComboBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
+  TCanvas* C = Canvas();
+  if (State & ODS_SELECTED) {
     C->Brush()->SetColor(clHighlight);
     C->Font()->SetColor(clHighlightText);
-  } else {
-    C->Brush()->SetColor(Enabled() ? Color() : clBtnFace);
+  } else if (!Enabled()) {
+    C->Brush()->SetColor(clBtnFace);
   }
   // An empty box asks for item -1 (the edit part with nothing selected).
-  if (int(D.itemID) >= 0 && int(D.itemID) < Items()->Count())
-    DrawItem(C, int(D.itemID), R, D.itemState);
-  else
-    C->FillRect(R);
-  if (D.itemState & ODS_FOCUS) DrawFocusRect(D.hDC, &D.rcItem);
-  C->SetHandle(nullptr);
+  if (Index >= 0) DrawItem(C, Index, Rect, State);
+  else C->FillRect(Rect);
+  if (State & ODS_FOCUS) {
+    RECT R = Rect;
+    DrawFocusRect(C->Handle(), &R);
+  }
 }
 
 void TOwnerDrawComboBox::WndProc(TMessage& M) {
   switch (M.Msg) {
-    case CN_DRAWITEM:
-      DoDrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam));
-      M.Result = TRUE;
-      return;
-    case CN_MEASUREITEM:
-      reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam)->itemHeight = UINT(FItemHeight);
-      M.Result = TRUE;
-      return;
     case CN_COMMAND:
       switch (HIWORD(M.WParam)) {
         case CBN_SELCHANGE:

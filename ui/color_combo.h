@@ -13,8 +13,9 @@
 #include "classlib/win/graphics.h"
 #include "classlib/win/std_ctrls.h"
 
-// A combo box whose items are drawn by the class (fixed item height). Style is the
-// inherited one; the constructor makes it a drop-down list.
+// A combo box whose items are drawn by the class (fixed item height, TComboBox's
+// ItemHeight), whatever its Style: the window is owner-drawn and keeps the item texts. The
+// constructor makes it a drop-down list.
 class TOwnerDrawComboBox : public TComboBox {
 public:
   static const TClassInfo* StaticClassInfo();
@@ -22,7 +23,6 @@ public:
   explicit TOwnerDrawComboBox(TComponent* AOwner);
   ~TOwnerDrawComboBox() override;
 
-  int ItemHeight() const { return FItemHeight; }
   void WndProc(TMessage& Message) override;
 
 protected:
@@ -32,6 +32,9 @@ protected:
 
   virtual int GetItemHeight();
   virtual void PopulateList() {}
+  // TComboBox's entry painting: the highlight also for the empty field, the button face
+  // when disabled, the focus rectangle; the entry itself through the DrawItem below.
+  void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) override;
   // Draws item Index in Rect on Canvas, whose brush and font already carry the item's
   // selected or normal colours.
   virtual void DrawItem(TCanvas* Canvas, int Index, const TRect& Rect, UINT State);
@@ -41,11 +44,6 @@ protected:
   void ResetItemHeight();
   // The number in an item's object slot (the colour, or the font type bits).
   int32_t ItemData(int Index) const;
-
-private:
-  void DoDrawItem(const DRAWITEMSTRUCT& Draw);
-  int FItemHeight = 16;
-  std::unique_ptr<TCanvas> FItemCanvas;
 };
 
 class TColorComboBox : public TOwnerDrawComboBox {

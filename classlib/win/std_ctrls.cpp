@@ -613,7 +613,7 @@ void TComboBox::SetDroppedDown(bool Value) {
 void TComboBox::SetItemHeight(int Value) {
   if (Value < 1 || Value == FItemHeight) return;
   FItemHeight = Value;
-  if (FHandle != nullptr && FStyle == csOwnerDrawFixed) {
+  if (FHandle != nullptr && (GetWindowLongW(FHandle, GWL_STYLE) & CBS_OWNERDRAWFIXED)) {
     SendMessageW(FHandle, CB_SETITEMHEIGHT, WPARAM(-1), Value);
     SendMessageW(FHandle, CB_SETITEMHEIGHT, 0, Value);
     RECT R;
@@ -639,7 +639,9 @@ void TComboBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
 }
 
 void TComboBox::WndProc(TMessage& M) {
-  if (M.Msg == CN_MEASUREITEM && FStyle == csOwnerDrawFixed) {
+  // Only an owner-drawn window asks: csOwnerDrawFixed, or a subclass that adds
+  // CBS_OWNERDRAWFIXED to another style.
+  if (M.Msg == CN_MEASUREITEM) {
     reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam)->itemHeight = FItemHeight;
     M.Result = TRUE;
     return;
@@ -656,7 +658,7 @@ void TComboBox::WndProc(TMessage& M) {
       C->Brush()->SetColor(clHighlight);
       C->Font()->SetColor(clHighlightText);
     }
-    if (Index >= 0) DrawItem(Index, R, D->itemState);
+    if (Index < FItems->Count()) DrawItem(Index, R, D->itemState);
     else C->FillRect(R);
     // The device context belongs to the box: let go of it and of what was selected into it.
     C->SetHandle(nullptr);

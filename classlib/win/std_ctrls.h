@@ -196,7 +196,8 @@ private:
 };
 
 // csOwnerDrawFixed: a drop-down list whose entries the program paints (DrawItem), all of
-// ItemHeight.
+// ItemHeight. A subclass may also add CBS_OWNERDRAWFIXED (and CBS_HASSTRINGS) to another
+// style in CreateParams: the window's style decides, the same painting and heights apply.
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed };
 template <> const TTypeInfo* TypeInfoOf<TComboBoxStyle>();
 
@@ -237,8 +238,8 @@ protected:
   void InitWnd() override;
   void DestroyWnd() override;
   // An owner-drawn entry (Index -1: the empty selection field). The canvas has the
-  // control's font and brush, the highlight colours for a selected entry. By default
-  // OnDrawItem, else the entry's text.
+  // control's font and brush, the highlight colours for a selected entry (not for -1);
+  // State is the window's ODS_* flags as given. By default OnDrawItem, else the entry's text.
   virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
   // An entry of Items is about to be removed (Delete or Clear): its object is still there.
   virtual void ItemDeleting(int Index) {}
