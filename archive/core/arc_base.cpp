@@ -561,14 +561,14 @@ void TCompBase::SetDefaultDir(const std::string& Value) {
 }
 
 void TCompBase::SetFileSpecList(TStrings* Value) {
-  TStringList specs;
+  TStringList masks;
   // The folder of a line stays: the writer searches each file mask in its own folder.
   if (Value)
     for (int i = 0; i < Value->Count(); ++i) {
       const std::string line = SlashToBackslash(Value->Strings(i));
-      if (!line.empty()) specs.Add(line);
+      if (!line.empty()) masks.Add(line);
     }
-  FFileSpecList->Assign(&specs);
+  FFileSpecList->Assign(&masks);
 }
 
 bool TCompBase::ProcessFileName(const std::string& SourceName) {

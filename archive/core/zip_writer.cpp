@@ -514,9 +514,9 @@ void TZip::LoadOldArchive(TRun& R) {
 // ---- Adding -------------------------------------------------------------------------------
 
 void TZip::AddFileMask(TRun& R, const std::string& Spec) {
-  const std::string spec = SlashToBackslash(Spec);
-  std::string folder = ArcExtractFilePath(spec);
-  std::string mask = ArcExtractFileName(spec);
+  const std::string pattern = SlashToBackslash(Spec);
+  std::string folder = ArcExtractFilePath(pattern);
+  std::string mask = ArcExtractFileName(pattern);
   if (mask.empty()) mask = "*.*";
   const std::string def = DefaultDir();
   if (folder.empty()) {
@@ -713,10 +713,10 @@ int TZip::DeleteEntries(TRun& R) {
     TZipEntry& e = *R.OldEntries[i];
     if (ArcProcessMessages) ArcProcessMessages();
     if (Cancel) break;
-    std::string spec;
-    for (int s = 0; s < FFileSpecList->Count() && spec.empty(); ++s)
-      if (MatchFileSpec(e.Name, FFileSpecList->Strings(s), false)) spec = FFileSpecList->Strings(s);
-    if (spec.empty()) continue;
+    std::string pattern;
+    for (int s = 0; s < FFileSpecList->Count() && pattern.empty(); ++s)
+      if (MatchFileSpec(e.Name, FFileSpecList->Strings(s), false)) pattern = FFileSpecList->Strings(s);
+    if (pattern.empty()) continue;
     if (e.Flags & 1) {
       // An encrypted entry goes only with its password.
       uint8_t buf[2 * ZipCryptHeaderSize];
@@ -737,13 +737,13 @@ int TZip::DeleteEntries(TRun& R) {
       }
     }
     bool extract = true;
-    if (OnBegin) OnBegin(this, spec, int(i) + 1, extract);
+    if (OnBegin) OnBegin(this, pattern, int(i) + 1, extract);
     // A handler that says no keeps the entry.
     if (extract) {
       e.Kept = false;
       ++dropped;
     }
-    if (OnEnd) OnEnd(this, spec, true);
+    if (OnEnd) OnEnd(this, pattern, true);
   }
   if (passwordFailed || dropped == 0) {
     ReportArchiveError(FArchiveFile, "", "0", errNothingToDo);

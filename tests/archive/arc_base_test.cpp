@@ -530,11 +530,11 @@ TEST(ArcComponents, WriterSettings) {
   EXPECT_EQ(w.CompressMethod(), cmDeflate);
   w.SetDefaultDir("  ");
   EXPECT_EQ(w.DefaultDir(), IncludeTrailingBackslash(GetCurrentDir()));
-  TStringList specs;
-  specs.Add("C:/dir/*.txt");
-  specs.Add("");
-  specs.Add("b.doc");
-  w.SetFileSpecList(&specs);
+  TStringList masks;
+  masks.Add("C:/dir/*.txt");
+  masks.Add("");
+  masks.Add("b.doc");
+  w.SetFileSpecList(&masks);
   ASSERT_EQ(w.FileSpecList()->Count(), 2);
   EXPECT_EQ(w.FileSpecList()->Strings(0), "C:\\dir\\*.txt");
   EXPECT_EQ(w.FileSpecList()->Strings(1), "b.doc");

@@ -7,7 +7,7 @@
 
 TEST(MatchFileSpec, Cases) {
   struct {
-    const char *name, *spec;
+    const char *name, *mask;
     bool namesOnly, expected;
   } cases[] = {
       {"README", "*.*", false, true},  // ".*" appended to a name without a dot
@@ -35,7 +35,7 @@ TEST(MatchFileSpec, Cases) {
       {"x.tar.gz", "*.tar", false, false},
   };
   for (auto& c : cases)
-    EXPECT_EQ(MatchFileSpec(c.name, c.spec, c.namesOnly), c.expected) << c.name << " ~ " << c.spec;
+    EXPECT_EQ(MatchFileSpec(c.name, c.mask, c.namesOnly), c.expected) << c.name << " ~ " << c.mask;
 }
 
 namespace {
@@ -77,10 +77,10 @@ TEST(MatchFileSpec, AgreesWithTheRecursiveDefinition) {
 
 TEST(MatchFileSpec, ManyStarsStayPolynomial) {
   std::string name(3000, 'a');
-  std::string spec;
-  for (int i = 0; i < 40; ++i) spec += "*a";
-  EXPECT_FALSE(MatchFileSpec(name + "b", spec + "*c", false));
-  EXPECT_TRUE(MatchFileSpec(name + "c", spec + "*c", false));
+  std::string mask;
+  for (int i = 0; i < 40; ++i) mask += "*a";
+  EXPECT_FALSE(MatchFileSpec(name + "b", mask + "*c", false));
+  EXPECT_TRUE(MatchFileSpec(name + "c", mask + "*c", false));
 }
 
 TEST(SafeExtractPath, HostileNamesStayInside) {
