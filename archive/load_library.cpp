@@ -10,3 +10,7 @@ HMODULE MyLoadLibrary(const std::string& Name) {
   SetErrorMode(oldMode);
   return module;
 }
+
+void* LibraryProc(HMODULE Module, const char* Name) {
+  return reinterpret_cast<void*>(GetProcAddress(Module, Name));
+}

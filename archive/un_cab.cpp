@@ -52,12 +52,6 @@ struct TCabinetLibrary {
 };
 TCabinetLibrary CabLib;
 
-template <class F>
-bool Bind(HMODULE Module, F& Fn, const char* Name) {
-  Fn = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(Module, Name)));
-  return Fn != nullptr;
-}
-
 // The reader in use: the library's file callbacks carry no user value.
 TUnCABInterface* CabReader = nullptr;
 

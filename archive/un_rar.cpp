@@ -47,12 +47,6 @@ struct TRarLibrary {
 };
 TRarLibrary RarLib;
 
-template <class F>
-bool Bind(HMODULE Module, F& Fn, const char* Name) {
-  Fn = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(Module, Name)));
-  return Fn != nullptr;
-}
-
 // Process-wide state of the callbacks: the reader in use, whether the entry being unpacked
 // reports progress, and the last percent reported.
 TUnRAR* RarReader = nullptr;
