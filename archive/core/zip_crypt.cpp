@@ -3,6 +3,8 @@
 #endif
 #include "archive/core/zip_crypt.h"
 
+#include <atomic>
+
 #include <cstdlib>
 #include <random>
 
@@ -47,7 +49,17 @@ void EncryptBuffer(void* Buf, size_t Len) {
   for (size_t i = 0; i < Len; ++i) p[i] = EncryptByte(p[i]);
 }
 
+namespace {
+std::atomic<TArcRandomSource> PinnedRandom{nullptr};
+}
+
+void SetArcRandomSource(TArcRandomSource Source) { PinnedRandom = Source; }
+
 void ArcRandomBytes(void* Buf, size_t Len) {
+  if (TArcRandomSource Pinned = PinnedRandom.load()) {
+    Pinned(Buf, Len);
+    return;
+  }
   uint8_t* p = static_cast<uint8_t*>(Buf);
 #ifdef _WIN32
   while (Len > 0) {

@@ -36,8 +36,12 @@ void MakeCryptHeader(const std::string& Password, uint32_t CheckValue, uint8_t H
 bool CheckCryptHeader(uint8_t* Buf, int Len, uint16_t Flags, uint32_t Crc, uint32_t Time,
                       const std::string& Password);
 
-// Bytes from the system's random source.
+// Bytes from the system's random source, or from the source a test pinned.
 void ArcRandomBytes(void* Buf, size_t Len);
+// Replaces the random source (nullptr: the system's again), so that a test can make
+// encryption headers reproducible.
+using TArcRandomSource = void (*)(void* Buf, size_t Len);
+void SetArcRandomSource(TArcRandomSource Source);
 
 class TZipCommon;
 

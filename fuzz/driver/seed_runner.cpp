@@ -23,8 +23,14 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     fs::path p(argv[i]);
     if (fs::is_directory(p)) {
+      size_t before = runs;
       for (auto& e : fs::recursive_directory_iterator(p))
         if (e.is_regular_file()) { RunFile(e.path()); ++runs; }
+      if (runs == before) {
+        // A target that runs over nothing would pass while checking nothing.
+        std::fprintf(stderr, "no seeds in folder: %s\n", argv[i]);
+        return 2;
+      }
     } else if (fs::is_regular_file(p)) {
       RunFile(p);
       ++runs;

@@ -93,7 +93,8 @@ private:
         PostMessageW(D, WM_CLOSE, 0, 0);
         continue;
       }
-      Sleep(50);  // let it finish setting itself up
+      // A sent message returns once the dialog's thread pumps again: it has set itself up.
+      SendMessageTimeoutW(D, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
       {
         std::lock_guard<std::mutex> G(FLock);
         FCaption = TextOf(D);

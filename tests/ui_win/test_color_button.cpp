@@ -55,11 +55,12 @@ public:
           while (!FStop) {
             HWND D = FindDialog();
             if (D != nullptr && GetDlgItem(D, 706) != nullptr) {
-              Sleep(100);
+              // A sent message returns once the dialog pumps: it has finished setting up,
+              // and the fields below are set synchronously before OK is posted.
+              SendMessageTimeoutW(D, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
               SetDlgItemInt(D, 706, R, FALSE);
               SetDlgItemInt(D, 707, G, FALSE);
               SetDlgItemInt(D, 708, B, FALSE);
-              Sleep(100);
               PostMessageW(D, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(D, IDOK)));
               ++FAnswered;
               while (!FStop && IsWindow(D)) Sleep(20);

@@ -277,8 +277,10 @@ TEST_F(RxTimer, FreedWhileATickIsQueuedForTheMainThread) {
   int Count = 0;
   T->SetInterval(1);
   T->SetOnTimer([&](TObject*) { ++Count; });
-  // The worker queues its tick and waits for the main thread, which does not serve it.
-  Sleep(200);
+  // The worker queues its tick and waits for the main thread, which does not serve it:
+  // wait until the call reaches this thread's queue, without dispatching it.
+  MSG M;
+  ASSERT_TRUE(WaitUntil([&] { return PeekMessageW(&M, nullptr, WM_APP, 0xBFFF, PM_NOREMOVE) != FALSE; }));
   T.reset();  // must neither hang nor run the tick on a freed timer
   PumpFor(50);
   EXPECT_EQ(Count, 0);

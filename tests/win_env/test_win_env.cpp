@@ -116,8 +116,14 @@ TEST(WinEnv, ProgramShowsItsMainWindow) {
   wchar_t title[64] = {};
   GetWindowTextW(f.Wnd, title, 64);
   EXPECT_STREQ(title, L"Zembrix");
-  Sleep(2000);  // let it lay out and paint every page
-  long drawn = SaveWindowPng(f.Wnd, ScreenshotPath("main-window.png"));
+  // Paint the window and every child now, synchronously across the process boundary, and
+  // capture once the capture shows something (a window still being laid out draws blank).
+  long drawn = 0;
+  for (int i = 0; i < 100 && drawn <= 0; ++i) {
+    if (i > 0) Sleep(50);
+    RedrawWindow(f.Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    drawn = SaveWindowPng(f.Wnd, ScreenshotPath("main-window.png"));
+  }
   EXPECT_GT(drawn, 0) << "the capture is blank";
   PostMessageW(f.Wnd, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(pi.hProcess, 10000), WAIT_OBJECT_0);
