@@ -13,12 +13,6 @@ namespace {
 
 constexpr int BlockSize = 64 * 1024;
 
-// Names that the file system resolves to one file (compared the way Windows compares
-// them; on a case-sensitive system this only costs reading the input into memory).
-bool SameFile(const std::string& A, const std::string& B) {
-  return AnsiSameText(ExpandFileName(A), ExpandFileName(B));
-}
-
 // The input, read in blocks. When the output replaces the input, the whole input is read
 // first and the file closed, so that creating the output cannot destroy unread data.
 class TSource {

@@ -218,6 +218,21 @@ bool DirectoryExists(const std::string& Name) {
   return A != -1 && (A & faDirectory);
 }
 
+bool SameFile(const std::string& A, const std::string& B) {
+  if (HasNul(A) || HasNul(B)) return false;
+  auto Identity = [](const std::string& Name, BY_HANDLE_FILE_INFORMATION& Info) {
+    HANDLE Hd = CreateFileW(W(Name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (Hd == INVALID_HANDLE_VALUE) return false;
+    bool Ok = GetFileInformationByHandle(Hd, &Info);
+    CloseHandle(Hd);
+    return Ok;
+  };
+  BY_HANDLE_FILE_INFORMATION IA, IB;
+  return Identity(A, IA) && Identity(B, IB) && IA.dwVolumeSerialNumber == IB.dwVolumeSerialNumber &&
+         IA.nFileIndexHigh == IB.nFileIndexHigh && IA.nFileIndexLow == IB.nFileIndexLow;
+}
+
 bool CreateDir(const std::string& Dir) { return !HasNul(Dir) && CreateDirectoryW(W(Dir).c_str(), nullptr); }
 bool RemoveDir(const std::string& Dir) { return !HasNul(Dir) && RemoveDirectoryW(W(Dir).c_str()); }
 bool DeleteFile(const std::string& FileName) {
@@ -556,6 +571,11 @@ bool FileExists(const std::string& FileName) {
 bool DirectoryExists(const std::string& Name) {
   struct stat St;
   return StatName(Name, St) && S_ISDIR(St.st_mode);
+}
+
+bool SameFile(const std::string& A, const std::string& B) {
+  struct stat SA, SB;
+  return StatName(A, SA) && StatName(B, SB) && SA.st_dev == SB.st_dev && SA.st_ino == SB.st_ino;
 }
 
 bool CreateDir(const std::string& Dir) {

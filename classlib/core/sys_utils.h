@@ -253,6 +253,9 @@ int FileGetAttr(const std::string& FileName);  // fa* bits, -1 on failure
 int FileSetAttr(const std::string& FileName, int Attr);  // 0 or an error code
 
 bool FileExists(const std::string& FileName);  // files only, not folders
+// True when both names lead to one existing file (other spellings, case, short names,
+// links): a copy onto it would destroy its own source.
+bool SameFile(const std::string& A, const std::string& B);
 bool DirectoryExists(const std::string& Name);
 bool CreateDir(const std::string& Dir);
 bool RemoveDir(const std::string& Dir);

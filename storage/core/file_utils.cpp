@@ -128,6 +128,8 @@ bool ValidFileName(const std::string& FileName) {
 
 void CopyFileWithProgress(const std::string& FileName, const std::string& Destination, TObject* Progress) {
   std::string Target = DirExists(Destination) ? NormalDir(Destination) + ExtractFileName(FileName) : Destination;
+  if (SameFile(FileName, Target))
+    throw EFCreateError(ResStr(Format("Cannot copy %s onto itself", {FileName})));
   std::int64_t Size = GetFileSizeByName(FileName);
   TFileHandle Source(FileOpen(FileName, fmOpenRead | fmShareDenyWrite));
   if (!Source.Valid()) throw EFOpenError(ResStr(Format("Cannot open file %s", {FileName})));
@@ -167,6 +169,9 @@ void CopyFileWithProgress(const std::string& FileName, const std::string& Destin
 }
 
 bool ClearDir(const std::string& Path, bool Delete) {
+  // "C:" names the drive's current folder, not its root: whichever was meant, emptying a
+  // folder picked by the process's state is never right.
+  if (Path.size() == 2 && Path[1] == ':') return false;
   if (!DirExists(Path)) return false;
   bool Result = true;
   std::string Dir = NormalDir(Path);
@@ -190,6 +195,6 @@ bool ClearDir(const std::string& Path, bool Delete) {
   }
   FindClose(F);
   bool EndedNormally = Code == ERROR_NO_MORE_FILES || Code == ERROR_FILE_NOT_FOUND;
-  if (Delete && Result && EndedNormally && !(Path.size() == 2 && Path[1] == ':')) Result = RemoveDir(Path);
+  if (Delete && Result && EndedNormally) Result = RemoveDir(Path);
   return Result;
 }

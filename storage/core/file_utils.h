@@ -30,12 +30,13 @@ bool ValidFileName(const std::string& FileName);
 // complete: a failed copy leaves no partial file and the old target as it was. Progress, a
 // progress control or nullptr, goes from 0 to the size and back to 0. Raises EFOpenError
 // "Cannot open file %s" (source), EFCreateError "Cannot create file %s" (target, also a
-// read-only one), EReadError "Stream read error" or EWriteError "Stream write error".
+// read-only one, and "Cannot copy %s onto itself" when the target is the source, before
+// anything is written), EReadError "Stream read error" or EWriteError "Stream write error".
 void CopyFileWithProgress(const std::string& FileName, const std::string& Destination, TObject* Progress);
 
 // Deletes every file under Path (read-only ones too) and empties its subfolders; with
 // Delete, removes the emptied folders and Path itself (never a drive such as "C:").
 // Entries whose names begin with "." are left alone. A link to a folder is removed as a
 // link: what it points at is never touched. True when everything asked for was done;
-// false, and nothing done, when Path is not a folder.
+// false, and nothing done, when Path is not a folder or is a bare drive ("C:").
 bool ClearDir(const std::string& Path, bool Delete);

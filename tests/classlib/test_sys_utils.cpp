@@ -464,6 +464,24 @@ TEST(Files, CreateRenameDeleteAndErrors) {
   EXPECT_FALSE(DirectoryExists(Sub));
 }
 
+// Identity, not spelling: a copy onto its own source must be recognised before it opens
+// the target for writing, however the two names are written.
+TEST(Files, SameFile) {
+  TTempFolder T;
+  const std::string A = T / "a.bak", B = T / "b.bak";
+  for (const std::string& Name : {A, B}) FileClose(FileCreate(Name));
+  ASSERT_TRUE(CreateDir(T / "sub"));
+  EXPECT_TRUE(SameFile(A, A));
+  EXPECT_TRUE(SameFile(A, T / "sub\\..\\a.bak"));
+  EXPECT_TRUE(SameFile(A, T / ".\\a.bak"));
+  EXPECT_FALSE(SameFile(A, B));
+  EXPECT_FALSE(SameFile(A, T / "missing"));
+  EXPECT_FALSE(SameFile(T / "missing", T / "missing"));
+#ifdef _WIN32
+  EXPECT_TRUE(SameFile(A, T / "A.BAK"));  // Windows names ignore case
+#endif
+}
+
 TEST(Files, ReadOnlyFilesAreKept) {
   TTempFolder T;
   const std::string A = T / "ro.txt";

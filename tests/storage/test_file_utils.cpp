@@ -198,8 +198,12 @@ TEST(FileUtils, CopyWithProgress) {
   EXPECT_EQ(ReadFile(Dir / "empty2"), "");
   EXPECT_EQ(Empty.Positions, (std::vector<int>{0, 0}));
 
-  // Onto itself: the data stays.
-  CopyFileWithProgress(Dir / "src.bin", Dir / "src.bin", nullptr);
+  // Onto itself, by any spelling: refused before anything is written; the data stays.
+  for (const std::string& Self : {Dir / "src.bin", Dir / "sub\\..\\src.bin"}) {
+    EXPECT_THROW(CopyFileWithProgress(Dir / "src.bin", Self, nullptr), EFCreateError);
+    EXPECT_EQ(ReadFile(Dir / "src.bin"), Data);
+  }
+  EXPECT_THROW(CopyFileWithProgress(Dir / "src.bin", Dir.Path(), nullptr), EFCreateError);  // into its own folder
   EXPECT_EQ(ReadFile(Dir / "src.bin"), Data);
 }
 

@@ -94,6 +94,23 @@ TEST(WinFileUtils, ClearDirLeavesTheFilesOfALinkedFolder) {
   EXPECT_EQ(DirExists(Dir / "root"), LinkLeft);
 }
 
+// "C:" is the drive's current folder: emptying it would empty whatever the process last
+// changed into. A bare drive is refused and nothing is touched.
+TEST(WinFileUtils, ClearDirRefusesABareDrive) {
+  TTempFolder Dir;
+  WriteFile(Dir / "keep.txt", "k");
+  wchar_t Old[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, Old);
+  ASSERT_TRUE(SetCurrentDirectoryW(ToWide(Dir.Path()).c_str()));
+  const std::string Drive = Dir.Path().substr(0, 2);
+  bool Cleared = ClearDir(Drive, false);
+  bool Removed = ClearDir(Drive, true);
+  SetCurrentDirectoryW(Old);
+  EXPECT_FALSE(Cleared);
+  EXPECT_FALSE(Removed);
+  EXPECT_EQ(ReadFile(Dir / "keep.txt"), "k");
+}
+
 namespace {
 
 // A progress bar whose control fails once data has moved, as a full disk or a lost network
