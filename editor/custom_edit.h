@@ -60,7 +60,8 @@ public:
   // Replaces the whole text; kept also when the window does not exist yet.
   void SetLines(const TStrings* Value) { FModel->SetLines(Value); }
   int LineCount() const { return FModel->LineCount(); }
-  // Every line followed by CR LF.
+  // The lines joined by CR LF; the last one ends with a break only when the text
+  // that was set did.
   std::string GetLinesText() const { return FModel->GetLinesText(); }
   void SetLinesText(const std::string& Value) { FModel->SetLinesText(Value); }
   void ClearAll() { FModel->ClearAll(); }

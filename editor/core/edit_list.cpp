@@ -88,6 +88,7 @@ void TmwEditList::Put(int Index, const std::string& S) {
 }
 
 void TmwEditList::Clear() {
+  FTrailingLineBreak = true;
   if (FLines.empty()) return;
   TUpdateBracket b(*this);
   FLines.clear();
@@ -98,9 +99,9 @@ std::string TmwEditList::GetText() const {
   for (const TLine& l : FLines) n += l.Text.size() + 2;
   std::string s;
   s.reserve(n);
-  for (const TLine& l : FLines) {
-    s += l.Text;
-    s += "\r\n";
+  for (std::size_t i = 0; i < FLines.size(); ++i) {
+    s += FLines[i].Text;
+    if (i + 1 < FLines.size() || FTrailingLineBreak) s += "\r\n";
   }
   return s;
 }
@@ -108,6 +109,7 @@ std::string TmwEditList::GetText() const {
 void TmwEditList::SetText(const std::string& Value) {
   TUpdateBracket b(*this);
   FLines.clear();
+  FTrailingLineBreak = Value.empty() || Value.back() == '\r' || Value.back() == '\n';
   std::size_t i = 0, n = Value.size();
   while (i < n) {
     std::size_t j = i;
@@ -123,7 +125,8 @@ void TmwEditList::SetText(const std::string& Value) {
 void TmwEditList::Assign(const TPersistent* Source) {
   if (auto* src = dynamic_cast<const TStrings*>(Source)) {
     if (src == this) return;
-    SetText(src->Text());
+    auto* list = dynamic_cast<const TmwEditList*>(src);
+    SetText(list ? list->GetText() : src->Text());
     return;
   }
   TStrings::Assign(Source);
@@ -134,6 +137,11 @@ void TmwEditList::LoadFromStream(TStream* Stream) {
   std::string s(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
   if (!s.empty()) Stream->ReadBuffer(s.data(), s.size());
   SetText(s);
+}
+
+void TmwEditList::SaveToStream(TStream* Stream) {
+  std::string s = GetText();
+  Stream->WriteBuffer(s.data(), s.size());
 }
 
 TmwRange TmwEditList::GetRange(int Index) const {

@@ -32,14 +32,20 @@ public:
   // Removes every line without a line event (the store's change events fire).
   void Clear() override;
 
-  // Every line followed by CR LF.
+  // The lines joined by CR LF, with one after the last line only when the text that was
+  // set ended with a line break (or was empty), so that a file comes back as it was read.
   std::string GetText() const;
   // Replaces the whole text: splits at CR LF, CR or LF; a final line break opens no
   // further line.
   void SetText(const std::string& Value);
+  // Whether GetText ends the last line with a line break.
+  bool TrailingLineBreak() const { return FTrailingLineBreak; }
+  void SetTrailingLineBreak(bool Value) { FTrailingLineBreak = Value; }
   // From other strings: the whole text is replaced, as by SetText.
   void Assign(const TPersistent* Source) override;
   void LoadFromStream(TStream* Stream) override;
+  // Writes GetText: the last line keeps or lacks its line break as it was read.
+  void SaveToStream(TStream* Stream) override;
 
   TmwRange GetRange(int Index) const;
   void SetRange(int Index, TmwRange Value);
@@ -64,4 +70,5 @@ private:
   };
   void CheckIndex(int Index, int Limit) const;
   std::vector<TLine> FLines;
+  bool FTrailingLineBreak = true;  // a new text ends with a line break
 };

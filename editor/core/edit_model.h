@@ -130,7 +130,8 @@ public:
   // --- text
   TmwEditList* Lines() const { return FLines.get(); }
   int LineCount() const { return FLines->Count(); }
-  // Every line followed by CR LF.
+  // The lines joined by CR LF; the last one ends with a break only when the text
+  // that was set did.
   std::string GetLinesText() const;
   // Replaces the whole text; the undo history, the selection and the bookmarks go with it.
   void SetLinesText(const std::string& Value);

@@ -73,8 +73,34 @@ TEST(EditModel, LinesTextRoundTrip) {
   TmwEditModel e;
   e.SetLinesText("one\r\ntwo\nthree");
   EXPECT_EQ(LinesOf(e), (Lines{"one", "two", "three"}));
-  EXPECT_EQ(e.GetLinesText(), "one\r\ntwo\r\nthree\r\n");
   EXPECT_EQ(e.LineCount(), 3);
+  // The text comes back as it was read: a file without a final line break gains none.
+  struct {
+    const char* Text;
+    int Count;
+  } const Cases[] = {
+      {"one\r\ntwo\r\nthree", 3}, {"one\r\ntwo\r\n", 2}, {"one\r\n\r\n", 2},
+      {"one", 1},                 {"\r\n", 1},             {"", 0},
+  };
+  for (const auto& c : Cases) {
+    e.SetLinesText(c.Text);
+    EXPECT_EQ(e.LineCount(), c.Count) << c.Text;
+    EXPECT_EQ(e.GetLinesText(), c.Text);
+    TStringStream out;
+    e.Lines()->SaveToStream(&out);
+    EXPECT_EQ(out.DataString(), c.Text);
+    TmwEditModel copy;
+    copy.SetLines(e.Lines());
+    EXPECT_EQ(copy.GetLinesText(), c.Text);
+  }
+  // Edits keep the ending: a line typed at the end of such a file still has no break.
+  e.SetLinesText("last");
+  e.SetCaretXY({5, 1});
+  e.KeyPress('!');
+  EXPECT_EQ(e.GetLinesText(), "last!");
+  TStringStream file("a\r\nb");
+  e.Lines()->LoadFromStream(&file);
+  EXPECT_EQ(e.GetLinesText(), "a\r\nb");
 }
 
 TEST(EditModel, LinesFromStringsAndStreams) {
