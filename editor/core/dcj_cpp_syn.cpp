@@ -12,17 +12,6 @@ const TCharFlags& IdentFlags() {
   return Flags;
 }
 
-// "A".."Z" weigh 1..26, "a".."z" 2..27; "_", the digits and everything else nothing.
-const TCharWeights& Weights() {
-  static const TCharWeights W = [] {
-    TCharWeights w{};
-    for (int c = 'A'; c <= 'Z'; ++c) w[c] = c - 64;
-    for (int c = 'a'; c <= 'z'; ++c) w[c] = c - 95;
-    return w;
-  }();
-  return W;
-}
-
 // The operators that the operator procedure forms; the longest that fits is taken.
 constexpr std::string_view Operators[] = {
     "&&", "&=", "::", "==", ">=", ">>", ">>=", "<=", "<<", "<<=", "--", "-=", "->", "%=", "!=", "|=",
@@ -32,7 +21,7 @@ constexpr std::string_view Operators[] = {
 }  // namespace
 
 const TKeywordHash& TDcjCppSyn::Keywords() {
-  static const TKeywordHash Table(Weights(), 207, TKeywordHash::kcBytes, {{
+  static const TKeywordHash Table(CaseSensitiveLetterWeights(), 207, TKeywordHash::kcBytes, {{
     {"__asm", A}, {"__automated", R}, {"__cdecl", R}, {"__classid", R}, {"__closure", R},
     {"__declspec", R}, {"__dispid", R}, {"__except", R}, {"__export", R}, {"__fastcall", R},
     {"__finally", R}, {"__import", R}, {"__int16", R}, {"__int32", R}, {"__int64", R},
@@ -56,20 +45,12 @@ const TKeywordHash& TDcjCppSyn::Keywords() {
 
 const std::array<TDcjCppSyn::TProc, 256>& TDcjCppSyn::Procs() {
   static const std::array<TProc, 256> Table = [] {
-    std::array<TProc, 256> t;
-    t.fill(&TDcjCppSyn::UnknownProc);
-    t[0] = &TDcjCppSyn::NullProc;
-    for (int c = 1; c <= 32; ++c) t[c] = &TDcjCppSyn::SpaceProc;
-    t['\n'] = &TDcjCppSyn::LFProc;
-    t['\r'] = &TDcjCppSyn::CRProc;
-    for (int c = 0; c < 256; ++c)
-      if (IdentFlags()[c]) t[c] = c >= '0' && c <= '9' ? &TDcjCppSyn::NumberProc : &TDcjCppSyn::IdentProc;
+    std::array<TProc, 256> t = CommonProcs<TDcjCppSyn>(IdentFlags(), &TDcjCppSyn::IdentProc, &TDcjCppSyn::NumberProc);
     for (std::string_view op : Operators) t[CharCode(op[0])] = &TDcjCppSyn::OperatorProc;
-    t['"'] = &TDcjCppSyn::StringProc;
-    t['\''] = &TDcjCppSyn::CharProc;
+    t['"'] = &TDcjCppSyn::EscapedString;
+    t['\''] = &TDcjCppSyn::EscapedCharacter;
     t['#'] = &TDcjCppSyn::DirectiveProc;
     t['/'] = &TDcjCppSyn::SlashProc;
-    t['@'] = &TDcjCppSyn::AtProc;
     t['{'] = &TDcjCppSyn::BraceOpenProc;
     t['}'] = &TDcjCppSyn::BraceCloseProc;
     t[';'] = &TDcjCppSyn::SemiColonProc;
@@ -94,13 +75,9 @@ const TClassInfo* TDcjCppSyn::StaticClassInfo() {
   return &Info;
 }
 
-TDcjCppSyn::TDcjCppSyn(TComponent* AOwner) : TmwCustomHighLighter(AOwner) {
-  const char* names[] = {"assembler", "comment", "preprocessor", "identifier", "illegal char",
-                         "reserved word", "number", "space", "string", "symbol"};
-  for (std::size_t i = 0; i < FAttri.size(); ++i) {
-    FAttri[i] = std::make_unique<TmwHighLightAttributes>(names[i]);
-    FAttri[i]->OnChange = [this](TObject* Sender) { DefHighlightChange(Sender); };
-  }
+TDcjCppSyn::TDcjCppSyn(TComponent* AOwner) : TmwTokenScanner(AOwner) {
+  AddAttributes({"assembler", "comment", "preprocessor", "identifier", "illegal char", "reserved word", "number",
+                 "space", "string", "symbol"});
   CommentAttri()->SetStyle({fsItalic});
   KeyAttri()->SetStyle({fsBold});
   SpaceAttri()->SetForeground(clWindow);
@@ -109,32 +86,14 @@ TDcjCppSyn::TDcjCppSyn(TComponent* AOwner) : TmwCustomHighLighter(AOwner) {
 
 TDcjCppSyn::~TDcjCppSyn() = default;
 
-TmwIdentChars TDcjCppSyn::GetIdentChars() const {
-  TmwIdentChars chars;
-  for (int c = 0; c < 256; ++c) chars.set(c, IdentFlags()[c]);
-  return chars;
-}
-
-TmwHighLightAttributes* TDcjCppSyn::GetAttribute(int Index) const {
-  return Index >= 0 && Index < GetAttribCount() ? FAttri[Index].get() : nullptr;
-}
+TmwIdentChars TDcjCppSyn::GetIdentChars() const { return IdentCharsOf(IdentFlags()); }
 
 TmwHighlighterCapabilities TDcjCppSyn::GetCapability() const {
   return TmwCustomHighLighter::GetCapability() + TmwHighlighterCapabilities{hcUserSettings};
 }
 
-void TDcjCppSyn::SetLine(const std::string& NewValue) {
-  FLine = NewValue.c_str();
-  FLen = NewValue.size();
-  FRun = 0;
-  Next();
-}
-
 void TDcjCppSyn::SetRange(TmwRange Value) {
-  FRange = Value >= static_cast<TmwRange>(TCppRangeState::Comment) &&
-                   Value <= static_cast<TmwRange>(TCppRangeState::Unknown)
-               ? static_cast<TCppRangeState>(Value)
-               : TCppRangeState::Unknown;
+  FRange = RangeOf(Value, TCppRangeState::Comment, TCppRangeState::Unknown, TCppRangeState::Unknown);
 }
 
 TCppTokenKind TDcjCppSyn::GetEffectiveKind() const {
@@ -152,48 +111,19 @@ void TDcjCppSyn::Next() {
     case TCppRangeState::Comment:
     case TCppRangeState::AsmComment:
     case TCppRangeState::AsmBlockComment:
-      CommentContinue();
+      if (!LineEndProc()) CommentBody();
       break;
     default:
       (this->*Procs()[CharCode(FLine[FRun])])();
   }
-  if (FCanvas) {
-    // Kinds are numbered in the order of the attributes, end of line aside.
-    static constexpr int AttriOf[] = {0, 1, 2, 3, 5, -1, 6, 7, 8, 9, 4};
-    int a = AttriOf[static_cast<int>(GetEffectiveKind())];
-    if (a >= 0) FAttri[a]->ApplyTo(*FCanvas);
-  }
-}
-
-// A zero inside the line is a character of its own; only the terminating one ends the line.
-void TDcjCppSyn::NullProc() {
-  if (FRun < FLen) {
-    ++FRun;
-    FTokenKind = TCppTokenKind::Unknown;
-  } else {
-    FTokenKind = TCppTokenKind::Null;
-  }
-}
-
-void TDcjCppSyn::SpaceProc() {
-  while (IsBlank(FLine[FRun])) ++FRun;
-  FTokenKind = TCppTokenKind::Space;
-}
-
-void TDcjCppSyn::LFProc() {
-  ++FRun;
-  FTokenKind = TCppTokenKind::Space;
-}
-
-void TDcjCppSyn::CRProc() {
-  ++FRun;
-  if (FLine[FRun] == '\n') ++FRun;
-  FTokenKind = TCppTokenKind::Space;
+  // Kinds are numbered in the order of the attributes, end of line aside.
+  static constexpr int AttriOf[] = {0, 1, 2, 3, 5, -1, 6, 7, 8, 9, 4};
+  PaintToken(AttriOf[static_cast<int>(GetEffectiveKind())]);
 }
 
 void TDcjCppSyn::IdentProc() {
   const TCharFlags& ident = IdentFlags();
-  const TCharWeights& weight = Weights();
+  const TCharWeights& weight = CaseSensitiveLetterWeights();
   std::size_t start = FRun;
   std::uint32_t sum = 0;
   while (ident[CharCode(FLine[FRun])]) sum += weight[CharCode(FLine[FRun++])];
@@ -209,35 +139,10 @@ void TDcjCppSyn::IdentProc() {
 
 void TDcjCppSyn::NumberProc() {
   static const TCharFlags NumberChars = MakeCharFlags(".LUXlux", {"09", "AF", "af"});
-  ++FRun;
-  while (NumberChars[CharCode(FLine[FRun])] && !(FLine[FRun] == '.' && FLine[FRun + 1] == '.')) ++FRun;
-  FTokenKind = TCppTokenKind::Number;
+  ScanNumber(FRun, NumberChars, false);
 }
 
-// From the opening quote to the closing one or the end of the line. A backslash escapes
-// whatever character follows it, so that "\\" closes; one at the end of the line escapes
-// nothing.
-void TDcjCppSyn::QuotedProc(char Quote) {
-  FTokenKind = TCppTokenKind::String;
-  do {
-    if (IsLineEnd(FLine[FRun])) break;
-    if (FLine[FRun] == '\\' && FLine[FRun + 1] != 0) ++FRun;
-    ++FRun;
-  } while (FLine[FRun] != Quote);
-  if (!IsLineEnd(FLine[FRun])) ++FRun;
-}
-
-void TDcjCppSyn::StringProc() {
-  if (FLine[FRun + 1] == '"' && FLine[FRun + 2] == '"') FRun += 2;
-  QuotedProc('"');
-}
-
-void TDcjCppSyn::CharProc() { QuotedProc('\''); }
-
-void TDcjCppSyn::DirectiveProc() {
-  while (!IsLineEnd(FLine[FRun])) ++FRun;
-  FTokenKind = TCppTokenKind::Directive;
-}
+void TDcjCppSyn::DirectiveProc() { ToLineEnd(TCppTokenKind::Directive); }
 
 void TDcjCppSyn::SlashProc() {
   switch (FLine[FRun + 1]) {
@@ -249,28 +154,14 @@ void TDcjCppSyn::SlashProc() {
       FRun += 2;
       CommentBody();
       break;
-    case '/':
-      while (!IsLineEnd(FLine[FRun])) ++FRun;
-      FTokenKind = TCppTokenKind::Comment;
-      break;
-    case '=':
-      FRun += 2;
-      FTokenKind = TCppTokenKind::Symbol;
-      break;
-    default:
-      ++FRun;
-      FTokenKind = TCppTokenKind::Symbol;
+    case '/': ToLineEnd(TCppTokenKind::Comment); break;
+    case '=': Symbol(2); break;
+    default: Symbol(1);
   }
 }
 
-void TDcjCppSyn::AtProc() {
-  ++FRun;
-  FTokenKind = TCppTokenKind::Unknown;
-}
-
 void TDcjCppSyn::BraceOpenProc() {
-  ++FRun;
-  FTokenKind = TCppTokenKind::Symbol;
+  Symbol(1);
   if (FRange == TCppRangeState::Asm) {
     FRange = TCppRangeState::AsmBlock;
     FAsmStart = true;
@@ -278,50 +169,25 @@ void TDcjCppSyn::BraceOpenProc() {
 }
 
 void TDcjCppSyn::BraceCloseProc() {
-  ++FRun;
-  FTokenKind = TCppTokenKind::Symbol;
+  Symbol(1);
   if (FRange == TCppRangeState::AsmBlock) FRange = TCppRangeState::Unknown;
 }
 
 void TDcjCppSyn::SemiColonProc() {
-  ++FRun;
-  FTokenKind = TCppTokenKind::Symbol;
+  Symbol(1);
   if (FRange == TCppRangeState::Asm) FRange = TCppRangeState::Unknown;
 }
 
-void TDcjCppSyn::OperatorProc() {
-  FRun += LongestForm(FLine + FRun, Operators);
-  FTokenKind = TCppTokenKind::Symbol;
-}
-
-void TDcjCppSyn::UnknownProc() {
-  ++FRun;
-  FTokenKind = TCppTokenKind::Unknown;
-}
+void TDcjCppSyn::OperatorProc() { Symbol(LongestForm(FLine + FRun, Operators)); }
 
 // The rest of a block comment on this line: up to and including "*/", or to the end of the
 // line with the range kept.
 void TDcjCppSyn::CommentBody() {
   FTokenKind = TCppTokenKind::Comment;
-  while (!IsLineEnd(FLine[FRun])) {
-    if (FLine[FRun] == '*' && FLine[FRun + 1] == '/') {
-      FRun += 2;
-      FRange = FRange == TCppRangeState::AsmComment        ? TCppRangeState::Asm
-               : FRange == TCppRangeState::AsmBlockComment ? TCppRangeState::AsmBlock
-                                                           : TCppRangeState::Unknown;
-      return;
-    }
-    ++FRun;
-  }
-}
-
-void TDcjCppSyn::CommentContinue() {
-  switch (FLine[FRun]) {
-    case 0: NullProc(); break;
-    case '\n': LFProc(); break;
-    case '\r': CRProc(); break;
-    default: CommentBody();
-  }
+  if (ScanToCloser("*/"))
+    FRange = FRange == TCppRangeState::AsmComment        ? TCppRangeState::Asm
+             : FRange == TCppRangeState::AsmBlockComment ? TCppRangeState::AsmBlock
+                                                         : TCppRangeState::Unknown;
 }
 
 void TDcjCppSyn::EnumUserSettings(TStrings* Settings) { EnumIDEVersions("\\SOFTWARE\\Orvendal\\Palvex", Settings); }

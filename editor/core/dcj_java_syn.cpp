@@ -9,17 +9,6 @@ const TCharFlags& IdentFlags() {
   return Flags;
 }
 
-// "A".."Z" weigh 1..26, "a".."z" 2..27; "$", "_", the digits and everything else nothing.
-const TCharWeights& Weights() {
-  static const TCharWeights W = [] {
-    TCharWeights w{};
-    for (int c = 'A'; c <= 'Z'; ++c) w[c] = c - 64;
-    for (int c = 'a'; c <= 'z'; ++c) w[c] = c - 95;
-    return w;
-  }();
-  return W;
-}
-
 constexpr std::string_view Operators[] = {
     "&&", "&=", "==", ">=", ">>", ">>=", ">>>", ">>>=", "<=", "<<", "<<=", "--", "-=", "%=", "!=",
     "|=", "||", "++", "+=", "*=", "^=", ":", "?", "~", "(", ")", "[", "]", "!", "%", "&", "*",
@@ -28,7 +17,7 @@ constexpr std::string_view Operators[] = {
 }  // namespace
 
 const TKeywordHash& TDcjJavaSyn::Keywords() {
-  static const TKeywordHash Table(Weights(), 173, TKeywordHash::kcBytes, {{
+  static const TKeywordHash Table(CaseSensitiveLetterWeights(), 173, TKeywordHash::kcBytes, {{
     {"abstract", R}, {"boolean", R}, {"break", R}, {"byte", R}, {"case", R}, {"catch", R},
     {"char", R}, {"class", R}, {"const", R}, {"continue", R}, {"default", R}, {"do", R},
     {"double", R}, {"else", R}, {"extends", R}, {"false", R}, {"final", R}, {"finally", R},
@@ -44,17 +33,11 @@ const TKeywordHash& TDcjJavaSyn::Keywords() {
 
 const std::array<TDcjJavaSyn::TProc, 256>& TDcjJavaSyn::Procs() {
   static const std::array<TProc, 256> Table = [] {
-    std::array<TProc, 256> t;
-    t.fill(&TDcjJavaSyn::UnknownProc);
-    t[0] = &TDcjJavaSyn::NullProc;
-    for (int c = 1; c <= 32; ++c) t[c] = &TDcjJavaSyn::SpaceProc;
-    t['\n'] = &TDcjJavaSyn::LFProc;
-    t['\r'] = &TDcjJavaSyn::CRProc;
-    for (int c = 0; c < 256; ++c)
-      if (IdentFlags()[c]) t[c] = c >= '0' && c <= '9' ? &TDcjJavaSyn::NumberProc : &TDcjJavaSyn::IdentProc;
+    std::array<TProc, 256> t =
+        CommonProcs<TDcjJavaSyn>(IdentFlags(), &TDcjJavaSyn::IdentProc, &TDcjJavaSyn::NumberProc);
     for (std::string_view op : Operators) t[CharCode(op[0])] = &TDcjJavaSyn::OperatorProc;
-    t['"'] = &TDcjJavaSyn::StringProc;
-    t['\''] = &TDcjJavaSyn::CharProc;
+    t['"'] = &TDcjJavaSyn::EscapedString;
+    t['\''] = &TDcjJavaSyn::EscapedCharacter;
     t['#'] = t['@'] = t[','] = &TDcjJavaSyn::InvalidProc;
     t['.'] = t['{'] = t['}'] = t[';'] = &TDcjJavaSyn::SymbolProc;
     t['/'] = &TDcjJavaSyn::SlashProc;
@@ -78,13 +61,9 @@ const TClassInfo* TDcjJavaSyn::StaticClassInfo() {
   return &Info;
 }
 
-TDcjJavaSyn::TDcjJavaSyn(TComponent* AOwner) : TmwCustomHighLighter(AOwner) {
-  const char* names[] = {"comment", "documentation", "identifier", "invalid symbol", "reserved word",
-                         "number",  "space",         "string",     "symbol"};
-  for (std::size_t i = 0; i < FAttri.size(); ++i) {
-    FAttri[i] = std::make_unique<TmwHighLightAttributes>(names[i]);
-    FAttri[i]->OnChange = [this](TObject* Sender) { DefHighlightChange(Sender); };
-  }
+TDcjJavaSyn::TDcjJavaSyn(TComponent* AOwner) : TmwTokenScanner(AOwner) {
+  AddAttributes({"comment", "documentation", "identifier", "invalid symbol", "reserved word", "number", "space",
+                 "string", "symbol"});
   CommentAttri()->SetStyle({fsItalic});
   DocumentAttri()->SetStyle({fsItalic});
   KeyAttri()->SetStyle({fsBold});
@@ -94,75 +73,28 @@ TDcjJavaSyn::TDcjJavaSyn(TComponent* AOwner) : TmwCustomHighLighter(AOwner) {
 
 TDcjJavaSyn::~TDcjJavaSyn() = default;
 
-TmwIdentChars TDcjJavaSyn::GetIdentChars() const {
-  TmwIdentChars chars;
-  for (int c = 0; c < 256; ++c) chars.set(c, IdentFlags()[c]);
-  return chars;
-}
-
-TmwHighLightAttributes* TDcjJavaSyn::GetAttribute(int Index) const {
-  return Index >= 0 && Index < GetAttribCount() ? FAttri[Index].get() : nullptr;
-}
-
-void TDcjJavaSyn::SetLine(const std::string& NewValue) {
-  FLine = NewValue.c_str();
-  FLen = NewValue.size();
-  FRun = 0;
-  Next();
-}
+TmwIdentChars TDcjJavaSyn::GetIdentChars() const { return IdentCharsOf(IdentFlags()); }
 
 void TDcjJavaSyn::SetRange(TmwRange Value) {
-  FRange = Value >= static_cast<TmwRange>(TJavaRangeState::Comment) &&
-                   Value <= static_cast<TmwRange>(TJavaRangeState::Unknown)
-               ? static_cast<TJavaRangeState>(Value)
-               : TJavaRangeState::Unknown;
+  FRange = RangeOf(Value, TJavaRangeState::Comment, TJavaRangeState::Unknown, TJavaRangeState::Unknown);
 }
 
 void TDcjJavaSyn::Next() {
   FTokenPos = FRun;
   if (FRange == TJavaRangeState::Comment || FRange == TJavaRangeState::Documentation) {
-    CommentContinue();
+    if (!LineEndProc()) CommentBody();
   } else {
     FRange = TJavaRangeState::Unknown;
     (this->*Procs()[CharCode(FLine[FRun])])();
   }
-  if (FCanvas) {
-    // Kinds are numbered in the order of the attributes, end of line aside.
-    static constexpr int AttriOf[] = {0, 1, 2, 3, 4, -1, 5, 6, 7, 8, 3};
-    int a = AttriOf[static_cast<int>(FTokenKind)];
-    if (a >= 0) FAttri[a]->ApplyTo(*FCanvas);
-  }
-}
-
-// A zero inside the line is a character of its own; only the terminating one ends the line.
-void TDcjJavaSyn::NullProc() {
-  if (FRun < FLen) {
-    ++FRun;
-    FTokenKind = TJavaTokenKind::Unknown;
-  } else {
-    FTokenKind = TJavaTokenKind::Null;
-  }
-}
-
-void TDcjJavaSyn::SpaceProc() {
-  while (IsBlank(FLine[FRun])) ++FRun;
-  FTokenKind = TJavaTokenKind::Space;
-}
-
-void TDcjJavaSyn::LFProc() {
-  ++FRun;
-  FTokenKind = TJavaTokenKind::Space;
-}
-
-void TDcjJavaSyn::CRProc() {
-  ++FRun;
-  if (FLine[FRun] == '\n') ++FRun;
-  FTokenKind = TJavaTokenKind::Space;
+  // Kinds are numbered in the order of the attributes, end of line aside.
+  static constexpr int AttriOf[] = {0, 1, 2, 3, 4, -1, 5, 6, 7, 8, 3};
+  PaintToken(AttriOf[static_cast<int>(FTokenKind)]);
 }
 
 void TDcjJavaSyn::IdentProc() {
   const TCharFlags& ident = IdentFlags();
-  const TCharWeights& weight = Weights();
+  const TCharWeights& weight = CaseSensitiveLetterWeights();
   std::size_t start = FRun;
   std::uint32_t sum = 0;
   while (ident[CharCode(FLine[FRun])]) sum += weight[CharCode(FLine[FRun++])];
@@ -173,35 +105,8 @@ void TDcjJavaSyn::IdentProc() {
 // "1-2" a subtraction.
 void TDcjJavaSyn::NumberProc() {
   static const TCharFlags NumberChars = MakeCharFlags(".LXlx", {"09", "AF", "af"});
-  std::size_t start = FRun++;
-  for (;; ++FRun) {
-    char c = FLine[FRun];
-    if (c == '-' ? !IsExponentSign(FLine, start, FRun)
-                 : !NumberChars[CharCode(c)] || (c == '.' && FLine[FRun + 1] == '.'))
-      break;
-  }
-  FTokenKind = TJavaTokenKind::Number;
+  ScanNumber(FRun, NumberChars, true);
 }
-
-// From the opening quote to the closing one or the end of the line. A backslash escapes
-// whatever character follows it, so that "\\" closes; one at the end of the line escapes
-// nothing.
-void TDcjJavaSyn::QuotedProc(char Quote) {
-  FTokenKind = TJavaTokenKind::String;
-  do {
-    if (IsLineEnd(FLine[FRun])) break;
-    if (FLine[FRun] == '\\' && FLine[FRun + 1] != 0) ++FRun;
-    ++FRun;
-  } while (FLine[FRun] != Quote);
-  if (!IsLineEnd(FLine[FRun])) ++FRun;
-}
-
-void TDcjJavaSyn::StringProc() {
-  if (FLine[FRun + 1] == '"' && FLine[FRun + 2] == '"') FRun += 2;
-  QuotedProc('"');
-}
-
-void TDcjJavaSyn::CharProc() { QuotedProc('\''); }
 
 void TDcjJavaSyn::InvalidProc() {
   ++FRun;
@@ -222,54 +127,19 @@ void TDcjJavaSyn::SlashProc() {
       }
       CommentBody();
       break;
-    case '/':
-      while (!IsLineEnd(FLine[FRun])) ++FRun;
-      FTokenKind = TJavaTokenKind::Comment;
-      break;
-    case '=':
-      FRun += 2;
-      FTokenKind = TJavaTokenKind::Symbol;
-      break;
-    default:
-      ++FRun;
-      FTokenKind = TJavaTokenKind::Symbol;
+    case '/': ToLineEnd(TJavaTokenKind::Comment); break;
+    case '=': Symbol(2); break;
+    default: Symbol(1);
   }
 }
 
-void TDcjJavaSyn::SymbolProc() {
-  ++FRun;
-  FTokenKind = TJavaTokenKind::Symbol;
-}
+void TDcjJavaSyn::SymbolProc() { Symbol(1); }
 
-void TDcjJavaSyn::OperatorProc() {
-  FRun += LongestForm(FLine + FRun, Operators);
-  FTokenKind = TJavaTokenKind::Symbol;
-}
-
-void TDcjJavaSyn::UnknownProc() {
-  ++FRun;
-  FTokenKind = TJavaTokenKind::Unknown;
-}
+void TDcjJavaSyn::OperatorProc() { Symbol(LongestForm(FLine + FRun, Operators)); }
 
 // The rest of a comment on this line: up to and including "*/" (ordinary text follows), or
 // to the end of the line with the range kept.
 void TDcjJavaSyn::CommentBody() {
   FTokenKind = FRange == TJavaRangeState::Documentation ? TJavaTokenKind::Documentation : TJavaTokenKind::Comment;
-  while (!IsLineEnd(FLine[FRun])) {
-    if (FLine[FRun] == '*' && FLine[FRun + 1] == '/') {
-      FRun += 2;
-      FRange = TJavaRangeState::Unknown;
-      return;
-    }
-    ++FRun;
-  }
-}
-
-void TDcjJavaSyn::CommentContinue() {
-  switch (FLine[FRun]) {
-    case 0: NullProc(); break;
-    case '\n': LFProc(); break;
-    case '\r': CRProc(); break;
-    default: CommentBody();
-  }
+  if (ScanToCloser("*/")) FRange = TJavaRangeState::Unknown;
 }

@@ -102,14 +102,8 @@ const TKeywordHash& TDcjPerlSyn::Keywords() {
 
 const std::array<TDcjPerlSyn::TProc, 256>& TDcjPerlSyn::Procs() {
   static const std::array<TProc, 256> Table = [] {
-    std::array<TProc, 256> t;
-    t.fill(&TDcjPerlSyn::UnknownProc);
-    t[0] = &TDcjPerlSyn::NullProc;
-    for (int c = 1; c <= 32; ++c) t[c] = &TDcjPerlSyn::SpaceProc;
-    t['\n'] = &TDcjPerlSyn::LFProc;
-    t['\r'] = &TDcjPerlSyn::CRProc;
-    for (int c = 0; c < 256; ++c)
-      if (IdentFlags()[c]) t[c] = c >= '0' && c <= '9' ? &TDcjPerlSyn::NumberProc : &TDcjPerlSyn::IdentProc;
+    std::array<TProc, 256> t =
+        CommonProcs<TDcjPerlSyn>(IdentFlags(), &TDcjPerlSyn::IdentProc, &TDcjPerlSyn::NumberProc);
     for (std::string_view op : Operators) t[CharCode(op[0])] = &TDcjPerlSyn::OperatorProc;
     t['@'] = &TDcjPerlSyn::IdentProc;
     t['#'] = &TDcjPerlSyn::CommentProc;
@@ -117,7 +111,7 @@ const std::array<TDcjPerlSyn::TProc, 256>& TDcjPerlSyn::Procs() {
     t['%'] = &TDcjPerlSyn::PercentProc;
     t['x'] = &TDcjPerlSyn::XProc;
     t['.'] = &TDcjPerlSyn::DotProc;
-    t['"'] = &TDcjPerlSyn::StringProc;
+    t['"'] = &TDcjPerlSyn::EscapedString;
     t['\''] = &TDcjPerlSyn::SingleQuoteProc;
     return t;
   }();
@@ -141,13 +135,9 @@ const TClassInfo* TDcjPerlSyn::StaticClassInfo() {
   return &Info;
 }
 
-TDcjPerlSyn::TDcjPerlSyn(TComponent* AOwner) : TmwCustomHighLighter(AOwner) {
-  const char* names[] = {"comment",       "identifier", "illegal char", "number", "operator", "pragma",
-                         "reserved word", "space",      "string",       "symbol", "variable"};
-  for (std::size_t i = 0; i < FAttri.size(); ++i) {
-    FAttri[i] = std::make_unique<TmwHighLightAttributes>(names[i]);
-    FAttri[i]->OnChange = [this](TObject* Sender) { DefHighlightChange(Sender); };
-  }
+TDcjPerlSyn::TDcjPerlSyn(TComponent* AOwner) : TmwTokenScanner(AOwner) {
+  AddAttributes({"comment", "identifier", "illegal char", "number", "operator", "pragma", "reserved word", "space",
+                 "string", "symbol", "variable"});
   CommentAttri()->SetStyle({fsItalic});
   PragmaAttri()->SetStyle({fsBold});
   KeyAttri()->SetStyle({fsBold});
@@ -158,68 +148,16 @@ TDcjPerlSyn::TDcjPerlSyn(TComponent* AOwner) : TmwCustomHighLighter(AOwner) {
 
 TDcjPerlSyn::~TDcjPerlSyn() = default;
 
-TmwIdentChars TDcjPerlSyn::GetIdentChars() const {
-  TmwIdentChars chars;
-  for (int c = 0; c < 256; ++c) chars.set(c, HashFlags()[c]);
-  return chars;
-}
-
-TmwHighLightAttributes* TDcjPerlSyn::GetAttribute(int Index) const {
-  return Index >= 0 && Index < GetAttribCount() ? FAttri[Index].get() : nullptr;
-}
-
-void TDcjPerlSyn::SetLine(const std::string& NewValue) {
-  FLine = NewValue.c_str();
-  FLen = NewValue.size();
-  FRun = 0;
-  Next();
-}
+TmwIdentChars TDcjPerlSyn::GetIdentChars() const { return IdentCharsOf(HashFlags()); }
 
 void TDcjPerlSyn::Next() {
   FTokenPos = FRun;
   (this->*Procs()[CharCode(FLine[FRun])])();
-  if (FCanvas) {
-    static constexpr int AttriOf[] = {0, 1, 6, -1, 3, 4, 5, 7, 8, 9, 2, 10};
-    int a = AttriOf[static_cast<int>(FTokenKind)];
-    if (a >= 0) FAttri[a]->ApplyTo(*FCanvas);
-  }
+  static constexpr int AttriOf[] = {0, 1, 6, -1, 3, 4, 5, 7, 8, 9, 2, 10};
+  PaintToken(AttriOf[static_cast<int>(FTokenKind)]);
 }
 
-void TDcjPerlSyn::Symbol(std::size_t Length) {
-  FRun += Length;
-  FTokenKind = TPerlTokenKind::Symbol;
-}
-
-// A zero inside the line is a character of its own; only the terminating one ends the line.
-void TDcjPerlSyn::NullProc() {
-  if (FRun < FLen) {
-    ++FRun;
-    FTokenKind = TPerlTokenKind::Unknown;
-  } else {
-    FTokenKind = TPerlTokenKind::Null;
-  }
-}
-
-void TDcjPerlSyn::SpaceProc() {
-  while (IsBlank(FLine[FRun])) ++FRun;
-  FTokenKind = TPerlTokenKind::Space;
-}
-
-void TDcjPerlSyn::LFProc() {
-  ++FRun;
-  FTokenKind = TPerlTokenKind::Space;
-}
-
-void TDcjPerlSyn::CRProc() {
-  ++FRun;
-  if (FLine[FRun] == '\n') ++FRun;
-  FTokenKind = TPerlTokenKind::Space;
-}
-
-void TDcjPerlSyn::CommentProc() {
-  while (!IsLineEnd(FLine[FRun])) ++FRun;
-  FTokenKind = TPerlTokenKind::Comment;
-}
+void TDcjPerlSyn::CommentProc() { ToLineEnd(TPerlTokenKind::Comment); }
 
 // Punctuation variables ("$_", "$0", "$^W"); anything else is a name for the lookup.
 void TDcjPerlSyn::DollarProc() {
@@ -275,17 +213,10 @@ void TDcjPerlSyn::IdentProc() {
   FTokenKind = k ? static_cast<TPerlTokenKind>(k->Tag) : TPerlTokenKind::Identifier;
 }
 
-// The number from Start on; the character at FRun is already part of it. A "-" belongs to
-// the number only as the sign of an exponent ("1e-5"); a "." before another "." ends it.
+// The number from Start on; the character at FRun is already part of it.
 void TDcjPerlSyn::NumberRest(std::size_t Start) {
   static const TCharFlags NumberChars = MakeCharFlags("._Xx", {"09", "AF", "af"});
-  for (++FRun;; ++FRun) {
-    char c = FLine[FRun];
-    if (c == '-' ? !IsExponentSign(FLine, Start, FRun)
-                 : !NumberChars[CharCode(c)] || (c == '.' && FLine[FRun + 1] == '.'))
-      break;
-  }
-  FTokenKind = TPerlTokenKind::Number;
+  ScanNumber(Start, NumberChars, true);
 }
 
 void TDcjPerlSyn::NumberProc() { NumberRest(FRun); }
@@ -303,19 +234,6 @@ void TDcjPerlSyn::DotProc() {
     Symbol(1);
 }
 
-// A backslash escapes whatever character follows it, so that "\\" closes; one at the end of
-// the line escapes nothing. The string ends with its line.
-void TDcjPerlSyn::StringProc() {
-  FTokenKind = TPerlTokenKind::String;
-  if (FLine[FRun + 1] == '"' && FLine[FRun + 2] == '"') FRun += 2;
-  do {
-    if (IsLineEnd(FLine[FRun])) break;
-    if (FLine[FRun] == '\\' && FLine[FRun + 1] != 0) ++FRun;
-    ++FRun;
-  } while (FLine[FRun] != '"');
-  if (!IsLineEnd(FLine[FRun])) ++FRun;
-}
-
 void TDcjPerlSyn::SingleQuoteProc() {
   FTokenKind = TPerlTokenKind::String;
   do {
@@ -325,8 +243,3 @@ void TDcjPerlSyn::SingleQuoteProc() {
 }
 
 void TDcjPerlSyn::OperatorProc() { Symbol(LongestForm(FLine + FRun, Operators)); }
-
-void TDcjPerlSyn::UnknownProc() {
-  ++FRun;
-  FTokenKind = TPerlTokenKind::Unknown;
-}

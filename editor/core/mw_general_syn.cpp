@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "classlib/core/sys_utils.h"
-#include "editor/core/keyword_hash.h"
 
 namespace {
 
@@ -32,17 +31,11 @@ template <> const TTypeInfo* TypeInfoOf<TCommentStyle>() {
 
 const std::array<TmwGeneralSyn::TProc, 256>& TmwGeneralSyn::Procs() {
   static const std::array<TProc, 256> Table = [] {
-    std::array<TProc, 256> t;
-    t.fill(&TmwGeneralSyn::UnknownProc);
-    t[0] = &TmwGeneralSyn::NullProc;
-    for (int c = 1; c <= 32; ++c) t[c] = &TmwGeneralSyn::SpaceProc;
-    t['\n'] = &TmwGeneralSyn::LFProc;
-    t['\r'] = &TmwGeneralSyn::CRProc;
-    for (int c = 0; c < 256; ++c)
-      if (IdentFlags()[c]) t[c] = c >= '0' && c <= '9' ? &TmwGeneralSyn::NumberProc : &TmwGeneralSyn::IdentProc;
-    t['$'] = &TmwGeneralSyn::HexProc;
-    t['#'] = &TmwGeneralSyn::CharConstProc;
-    t['\''] = &TmwGeneralSyn::StringProc;
+    std::array<TProc, 256> t =
+        CommonProcs<TmwGeneralSyn>(IdentFlags(), &TmwGeneralSyn::IdentProc, &TmwGeneralSyn::NumberProc);
+    t['$'] = &TmwGeneralSyn::DollarHexNumber;
+    t['#'] = &TmwGeneralSyn::CharCodeConstant;
+    t['\''] = &TmwGeneralSyn::PascalString;
     t['('] = &TmwGeneralSyn::RoundOpenProc;
     t['{'] = &TmwGeneralSyn::BraceOpenProc;
     t['/'] = &TmwGeneralSyn::SlashProc;
@@ -68,23 +61,15 @@ const TClassInfo* TmwGeneralSyn::StaticClassInfo() {
 }
 
 TmwGeneralSyn::TmwGeneralSyn(TComponent* AOwner)
-    : TmwCustomHighLighter(AOwner), FKeyWords(std::make_unique<TByteOrderStringList>()) {
+    : TmwTokenScanner(AOwner), FKeyWords(std::make_unique<TByteOrderStringList>()) {
   FKeyWords->SetSorted(true);
   FKeyWords->SetDuplicates(dupIgnore);
-  const char* names[] = {"comment", "identifier", "number", "reserved word", "space", "string", "symbol"};
-  for (std::size_t i = 0; i < FAttri.size(); ++i) {
-    FAttri[i] = std::make_unique<TmwHighLightAttributes>(names[i]);
-    FAttri[i]->OnChange = [this](TObject* Sender) { DefHighlightChange(Sender); };
-  }
+  AddAttributes({"comment", "identifier", "number", "reserved word", "space", "string", "symbol"});
   CommentAttri()->SetStyle({fsItalic});
   KeyAttri()->SetStyle({fsBold});
 }
 
 TmwGeneralSyn::~TmwGeneralSyn() = default;
-
-TmwHighLightAttributes* TmwGeneralSyn::GetAttribute(int Index) const {
-  return Index >= 0 && Index < GetAttribCount() ? FAttri[Index].get() : nullptr;
-}
 
 TStrings* TmwGeneralSyn::KeyWords() const { return FKeyWords.get(); }
 
@@ -144,62 +129,18 @@ bool TmwGeneralSyn::SaveToRegistry(TRegRootKey RootKey, const std::string& Key) 
   return TmwCustomHighLighter::SaveToRegistry(RootKey, Key);
 }
 
-void TmwGeneralSyn::SetLine(const std::string& NewValue) {
-  FLine = NewValue.c_str();
-  FLen = NewValue.size();
-  FRun = 0;
-  Next();
-}
-
 void TmwGeneralSyn::SetRange(TmwRange Value) {
-  FRange = Value >= static_cast<TmwRange>(TGeneralRangeState::AnsiComment) &&
-                   Value <= static_cast<TmwRange>(TGeneralRangeState::Unknown)
-               ? static_cast<TGeneralRangeState>(Value)
-               : TGeneralRangeState::Unknown;
+  FRange = RangeOf(Value, TGeneralRangeState::AnsiComment, TGeneralRangeState::Unknown, TGeneralRangeState::Unknown);
 }
 
 void TmwGeneralSyn::Next() {
   FTokenPos = FRun;
   if (FRange == TGeneralRangeState::Unknown)
     (this->*Procs()[CharCode(FLine[FRun])])();
-  else
-    CommentContinue();
-  if (FCanvas) {
-    static constexpr int AttriOf[] = {0, 1, 3, -1, 2, 4, 5, 6, 6};
-    int a = AttriOf[static_cast<int>(FTokenKind)];
-    if (a >= 0) FAttri[a]->ApplyTo(*FCanvas);
-  }
-}
-
-void TmwGeneralSyn::Symbol(std::size_t Length) {
-  FRun += Length;
-  FTokenKind = TGeneralTokenKind::Symbol;
-}
-
-// A zero inside the line is a character of its own; only the terminating one ends the line.
-void TmwGeneralSyn::NullProc() {
-  if (FRun < FLen) {
-    ++FRun;
-    FTokenKind = TGeneralTokenKind::Unknown;
-  } else {
-    FTokenKind = TGeneralTokenKind::Null;
-  }
-}
-
-void TmwGeneralSyn::SpaceProc() {
-  while (IsBlank(FLine[FRun])) ++FRun;
-  FTokenKind = TGeneralTokenKind::Space;
-}
-
-void TmwGeneralSyn::LFProc() {
-  ++FRun;
-  FTokenKind = TGeneralTokenKind::Space;
-}
-
-void TmwGeneralSyn::CRProc() {
-  ++FRun;
-  if (FLine[FRun] == '\n') ++FRun;
-  FTokenKind = TGeneralTokenKind::Space;
+  else if (!LineEndProc())
+    CommentBody();
+  static constexpr int AttriOf[] = {0, 1, 3, -1, 2, 4, 5, 6, 6};
+  PaintToken(AttriOf[static_cast<int>(FTokenKind)]);
 }
 
 // Binary search of the list by byte.
@@ -224,35 +165,10 @@ void TmwGeneralSyn::IdentProc() {
                                                                                    : TGeneralTokenKind::Identifier;
 }
 
+// As in Pascal.
 void TmwGeneralSyn::NumberProc() {
-  ++FRun;
-  for (char c = FLine[FRun]; (c >= '0' && c <= '9') || c == 'E' || c == 'e' || c == '.'; c = FLine[++FRun])
-    if (c == '.' && FLine[FRun + 1] == '.') break;
-  FTokenKind = TGeneralTokenKind::Number;
-}
-
-void TmwGeneralSyn::HexProc() {
-  static const TCharFlags HexChars = MakeCharFlags("", {"09", "AF", "af"});
-  ++FRun;
-  while (HexChars[CharCode(FLine[FRun])]) ++FRun;
-  FTokenKind = TGeneralTokenKind::Number;
-}
-
-void TmwGeneralSyn::CharConstProc() {
-  ++FRun;
-  while (FLine[FRun] >= '0' && FLine[FRun] <= '9') ++FRun;
-  FTokenKind = TGeneralTokenKind::String;
-}
-
-// To the closing quote or the end of the line, as in Pascal.
-void TmwGeneralSyn::StringProc() {
-  FTokenKind = TGeneralTokenKind::String;
-  if (FLine[FRun + 1] == '\'' && FLine[FRun + 2] == '\'') FRun += 2;
-  do {
-    if (IsLineEnd(FLine[FRun])) break;
-    ++FRun;
-  } while (FLine[FRun] != '\'');
-  if (FLine[FRun] != 0) ++FRun;
+  static const TCharFlags NumberChars = MakeCharFlags(".Ee", {"09"});
+  ScanNumber(FRun, NumberChars, false);
 }
 
 void TmwGeneralSyn::RoundOpenProc() {
@@ -280,8 +196,7 @@ void TmwGeneralSyn::BraceOpenProc() {
 
 void TmwGeneralSyn::SlashProc() {
   if (FLine[FRun + 1] == '/') {
-    while (!IsLineEnd(FLine[FRun])) ++FRun;
-    FTokenKind = TGeneralTokenKind::Comment;
+    ToLineEnd(TGeneralTokenKind::Comment);
   } else if (FLine[FRun + 1] == '*' && FComments.Contains(csCStyle)) {
     FRange = TGeneralRangeState::CComment;
     FRun += 2;
@@ -298,11 +213,6 @@ void TmwGeneralSyn::SemiColonProc() {
   FRange = TGeneralRangeState::Unknown;
 }
 
-void TmwGeneralSyn::UnknownProc() {
-  ++FRun;
-  FTokenKind = TGeneralTokenKind::Unknown;
-}
-
 // The rest of the comment of the current range on this line: up to and including its
 // closer, or to the end of the line with the range kept.
 void TmwGeneralSyn::CommentBody() {
@@ -310,21 +220,5 @@ void TmwGeneralSyn::CommentBody() {
   std::string_view closer = FRange == TGeneralRangeState::AnsiComment ? "*)"
                             : FRange == TGeneralRangeState::PasComment ? "}"
                                                                        : "*/";
-  while (!IsLineEnd(FLine[FRun])) {
-    if (LongestForm(FLine + FRun, {&closer, 1}) != 0) {
-      FRun += closer.size();
-      FRange = TGeneralRangeState::Unknown;
-      return;
-    }
-    ++FRun;
-  }
-}
-
-void TmwGeneralSyn::CommentContinue() {
-  switch (FLine[FRun]) {
-    case 0: NullProc(); break;
-    case '\n': LFProc(); break;
-    case '\r': CRProc(); break;
-    default: CommentBody();
-  }
+  if (ScanToCloser(closer)) FRange = TGeneralRangeState::Unknown;
 }

@@ -67,18 +67,11 @@ const TKeywordHash& TmwPasSyn::Keywords() {
 
 const std::array<TmwPasSyn::TProc, 256>& TmwPasSyn::Procs() {
   static const std::array<TProc, 256> Table = [] {
-    std::array<TProc, 256> t;
-    t.fill(&TmwPasSyn::UnknownProc);
-    t[0] = &TmwPasSyn::NullProc;
-    for (int c = 1; c <= 32; ++c) t[c] = &TmwPasSyn::SpaceProc;
-    t['\n'] = &TmwPasSyn::LFProc;
-    t['\r'] = &TmwPasSyn::CRProc;
-    for (int c = 0; c < 256; ++c)
-      if (IdentFlags()[c]) t[c] = c >= '0' && c <= '9' ? &TmwPasSyn::NumberProc : &TmwPasSyn::IdentProc;
+    std::array<TProc, 256> t = CommonProcs<TmwPasSyn>(IdentFlags(), &TmwPasSyn::IdentProc, &TmwPasSyn::NumberProc);
     for (char c : std::string_view("!\"%&)*+,-;=?[\\]^`}~")) t[CharCode(c)] = &TmwPasSyn::SymbolProc;
-    t['$'] = &TmwPasSyn::HexProc;
-    t['#'] = &TmwPasSyn::CharConstProc;
-    t['\''] = &TmwPasSyn::StringProc;
+    t['$'] = &TmwPasSyn::DollarHexNumber;
+    t['#'] = &TmwPasSyn::CharCodeConstant;
+    t['\''] = &TmwPasSyn::PascalString;
     t['{'] = &TmwPasSyn::BraceOpenProc;
     t['('] = &TmwPasSyn::RoundOpenProc;
     t['/'] = &TmwPasSyn::SlashProc;
@@ -106,13 +99,8 @@ const TClassInfo* TmwPasSyn::StaticClassInfo() {
   return &Info;
 }
 
-TmwPasSyn::TmwPasSyn(TComponent* AOwner) : TmwCustomHighLighter(AOwner) {
-  const char* names[] = {"assembler", "comment", "identifier", "number",
-                         "reserved word", "space", "string", "symbol"};
-  for (std::size_t i = 0; i < FAttri.size(); ++i) {
-    FAttri[i] = std::make_unique<TmwHighLightAttributes>(names[i]);
-    FAttri[i]->OnChange = [this](TObject* Sender) { DefHighlightChange(Sender); };
-  }
+TmwPasSyn::TmwPasSyn(TComponent* AOwner) : TmwTokenScanner(AOwner) {
+  AddAttributes({"assembler", "comment", "identifier", "number", "reserved word", "space", "string", "symbol"});
   CommentAttri()->SetStyle({fsItalic});
   KeyAttri()->SetStyle({fsBold});
   SetDefaultFilter("Pascal files (*.pas,*.inc)|*.PAS;*.INC");
@@ -120,32 +108,14 @@ TmwPasSyn::TmwPasSyn(TComponent* AOwner) : TmwCustomHighLighter(AOwner) {
 
 TmwPasSyn::~TmwPasSyn() = default;
 
-TmwIdentChars TmwPasSyn::GetIdentChars() const {
-  TmwIdentChars chars;
-  for (int c = 0; c < 256; ++c) chars.set(c, IdentFlags()[c]);
-  return chars;
-}
-
-TmwHighLightAttributes* TmwPasSyn::GetAttribute(int Index) const {
-  return Index >= 0 && Index < GetAttribCount() ? FAttri[Index].get() : nullptr;
-}
+TmwIdentChars TmwPasSyn::GetIdentChars() const { return IdentCharsOf(IdentFlags()); }
 
 TmwHighlighterCapabilities TmwPasSyn::GetCapability() const {
   return TmwCustomHighLighter::GetCapability() + TmwHighlighterCapabilities{hcUserSettings};
 }
 
-void TmwPasSyn::SetLine(const std::string& NewValue) {
-  FLine = NewValue.c_str();
-  FLen = NewValue.size();
-  FRun = 0;
-  Next();
-}
-
 void TmwPasSyn::SetRange(TmwRange Value) {
-  FRange = Value >= static_cast<TmwRange>(TPasRangeState::AnsiComment) &&
-                   Value <= static_cast<TmwRange>(TPasRangeState::Unknown)
-               ? static_cast<TPasRangeState>(Value)
-               : TPasRangeState::Unknown;
+  FRange = RangeOf(Value, TPasRangeState::AnsiComment, TPasRangeState::Unknown, TPasRangeState::Unknown);
 }
 
 TPasTokenKind TmwPasSyn::GetEffectiveKind() const {
@@ -163,47 +133,17 @@ void TmwPasSyn::Next() {
     case TPasRangeState::AsmAnsiComment:
     case TPasRangeState::BorComment:
     case TPasRangeState::AsmBorComment:
-      CommentContinue();
+      if (LineEndProc()) break;
+      if (FRange == TPasRangeState::BorComment || FRange == TPasRangeState::AsmBorComment)
+        BorBody();
+      else
+        AnsiBody();
       break;
     default:
       (this->*Procs()[CharCode(FLine[FRun])])();
   }
-  if (FCanvas) {
-    static constexpr int AttriOf[] = {0, 1, 2, 4, -1, 3, 5, 6, 7, 7};
-    int a = AttriOf[static_cast<int>(GetEffectiveKind())];
-    if (a >= 0) FAttri[a]->ApplyTo(*FCanvas);
-  }
-}
-
-void TmwPasSyn::Symbol(std::size_t Length) {
-  FRun += Length;
-  FTokenKind = TPasTokenKind::Symbol;
-}
-
-// A zero inside the line is a character of its own; only the terminating one ends the line.
-void TmwPasSyn::NullProc() {
-  if (FRun < FLen) {
-    ++FRun;
-    FTokenKind = TPasTokenKind::Unknown;
-  } else {
-    FTokenKind = TPasTokenKind::Null;
-  }
-}
-
-void TmwPasSyn::SpaceProc() {
-  while (IsBlank(FLine[FRun])) ++FRun;
-  FTokenKind = TPasTokenKind::Space;
-}
-
-void TmwPasSyn::LFProc() {
-  ++FRun;
-  FTokenKind = TPasTokenKind::Space;
-}
-
-void TmwPasSyn::CRProc() {
-  ++FRun;
-  if (FLine[FRun] == '\n') ++FRun;
-  FTokenKind = TPasTokenKind::Space;
+  static constexpr int AttriOf[] = {0, 1, 2, 4, -1, 3, 5, 6, 7, 7};
+  PaintToken(AttriOf[static_cast<int>(GetEffectiveKind())]);
 }
 
 // Whether only blanks and control characters stand before Pos on the line.
@@ -252,35 +192,8 @@ void TmwPasSyn::IdentProc() {
 }
 
 void TmwPasSyn::NumberProc() {
-  ++FRun;
-  for (char c = FLine[FRun]; (c >= '0' && c <= '9') || c == 'E' || c == 'e' || c == '.'; c = FLine[++FRun])
-    if (c == '.' && FLine[FRun + 1] == '.') break;
-  FTokenKind = TPasTokenKind::Number;
-}
-
-void TmwPasSyn::HexProc() {
-  static const TCharFlags HexChars = MakeCharFlags("", {"09", "AF", "af"});
-  ++FRun;
-  while (HexChars[CharCode(FLine[FRun])]) ++FRun;
-  FTokenKind = TPasTokenKind::Number;
-}
-
-void TmwPasSyn::CharConstProc() {
-  ++FRun;
-  while (FLine[FRun] >= '0' && FLine[FRun] <= '9') ++FRun;
-  FTokenKind = TPasTokenKind::String;
-}
-
-// To the closing quote or the end of the line. A doubled quote inside ends one token and
-// starts the next; both are strings.
-void TmwPasSyn::StringProc() {
-  FTokenKind = TPasTokenKind::String;
-  if (FLine[FRun + 1] == '\'' && FLine[FRun + 2] == '\'') FRun += 2;
-  do {
-    if (IsLineEnd(FLine[FRun])) break;
-    ++FRun;
-  } while (FLine[FRun] != '\'');
-  if (FLine[FRun] != 0) ++FRun;
+  static const TCharFlags NumberChars = MakeCharFlags(".Ee", {"09"});
+  ScanNumber(FRun, NumberChars, false);
 }
 
 void TmwPasSyn::BraceOpenProc() {
@@ -305,12 +218,10 @@ void TmwPasSyn::RoundOpenProc() {
 }
 
 void TmwPasSyn::SlashProc() {
-  if (FLine[FRun + 1] == '/') {
-    while (!IsLineEnd(FLine[FRun])) ++FRun;
-    FTokenKind = TPasTokenKind::Comment;
-  } else {
+  if (FLine[FRun + 1] == '/')
+    ToLineEnd(TPasTokenKind::Comment);
+  else
     Symbol(1);
-  }
 }
 
 void TmwPasSyn::ColonProc() { Symbol(FLine[FRun + 1] == '=' ? 2 : 1); }
@@ -325,47 +236,19 @@ void TmwPasSyn::AtProc() { Symbol(FLine[FRun + 1] == '@' ? 2 : 1); }
 
 void TmwPasSyn::SymbolProc() { Symbol(1); }
 
-void TmwPasSyn::UnknownProc() {
-  ++FRun;
-  FTokenKind = TPasTokenKind::Unknown;
-}
-
 // The rest of a "(*" comment on this line: up to and including "*)", or to the end of the
 // line with the range kept.
 void TmwPasSyn::AnsiBody() {
   FTokenKind = TPasTokenKind::Comment;
-  while (!IsLineEnd(FLine[FRun])) {
-    if (FLine[FRun] == '*' && FLine[FRun + 1] == ')') {
-      FRun += 2;
-      FRange = FRange == TPasRangeState::AsmAnsiComment ? TPasRangeState::Asm : TPasRangeState::Unknown;
-      return;
-    }
-    ++FRun;
-  }
+  if (ScanToCloser("*)"))
+    FRange = FRange == TPasRangeState::AsmAnsiComment ? TPasRangeState::Asm : TPasRangeState::Unknown;
 }
 
 // The rest of a "{" comment on this line.
 void TmwPasSyn::BorBody() {
   FTokenKind = TPasTokenKind::Comment;
-  while (!IsLineEnd(FLine[FRun])) {
-    if (FLine[FRun++] == '}') {
-      FRange = FRange == TPasRangeState::AsmBorComment ? TPasRangeState::Asm : TPasRangeState::Unknown;
-      return;
-    }
-  }
-}
-
-void TmwPasSyn::CommentContinue() {
-  switch (FLine[FRun]) {
-    case 0: NullProc(); break;
-    case '\n': LFProc(); break;
-    case '\r': CRProc(); break;
-    default:
-      if (FRange == TPasRangeState::BorComment || FRange == TPasRangeState::AsmBorComment)
-        BorBody();
-      else
-        AnsiBody();
-  }
+  if (ScanToCloser("}"))
+    FRange = FRange == TPasRangeState::AsmBorComment ? TPasRangeState::Asm : TPasRangeState::Unknown;
 }
 
 void TmwPasSyn::EnumUserSettings(TStrings* Settings) { EnumIDEVersions("\\SOFTWARE\\Orvendal\\Morvane", Settings); }

@@ -6,11 +6,9 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 
-#include "editor/core/custom_highlighter.h"
-#include "editor/core/keyword_hash.h"
+#include "editor/core/token_scanner.h"
 
 // Token kinds, numbered as the scanner keeps them.
 enum class TPasTokenKind : std::uint8_t {
@@ -37,7 +35,7 @@ enum class TPasRangeState : std::uint8_t {
   Unknown           // ordinary text
 };
 
-class TmwPasSyn : public TmwCustomHighLighter {
+class TmwPasSyn : public TmwTokenScanner<TPasTokenKind> {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
@@ -47,35 +45,27 @@ public:
 
   TmwIdentChars GetIdentChars() const override;
   std::string GetLanguageName() const override { return "ObjectPascal"; }
-  int GetAttribCount() const override { return static_cast<int>(FAttri.size()); }
-  TmwHighLightAttributes* GetAttribute(int Index) const override;
   TmwHighlighterCapabilities GetCapability() const override;
-  bool GetEol() const override { return FTokenKind == TPasTokenKind::Null; }
   TmwRange GetRange() const override { return static_cast<TmwRange>(FRange); }
-  std::string GetToken() const override { return std::string(FLine + FTokenPos, FRun - FTokenPos); }
-  int GetTokenPos() const override { return static_cast<int>(FTokenPos); }
   void Next() override;
-  void SetCanvas(TmwCanvas* Canvas) override { FCanvas = Canvas; }
-  void SetLine(const std::string& NewValue) override;
   // A value that is no state of this scanner starts ordinary text.
   void SetRange(TmwRange Value) override;
   void ResetRange() override { FRange = TPasRangeState::Unknown; }
   bool UseUserSettings(int SettingIndex) override;
   void EnumUserSettings(TStrings* Settings) override;
 
-  // The current token's own kind, and the kind whose attribute paints it (inside an
-  // assembler block every token but comments and blanks is assembler text).
-  TPasTokenKind GetTokenKind() const { return FTokenKind; }
+  // The kind whose attribute paints the current token (inside an assembler block every
+  // token but comments and blanks is assembler text); GetTokenKind is its own.
   TPasTokenKind GetEffectiveKind() const;
 
-  TmwHighLightAttributes* AsmAttri() const { return FAttri[0].get(); }
-  TmwHighLightAttributes* CommentAttri() const { return FAttri[1].get(); }
-  TmwHighLightAttributes* IdentifierAttri() const { return FAttri[2].get(); }
-  TmwHighLightAttributes* NumberAttri() const { return FAttri[3].get(); }
-  TmwHighLightAttributes* KeyAttri() const { return FAttri[4].get(); }
-  TmwHighLightAttributes* SpaceAttri() const { return FAttri[5].get(); }
-  TmwHighLightAttributes* StringAttri() const { return FAttri[6].get(); }
-  TmwHighLightAttributes* SymbolAttri() const { return FAttri[7].get(); }
+  TmwHighLightAttributes* AsmAttri() const { return Attri(0); }
+  TmwHighLightAttributes* CommentAttri() const { return Attri(1); }
+  TmwHighLightAttributes* IdentifierAttri() const { return Attri(2); }
+  TmwHighLightAttributes* NumberAttri() const { return Attri(3); }
+  TmwHighLightAttributes* KeyAttri() const { return Attri(4); }
+  TmwHighLightAttributes* SpaceAttri() const { return Attri(5); }
+  TmwHighLightAttributes* StringAttri() const { return Attri(6); }
+  TmwHighLightAttributes* SymbolAttri() const { return Attri(7); }
 
   static const TKeywordHash& Keywords();
 
@@ -83,15 +73,8 @@ private:
   using TProc = void (TmwPasSyn::*)();
   static const std::array<TProc, 256>& Procs();
 
-  void NullProc();
-  void SpaceProc();
-  void LFProc();
-  void CRProc();
   void IdentProc();
   void NumberProc();
-  void HexProc();
-  void CharConstProc();
-  void StringProc();
   void BraceOpenProc();
   void RoundOpenProc();
   void SlashProc();
@@ -101,20 +84,10 @@ private:
   void PointProc();
   void AtProc();
   void SymbolProc();  // one character
-  void UnknownProc();
-  void Symbol(std::size_t Length);
   void AnsiBody();
   void BorBody();
-  void CommentContinue();
   bool StartsLine(std::size_t Pos) const;
 
-  std::array<std::unique_ptr<TmwHighLightAttributes>, 8> FAttri;
   TPasRangeState FRange = TPasRangeState::Unknown;
   bool FAsmStart = false;
-  TmwCanvas* FCanvas = nullptr;
-  const char* FLine = "";
-  std::size_t FLen = 0;
-  std::size_t FRun = 0;
-  std::size_t FTokenPos = 0;
-  TPasTokenKind FTokenKind = TPasTokenKind::Null;
 };
