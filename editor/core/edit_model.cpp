@@ -571,6 +571,62 @@ void TmwEditModel::SelectAll() {
   SetCaretXY(end);
 }
 
+void TmwEditModel::SelectWordAt(TmwPoint P) {
+  P.Y = std::clamp(P.Y, 1, LastLine());
+  const std::string& s = Line(P.Y);
+  int len = static_cast<int>(s.size());
+  if (len == 0) return;
+  int i = std::clamp(P.X, 1, len) - 1;  // 0-based
+  if (!IsWordChar(s[i])) {
+    int j = i - 1;
+    while (j >= 0 && !IsWordChar(s[j])) --j;
+    if (j < 0) {
+      j = i + 1;
+      while (j < len && !IsWordChar(s[j])) ++j;
+      if (j >= len) return;
+    }
+    i = j;
+  }
+  int first = i, last = i;
+  while (first > 0 && IsWordChar(s[first - 1])) --first;
+  while (last + 1 < len && IsWordChar(s[last + 1])) ++last;
+  TPaintLockGuard lock(*this);
+  SetBlockBegin({first + 1, P.Y});
+  SetBlockEnd({std::min(last + 2, std::max(FMaxLeftChar, len + 1)), P.Y});
+  SetCaretXY(FBlockEnd);
+}
+
+void TmwEditModel::DropSelection(TmwPoint D, bool Copy) {
+  if (FReadOnly || !SelAvail()) return;
+  TmwPoint b = GetBlockBegin(), e = GetBlockEnd();
+  if (!PointBefore(D, b) && !PointBefore(e, D)) return;
+  TPaintLockGuard lock(*this);
+  std::string text = GetSelText();
+  if (!Copy) {
+    TTextChange removal = RawReplace(b, e, std::string());
+    RecordChange(crDragDropDelete, b, e, removal);
+    // The same text position, in the text left after the removal.
+    if (!PointBefore(D, e)) {
+      if (D.Y == e.Y)
+        D = {b.X + (D.X - e.X), b.Y};
+      else
+        D.Y -= e.Y - b.Y;
+    }
+  }
+  // The drop point may lie past its line's end: the line is padded up to it.
+  bool scrollPastEOL = FScrollPastEOL;
+  FScrollPastEOL = true;
+  struct TRestore {
+    bool& Flag;
+    bool Value;
+    ~TRestore() { Flag = Value; }
+  } restore{FScrollPastEOL, scrollPastEOL};
+  FBlockBegin = FBlockEnd = D;
+  SetCaretXY(D);
+  TTextChange insertion = RawReplace(D, D, text);
+  RecordChange(crDragDropInsert, D, GetCaretXY(), insertion);
+}
+
 void TmwEditModel::SetTopLine(int Value) {
   Value = std::clamp(Value, 1, LastLine());
   if (Value == FTopLine) return;

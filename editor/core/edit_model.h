@@ -170,6 +170,14 @@ public:
   // Replaces the selection, or inserts at the caret; one undo step.
   void SetSelText(const std::string& Value);
   void SelectAll();
+  // Selects the word at P (a double click): the run of word characters there, else the
+  // nearest one to the left, else to the right; the caret goes to its end. Nothing happens
+  // on an empty line or one without word characters.
+  void SelectWordAt(TmwPoint P);
+  // Drops the selected text at D, a position in the text as it stands: a move (one undo
+  // step of a deletion and an insertion) or, with Copy, a copy (an insertion only). A drop
+  // inside the selection, or without one, does nothing.
+  void DropSelection(TmwPoint D, bool Copy);
 
   // --- clipboard
   void CopyToClipboard();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/core/stream.h"
+#include "editor/core/dcj_cpp_syn.h"
 #include "editor_test_util.h"
 
 namespace {
@@ -550,6 +551,87 @@ TEST(EditModel, WordMoves) {
   Fill(f, {"a.b c"});
   f.CommandProcessor(ecWordRight, 0, nullptr);
   EXPECT_EQ(Caret(f), (TmwPoint{5, 1}));  // the test highlighter keeps 33..255
+}
+
+// ---------------------------------------------------------------------------------------
+// Mouse selection and drag and drop
+
+TEST(EditModel, DoubleClickSelectsAWord) {
+  struct {
+    TmwPoint At;
+    const char* Word;  // nullptr: nothing selected
+  } cases[] = {
+      {{6, 1}, "alpha"},   // inside a word
+      {{8, 1}, "alpha"},   // the blank between two words: the word on its left
+      {{1, 2}, "first"},   // leading blanks: the first word of the line
+      {{40, 1}, "beta"},   // past the end: the last word
+      {{1, 3}, nullptr},   // an empty line
+      {{2, 4}, nullptr},   // no word character at all
+  };
+  TmwEditModel e;
+  Fill(e, {"  alpha  beta", "   first second", "", " ;; "});
+  TDcjCppSyn cpp(nullptr);
+  e.SetHighLighter(&cpp);
+  for (auto& c : cases) {
+    e.SetCaretXY({1, 1});
+    e.SetBlockBegin({1, 1});
+    e.SelectWordAt(c.At);
+    EXPECT_EQ(e.GetSelText(), c.Word ? c.Word : "") << c.At.X << "," << c.At.Y;
+    if (c.Word) EXPECT_EQ(Caret(e), e.GetBlockEnd());
+  }
+  // Without a highlighter every character from 33 on belongs to words.
+  TmwEditModel f;
+  Fill(f, {"a.b c"});
+  f.SelectWordAt({2, 1});
+  EXPECT_EQ(f.GetSelText(), "a.b");
+}
+
+TEST(EditModel, DropMovesOrCopiesTheSelection) {
+  struct {
+    const char* Name;
+    Lines Text;
+    TmwPoint Begin, End, Drop;
+    bool Copy;
+    Lines After;
+  } cases[] = {
+      {"first three to the end of the line", {"abcdef"}, {1, 1}, {4, 1}, {7, 1}, false, {"defabc"}},
+      {"later on the selection's last line", {"one two", "three four"}, {5, 1}, {3, 2}, {7, 2}, false,
+       {"one ree two", "thfour"}},
+      {"below the selection", {"ab", "cd", "ef"}, {1, 1}, {1, 2}, {2, 3}, false, {"cd", "eab", "f"}},
+      {"before the selection", {"abc def"}, {5, 1}, {8, 1}, {1, 1}, false, {"defabc"}},
+      {"past the end of a line", {"ab", "c"}, {1, 1}, {2, 1}, {4, 2}, false, {"b", "c  a"}},
+      {"a copy", {"abcdef"}, {1, 1}, {4, 1}, {7, 1}, true, {"abcdefabc"}},
+  };
+  for (auto& c : cases) {
+    TmwEditModel e;
+    Fill(e, c.Text);
+    e.SetBlockBegin(c.Begin);
+    e.SetBlockEnd(c.End);
+    e.DropSelection(c.Drop, c.Copy);
+    EXPECT_EQ(LinesOf(e), c.After) << c.Name;
+    // One undo step takes back the whole drop; redo does it again.
+    e.Undo();
+    EXPECT_EQ(LinesOf(e), c.Text) << c.Name;
+    EXPECT_FALSE(e.CanUndo()) << c.Name;
+    e.Redo();
+    EXPECT_EQ(LinesOf(e), c.After) << c.Name;
+  }
+}
+
+TEST(EditModel, DropInsideTheSelectionOrReadOnlyDoesNothing) {
+  TmwEditModel e;
+  Fill(e, {"abcdef", "ghi"});
+  e.SetBlockBegin({2, 1});
+  e.SetBlockEnd({2, 2});
+  for (TmwPoint d : {TmwPoint{2, 1}, TmwPoint{5, 1}, TmwPoint{1, 2}, TmwPoint{2, 2}}) {
+    e.DropSelection(d, false);
+    e.DropSelection(d, true);
+  }
+  e.SetReadOnly(true);
+  e.DropSelection({3, 2}, false);
+  EXPECT_EQ(LinesOf(e), (Lines{"abcdef", "ghi"}));
+  EXPECT_FALSE(e.CanUndo());
+  EXPECT_TRUE(e.SelAvail());
 }
 
 TEST(EditModel, CaretMoves) {
