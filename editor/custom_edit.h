@@ -1,14 +1,17 @@
-// The source editor control: a window that hosts the editing model, turns the keys it
-// receives into the model's commands, shows the model's caret and paints the visible lines
-// as plain text on a fixed character grid (every column one character width, every line
-// one line height). Text, caret, selection, undo, bookmarks and key bindings all live in
+// The source editor control: a window that hosts the editing model, turns the keys and
+// the mouse it receives into the model's commands, shows the model's caret and paints the
+// visible lines on a fixed character grid (every column one character width, every line
+// one line height), coloured by the highlighter when there is one, with a gutter of line
+// marks on the left. Text, caret, selection, undo, bookmarks and key bindings all live in
 // the model (editor/core/edit_model.h); this is the one unit of the editor that touches
 // the window.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
+#include <commctrl.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,8 +20,14 @@
 #include "editor/core/edit_model.h"
 
 class TCanvas;
+class TCustomImageList;
 class TmwCustomEdit;
+class TTimer;
 class TWinClipboard;
+
+// The caret's shapes, for insert and for overwrite mode.
+enum TCaretType { ctVerticalLine, ctHorizontalLine, ctHalfBlock, ctBlock };
+template <> const TTypeInfo* TypeInfoOf<TCaretType>();
 
 // The colours of selected text.
 class TmwSelectedColor : public TPersistent {
@@ -132,14 +141,46 @@ public:
   void SetFont(const TFont* Value);
   TmwSelectedColor* SelectedColor() const { return FSelectedColor.get(); }
   void SetSelectedColor(const TmwSelectedColor* Value) { FSelectedColor->Assign(Value); }
+  // The gutter on the left: its width in pixels (negative counts as 0) and colour.
+  int GutterWidth() const { return FGutterWidth; }
+  void SetGutterWidth(int Value);
+  TColor GutterColor() const { return FGutterColor; }
+  void SetGutterColor(TColor Value);
+  // The column of the right-margin line.
+  int RightEdge() const { return FRightEdge; }
+  void SetRightEdge(int Value);
+  // Hides the selection while the editor does not have the focus.
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool Value);
+  int ExtraLineSpacing() const { return FExtraLineSpacing; }
+  void SetExtraLineSpacing(int Value);
+  TCaretType InsertCaret() const { return FInsertCaret; }
+  void SetInsertCaret(TCaretType Value);
+  TCaretType OverwriteCaret() const { return FOverwriteCaret; }
+  void SetOverwriteCaret(TCaretType Value);
+  // Glyphs for the marks whose InternalImage is false; the editor's own ten otherwise.
+  TCustomImageList* BookmarkImages() const { return FBookmarkImages; }
+  void SetBookmarkImages(TCustomImageList* Value);
 
   // --- the character grid, in pixels
   int CharWidth() const { return FCharWidth; }
   int LineHeight() const { return FLineHeight; }
-  // The x of column 1 (negative when scrolled to the right).
+  // The x of column 1: GutterWidth + 2 when not scrolled, less when scrolled to the right.
   int TextOffset() const;
+  // The x of the right-margin line.
+  int RightEdgeX() const { return TextOffset() + FRightEdge * FCharWidth; }
   // The cell under a client point, as a caret position (not clamped to the text).
   TmwPoint PixelsToCaret(int X, int Y) const;
+  // The caret's size as it was last made.
+  SIZE CaretSize() const { return FCaretSize; }
+
+  // Dragging text: an editor accepts text dragged from itself, or from a source that the
+  // drag-over handler (OnDragOver) accepted. Drag over moves the caret to the cell under the
+  // point; a drop moves the selection there, or copies it with Ctrl held.
+  virtual void DragOver(TObject* Source, int X, int Y, bool& Accept);
+  virtual void DragDrop(TObject* Source, int X, int Y);
+  std::function<void(TObject* Sender, TObject* Source, int X, int Y, bool& Accept)> OnDragOver;
+  std::function<void(TObject* Sender, TObject* Source, int X, int Y)> OnDragDrop;
 
   // TmwEditHost, and the control's own repaint.
   bool HandleAllocated() const override { return TWinControl::HandleAllocated(); }
@@ -159,13 +200,21 @@ protected:
   void KeyDown(uint16_t& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DblClick() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void WndProc(TMessage& Message) override;
   // Draws the visible lines without a highlighter on the off-screen picture.
   virtual void PaintTextLines(HDC DC, const TRect& Client);
+  // Draws the visible lines in the highlighter's colours.
+  virtual void PaintHighlightedLines(HDC DC, const TRect& Client);
+  // Draws the gutter and its marks over the text.
+  virtual void PaintGutter(HDC DC, const TRect& Client);
 
 private:
   class TBackBuffer;
-  enum class TCaretShape { None, VerticalLine, Block };
+  struct TRun;
 
   // TmwEditHost
   void UpdateScrollBars() override;
@@ -173,12 +222,18 @@ private:
 
   void MeasureFont();
   void UpdateWindowSize();
+  void GridChanged();
   void CreateCaretShape();
+  void DestroyCaretShape();
   void Scroll(int Bar, int Code);
-  // One run of cells of a line from column First up to, not including, Last, drawn in
-  // the given colours; Last past the window fills to the right side.
-  void PaintCells(HDC DC, const TRect& Client, const std::string& Line, int Y, int First, int Last,
-                  bool Selected);
+  bool SelectionShown() const;
+  // One line's runs, split at the selection and clipped to the visible columns, drawn in
+  // their colours; the selection goes on to the right side where it continues below.
+  void PaintLine(HDC DC, const TRect& Client, int Line, const std::string& Text, std::vector<TRun>& Runs);
+  HFONT StyledFont(TFontStyles Style);
+  bool OverTextArea(int X, int Y) const;
+  void AutoScrollTick();
+  void EndMouseSelection();
 
   std::unique_ptr<TmwEditModel> FModel;
   std::unique_ptr<TWinClipboard> FClipboard;
@@ -186,10 +241,37 @@ private:
   std::unique_ptr<TmwSelectedColor> FSelectedColor;
   std::unique_ptr<TBackBuffer> FBuffer;
   std::vector<INT> FAdvances;  // one character width per cell, for the text output
+  std::vector<TRun> FRuns;
+  std::array<HFONT, 16> FStyledFonts{};
+  HIMAGELIST FGlyphs = nullptr;  // MARK_0..MARK_9
+  TCustomImageList* FBookmarkImages = nullptr;
   int FCharWidth = 8;
   int FLineHeight = 16;
-  TCaretShape FCaretShape = TCaretShape::None;
+  int FGutterWidth = 30;
+  TColor FGutterColor = clBtnFace;
+  int FRightEdge = 80;
+  bool FHideSelection = false;
+  int FExtraLineSpacing = 0;
+  TCaretType FInsertCaret = ctVerticalLine;
+  TCaretType FOverwriteCaret = ctBlock;
+  bool FCaretCreated = false;
+  TCaretType FCaretType = ctVerticalLine;
+  POINT FCaretOffset{0, 0};
+  SIZE FCaretSize{0, 0};
   bool FCaretShown = false;
+
+  // The mouse: the selection when the button went down, where it went down, and what the
+  // press may still become.
+  TTimer* FScrollTimer = nullptr;
+  bool FHadSelection = false;
+  TmwPoint FDownBegin, FDownEnd;
+  POINT FDownPoint{0, 0};
+  TmwPoint FDownCaret;
+  bool FSelecting = false;     // a button is down and the selection follows the mouse
+  bool FDragPending = false;   // pressed inside the selection: a click or a drag
+  bool FDragging = false;      // the selection is being dragged
+  bool FDoubleClicked = false; // the next release keeps the word selection
+  POINT FMousePoint{0, 0};     // the last point seen while selecting
 };
 
 // Registers the editor's classes for form resources (once).
