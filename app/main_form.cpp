@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "classlib/core/sys_utils.h"
+
 TMainForm* MainForm = nullptr;
 
 const TClassInfo* TMainForm::StaticClassInfo() {
@@ -42,6 +44,10 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Field("Musbar", &TMainForm::Musbar)
                                  .Field("MainMenu1", &TMainForm::MainMenu1)
                                  .Field("Exit1", &TMainForm::Exit1)
+                                 .Field("CPP", &TMainForm::CPP)
+                                 .Field("Pas", &TMainForm::Pas)
+                                 .Field("Perl", &TMainForm::Perl)
+                                 .Field("Java", &TMainForm::Java)
                                  .Build();
   return &Info;
 }
@@ -70,4 +76,36 @@ void TMainForm::PathBoxKeyDown(TObject*, uint16_t&, TShiftState) {}
 void TMainForm::Splitter1Moved(TObject*) {
   int W = Width();
   if (W > 0) Splitter1->SetHint(std::to_string(std::lround(100.0 * LPages->Width() / W)) + "%");
+}
+
+namespace {
+
+// Whether a highlighter's file filter ("C++ files (*.cpp,*.h)|*.CPP;*.H") names the file's
+// extension.
+bool FilterNamesFile(const std::string& Filter, const std::string& FileName) {
+  std::string Ext = UpperCase(ExtractFileExt(FileName));
+  std::size_t Bar = Filter.find('|');
+  if (Ext.empty() || Bar == std::string::npos) return false;
+  std::string Masks = UpperCase(Filter.substr(Bar + 1));
+  std::size_t I = 0;
+  while (I <= Masks.size()) {
+    std::size_t J = std::min(Masks.find(';', I), Masks.size());
+    if (Masks.compare(I, J - I, "*" + Ext) == 0) return true;
+    I = J + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+void TMainForm::EditFile(const std::string& FileName) {
+  Editor->Lines()->LoadFromFile(FileName);
+  TmwCustomHighLighter* Chosen = nullptr;
+  for (TmwCustomHighLighter* H : {static_cast<TmwCustomHighLighter*>(CPP), static_cast<TmwCustomHighLighter*>(Pas),
+                                  static_cast<TmwCustomHighLighter*>(Perl), static_cast<TmwCustomHighLighter*>(Java)})
+    if (H != nullptr && FilterNamesFile(H->GetDefaultFilter(), FileName)) Chosen = H;
+  Editor->SetHighLighter(Chosen);
+  Editor->SetModified(false);
+  EditorFileName = FileName;
+  MainPage->SetActivePage(EditTab);
 }

@@ -7,6 +7,10 @@
 #include "classlib/win/forms.h"
 #include "classlib/win/list_view.h"
 #include "classlib/win/std_ctrls.h"
+#include "editor/core/dcj_cpp_syn.h"
+#include "editor/core/dcj_java_syn.h"
+#include "editor/core/dcj_perl_syn.h"
+#include "editor/core/mw_pas_syn.h"
 #include "editor/custom_edit.h"
 
 class TMainForm : public TForm {
@@ -45,6 +49,17 @@ public:
   TProgressBar* Musbar = nullptr;
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Exit1 = nullptr;
+  // The editor page's highlighters.
+  TDcjCppSyn* CPP = nullptr;
+  TmwPasSyn* Pas = nullptr;
+  TDcjPerlSyn* Perl = nullptr;
+  TDcjJavaSyn* Java = nullptr;
+
+  // The path of the file shown on the editor page; empty for a new text.
+  std::string EditorFileName;
+  // Opens a file on the editor page, coloured by the highlighter whose file filter names
+  // its extension (plain text when none does).
+  void EditFile(const std::string& FileName);
 
   void FormResize(TObject* Sender);
   void FormShow(TObject* Sender);

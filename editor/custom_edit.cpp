@@ -7,6 +7,11 @@
 #include "classlib/win/image_list.h"
 #include "classlib/win/timer.h"
 #include "classlib/win/wide_string.h"
+#include "editor/core/dcj_cpp_syn.h"
+#include "editor/core/dcj_java_syn.h"
+#include "editor/core/dcj_perl_syn.h"
+#include "editor/core/mw_general_syn.h"
+#include "editor/core/mw_pas_syn.h"
 #include "editor/win_clipboard.h"
 
 namespace {
@@ -822,10 +827,10 @@ void TmwCustomEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
     RECT R;
     GetClientRect(FHandle, &R);
     if (X >= 0 && Y >= 0 && X < R.right && Y < R.bottom) DragOver(this, X, Y, Accept);
-    if (Accept)
-      DragDrop(this, X, Y);
-    else
-      FModel->SetCaretXY(FDownCaret);
+    FDropCopy = Shift.Contains(ssCtrl);
+    if (Accept) DragDrop(this, X, Y);
+    FDropCopy = false;
+    if (!Accept) FModel->SetCaretXY(FDownCaret);
   } else if (FDragPending && !FDoubleClicked) {
     FModel->SetCaretXY(PixelsToCaret(X, Y));
     FModel->SetBlockBegin(FModel->GetCaretXY());
@@ -862,7 +867,7 @@ void TmwCustomEdit::DragDrop(TObject* Source, int X, int Y) {
       TmwPoint D = FModel->GetCaretXY();
       // Onto the selection as it was when the drag began: nothing moves.
       if (PointBefore(D, FDownBegin) || PointBefore(FDownEnd, D))
-        FModel->DropSelection(D, (GetKeyState(VK_CONTROL) & 0x8000) != 0);
+        FModel->DropSelection(D, FDropCopy || (GetKeyState(VK_CONTROL) & 0x8000) != 0);
     }
   } catch (...) {
     FModel->EndUpdate();
@@ -926,7 +931,10 @@ void TmwCustomEdit::WndProc(TMessage& M) {
 
 void RegisterEditorClasses() {
   static const bool Done = [] {
-    if (GetClass(TmwCustomEdit::StaticClassInfo()->Name) == nullptr) RegisterClasses<TmwCustomEdit>();
+    for (const TClassInfo* C : {TmwCustomEdit::StaticClassInfo(), TDcjCppSyn::StaticClassInfo(),
+                                TmwPasSyn::StaticClassInfo(), TDcjPerlSyn::StaticClassInfo(),
+                                TDcjJavaSyn::StaticClassInfo(), TmwGeneralSyn::StaticClassInfo()})
+      if (GetClass(C->Name) == nullptr) RegisterClassInfo(C);
     return true;
   }();
   (void)Done;

@@ -271,8 +271,9 @@ private:
   bool FDragPending = false;   // pressed inside the selection: a click or a drag
   bool FDragging = false;      // the selection is being dragged
   bool FDoubleClicked = false; // the next release keeps the word selection
+  bool FDropCopy = false;      // Ctrl was held at the release that drops
   POINT FMousePoint{0, 0};     // the last point seen while selecting
 };
 
-// Registers the editor's classes for form resources (once).
+// Registers the editor's and the highlighters' classes for form resources (once).
 void RegisterEditorClasses();

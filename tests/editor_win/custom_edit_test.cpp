@@ -15,7 +15,10 @@
 #include "classlib/win/clipboard.h"
 #include "classlib/win/forms.h"
 #include "classlib/win/graphics.h"
+#include "classlib/core/stream.h"
 #include "classlib/win/std_ctrls.h"
+#include "classlib/win/wide_string.h"
+#include "editor/core/dcj_cpp_syn.h"
 #include "editor/custom_edit.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
@@ -49,6 +52,45 @@ protected:
     SendMessageW(Edit->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, Y));
     SendMessageW(Edit->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
     PumpMessages();
+  }
+
+  // A mouse message at a client point (which may lie outside the client area).
+  void Mouse(UINT Msg, POINT P, WPARAM Flags = 0) {
+    SendMessageW(Edit->Handle(), Msg, Flags, MAKELPARAM(static_cast<SHORT>(P.x), static_cast<SHORT>(P.y)));
+  }
+
+  // The middle of the cell of a column on a visible line.
+  POINT At(int Column, int Line) {
+    RECT C = Cells(Line, Column, Column);
+    return {(C.left + C.right) / 2, (C.top + C.bottom) / 2};
+  }
+
+  // Presses the left button at one cell and releases it at another, moving in between as a
+  // drag does; Flags add MK_SHIFT or MK_CONTROL.
+  void Drag(POINT From, POINT To, WPARAM Flags = 0) {
+    Mouse(WM_LBUTTONDOWN, From, MK_LBUTTON | Flags);
+    Mouse(WM_MOUSEMOVE, {(From.x + To.x) / 2, (From.y + To.y) / 2 + 1}, MK_LBUTTON | Flags);
+    Mouse(WM_MOUSEMOVE, To, MK_LBUTTON | Flags);
+    Mouse(WM_LBUTTONUP, To, Flags);
+    PumpMessages();
+  }
+
+  void DoubleClick(POINT P) {
+    Mouse(WM_LBUTTONDOWN, P, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, P);
+    Mouse(WM_LBUTTONDBLCLK, P, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, P);
+    PumpMessages();
+  }
+
+  // Lets the message loop run until Done holds, for at most a few seconds.
+  bool WaitFor(const std::function<bool()>& Done) {
+    for (DWORD Start = GetTickCount(); !Done();) {
+      if (GetTickCount() - Start > 5000) return false;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      PumpMessages();
+    }
+    return true;
   }
 
   // Client pixels of the cells from column First to Last (inclusive) of a visible line.
@@ -270,6 +312,289 @@ TEST_F(EditorWindow, FontStaysFixedPitch) {
   EXPECT_GT(CountPixels(Cells(1, 1, 4), [](COLORREF C) { return C == RGB(0, 0, 255); }), 0);
 }
 
+TEST_F(EditorWindow, GutterAndScrolledColumns) {
+  EXPECT_EQ(Edit->GutterWidth(), 30);
+  EXPECT_EQ(Edit->RightEdge(), 80);
+  EXPECT_EQ(Edit->GutterColor(), clBtnFace);
+  Edit->SetLinesText(std::string(4, ' ') + "W" + std::string(100, ' ') + "x\r\n");
+  EXPECT_EQ(Edit->TextOffset(), 32);  // column 1 right of the gutter and its margin
+  auto Inked = [](COLORREF C) { return C == RGB(0, 0, 0); };
+  RECT Column5 = Cells(1, 5, 5);
+  EXPECT_GT(CountPixels(Column5, Inked), 0);
+
+  Edit->SetLeftChar(5);
+  EXPECT_EQ(Edit->TextOffset() + 4 * Edit->CharWidth(), 32);  // column 5 at x 32
+  RECT First{32, 0, 32 + Edit->CharWidth(), Edit->LineHeight()};
+  EXPECT_GT(CountPixels(First, Inked), 0);
+  // The gutter covers whatever lies left of it: its own colour and its two edge lines.
+  COLORREF Face = GetSysColor(COLOR_BTNFACE);
+  RECT Gutter{0, 0, 28, Edit->ClientHeight()};
+  EXPECT_EQ(CountPixels(Gutter, [&](COLORREF C) { return C == Face; }), 28 * Edit->ClientHeight());
+
+  // A wider gutter while scrolled keeps the first visible column right of it.
+  Edit->SetGutterWidth(50);
+  EXPECT_EQ(Edit->TextOffset() + 4 * Edit->CharWidth(), 52);
+  EXPECT_EQ(Edit->CharsInWindow(), (Edit->ClientWidth() - 52) / Edit->CharWidth());
+  Edit->SetGutterWidth(-5);
+  EXPECT_EQ(Edit->GutterWidth(), 0);
+
+  // The right edge: a silver line at its column, over the text.
+  Edit->SetGutterWidth(30);
+  Edit->SetLeftChar(1);
+  Edit->SetRightEdge(20);
+  int X = Edit->RightEdgeX();
+  EXPECT_EQ(X, 32 + 20 * Edit->CharWidth());
+  EXPECT_EQ(CountPixels(RECT{X, 0, X + 1, Edit->ClientHeight()}, [](COLORREF C) { return C == RGB(192, 192, 192); }),
+            Edit->ClientHeight());
+}
+
+TEST_F(EditorWindow, TopLineClampsToTheText) {
+  std::string Text;
+  for (int I = 1; I <= 10; ++I) Text += "line " + std::to_string(I) + "\r\n";
+  Edit->SetLinesText(Text);
+  Edit->SetTopLine(99);
+  EXPECT_EQ(Edit->TopLine(), 10);  // the last line at the top
+  EXPECT_GT(CountPixels(Cells(10, 1, 4), [](COLORREF C) { return C == RGB(0, 0, 0); }), 0);
+  Edit->SetTopLine(0);
+  EXPECT_EQ(Edit->TopLine(), 1);
+}
+
+TEST_F(EditorWindow, HideSelectionFollowsTheFocus) {
+  Edit->SetLinesText("alpha beta\r\n");
+  Edit->SetBlockBegin({1, 1});
+  Edit->SetBlockEnd({6, 1});
+  COLORREF Highlight = GetSysColor(COLOR_HIGHLIGHT);
+  auto Selected = [&](COLORREF C) { return C == Highlight; };
+  RECT Word = Cells(1, 1, 5);
+  Box->SetFocus();
+  PumpMessages();
+  EXPECT_GT(CountPixels(Word, Selected), 0);  // shown by default whatever the focus
+
+  Edit->SetHideSelection(true);
+  EXPECT_EQ(CountPixels(Word, Selected), 0);
+  Edit->SetFocus();
+  PumpMessages();
+  EXPECT_GT(CountPixels(Word, Selected), 0);
+  Box->SetFocus();
+  PumpMessages();
+  EXPECT_EQ(CountPixels(Word, Selected), 0);
+  EXPECT_TRUE(Edit->SelAvail());
+}
+
+TEST_F(EditorWindow, CaretShapes) {
+  Edit->SetLinesText("abc\r\n");
+  Edit->SetCaretXY({2, 1});
+  int W = Edit->CharWidth(), H = Edit->LineHeight();
+  struct {
+    TCaretType Type;
+    SIZE Size;
+    POINT Offset;
+  } Cases[] = {
+      {ctVerticalLine, {2, H - 2}, {-1, 0}},
+      {ctHorizontalLine, {W, 2}, {0, H - 2}},
+      {ctHalfBlock, {W, (H - 2) / 2}, {0, (H - 2) / 2}},
+      {ctBlock, {W, H - 2}, {0, 0}},
+  };
+  for (auto& C : Cases) {
+    Edit->SetInsertCaret(C.Type);
+    PumpMessages();
+    EXPECT_EQ(Edit->CaretSize().cx, C.Size.cx) << C.Type;
+    EXPECT_EQ(Edit->CaretSize().cy, C.Size.cy) << C.Type;
+    POINT P;
+    GetCaretPos(&P);
+    EXPECT_EQ(P.x, Edit->TextOffset() + W + C.Offset.x) << C.Type;
+    EXPECT_EQ(P.y, 1 + C.Offset.y) << C.Type;
+  }
+  // Overwrite mode takes the overwrite caret: a block one cell wide by default.
+  Edit->SetInsertCaret(ctVerticalLine);
+  PressKey(VK_INSERT);
+  EXPECT_EQ(Edit->CaretSize().cx, W);
+  EXPECT_EQ(Edit->CaretSize().cy, H - 2);
+  GUITHREADINFO Info{sizeof Info};
+  if (GetGUIThreadInfo(GetCurrentThreadId(), &Info) && Info.hwndCaret == Edit->Handle()) {
+    EXPECT_EQ(Info.rcCaret.right - Info.rcCaret.left, W);
+    EXPECT_EQ(Info.rcCaret.bottom - Info.rcCaret.top, H - 2);
+  }
+}
+
+TEST_F(EditorWindow, MarksStandSideBySideBookmarksFirst) {
+  Edit->SetLinesText("one\r\ntwo\r\n");
+  // A plain mark placed before the bookmark, on the same line.
+  auto Plain = std::make_unique<TMark>(&Edit->Model());
+  Plain->SetLine(1);
+  Plain->SetImageIndex(7);
+  Edit->Model().Marks().Add(std::move(Plain));
+  Edit->Model().SetBookmark(1, 1, 1);
+  Edit->Update();
+  // The glyphs carry their digit in black three pixels down: the top row of a "1" is ink
+  // only in its middle, that of a "7" all across.
+  int Left = Edit->BookMarkOptions()->LeftMargin(), Step = Edit->BookMarkOptions()->Xoffset();
+  HDC DC = GetDC(Edit->Handle());
+  auto Ink = [&](int X, int Y) { return GetPixel(DC, X, Y) == RGB(0, 0, 0); };
+  EXPECT_FALSE(Ink(Left + 4, 3));         // the bookmark "1" first
+  EXPECT_TRUE(Ink(Left + 5, 3));
+  EXPECT_TRUE(Ink(Left + Step + 4, 3));   // then the mark "7", Xoffset further
+  EXPECT_TRUE(Ink(Left + Step + 6, 3));
+  ReleaseDC(Edit->Handle(), DC);
+
+  // Hidden glyphs leave the plain gutter.
+  Edit->BookMarkOptions()->SetGlyphsVisible(false);
+  COLORREF Face = GetSysColor(COLOR_BTNFACE);
+  EXPECT_EQ(CountPixels(RECT{0, 0, 28, Edit->LineHeight()}, [&](COLORREF C) { return C == Face; }),
+            28 * Edit->LineHeight());
+}
+
+TEST_F(EditorWindow, HighlightedTokensInTheirColours) {
+  TDcjCppSyn Cpp(nullptr);
+  Cpp.KeyAttri()->SetForeground(clNavy);
+  Cpp.CommentAttri()->SetForeground(clGreen);
+  Edit->SetHighLighter(&Cpp);
+  Edit->SetLinesText("int x; /* note\r\nstill */ return\r\n");
+  auto Colour = [](COLORREF Want) { return [Want](COLORREF C) { return C == Want; }; };
+  EXPECT_GT(CountPixels(Cells(1, 1, 3), Colour(RGB(0, 0, 128))), 0);   // "int"
+  EXPECT_GT(CountPixels(Cells(1, 8, 14), Colour(RGB(0, 128, 0))), 0);  // the comment
+  // The second line starts inside the comment, whatever was painted before it.
+  Edit->SetTopLine(2);
+  EXPECT_GT(CountPixels(Cells(2, 1, 8), Colour(RGB(0, 128, 0))), 0);
+  EXPECT_GT(CountPixels(Cells(2, 10, 15), Colour(RGB(0, 0, 128))), 0);  // "return"
+  EXPECT_EQ(CountPixels(Cells(2, 1, 8), Colour(RGB(0, 0, 128))), 0);
+
+  // A selection inside a token takes the selection colours there only.
+  Edit->SetTopLine(1);
+  Edit->SetBlockBegin({2, 1});
+  Edit->SetBlockEnd({3, 1});
+  COLORREF Highlight = GetSysColor(COLOR_HIGHLIGHT);
+  EXPECT_GT(CountPixels(Cells(1, 2, 2), Colour(Highlight)), 0);
+  EXPECT_EQ(CountPixels(Cells(1, 1, 1), Colour(Highlight)), 0);
+  EXPECT_GT(CountPixels(Cells(1, 3, 3), Colour(RGB(0, 0, 128))), 0);
+
+  // A token far longer than the window and the advance array, scrolled into its middle.
+  Edit->SetLinesText("int " + std::string(5000, 'a') + " /* c */\r\n");
+  Edit->SetLeftChar(900);
+  Edit->Update();
+  EXPECT_GT(CountPixels(Cells(1, 900, 905), Colour(RGB(0, 0, 0))), 0);
+  Edit->SetHighLighter(nullptr);
+}
+
+TEST_F(EditorWindow, ThumbReachesTheEndOfALongFile) {
+  std::string Text;
+  Text.reserve(100000 * 8);
+  for (int I = 1; I <= 100000; ++I) Text += std::to_string(I) + "\r\n";
+  Edit->SetLinesText(Text);
+  SCROLLINFO Si{sizeof Si, SIF_RANGE};
+  GetScrollInfo(Edit->Handle(), SB_VERT, &Si);
+  EXPECT_EQ(Si.nMax, 100000);
+  // The message holds only the low 16 bits of the thumb's place; the bar holds all of it.
+  Si.fMask = SIF_POS;
+  Si.nPos = 99980;
+  SetScrollInfo(Edit->Handle(), SB_VERT, &Si, FALSE);
+  SendMessageW(Edit->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 99980 & 0xFFFF), 0);
+  EXPECT_EQ(Edit->TopLine(), 99980);
+  EXPECT_GT(CountPixels(Cells(99980, 1, 5), [](COLORREF C) { return C == RGB(0, 0, 0); }), 0);
+  SendMessageW(Edit->Handle(), WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(Edit->TopLine(), 100000);
+}
+
+TEST_F(EditorWindow, ClicksAndDoubleClicks) {
+  Edit->SetLinesText("alpha  beta\r\n   first word\r\n");
+  // A click inside the selection keeps it while the button is down, collapses it on release.
+  Edit->SetBlockBegin({1, 1});
+  Edit->SetBlockEnd({6, 1});
+  Mouse(WM_LBUTTONDOWN, At(3, 1), MK_LBUTTON);
+  EXPECT_EQ(Edit->GetSelText(), "alpha");
+  Mouse(WM_LBUTTONUP, At(3, 1));
+  EXPECT_FALSE(Edit->SelAvail());
+  EXPECT_EQ(Edit->GetCaretXY(), (TmwPoint{3, 1}));
+
+  // Shift+click extends from the selection's begin.
+  Mouse(WM_LBUTTONDOWN, At(6, 2), MK_LBUTTON | MK_SHIFT);
+  Mouse(WM_LBUTTONUP, At(6, 2), MK_SHIFT);
+  EXPECT_EQ(Edit->GetSelText(), "pha  beta\r\n   fi");
+
+  struct {
+    TmwPoint At;
+    const char* Word;
+  } Cases[] = {{{7, 1}, "alpha"}, {{2, 2}, "first"}, {{10, 1}, "beta"}};
+  for (auto& C : Cases) {
+    DoubleClick(At(C.At.X, C.At.Y));
+    EXPECT_EQ(Edit->GetSelText(), C.Word) << C.At.X << "," << C.At.Y;
+  }
+
+  // Dragging over the text selects it.
+  Drag(At(2, 1), At(4, 2));
+  EXPECT_EQ(Edit->GetSelText(), "lpha  beta\r\n   ");
+}
+
+TEST_F(EditorWindow, DraggingTheSelection) {
+  Edit->SetLinesText("abcdef\r\n");
+  auto Select = [&](int First, int Last) {
+    Edit->SetBlockBegin({First, 1});
+    Edit->SetBlockEnd({Last, 1});
+  };
+  // The first three characters to the end of the line: moved, and one Undo restores.
+  Select(1, 4);
+  Drag(At(2, 1), At(7, 1));
+  EXPECT_EQ(Edit->GetLinesText(), "defabc\r\n");
+  PressKey('Z', {ssCtrl});
+  EXPECT_EQ(Edit->GetLinesText(), "abcdef\r\n");
+  EXPECT_FALSE(Edit->CanUndo());
+
+  // With Ctrl a copy; Undo removes only the copy.
+  Select(1, 4);
+  Drag(At(2, 1), At(7, 1), MK_CONTROL);
+  EXPECT_EQ(Edit->GetLinesText(), "abcdefabc\r\n");
+  PressKey('Z', {ssCtrl});
+  EXPECT_EQ(Edit->GetLinesText(), "abcdef\r\n");
+
+  // A drop inside the selection changes nothing.
+  Select(1, 6);
+  Drag(At(1, 1), At(5, 1));
+  EXPECT_EQ(Edit->GetLinesText(), "abcdef\r\n");
+  EXPECT_FALSE(Edit->CanUndo());
+
+  // A drag that leaves the editor puts the caret back and drops nothing.
+  Select(1, 4);
+  Drag(At(2, 1), {At(5, 1).x, -40});
+  EXPECT_EQ(Edit->GetLinesText(), "abcdef\r\n");
+
+  // Read-only: no drag starts, and a drop is refused.
+  Edit->SetReadOnly(true);
+  Select(1, 4);
+  Drag(At(2, 1), At(7, 1));
+  EXPECT_EQ(Edit->GetLinesText(), "abcdef\r\n");
+  Select(1, 4);
+  Edit->DragDrop(Edit, At(7, 1).x, At(7, 1).y);
+  EXPECT_EQ(Edit->GetLinesText(), "abcdef\r\n");
+
+  // Another control's drag is taken only when the drag-over handler accepts it.
+  Edit->SetReadOnly(false);
+  bool Accept = false;
+  Edit->DragOver(Box, At(3, 1).x, At(3, 1).y, Accept);
+  EXPECT_FALSE(Accept);
+  Edit->OnDragOver = [](TObject*, TObject*, int, int, bool& A) { A = true; };
+  Edit->DragOver(Box, At(3, 1).x, At(3, 1).y, Accept);
+  EXPECT_TRUE(Accept);
+}
+
+TEST_F(EditorWindow, SelectingPastTheBottomScrollsPacedByTheTimer) {
+  std::string Text;
+  for (int I = 1; I <= 100; ++I) Text += "line " + std::to_string(I) + "\r\n";
+  Edit->SetLinesText(Text);
+  Mouse(WM_LBUTTONDOWN, At(1, 1), MK_LBUTTON);
+  Mouse(WM_MOUSEMOVE, {At(3, 1).x, Edit->ClientHeight() + 3}, MK_LBUTTON);
+  EXPECT_EQ(Edit->TopLine(), 1);  // not in the move itself: the timer scrolls
+  ASSERT_TRUE(WaitFor([&] { return Edit->TopLine() >= 3; }));
+  EXPECT_EQ(Edit->GetBlockEnd().Y, Edit->TopLine() + Edit->LinesInWindow() - 1);
+  EXPECT_EQ(Edit->GetBlockBegin(), (TmwPoint{1, 1}));
+  // Far below, a page a tick.
+  int Top = Edit->TopLine();
+  Mouse(WM_MOUSEMOVE, {At(3, 1).x, Edit->ClientHeight() + 40}, MK_LBUTTON);
+  ASSERT_TRUE(WaitFor([&] { return Edit->TopLine() >= Top + Edit->LinesInWindow(); }));
+  Mouse(WM_LBUTTONUP, {At(3, 1).x, Edit->ClientHeight() + 40});
+  EXPECT_NE(GetCapture(), Edit->Handle());
+  EXPECT_TRUE(Edit->SelAvail());
+}
+
 // The properties a stored form sets by name, and the defaults it does not mention.
 TEST(EditorResource, PropertiesByName) {
   RegisterEditorClasses();
@@ -348,6 +673,64 @@ TEST(EditorInMainWindow, FillsTheEditorPage) {
   EXPECT_EQ(F->Editor->GetLinesText(), "int main() {\r\n  return 0;/\r\n}\r\n");
   F->Editor->Update();
   EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("main-window-editor.png")), 0);
+}
+
+TEST(EditorInMainWindow, OpensASourceFileInItsColours) {
+  std::unique_ptr<TMainForm> F(CreateForm<TMainForm>(nullptr));
+  F->SetBounds(0, 0, 800, 560);
+  F->Show();
+  wchar_t Dir[MAX_PATH];
+  GetTempPathW(MAX_PATH, Dir);
+  std::string Path = FromWide(Dir) + "zx_editor_page.cpp";
+  const std::string Source =
+      "// A comment line\r\n#include <cstdio>\r\n\r\nint main() {\r\n  const char* s = \"text\";\r\n"
+      "  for (int i = 0; i < 42; ++i)\r\n    printf(\"%d\\n\", i);\r\n  return 0;\r\n}";
+  {
+    TFileStream Out(Path, fmCreate);
+    Out.WriteBuffer(Source.data(), Source.size());
+  }
+  F->EditFile(Path);
+  PumpMessages();
+  EXPECT_EQ(F->MainPage->ActivePage(), F->EditTab);
+  EXPECT_EQ(F->Editor->HighLighter(), F->CPP);
+  EXPECT_EQ(F->EditorFileName, Path);
+  EXPECT_FALSE(F->Editor->Modified());
+  EXPECT_EQ(F->Editor->GetLinesText(), Source);  // no line break added at the end
+
+  TmwCustomEdit* E = F->Editor;
+  auto Count = [&](int Line, int First, int Last, COLORREF Want) {
+    int X = E->TextOffset(), Top = (Line - E->TopLine()) * E->LineHeight();
+    E->Update();
+    HDC DC = GetDC(E->Handle());
+    int N = 0;
+    for (int Y = Top; Y < Top + E->LineHeight(); ++Y)
+      for (int Px = X + (First - 1) * E->CharWidth(); Px < X + Last * E->CharWidth(); ++Px)
+        if (GetPixel(DC, Px, Y) == Want) ++N;
+    ReleaseDC(E->Handle(), DC);
+    return N;
+  };
+  EXPECT_GT(Count(1, 1, 16, RGB(0, 128, 0)), 0);    // the comment in green
+  EXPECT_GT(Count(2, 1, 8, RGB(0, 128, 128)), 0);   // the directive in teal
+  EXPECT_GT(Count(4, 1, 3, RGB(0, 0, 128)), 0);     // "int" in navy
+  EXPECT_GT(Count(5, 19, 24, RGB(128, 0, 0)), 0);   // the string in maroon
+  EXPECT_GT(Count(6, 23, 24, RGB(0, 0, 255)), 0);   // 42 in blue
+  E->Model().SetBookmark(0, 1, 4);
+  E->SetBlockBegin({3, 5});
+  E->SetBlockEnd({8, 6});
+  E->SetFocus();
+  PumpMessages();
+  E->Update();
+  EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("main-window-cpp.png")), 0);
+
+  // Another extension, another highlighter; an unknown one, plain text.
+  std::string Plain = FromWide(Dir) + "zx_editor_page.txt";
+  {
+    TFileStream Out(Plain, fmCreate);
+  }
+  F->EditFile(Plain);
+  EXPECT_EQ(F->Editor->HighLighter(), nullptr);
+  DeleteFileW(ToWide(Path).c_str());
+  DeleteFileW(ToWide(Plain).c_str());
 }
 
 TEST(EditorInMainWindow, PanelPicturePagesHoldHiddenImages) {
