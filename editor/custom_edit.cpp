@@ -260,6 +260,8 @@ void TmwCustomEdit::CreateParams(TCreateParams& Params) {
 
 void TmwCustomEdit::InitWnd() {
   TCustomControl::InitWnd();
+  FVertBar.fill(-1);
+  FHorzBar.fill(-1);
   UpdateWindowSize();
 }
 
@@ -416,21 +418,26 @@ bool TmwCustomEdit::OverTextArea(int X, int Y) const {
 // ---------------------------------------------------------------------------------------
 // Scroll bars
 
+// A bar is set only when its numbers change: redrawing one costs far more than painting
+// the text, and most edits and caret moves leave both bars as they are.
 void TmwCustomEdit::UpdateScrollBars() {
   if (!TWinControl::HandleAllocated() || FModel->PaintLock() > 0) return;
-  SCROLLINFO Si{};
-  Si.cbSize = sizeof Si;
-  Si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
-  Si.nMin = 1;
-  Si.nMax = std::max(FModel->LineCount(), 1);
-  Si.nPage = FModel->LinesInWindow();
-  Si.nPos = FModel->TopLine();
-  SetScrollInfo(FHandle, SB_VERT, &Si, TRUE);
+  auto Set = [&](int Bar, int Max, int Page, int Pos, std::array<int, 3>& Last) {
+    std::array<int, 3> Now{Max, Page, Pos};
+    if (Now == Last) return;
+    Last = Now;
+    SCROLLINFO Si{};
+    Si.cbSize = sizeof Si;
+    Si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+    Si.nMin = 1;
+    Si.nMax = Max;
+    Si.nPage = Page;
+    Si.nPos = Pos;
+    SetScrollInfo(FHandle, Bar, &Si, TRUE);
+  };
+  Set(SB_VERT, std::max(FModel->LineCount(), 1), FModel->LinesInWindow(), FModel->TopLine(), FVertBar);
   // The thumb's last position is the last first column that LeftChar allows.
-  Si.nMax = FModel->MaxLeftChar() - 1;
-  Si.nPage = FModel->CharsInWindow();
-  Si.nPos = FModel->LeftChar();
-  SetScrollInfo(FHandle, SB_HORZ, &Si, TRUE);
+  Set(SB_HORZ, FModel->MaxLeftChar() - 1, FModel->CharsInWindow(), FModel->LeftChar(), FHorzBar);
 }
 
 void TmwCustomEdit::Scroll(int Bar, int Code) {
@@ -507,7 +514,8 @@ void TmwCustomEdit::UpdateCaret() {
   GetClientRect(FHandle, &R);
   // Shown only over the text area and on a whole line.
   bool Inside = X >= FGutterWidth && X <= R.right && Y >= 0 && Y <= R.bottom - FLineHeight;
-  SetCaretPos(X + FCaretOffset.x, Y + FCaretOffset.y);
+  POINT At{X + FCaretOffset.x, Y + FCaretOffset.y}, Was;
+  if (!GetCaretPos(&Was) || Was.x != At.x || Was.y != At.y) SetCaretPos(At.x, At.y);
   if (Inside != FCaretShown) {
     if (Inside)
       ShowCaret(FHandle);

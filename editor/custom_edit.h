@@ -259,6 +259,8 @@ private:
   POINT FCaretOffset{0, 0};
   SIZE FCaretSize{0, 0};
   bool FCaretShown = false;
+  std::array<int, 3> FVertBar{-1, -1, -1};  // what the bars were last set to: max, page, position
+  std::array<int, 3> FHorzBar{-1, -1, -1};
 
   // The mouse: the selection when the button went down, where it went down, and what the
   // press may still become.
