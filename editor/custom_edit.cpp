@@ -156,6 +156,8 @@ const TClassInfo* TmwCustomEdit::StaticClassInfo() {
       TClassBuilder<TmwCustomEdit, TCustomControl>("TmwCustomEdit")
           .Prop("BookMarkOptions", &TmwCustomEdit::BookMarkOptions, nullptr)
           .Prop("BookmarkImages", &TmwCustomEdit::BookmarkImages, &TmwCustomEdit::SetBookmarkImages)
+          .Prop("BorderStyle", &TmwCustomEdit::BorderStyle, &TmwCustomEdit::SetBorderStyle)
+          .Prop("ScrollBars", &TmwCustomEdit::ScrollBars, &TmwCustomEdit::SetScrollBars)
           .Prop("ExtraLineSpacing", &TmwCustomEdit::ExtraLineSpacing, &TmwCustomEdit::SetExtraLineSpacing)
           .Prop("GutterColor", &TmwCustomEdit::GutterColor, &TmwCustomEdit::SetGutterColor)
           .Prop("GutterWidth", &TmwCustomEdit::GutterWidth, &TmwCustomEdit::SetGutterWidth)
@@ -254,8 +256,10 @@ TmwCustomEdit::~TmwCustomEdit() {
 
 void TmwCustomEdit::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
-  Params.Style |= WS_VSCROLL | WS_HSCROLL | WS_CLIPCHILDREN;
-  Params.ExStyle |= WS_EX_CLIENTEDGE;
+  Params.Style |= WS_CLIPCHILDREN;
+  if (FScrollBars == ssVertical || FScrollBars == ssBoth) Params.Style |= WS_VSCROLL;
+  if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) Params.Style |= WS_HSCROLL;
+  if (FBorderStyle != bsNone) Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TmwCustomEdit::InitWnd() {
@@ -286,6 +290,18 @@ void TmwCustomEdit::SetGutterWidth(int Value) {
   if (Value == FGutterWidth) return;
   FGutterWidth = Value;
   GridChanged();
+}
+
+void TmwCustomEdit::SetScrollBars(TScrollStyle Value) {
+  if (Value == FScrollBars) return;
+  FScrollBars = Value;
+  if (TWinControl::HandleAllocated()) RecreateWnd();
+}
+
+void TmwCustomEdit::SetBorderStyle(TFormBorderStyle Value) {
+  if (Value == FBorderStyle) return;
+  FBorderStyle = Value;
+  if (TWinControl::HandleAllocated()) RecreateWnd();
 }
 
 void TmwCustomEdit::SetGutterColor(TColor Value) {
@@ -435,9 +451,11 @@ void TmwCustomEdit::UpdateScrollBars() {
     Si.nPos = Pos;
     SetScrollInfo(FHandle, Bar, &Si, TRUE);
   };
-  Set(SB_VERT, std::max(FModel->LineCount(), 1), FModel->LinesInWindow(), FModel->TopLine(), FVertBar);
+  if (FScrollBars == ssVertical || FScrollBars == ssBoth)
+    Set(SB_VERT, std::max(FModel->LineCount(), 1), FModel->LinesInWindow(), FModel->TopLine(), FVertBar);
   // The thumb's last position is the last first column that LeftChar allows.
-  Set(SB_HORZ, FModel->MaxLeftChar() - 1, FModel->CharsInWindow(), FModel->LeftChar(), FHorzBar);
+  if (FScrollBars == ssHorizontal || FScrollBars == ssBoth)
+    Set(SB_HORZ, FModel->MaxLeftChar() - 1, FModel->CharsInWindow(), FModel->LeftChar(), FHorzBar);
 }
 
 void TmwCustomEdit::Scroll(int Bar, int Code) {

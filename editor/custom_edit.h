@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "classlib/win/controls.h"
+#include "classlib/win/forms.h"
+#include "classlib/win/std_ctrls.h"
 #include "editor/core/edit_model.h"
 
 class TCanvas;
@@ -158,6 +160,12 @@ public:
   void SetInsertCaret(TCaretType Value);
   TCaretType OverwriteCaret() const { return FOverwriteCaret; }
   void SetOverwriteCaret(TCaretType Value);
+  // Which scroll bars the window has, and its border (bsSingle: a sunken client edge; every
+  // other value but bsNone counts as bsSingle). Both recreate the window.
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle Value);
   // Glyphs for the marks whose InternalImage is false; the editor's own ten otherwise.
   TCustomImageList* BookmarkImages() const { return FBookmarkImages; }
   void SetBookmarkImages(TCustomImageList* Value);
@@ -252,6 +260,8 @@ private:
   int FRightEdge = 80;
   bool FHideSelection = false;
   int FExtraLineSpacing = 0;
+  TScrollStyle FScrollBars = ssBoth;
+  TFormBorderStyle FBorderStyle = bsSingle;
   TCaretType FInsertCaret = ctVerticalLine;
   TCaretType FOverwriteCaret = ctBlock;
   bool FCaretCreated = false;

@@ -52,4 +52,17 @@ TEST(SynScanners, LinesThatEndInsideAToken) {
   }
 }
 
+// Lines far longer than any window, each one long token: the editor draws only the
+// visible columns of them, and the scanners must still take them whole.
+TEST(SynScanners, TokensOfThousandsOfCharacters) {
+  std::string run(5000, 'a'), digits(5000, '7');
+  for (TScannerCase& c : AllScanners()) {
+    SCOPED_TRACE(c.Hl->GetLanguageName());
+    for (TmwRange start : c.States)
+      for (const std::string& line : {run, digits, "\"" + run + "\"", "'" + run + "'", "/*" + run + "*/",
+                                      "//" + run, "{" + run + "}", "(*" + run, "#" + run, "  " + run + " " + run})
+        EXPECT_EQ(CheckScan(*c.Hl, start, line, c.States), "") << line.substr(0, 8);
+  }
+}
+
 }  // namespace

@@ -610,6 +610,9 @@ TEST(EditorResource, PropertiesByName) {
                "    BookMarkOptions.EnableKeys = False\n"
                "    BookMarkOptions.Xoffset = 20\n"
                "    SelectedColor.Background = clRed\n"
+               "    GutterWidth = 40\n"
+               "    ScrollBars = ssVertical\n"
+               "    InsertCaret = ctHalfBlock\n"
                "  end\n"
                "end\n",
                "EditorForm");
@@ -634,6 +637,12 @@ TEST(EditorResource, PropertiesByName) {
   EXPECT_EQ(GetPropText(E, "TabStop"), "True");
   EXPECT_EQ(GetPropText(E, "Cursor"), "crIBeam");
   EXPECT_EQ(GetPropText(E, "SelectedColor.Foreground"), "clHighlightText");
+  EXPECT_EQ(E->GutterWidth(), 40);
+  EXPECT_EQ(E->InsertCaret(), ctHalfBlock);
+  for (auto [Name, Value] : {std::pair{"RightEdge", "80"}, std::pair{"GutterColor", "clBtnFace"},
+                             std::pair{"OverwriteCaret", "ctBlock"}, std::pair{"HideSelection", "False"},
+                             std::pair{"ExtraLineSpacing", "0"}, std::pair{"BorderStyle", "bsSingle"}})
+    EXPECT_EQ(GetPropText(E, Name), Value) << Name;
   EXPECT_EQ(E->Keystrokes()->Count(), 73);
   EXPECT_EQ(GetPropText(E, "Width") + "x" + GetPropText(E, "Height"), "200x150");
 
@@ -643,6 +652,12 @@ TEST(EditorResource, PropertiesByName) {
   F->Show();
   PumpMessages();
   EXPECT_TRUE(E->HandleAllocated());
+  EXPECT_EQ(E->GetLinesText(), "a\r\nb\r\n");
+  LONG_PTR Style = GetWindowLongPtrW(E->Handle(), GWL_STYLE);
+  EXPECT_EQ(Style & (WS_VSCROLL | WS_HSCROLL), WS_VSCROLL);
+  EXPECT_NE(GetWindowLongPtrW(E->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+  E->SetBorderStyle(bsNone);
+  EXPECT_EQ(GetWindowLongPtrW(E->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
   EXPECT_EQ(E->GetLinesText(), "a\r\nb\r\n");
   SendMessageW(E->Handle(), WM_CHAR, 'z', 1);
   EXPECT_EQ(E->GetLinesText(), "a\r\nb\r\n");
