@@ -219,11 +219,14 @@ void TZipCommon::SetFileAttribute(TtrvFileAttr* Value) {
 }
 
 bool TZipCommon::ProcessFileName(const std::string& StoredName) {
-  if (StoredName.empty()) {
+  return ProcessEntryName(StoredName.empty() ? std::string() : OemToAnsiName(StoredName));
+}
+
+bool TZipCommon::ProcessEntryName(const std::string& name) {
+  if (name.empty()) {
     FileName.clear();
     return true;
   }
-  const std::string name = OemToAnsiName(StoredName);
   if (FExtractDir.empty()) {
     SetExtractDir("");
     if (FExtractDir.empty()) SetExtractDir(GetCurrentDir());
@@ -372,12 +375,27 @@ void TUnBase::Extract() {
   ArcEngine.OutputMode = omToFile;
   if (FCpuType == cpt80486) FCpuType = cptAuto;
   ArcEngine.ActiveComponent = this;
-  ExtractIt();
+  RunGuarded();
+}
+
+void TUnBase::RunGuarded() {
+  try {
+    ExtractIt();
+  } catch (const E_RAISE& e) {
+    if (!e.Reported) ReportArchiveError(FileName.empty() ? FArchiveFile : FileName, "", "0", e.ECode);
+  } catch (const EFOpenError&) {
+    // Raised through RaiseArchiveError only: OnError has had it.
+  } catch (const std::bad_alloc&) {
+    ReportArchiveError(FArchiveFile, "", "0", errOutOfMemory);
+  } catch (const Exception& e) {
+    ReportArchiveError(FileName.empty() ? FArchiveFile : FileName, e.Message(), "0", errReadingFile);
+  }
+  if (ArcFile.IsOpen()) EndRun();
 }
 
 void TUnBase::ExtractToStream(const std::string& FileName, TStream* Stream) {
   ArcEngine.ActiveComponent = this;
-  if (Stream == nullptr) RaiseArchiveError(FileName, "", "0", errUninitializedStream);
+  if (Stream == nullptr) return ReportArchiveError(FileName, "", "0", errUninitializedStream);
   ArcEngine.OutputMode = omToStream;
   ArcEngine.OutStream = Stream;
   const std::string saved = FFileSpec;
@@ -394,7 +412,7 @@ void TUnBase::ExtractToStream(const std::string& FileName, TStream* Stream) {
       Stream->SetPosition(0);
     }
   } restore{this, saved, Stream};
-  ExtractIt();
+  RunGuarded();
 }
 
 bool TUnBase::WriteOutput(TArcFile& F, const void* Buf, int32_t& Count) { return EngineWriteOutput(F, Buf, Count); }
@@ -498,6 +516,16 @@ void TUnBase::EndRun() {
   }
   ArcFile.Close();
   if (OnDeactivate) OnDeactivate(this);
+}
+
+void TUnBase::MakeStoredFolder(const std::string& AnsiName) {
+  if (ArcEngine.OutputMode != omToFile || !FUseStoredDirs || !SpecHasWildcards) return;
+  std::string name = SlashToBackslash(AnsiName);
+  while (!name.empty() && name.back() == '\\') name.pop_back();
+  if (name.empty() || !MatchFileSpec(name, FFileSpec, false)) return;
+  const std::string saved = FileName;
+  if (ProcessEntryName(name) && !FileName.empty()) ForceDirectories(FileName);
+  FileName = saved;
 }
 
 void TUnBase::RunExtraction(std::initializer_list<TArcType> Served) {
@@ -652,23 +680,4 @@ bool TCompBase::IsWriteableFile(const std::string& Name) {
   const int attr = FileGetAttr(Name);
   if (attr < 0) return false;
   return (attr & (faReadOnly | faHidden | faSysFile | faVolumeID | faDirectory)) == 0;
-}
-
-// ---- TTempFileStream ------------------------------------------------------------------------
-
-std::string TTempFileStream::NewName() {
-  std::string name = CreateTempFileName("BH");
-  if (ArcEngine.TempFileSlot[0].empty())
-    ArcEngine.TempFileSlot[0] = name;
-  else
-    ArcEngine.TempFileSlot[1] = name;
-  return name;
-}
-
-TTempFileStream::TTempFileStream() : TFileStream(NewName(), fmCreate) {}
-
-TTempFileStream::~TTempFileStream() {
-  FileClose(FHandle);
-  FHandle = INVALID_FILE_HANDLE;
-  if (ArcEngine.TempFileSlot[0].empty() && !ArcEngine.TempFileSlot[1].empty()) DeleteFile(ArcEngine.TempFileSlot[1]);
 }

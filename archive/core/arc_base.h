@@ -1,7 +1,6 @@
 // The archive component tree: TAwkMain > TZipCommon > TUnBase (readers) / TCompBase
 // (writers), with the properties, events and per-entry fields they share, the extraction
-// driver every reader runs, the stored-entry copy, the multi-volume helpers and the
-// writer's temporary file stream.
+// driver every reader runs, the stored-entry copy and the multi-volume helpers.
 //
 // A reader overrides ExtractIt. The simple way is to hand the whole run to RunExtraction
 // and to supply the format through ReadEntryHeader (walks the headers) and DecodeEntry
@@ -193,7 +192,7 @@ public:
   int RecNum = 0;
   int64_t ArcFileSize = 0;
   int32_t ArcDate = 0;
-  int64_t ArcStartOffset = 1;
+  int64_t ArcStartOffset = 1;  // 1-based: the archive's first byte is at ArcStartOffset - 1
   int64_t ProgressStep = 0;  // output bytes between two progress reports
 
   // ---- The run's files and state, for the readers.
@@ -210,6 +209,8 @@ public:
   // False, with error 25243 reported, for a name of which nothing safe is left; the
   // entry is then to be skipped. An empty name gives an empty FileName and True.
   virtual bool ProcessFileName(const std::string& StoredName);
+  // The same for a name already in 1251 (a format that stores its names otherwise).
+  bool ProcessEntryName(const std::string& AnsiName);
   // True when Path, an output path of file output, is the archive being read (its first
   // or its current volume): such an entry is refused like an unsafe name.
   bool IsArchiveItself(const std::string& Path);
@@ -232,9 +233,11 @@ public:
   [[noreturn]] void RaiseArchiveError(const std::string& FN, const std::string& MsgEx, const std::string& VolumeID,
                                       int ECode) {
     if (OnError) OnError(this, FN, MsgEx, VolumeID, ECode);
-    if constexpr (std::is_same_v<TExc, E_RAISE>)
-      throw E_RAISE(ECode);
-    else
+    if constexpr (std::is_same_v<TExc, E_RAISE>) {
+      E_RAISE E(ECode);
+      E.Reported = true;
+      throw E;
+    } else
       throw TExc(ArcErrorText(ECode));
   }
   // OnError with the name part of FN, unless the active component was cancelled; never raises.
@@ -311,9 +314,11 @@ public:
   TCpuType CpuType() const { return FCpuType; }
   void SetCpuType(TCpuType Value) { FCpuType = Value; }
 
-  // Extracts the entries that match FileSpec to files.
+  // Extracts the entries that match FileSpec to files. Every error reaches OnError and
+  // ends the run or the entry; none leaves here as an exception.
   void Extract();
-  // Extracts the first entry matching FileName into Stream, left at position 0.
+  // Extracts the first entry matching FileName into Stream, left at position 0; errors
+  // as Extract.
   void ExtractToStream(const std::string& FileName, TStream* Stream);
 
   // The write callback of every decoder: to F (file output) or to the engine's stream.
@@ -325,6 +330,10 @@ public:
 protected:
   // The reader's whole run; empty here.
   virtual void ExtractIt() {}
+
+  // ExtractIt with the one error contract of every reader: whatever it raises was, or
+  // now is, told through OnError; the archive is closed and a half-written output removed.
+  void RunGuarded();
 
   // ---- The extraction driver.
   // The whole run over the entries ReadEntryHeader gives, for a reader serving the kinds
@@ -352,6 +361,10 @@ protected:
   bool FinishEntry(uint32_t StoredCrc, int CrcKind, TDateTime EntryDate, uint32_t Attr);
   // OnElapsedTime, the archive closed, OnDeactivate; also after an error.
   void EndRun();
+  // Creates the folder entry AnsiName (1251, any separators) under ExtractDir, so that
+  // the folders an archive holds exist after extraction even when empty: only for file
+  // output with stored folders, a FileSpec with wildcards that the folder matches.
+  void MakeStoredFolder(const std::string& AnsiName);
 
   TSetDate FSetDateTo = sdOrigDate;
   TCpuType FCpuType = cptAuto;
@@ -425,16 +438,4 @@ protected:
   std::string FDefaultDir;
   TSwitch FSwitch = swAdd;
   std::unique_ptr<TStringList> FFileSpecList;
-};
-
-// A new temporary file as a stream. Its name goes into the first free of the engine's two
-// name slots; when the first slot is empty at destruction, the file of the second is
-// deleted (the ZIP writer empties the first slot for the archive it keeps).
-class TTempFileStream : public TFileStream {
-public:
-  TTempFileStream();
-  ~TTempFileStream() override;
-
-private:
-  static std::string NewName();
 };

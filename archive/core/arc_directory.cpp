@@ -6,13 +6,15 @@
 #include <vector>
 
 #include "archive/core/travik.h"
+#include "archive/core/le_bytes.h"
+#include "archive/core/zip_format.h"
 #include "classlib/core/code_page.h"
 #include "classlib/core/sys_utils.h"
 
 namespace {
 
-uint16_t Get16(const uint8_t* P) { return uint16_t(P[0] | (P[1] << 8)); }
-uint32_t Get32(const uint8_t* P) { return uint32_t(P[0]) | (uint32_t(P[1]) << 8) | (uint32_t(P[2]) << 16) | (uint32_t(P[3]) << 24); }
+using le::Get16;
+using le::Get32;
 
 // The text of Len bytes up to the first zero byte.
 std::string ZText(const uint8_t* P, size_t Len) {
@@ -796,79 +798,74 @@ public:
 
 // ---- ZIP -----------------------------------------------------------------------------------
 
+// The lister's reads as a byte source for the shared ZIP header reading.
+class TTravikInput : public TArcInput {
+public:
+  explicit TTravikInput(TTravik& Owner) : T(Owner) {}
+  int64_t Size() override { return T.ArcFileSize; }
+  int32_t ReadAt(int64_t Pos, void* Buf, int32_t Count) override { return T.ReadAt(Pos, Buf, Count); }
+
+private:
+  TTravik& T;
+};
+
 class TZipWalker : public TArcDirWalker {
 public:
-  using TArcDirWalker::TArcDirWalker;
+  TZipWalker(TTravik& Owner) : TArcDirWalker(Owner), FIn(Owner) {}
   void SetUp() override {
-    T.HeaderLength = 46;
-    FHeaders = 0;
-    const int64_t size = T.EndLimit;
-    const int32_t len = static_cast<int32_t>(std::min<int64_t>(size, 32768));
-    int32_t got = 0;
-    const auto b = ReadBlock(T, size - len, len, &got);
-    int64_t rec = -1;
-    for (int32_t i = got - 22; i >= 0; --i)
-      if (Get32(b.data() + i) == 0x06054B50) {
-        rec = i;
-        break;
-      }
+    T.HeaderLength = ZipCentralSize;
     T.EndWalk();
-    if (rec < 0) return T.ReportArchiveError(T.CurrentVolume(), "", "0", errHeaderId);
-    const uint8_t* r = b.data() + rec;
-    const int64_t recPos = size - len + rec;
-    if (Get16(r + 20) != 0) T.ReadComment(T.ArchiveComment, recPos + 22, Get16(r + 20));
-    if (Get16(r + 10) == 0 && Get32(r + 12) == 0) return;  // no entries
-    int64_t cd = Get32(r + 16);
     const uint32_t sfx = ArcEngine.SfxStartOffset;
-    if (sfx > 0 && T.ArcStartOffset - 1 == sfx) cd += sfx;
-    if (cd >= size || ReadU32(T, cd) != 0x02014B50)
-      return T.ReportArchiveError(T.CurrentVolume(), "", "0", errHeaderId);
-    T.Cursor = cd;
-    T.EndLimit = size;
+    const int64_t embedded = sfx > 0 && T.ArcStartOffset - 1 == sfx ? int64_t(sfx) : 0;
+    if (const int err = ZipFindDirectory(FIn, embedded, FDir))
+      return T.ReportArchiveError(T.CurrentVolume(), "", "0", err);
+    if (FDir.CommentLen != 0) T.ReadComment(T.ArchiveComment, FDir.CommentPos, FDir.CommentLen);
+    if (FDir.CentralPos >= FDir.CentralEnd) return;  // no entries
+    T.Cursor = FDir.CentralPos;
+    T.EndLimit = T.ArcFileSize;
   }
 
   void Step() override {
-    const uint8_t* h = T.Header;
-    if (Get32(h) != 0x02014B50) {
-      if (FHeaders == 0) T.ReportArchiveError(T.CurrentVolume(), "", "0", errBadFileHeader);
-      return T.EndWalk();
+    TZipCentral h;
+    const int got = ZipReadCentral(FIn, T.HeaderPos - 1, FDir.CentralEnd, h);
+    if (got < 0 || (got == 0 && h.StoredName.empty())) return T.EndWalk();
+    if (got > 0) {  // a damaged header: told, and the walk goes on behind it
+      T.ReportArchiveError(h.Name.empty() ? T.CurrentVolume() : h.Name, "", "0", got);
+      T.Cursor = h.NextPos;
+      return;
     }
-    ++FHeaders;
-    const int nameLen = Get16(h + 28), extraLen = Get16(h + 30), commentLen = Get16(h + 32);
-    const uint16_t flags = Get16(h + 8);
-    const std::string raw = T.ReadCountedName(nameLen);
     TListEntry e;
-    e.Name = (flags & 0x800) ? SlashToBackslash(Utf8ToCp1251(raw)) : OemToAnsiName(raw);
-    if (commentLen != 0) T.ReadComment(e.Comment, T.Cursor + extraLen, commentLen);
-    const uint32_t attr = Get32(h + 38);
-    e.IsDirectory = (attr & 0x10) != 0 || (!raw.empty() && (raw.back() == '/' || raw.back() == '\\'));
+    e.Name = h.Name;
+    if (h.CommentLen != 0) T.ReadComment(e.Comment, h.CommentPos, h.CommentLen);
+    e.IsDirectory = h.IsDirectory;
     e.Counted = !e.IsDirectory;
-    e.Date = DosDateToDateTime(Get32(h + 12));
-    e.Version = Get16(h + 4);
-    e.VersionNeeded = Get16(h + 6);
-    e.PackedSize = Get32(h + 20);
-    e.UnpackedSize = Get32(h + 24);
-    e.CRC = Get32(h + 16);
-    e.Encrypted = (flags & 0x0001) != 0;
-    e.MethodID = Get16(h + 10);
-    e.MethodName = T.GetCompressMethodName(e.MethodID, flags, attr);
-    e.InternalAttr = Get16(h + 36);
-    e.ExternalAttr = attr;
-    if (flags > 1) {
-      if ((flags & 6) == 6)
+    e.Date = DosDateToDateTime(h.DosTime);
+    e.Version = h.MadeBy;
+    e.VersionNeeded = h.Needed;
+    e.PackedSize = h.PackedSize;
+    e.UnpackedSize = h.UnpackedSize;
+    e.CRC = h.Crc;
+    e.Encrypted = h.Encrypted();
+    e.MethodID = h.Method;
+    e.MethodName = T.GetCompressMethodName(e.MethodID, h.Flags, h.ExternalAttr);
+    e.InternalAttr = h.InternalAttr;
+    e.ExternalAttr = h.ExternalAttr;
+    if (h.Flags > 1) {
+      if ((h.Flags & 6) == 6)
         e.DeflateOption = 6;
-      else if (flags & 4)
+      else if (h.Flags & 4)
         e.DeflateOption = 4;
-      else if (flags & 2)
+      else if (h.Flags & 2)
         e.DeflateOption = 2;
     }
-    e.Offset = Get32(h + 42);
+    e.Offset = h.LocalOffset;
     T.OfferEntry(e);
-    T.Cursor = T.HeaderPos - 1 + 46 + nameLen + extraLen + commentLen;
+    T.Cursor = h.NextPos;
   }
 
 private:
-  int FHeaders = 0;  // central headers walked
+  TTravikInput FIn;
+  TZipDirectory FDir;
 };
 
 // ---- ZOO -----------------------------------------------------------------------------------

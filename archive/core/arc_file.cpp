@@ -153,13 +153,6 @@ bool FindFileExists(const std::string& Name) {
   return found;
 }
 
-bool MoveFileReplace(const std::string& Src, const std::string& Dest) {
-  if (RenameFile(Src, Dest)) return true;
-  if (!FileExists(Src)) return false;
-  DeleteFile(Dest);
-  return RenameFile(Src, Dest);
-}
-
 std::string TempDirectory() {
   std::string dir;
 #ifdef _WIN32
@@ -179,24 +172,4 @@ std::string TempDirectory() {
   dir = IncludeTrailingBackslash(SlashToBackslash(dir));
   if (dir.size() > 255) dir.resize(255);
   return dir;
-}
-
-std::string CreateTempFileName(const std::string& Prefix) {
-  const std::string dir = TempDirectory();
-  const std::string prefix = (Prefix.empty() ? std::string("trv") : Prefix).substr(0, 3);
-  static const char hex[] = "0123456789ABCDEF";
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    uint8_t r[2];
-    ArcRandomBytes(r, 2);
-    const unsigned n = unsigned(r[0]) << 8 | r[1];
-    std::string name = dir + prefix;
-    for (int shift = 12; shift >= 0; shift -= 4) name += hex[(n >> shift) & 15];
-    name += ".tmp";
-    if (FileExists(name) || DirectoryExists(name)) continue;
-    const THandle h = FileCreate(name);
-    if (h == INVALID_FILE_HANDLE) break;
-    FileClose(h);
-    return name;
-  }
-  throw EFOpenError(ArcErrorText(errOpeningFile));
 }

@@ -67,13 +67,8 @@ bool OpenOutFile(TArcFile& F, const std::string& Name);
 bool CloseFileChecked(TArcFile& F);
 // True when a file (or, for a wildcard name, anything) matches Name.
 bool FindFileExists(const std::string& Name);
-// Renames Src to Dest; when that fails and Src exists, Dest is deleted and it is tried again.
-bool MoveFileReplace(const std::string& Src, const std::string& Dest);
 // Creates Dir and the folders above it that are missing.
 bool ForceDirectories(const std::string& Dir);
 
 // The system's folder for temporary files, with a trailing separator.
 std::string TempDirectory();
-// A new empty file in TempDirectory whose name starts with Prefix ("trv" when empty);
-// raises EFOpenError "Error opening file" when none can be made.
-std::string CreateTempFileName(const std::string& Prefix);

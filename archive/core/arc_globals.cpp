@@ -179,25 +179,25 @@ TDateTime DosDateToDateTime(uint32_t Value) {
   }
 }
 
-int32_t DefaultTimeZoneBias() {
-  std::time_t now = std::time(nullptr);
+int32_t DefaultTimeZoneBias(int64_t UtcSeconds) {
+  const std::time_t at = static_cast<std::time_t>(UtcSeconds);
   std::tm local{}, utc{};
 #ifdef _WIN32
-  localtime_s(&local, &now);
-  gmtime_s(&utc, &now);
+  if (localtime_s(&local, &at) != 0 || gmtime_s(&utc, &at) != 0) return 0;
 #else
-  localtime_r(&now, &local);
-  gmtime_r(&now, &utc);
+  if (!localtime_r(&at, &local) || !gmtime_r(&at, &utc)) return 0;
 #endif
   return static_cast<int32_t>((SecondsOf(utc) - SecondsOf(local)) / 60);
 }
 
-std::function<int32_t()> ArcTimeZoneBias = DefaultTimeZoneBias;
+std::function<int32_t(int64_t)> ArcTimeZoneBias = DefaultTimeZoneBias;
 
 TDateTime UnixDateToDateTime(int32_t Seconds) {
   if (Seconds == 0) return EncodeDate(1980, 1, 1) + EncodeTime(0, 1, 0, 0);
   int64_t s = std::llabs(static_cast<int64_t>(Seconds));
-  int64_t bias = ArcTimeZoneBias ? ArcTimeZoneBias() : 0;
+  // The offset in force at that date: summer dates keep their daylight-saving hour
+  // whatever the season of the run.
+  int64_t bias = ArcTimeZoneBias ? ArcTimeZoneBias(s) : 0;
   // Old zone tables gave the bias in hours.
   s -= (bias > -13 && bias < 13) ? bias * 3600 : bias * 60;
   if (s < 0) s = 0;

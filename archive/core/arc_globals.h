@@ -39,7 +39,6 @@ struct TArcEngineState {
   TSetDate DateMode = sdOrigDate;             // copy of the running reader's SetDateTo
   TAwkMain* ActiveComponent = nullptr;        // whose Cancel the loops and reports test
   uint32_t SfxStartOffset = 0;
-  std::string TempFileSlot[2];  // names of TTempFileStream files
 };
 extern TArcEngineState ArcEngine;
 
@@ -88,14 +87,14 @@ std::string ArcExtractFileExt(const std::string& Name);   // last '.' of the nam
 constexpr double ArcNullDate = 29221.0;  // 1 January 1980, 00:00
 // DOS date (high word) and time (low word); 0 or an invalid value give ArcNullDate.
 TDateTime DosDateToDateTime(uint32_t Value);
-// Unix seconds to local time with the current time-zone bias; 0 gives 1 Jan 1980 00:01.
+// Unix seconds to local time with the time-zone bias of that date; 0 gives 1 Jan 1980 00:01.
 TDateTime UnixDateToDateTime(int32_t Seconds);
 inline uint32_t SwapWords(uint32_t Value) { return (Value << 16) | (Value >> 16); }
 
-// Minutes to add to local time to get UTC (the bias of the time zone now, daylight
-// saving included). Replaceable so that tests and the Windows side can pin it.
-extern std::function<int32_t()> ArcTimeZoneBias;
-int32_t DefaultTimeZoneBias();
+// Minutes to add to local time to get UTC at the moment UtcSeconds (Unix time), daylight
+// saving included when it was in force then. Replaceable so that tests can pin the zone.
+extern std::function<int32_t(int64_t UtcSeconds)> ArcTimeZoneBias;
+int32_t DefaultTimeZoneBias(int64_t UtcSeconds);
 
 // ---- Errors ----------------------------------------------------------------------------
 
@@ -127,6 +126,7 @@ public:
   explicit E_RAISE(int Code) : Exception(ArcErrorText(Code)), ECode(Code) {}
   E_RAISE(int Code, std::string Message) : Exception(std::move(Message)), ECode(Code) {}
   int ECode;
+  bool Reported = false;  // OnError has had it (RaiseArchiveError)
 };
 
 // Text of the drive check's box: "A:\ is not accessible.", two line breaks, SysMessage.

@@ -6,12 +6,12 @@
 
 #include "archive/core/arc_globals.h"
 #include "archive/core/pe_resources.h"
+#include "archive/core/zip_format.h"
+#include "archive/core/le_bytes.h"
 
 namespace {
-uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-
-constexpr uint32_t ZipLocalSig = 0x04034B50, ZipCentralSig = 0x02014B50, ZipEndSig = 0x06054B50;
+using le::Get16;
+using le::Get32;
 
 const char* const TypeNames[ArcTypeCount] = {
     "Not avail.", "Unsupport.", "File Error", "Unknown   ", "ARC       ", "ARC SFX   ", "ARJ       ",
@@ -106,7 +106,7 @@ bool TArcRecognizer::FindZipSfxOffset() {
     for (int64_t at : stubs) {
       if (ArcFileSize <= at + 4) break;
       if (Read32(at, ok) == ZipLocalSig && ok) {
-        ArcStartOffset = at;
+        ArcStartOffset = at + 1;
         return true;
       }
     }
@@ -173,42 +173,17 @@ void TArcRecognizer::ScanImageEnd(const uint8_t Exe[6]) {
   if (ok) ArcType = ClassifySignature(sig, false, ArcStartOffset);
 }
 
-void TArcRecognizer::ScanZipEndRecord(int32_t ZipCmntBufSize) {
-  int64_t n = int64_t(ZipCmntBufSize) + 23;
-  if (n > ArcFileSize) {
-    n = ZipCmntBufSize == 0 ? 23 : ArcFileSize - 76;
-    if (n < 0) n = 0;  // a file shorter than 76 bytes holds no window of that size
-  }
-  if (n > ArcFileSize || n < 22) return;
-  std::vector<uint8_t> buf(size_t(n) + 1);
-  const int32_t r = FIn.ReadAt(ArcFileSize - n, buf.data(), int32_t(n));
-  if (r < 22) return;
-  for (int32_t i = r - 21; i >= 1; --i) {
-    if (Get32(&buf[i]) != ZipEndSig) continue;
-    uint8_t end[22], central[46];
-    const int64_t endPos = ArcFileSize - (n - i);
-    if (FIn.ReadAt(endPos, end, 22) != 22) return;
-    const uint32_t dir = Get32(end + 16);
-    if (Get32(end) != ZipEndSig || int64_t(dir) >= ArcFileSize) return;
-    // A stub put in front of a ZIP without fixing its offsets: they count from the ZIP's
-    // own start, and the gap between the directory's stored end and the end record says
-    // by how much.
-    const int64_t delta = endPos - int64_t(Get32(end + 12)) - int64_t(dir);
-    const int64_t shifts[] = {0, delta};
-    for (int k = 0; k < (delta > 0 ? 2 : 1); ++k) {
-      const int64_t at = int64_t(dir) + shifts[k];
-      if (at + 46 > ArcFileSize || FIn.ReadAt(at, central, 46) != 46) return;
-      if (Get32(central) == ZipCentralSig) {
-        ArcStartOffset = Get32(central + 42) + shifts[k];
-        ArcType = atZipExe;
-        return;
-      }
-    }
-    return;
-  }
+void TArcRecognizer::ScanZipEndRecord() {
+  // The same reading of the end records as the lister and the reader do, so that what
+  // is recognised here is what they find.
+  TZipDirectory dir;
+  TZipCentral first;
+  if (ZipFindDirectory(FIn, 0, dir) != 0 || ZipReadCentral(FIn, dir.CentralPos, dir.CentralEnd, first) != 0) return;
+  ArcStartOffset = first.LocalOffset + dir.Base + 1;
+  ArcType = atZipExe;
 }
 
-void TArcRecognizer::Run(const std::string& FileName, int32_t ZipCmntBufSize) {
+void TArcRecognizer::Run(const std::string& FileName, int32_t) {
   ArcType = atFileOpenErr;
   ArcStartOffset = 1;
   SfxStartOffset = 0;
@@ -244,5 +219,5 @@ void TArcRecognizer::Run(const std::string& FileName, int32_t ZipCmntBufSize) {
   ScanStringResources();
   if (ArcType != atUnknown) return;
   ScanImageEnd(head);
-  if (ArcType == atUnknown) ScanZipEndRecord(ZipCmntBufSize);
+  if (ArcType == atUnknown) ScanZipEndRecord();
 }

@@ -59,7 +59,8 @@ class TArcRecognizer {
 public:
   explicit TArcRecognizer(TArcInput& In) : FIn(In) {}
 
-  // FileName gives the extension; ZipCmntBufSize the end-record search window.
+  // FileName gives the extension. ZipCmntBufSize is kept for callers; the end record is
+  // searched as far as a comment can reach.
   void Run(const std::string& FileName, int32_t ZipCmntBufSize);
 
   // True when a ZIP local header stands at the start or at a known self-extractor size.
@@ -68,7 +69,9 @@ public:
   bool IsTarHeader();
 
   TArcType ArcType = atFileOpenErr;
-  int64_t ArcStartOffset = 1;  // 1 for an archive that starts the file
+  // Where the archive begins, counted from 1: 1 for an archive that starts the file,
+  // N + 1 for one whose first byte stands at file offset N. Readers seek to it - 1.
+  int64_t ArcStartOffset = 1;
   int64_t ArcFileSize = 0;
   uint32_t SfxStartOffset = 0;
 
@@ -76,7 +79,7 @@ private:
   uint32_t Read32(int64_t Pos, bool& Ok);
   void ScanStringResources();
   void ScanImageEnd(const uint8_t Exe[6]);
-  void ScanZipEndRecord(int32_t ZipCmntBufSize);
+  void ScanZipEndRecord();
 
   TArcInput& FIn;
   uint8_t FTarHeader[512] = {};

@@ -1,10 +1,11 @@
 #include "archive/core/pe_resources.h"
 
 #include "archive/core/arc_type.h"
+#include "archive/core/le_bytes.h"
 
 namespace {
-uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+using le::Get16;
+using le::Get32;
 
 constexpr uint32_t RtString = 6;
 constexpr uint32_t SubdirFlag = 0x80000000u;

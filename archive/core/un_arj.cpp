@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "archive/core/entry_io.h"
+#include "archive/core/le_bytes.h"
 
 namespace {
 
 constexpr int MaxHeaderSize = 2600;
 constexpr int64_t SearchLimit = 25000;
-uint16_t Get16(const uint8_t* P) { return uint16_t(P[0] | (P[1] << 8)); }
-uint32_t Get32(const uint8_t* P) { return P[0] | (P[1] << 8) | (P[2] << 16) | (uint32_t(P[3]) << 24); }
+using le::Get16;
+using le::Get32;
 
 uint32_t HeaderCrc(const uint8_t* P, size_t Len) {
   uint32_t Crc = 0xFFFFFFFF;

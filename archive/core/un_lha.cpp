@@ -6,11 +6,12 @@
 
 #include "archive/core/entry_io.h"
 #include "archive/core/lzhuf.h"
+#include "archive/core/le_bytes.h"
 
 namespace {
 
-uint16_t Get16(const uint8_t* P) { return uint16_t(P[0] | (P[1] << 8)); }
-uint32_t Get32(const uint8_t* P) { return P[0] | (P[1] << 8) | (P[2] << 16) | (uint32_t(P[3]) << 24); }
+using le::Get16;
+using le::Get32;
 
 bool IsMethod(const uint8_t* M) { return M[0] == '-' && M[4] == '-'; }
 

@@ -23,7 +23,7 @@ void TUnTAR::CopyTarData(int64_t Size) {
     if (ArcFile.Read(Buf.data(), Want) != Want) RaiseArchiveError(FileName, "", "0", errReadingFile);
     Remaining -= Want;
     int32_t Count = Want;
-    if (!ArcWriteOutput(OutFile, Buf.data(), Count) || Count != Want) throw E_RAISE(errWritingFile);
+    if (!ArcWriteOutput(OutFile, Buf.data(), Count) || Count != Want) RaiseArchiveError(FileName, "", "0", errWritingFile);
     if (Remaining % ProgressStep == 0) ArcReportProgress(CalcProgress(Size - Remaining, Size));
   }
 }

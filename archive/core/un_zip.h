@@ -6,6 +6,7 @@
 #include <string>
 
 #include "archive/core/arc_base.h"
+#include "archive/core/zip_format.h"
 
 class TUnZIP : public TUnBase {
 public:
@@ -17,24 +18,11 @@ protected:
   void ExtractIt() override;
 
 private:
-  // The end record: where it stands and the central directory it describes.
-  struct TEndRecord {
-    int64_t Pos = 0;
-    uint32_t CentralSize = 0, CentralOffset = 0;
-  };
-  // The last end record in the archive's last 64 KB and 22 bytes (a comment is at most
-  // 65535 bytes long).
-  bool FindEndRecord(TEndRecord& End);
-  // The first central header within the last 32 KB; Pos is set to it.
-  bool FindFirstCentralHeader(int64_t& Pos);
-  // Whether a central header stands at Pos whose local header is found with Base.
-  bool CentralAt(int64_t Pos, int64_t Base);
-  // One entry whose central header stands at Pos; False ends the run.
-  bool ExtractEntry(const uint8_t* Central, const std::string& StoredName);
+  // One entry; False ends the run.
+  bool ExtractEntry(const TZipCentral& H);
 
-  int64_t FBase = 0;         // added to every offset stored in the archive
+  TZipDirectory FDir;         // where the central directory stands, and the offset base
   std::string FLastPassword;  // the last password that passed in this run
-  bool FStopRun = false;
 };
 
 class TUnSFX : public TZipCommon {

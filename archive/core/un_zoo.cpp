@@ -4,12 +4,13 @@
 
 #include "archive/core/entry_io.h"
 #include "archive/core/zoo_lzd.h"
+#include "archive/core/le_bytes.h"
 
 namespace {
 
 constexpr uint32_t ZooTag = 0xFDC4A7DC;
-uint16_t Get16(const uint8_t* P) { return uint16_t(P[0] | (P[1] << 8)); }
-uint32_t Get32(const uint8_t* P) { return P[0] | (P[1] << 8) | (P[2] << 16) | (uint32_t(P[3]) << 24); }
+using le::Get16;
+using le::Get32;
 
 // A zero-terminated name of at most Len bytes.
 std::string ZeroTerminated(const uint8_t* P, size_t Len) {

@@ -6,6 +6,7 @@
 
 #include "archive/core/deflate.h"
 #include "archive/core/zip_crypt.h"
+#include "archive/core/le_bytes.h"
 
 std::function<bool(const std::string& OldName, const std::string& NewName)> ZipRenameFile =
     [](const std::string& OldName, const std::string& NewName) { return RenameFile(OldName, NewName); };
@@ -21,11 +22,11 @@ constexpr int kMaxDepth = 64;                  // folders deeper than this are n
 constexpr uint16_t kVersion = 2;               // "version made by" and "needed" of new entries
 constexpr uint32_t kNullDosDate = 0x00210000;  // 1 January 1980, for files without a DOS date
 
-uint16_t Get16(const uint8_t* P) { return uint16_t(P[0] | (P[1] << 8)); }
-uint32_t Get32(const uint8_t* P) { return P[0] | (P[1] << 8) | (P[2] << 16) | (uint32_t(P[3]) << 24); }
+using le::Get16;
+using le::Get32;
 uint64_t Get64(const uint8_t* P) { return Get32(P) | (uint64_t(Get32(P + 4)) << 32); }
-void Put16(uint8_t* P, uint32_t V) { P[0] = uint8_t(V), P[1] = uint8_t(V >> 8); }
-void Put32(uint8_t* P, uint32_t V) { Put16(P, V), Put16(P + 2, V >> 16); }
+using le::Put16;
+using le::Put32;
 
 // An old archive that cannot be taken apart safely.
 class EZipLayout : public Exception {

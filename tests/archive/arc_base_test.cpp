@@ -343,7 +343,7 @@ TEST_F(ArcDriver, ExtractToStream) {
   EXPECT_EQ(ArcEngine.OutStream, nullptr);
   EXPECT_FALSE(DirectoryExists(Out));  // nothing written to files
 
-  EXPECT_THROW(Reader.ExtractToStream("a.txt", nullptr), E_RAISE);
+  EXPECT_NO_THROW(Reader.ExtractToStream("a.txt", nullptr));
   EXPECT_EQ(Events.Errors, std::vector<int>{errUninitializedStream});
 }
 
@@ -353,7 +353,7 @@ TEST_F(ArcDriver, BadInputGivesErrorsAndClosesTheArchive) {
   data.resize(data.size() - 50000);
   WriteWholeFile(Archive, data);
   Reader.SetArchiveFile(Archive);
-  EXPECT_THROW(Reader.Extract(), E_RAISE);
+  EXPECT_NO_THROW(Reader.Extract());
   EXPECT_EQ(Events.Errors, std::vector<int>{errReadingFile});
   EXPECT_EQ(Events.Deactivated, 1);
   EXPECT_FALSE(Reader.ArcFile.IsOpen());
@@ -369,7 +369,7 @@ TEST_F(ArcDriver, BadInputGivesErrorsAndClosesTheArchive) {
   for (auto& c : cases) {
     Events.Errors.clear();
     Reader.SetArchiveFile(c.archive);
-    EXPECT_THROW(Reader.Extract(), E_RAISE) << c.archive;
+    EXPECT_NO_THROW(Reader.Extract()) << c.archive;
     EXPECT_EQ(Events.Errors, std::vector<int>{c.error}) << c.archive;
   }
 }
@@ -459,34 +459,6 @@ TEST(ArcComponents, FilesAndTemporaryStreams) {
   EXPECT_FALSE(FindFileExists(tmp.Path() + "a\\b\\*.zip"));
   EXPECT_TRUE(CheckDriveReady("relative\\name"));
   EXPECT_FALSE(OpenInFile(f, tmp.Path() + "missing"));
-
-  WriteWholeFile(tmp.Path() + "src", "1");
-  WriteWholeFile(tmp.Path() + "dst", "2");
-  EXPECT_TRUE(MoveFileReplace(tmp.Path() + "src", tmp.Path() + "dst"));
-  EXPECT_EQ(ReadText(tmp.Path() + "dst"), "1");
-  EXPECT_FALSE(MoveFileReplace(tmp.Path() + "src", tmp.Path() + "dst"));
-
-  ArcEngine.TempFileSlot[0].clear();
-  ArcEngine.TempFileSlot[1].clear();
-  std::string first, second;
-  {
-    TTempFileStream a;
-    first = a.FileName();
-    EXPECT_EQ(ArcEngine.TempFileSlot[0], first);
-    a.WriteBuffer("abc", 3);
-    {
-      TTempFileStream b;
-      second = b.FileName();
-      EXPECT_EQ(ArcEngine.TempFileSlot[1], second);
-      EXPECT_NE(first, second);
-      ArcEngine.TempFileSlot[0].clear();  // as the writer does for the archive it keeps
-    }
-    EXPECT_FALSE(FileExists(second));
-    EXPECT_TRUE(FileExists(first));
-  }
-  EXPECT_EQ(ReadText(first), "abc");
-  DeleteFile(first);
-  ArcEngine.TempFileSlot[1].clear();
 }
 
 TEST(ArcComponents, CheckReplace) {

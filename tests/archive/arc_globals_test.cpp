@@ -92,9 +92,9 @@ TEST(ArcGlobals, DosDates) {
 
 namespace {
 struct TBiasPin {
-  explicit TBiasPin(int32_t Bias) : Saved(ArcTimeZoneBias) { ArcTimeZoneBias = [Bias] { return Bias; }; }
+  explicit TBiasPin(int32_t Bias) : Saved(ArcTimeZoneBias) { ArcTimeZoneBias = [Bias](int64_t) { return Bias; }; }
   ~TBiasPin() { ArcTimeZoneBias = Saved; }
-  std::function<int32_t()> Saved;
+  std::function<int32_t(int64_t)> Saved;
 };
 }  // namespace
 
@@ -120,22 +120,37 @@ TEST(ArcGlobals, UnixDates) {
   }
 }
 
+namespace {
+void SetZone(const char* Zone) {
+#ifdef _WIN32
+  _putenv((std::string("TZ=") + Zone).c_str());
+  _tzset();
+#else
+  if (*Zone)
+    setenv("TZ", Zone, 1);
+  else
+    unsetenv("TZ");
+  tzset();
+#endif
+}
+}  // namespace
+
 TEST(ArcGlobals, DefaultBiasFollowsTimeZone) {
-#ifdef _WIN32
-  _putenv("TZ=MSK-3");
-  _tzset();
-#else
-  setenv("TZ", "MSK-3", 1);
-  tzset();
-#endif
-  EXPECT_EQ(DefaultTimeZoneBias(), -180);
-#ifdef _WIN32
-  _putenv("TZ=");
-  _tzset();
-#else
-  unsetenv("TZ");
-  tzset();
-#endif
+  SetZone("MSK-3");
+  EXPECT_EQ(DefaultTimeZoneBias(946684800), -180);
+  SetZone("");
+}
+
+TEST(ArcGlobals, UnixDatesTakeTheOffsetOfTheirOwnDate) {
+  // Central European time: an hour east in winter, two in summer. Both dates convert
+  // with their own offset, whatever the season of the run.
+  SetZone("CET-1CEST");
+  const int32_t Winter = 1579046400, Summer = 1594771200;  // 15 January and 15 July 2020, 00:00 UTC
+  EXPECT_EQ(DefaultTimeZoneBias(Winter), -60);
+  EXPECT_EQ(DefaultTimeZoneBias(Summer), -120);
+  EXPECT_NEAR(UnixDateToDateTime(Winter), 43845.0 + 1.0 / 24, 1e-9);
+  EXPECT_NEAR(UnixDateToDateTime(Summer), 44027.0 + 2.0 / 24, 1e-9);
+  SetZone("");
 }
 
 TEST(ArcGlobals, ErrorTexts) {

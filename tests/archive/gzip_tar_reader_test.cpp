@@ -13,8 +13,8 @@ TByteVec Src(const std::string& Name) { return ReadWholeFile(Arc3Path("src/" + N
 
 // Unix times become local time: pinned to UTC here.
 struct TUtc {
-  std::function<int32_t()> Saved = ArcTimeZoneBias;
-  TUtc() { ArcTimeZoneBias = [] { return 0; }; }
+  std::function<int32_t(int64_t)> Saved = ArcTimeZoneBias;
+  TUtc() { ArcTimeZoneBias = [](int64_t) { return 0; }; }
   ~TUtc() { ArcTimeZoneBias = Saved; }
 };
 const int32_t kReadmeDate = int32_t((21u << 25) | (2 << 21) | (3 << 16) | (4 << 11) | (5 << 5) | 3);
@@ -152,14 +152,14 @@ TEST(TarReader, HostileNamesStayInsideAndTruncationIsAnError) {
   EXPECT_EQ(Ev.Ends.size(), 4u);
   for (auto& E : Ev.Ends) EXPECT_EQ(E.first.compare(0, Out.size(), Out), 0) << E.first;
 
-  // Cut inside readme.txt's data: the read error is raised after its event.
+  // Cut inside readme.txt's data: the read error is told after its event, and the run returns.
   TByteVec Tar = ReadWholeFile(Arc3Path("gnu.tar"));
   Tar.resize(512 + 2000);
   WriteWholeFile(Root.Path() + "cut.tar", Tar);
   TTempDir Tmp;
   TUnTAR R2(nullptr);
   TReaderEvents Ev2;
-  EXPECT_THROW(ExtractInto(R2, Ev2, Root.Path() + "cut.tar", Tmp.Path()), E_RAISE);
+  EXPECT_NO_THROW(ExtractInto(R2, Ev2, Root.Path() + "cut.tar", Tmp.Path()));
   EXPECT_EQ(Ev2.Errors, std::vector<int>{errReadingFile});
   EXPECT_EQ(Ev2.Deactivates, 1);
 

@@ -52,7 +52,7 @@ struct TListing {
 // The time zone is pinned to UTC for the run, so Unix dates read as the fixtures were made.
 inline TListing ListArchive(const std::string& Path, const std::function<void(TTravik&)>& Setup = {}) {
   const auto savedBias = ArcTimeZoneBias;
-  ArcTimeZoneBias = [] { return 0; };
+  ArcTimeZoneBias = [](int64_t) { return 0; };
   TListing L;
   TTravik T(nullptr);
   T.OnError = [&](TObject*, const std::string&, const std::string& MsgEx, const std::string&, int ECode) {

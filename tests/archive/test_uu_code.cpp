@@ -237,12 +237,12 @@ TEST(UuCode, DecoderRules) {
   };
   d.SetArchiveFile(tmp.Path() + "none.uue");
   d.SetExtractDir(tmp.Path() + "out");
-  EXPECT_THROW(d.Extract(), E_RAISE);
+  EXPECT_NO_THROW(d.Extract());
   EXPECT_EQ(errors, std::vector<int>{errBadFileHeader});
   EXPECT_FALSE(DirectoryExists(tmp.Path() + "out"));
   // Not a UU file at all.
   d.SetArchiveFile(FixturePath("plain.zip"));
-  EXPECT_THROW(d.Extract(), E_RAISE);
+  EXPECT_NO_THROW(d.Extract());
   EXPECT_EQ(errors.back(), errUnsupportedArcType);
 }
 

@@ -34,12 +34,12 @@ TEST(ZooReader, BadArchives) {
   const uint32_t First = Get32(Zoo, 24);
   const uint32_t Second = Get32(Zoo, First + 6);
   {
-    SCOPED_TRACE("start and minus fields disagree: raised before any event");
+    SCOPED_TRACE("start and minus fields disagree: told before any event");
     TTempDir Tmp;
     const std::string Arc = EditedCopy(Tmp.Path(), "zoo.zoo", "x.zoo", [](TByteVec& D) { D[28] ^= 1; });
     TUnZOO R(nullptr);
     TReaderEvents Ev;
-    EXPECT_THROW(ExtractInto(R, Ev, Arc, Tmp.Path() + "out\\"), E_RAISE);
+    EXPECT_NO_THROW(ExtractInto(R, Ev, Arc, Tmp.Path() + "out\\"));
     EXPECT_EQ(Ev.Errors, std::vector<int>{errBadFileHeader});
     EXPECT_EQ(Ev.Activates, 0);
   }
@@ -70,8 +70,8 @@ TEST(ZooReader, BadArchives) {
     const std::string Arc = EditedCopy(Tmp.Path(), "zoo.zoo", "x.zoo", [](TByteVec& D) { D.resize(D.size() - 3000); });
     TUnZOO R(nullptr);
     TReaderEvents Ev;
-    // The directory after the cut cannot be read: raised after its event.
-    EXPECT_THROW(ExtractInto(R, Ev, Arc, Tmp.Path() + "out\\"), E_RAISE);
+    // The directory after the cut cannot be read: told after its event.
+    EXPECT_NO_THROW(ExtractInto(R, Ev, Arc, Tmp.Path() + "out\\"));
     EXPECT_EQ(ReadWholeFile(Tmp.Path() + "out\\docs\\runs.bin"), Plain("runs.bin"));
     EXPECT_GE(Ev.FailedEnds(), 1);
     ASSERT_FALSE(Ev.Errors.empty());

@@ -133,7 +133,7 @@ TEST(CabReader, MissingLibraryAndBadCabinets) {
     ASSERT_FALSE(LoadCabinetLibrary("zx-no-such-cabinet.dll"));
     TUnCAB R(nullptr);
     TReaderEvents Ev;
-    EXPECT_THROW(ExtractInto(R, Ev, CabFixture("stored.cab"), Tmp.Path()), E_RAISE);
+    EXPECT_NO_THROW(ExtractInto(R, Ev, CabFixture("stored.cab"), Tmp.Path()));
     EXPECT_EQ(Ev.Errors, std::vector<int>{errCabinetNotFound});
     EXPECT_EQ(Ev.Activates, 0);
     EXPECT_TRUE(Ev.Begins.empty());

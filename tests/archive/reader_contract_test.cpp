@@ -1,0 +1,132 @@
+// What every reader does alike: bad input is told through OnError and the run returns
+// with the archive closed; and the lister shows what the reader extracts.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "archive/core/un_arc.h"
+#include "archive/core/un_arj.h"
+#include "archive/core/un_gzip.h"
+#include "archive/core/un_lha.h"
+#include "archive/core/un_tar.h"
+#include "archive/core/un_zip.h"
+#include "archive/core/un_zoo.h"
+#include "archive/core/uu_code.h"
+#include "lister_test_util.h"
+#include "old_readers_test_util.h"
+
+namespace {
+
+struct TReaderKind {
+  const char* Name;
+  std::function<std::unique_ptr<TUnBase>()> Make;
+  std::string Fixture;  // an archive of the reader's kind
+};
+
+template <class R>
+std::function<std::unique_ptr<TUnBase>()> Maker() {
+  return [] { return std::unique_ptr<TUnBase>(new R(nullptr)); };
+}
+
+std::vector<TReaderKind> Readers() {
+  return {
+      {"ZIP", Maker<TUnZIP>(), FixturePath("plain.zip")},
+      {"gzip", Maker<TUnGZIP>(), FixturePath("hello.txt.gz")},
+      {"tar", Maker<TUnTAR>(), FixturePath("plain.tar")},
+      {"LHA", Maker<TUnLHA>(), FixturePath("plain.lzh")},
+      {"ARJ", Maker<TUnARJ>(), FixturePath("plain.arj")},
+      {"ARC", Maker<TUnARC>(), FixturePath("plain.arc")},
+      {"ZOO", Maker<TUnZOO>(), OldFixture("zoo.zoo")},
+      {"UU", Maker<TUUDecode>(), FixturePath("binary.uue")},
+  };
+}
+
+// The relative names and contents of the files under Root.
+void Collect(const std::string& Root, const std::string& Rel, std::map<std::string, int64_t>& Files) {
+  TSearchRec Rec;
+  if (FindFirst(Root + Rel + "*", faAnyFile, Rec) != 0) return;
+  do {
+    if (Rec.Name == "." || Rec.Name == "..") continue;
+    if (Rec.Attr & faDirectory)
+      Collect(Root, Rel + Rec.Name + "\\", Files);
+    else
+      Files[Rel + Rec.Name] = int64_t(ReadWholeFile(Root + Rel + Rec.Name).size());
+  } while (FindNext(Rec) == 0);
+  FindClose(Rec);
+}
+
+}  // namespace
+
+TEST(ReaderContract, BadInputIsToldAndTheRunReturns) {
+  for (const TReaderKind& K : Readers()) {
+    const TByteVec Whole = ReadWholeFile(K.Fixture);
+    const std::string Ext = ArcExtractFileExt(K.Fixture);
+    struct TInput {
+      const char* What;
+      TByteVec Data;
+      std::string Name;
+    } Inputs[] = {
+        {"a plain text file", TByteVec(std::begin("just some text\r\n"), std::end("just some text\r\n") - 1), "text" + Ext},
+        {"an empty file", {}, "empty" + Ext},
+        {"a truncated archive", TByteVec(Whole.begin(), Whole.begin() + long(Whole.size() / 2)), "cut" + Ext},
+    };
+    for (const TInput& In : Inputs) {
+      SCOPED_TRACE(std::string(K.Name) + ", " + In.What);
+      TTempDir Tmp;
+      WriteWholeFile(Tmp.Path() + In.Name, In.Data);
+      std::unique_ptr<TUnBase> R = K.Make();
+      TReaderEvents Ev;
+      EXPECT_NO_THROW(ExtractInto(*R, Ev, Tmp.Path() + In.Name, Tmp.Path() + "out\\"));
+      EXPECT_FALSE(Ev.Errors.empty() && Ev.FailedEnds() == 0);
+      EXPECT_EQ(Ev.Activates, Ev.Deactivates);
+      EXPECT_FALSE(R->ArcFile.IsOpen());
+      EXPECT_FALSE(R->OutFile.IsOpen());
+    }
+  }
+}
+
+TEST(ReaderContract, TheListerShowsWhatTheReaderExtracts) {
+  struct TFixture {
+    const char* Kind;
+    std::string Path;
+  };
+  std::vector<TFixture> Fixtures = {
+      {"ZIP", FixturePath("plain.zip")},          {"ZIP", FixturePath("infozip.zip")},
+      {"ZIP", FixturePath("bsdtar.zip")},         {"ZIP", FixturePath("oldmethods.zip")},
+      {"ZIP", FixturePath("arc3/zip9.zip")},      {"ZIP", FixturePath("arc3/zipstream.zip")},
+      {"ZIP", FixturePath("arc3/junk_prefix.zip")}, {"ZIP", FixturePath("arc3/sfx_noA.exe")},
+      {"ZIP", FixturePath("sfx.exe")},            {"ZIP", FixturePath("ressfx.exe")},
+      {"ZIP", FixturePath("zipnames/unix-utf8.zip")}, {"ZIP", FixturePath("zipnames/unix-cp866.zip")},
+      {"ZIP", FixturePath("zipnames/flag-utf8.zip")}, {"ZIP", FixturePath("zipnames/zip64.zip")},
+      {"ZIP", ListerFixture("zbest.zip")},        {"ZIP", ListerFixture("zstore.zip")},
+      {"ZIP", ListerFixture("empty.zip")},
+      {"gzip", FixturePath("hello.txt.gz")},      {"gzip", ListerFixture("named.txt.gz")},
+      {"tar", FixturePath("plain.tar")},          {"tar", FixturePath("arc3/gnu.tar")},
+      {"tar", FixturePath("arc3/pax.tar")},       {"tar", FixturePath("arc3/ustar.tar")},
+      {"LHA", FixturePath("plain.lzh")},          {"LHA", OldFixture("level0.lzh")},
+      {"LHA", OldFixture("level1.lzh")},          {"LHA", OldFixture("level2.lzh")},
+      {"ARJ", FixturePath("plain.arj")},          {"ARJ", ListerFixture("methods.arj")},
+      {"ARC", FixturePath("plain.arc")},          {"ARC", OldFixture("nested.arc")},
+      {"ZOO", OldFixture("zoo.zoo")},             {"UU", FixturePath("binary.uue")},
+  };
+  std::map<std::string, std::function<std::unique_ptr<TUnBase>()>> Make;
+  for (const TReaderKind& K : Readers()) Make[K.Name] = K.Make;
+  for (const TFixture& F : Fixtures) {
+    SCOPED_TRACE(F.Path);
+    const TListing L = ListArchive(F.Path);
+    EXPECT_TRUE(L.Result);
+    EXPECT_TRUE(L.Errors.empty());
+    std::map<std::string, int64_t> Listed, Extracted;
+    for (const TListed& E : L.Entries)
+      if (!E.Name.empty() && E.Name.back() != '\\') Listed[E.Name] = E.Unpacked;
+    TTempDir Tmp;
+    std::unique_ptr<TUnBase> R = Make[F.Kind]();
+    TReaderEvents Ev;
+    ExtractInto(*R, Ev, F.Path, Tmp.Path());
+    EXPECT_TRUE(Ev.Errors.empty());
+    Collect(Tmp.Path(), "", Extracted);
+    EXPECT_EQ(Listed, Extracted);
+  }
+}
