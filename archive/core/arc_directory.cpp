@@ -7,6 +7,7 @@
 
 #include "archive/core/travik.h"
 #include "archive/core/le_bytes.h"
+#include "archive/core/tar_header.h"
 #include "archive/core/zip_format.h"
 #include "classlib/core/code_page.h"
 #include "classlib/core/sys_utils.h"
@@ -47,6 +48,17 @@ uint32_t ReadU32(TTravik& T, int64_t Pos) {
 int64_t LargeSize(uint32_t Low, uint32_t High) {
   return High >= (1u << 30) ? -1 : static_cast<int64_t>((uint64_t(High) << 32) | Low);
 }
+
+// The lister's reads as a byte source for the header readers it shares with the readers.
+class TTravikInput : public TArcInput {
+public:
+  explicit TTravikInput(TTravik& Owner) : T(Owner) {}
+  int64_t Size() override { return T.ArcFileSize; }
+  int32_t ReadAt(int64_t Pos, void* Buf, int32_t Count) override { return T.ReadAt(Pos, Buf, Count); }
+
+private:
+  TTravik& T;
+};
 
 // ---- ARC and PAK ---------------------------------------------------------------------------
 
@@ -649,114 +661,39 @@ private:
 
 // ---- tar -------------------------------------------------------------------------------------
 
-// A numeric field: octal digits, or a big-endian binary number when its first byte has the
-// high bit. -1 for a value the lister cannot take.
-int64_t TarNumber(const uint8_t* P, int Len) {
-  if (P[0] & 0x80) {
-    if (P[0] & 0x40) return -1;  // negative
-    uint64_t v = P[0] & 0x3F;
-    for (int i = 1; i < Len; ++i) {
-      if (v >> 55) return -1;
-      v = (v << 8) | P[i];
-    }
-    return static_cast<int64_t>(v);
-  }
-  const int64_t v = OctalStrToInt(std::string(reinterpret_cast<const char*>(P), Len));
-  return v;
-}
-
 class TTarWalker : public TArcDirWalker {
 public:
-  using TArcDirWalker::TArcDirWalker;
+  TTarWalker(TTravik& Owner) : TArcDirWalker(Owner), FIn(Owner) {}
   void SetUp() override {
     T.HeaderLength = 512;
     T.Cursor = T.ArcStartOffset - 1;
   }
   void Step() override {
-    const uint8_t* h = T.Header;
-    const int64_t pos = T.HeaderPos - 1;
-    if (h[0] == 0) return T.EndWalk();
-    if (!ChecksumRight(h)) return T.EndWalk(errBadFileHeader);
-    int64_t size = TarNumber(h + 124, 12);
-    const int64_t mtime = TarNumber(h + 136, 12);
-    if (size < 0 || size > (int64_t(1) << 53)) return T.EndWalk(errBadFileHeader);
-    const uint8_t type = h[156];
-    const int64_t data = pos + 512;
-    // Headers that describe the next one: GNU long names and pax records.
-    if (type == 'L' || type == 'K' || type == 'x' || type == 'g') {
-      if (type == 'L') FLongName = ReadText(T, data, static_cast<int32_t>(std::min<int64_t>(size, 65536)));
-      if (type == 'x') ReadPax(data, size);
-      T.Cursor = data + (size + 511) / 512 * 512;
-      return;
-    }
-    std::string name = ZText(h, 100);
-    if (std::memcmp(h + 257, "ustar\0", 6) == 0) {
-      const std::string prefix = ZText(h + 345, 155);
-      if (!prefix.empty()) name = prefix + "/" + name;
-    }
-    if (!FLongName.empty()) name = FLongName;
-    if (FPaxSize >= 0) size = FPaxSize;
-    FLongName.clear();
-    FPaxSize = -1;
+    TTarEntry t;
+    const TTarStep step = TarNextEntry(FIn, T.HeaderPos - 1, t);
+    if (step == tsEnd) return T.EndWalk();
     TListEntry e;
-    e.Name = SlashToBackslash(Trim(name));
-    if (e.Name.empty()) return T.EndWalk();
-    e.Offset = pos;
-    e.PackedSize = e.UnpackedSize = size;
-    e.Date = UnixDateToDateTime(static_cast<int32_t>(mtime < 0 ? 0 : mtime));
-    e.CRC = static_cast<uint32_t>(OctalStrToInt(std::string(reinterpret_cast<const char*>(h + 148), 8)));
+    e.Name = ArchiveNameToAnsi(t.H.Name);
+    if (step == tsBadHeader) {
+      T.ReportArchiveError(e.Name.empty() ? T.CurrentVolume() : e.Name, "", "0", errBadFileHeader);
+      return T.EndWalk();
+    }
+    e.Offset = t.HeaderPos;
+    e.PackedSize = e.UnpackedSize = t.H.Size;
+    e.Date = UnixDateToDateTime(static_cast<int32_t>(t.H.MTime));
+    e.CRC = t.H.Checksum;
     e.MethodName = "Stored";
-    if (type == 0 || type == '0' || type == '1') {
+    if (!t.IsDirectory && TarIsFile(t.H.Type)) {
       T.OfferEntry(e);
     } else {
       T.FileName = e.Name;
       if (T.OnReadFile) T.OnReadFile(&T, T.FileName);
     }
-    T.Cursor = data + (size + 511) / 512 * 512;
+    T.Cursor = t.Next;
   }
 
 private:
-  static bool ChecksumRight(const uint8_t* H) {
-    const int64_t stored = OctalStrToInt(std::string(reinterpret_cast<const char*>(H + 148), 8));
-    int64_t sum = 0, ssum = 0;
-    for (int i = 0; i < 512; ++i) {
-      const bool field = i >= 148 && i < 156;
-      sum += field ? 32 : H[i];
-      ssum += field ? 32 : static_cast<int8_t>(H[i]);
-    }
-    return stored == sum || stored == ssum;
-  }
-
-  // The records "length key=value\n" of a pax header: path and size.
-  void ReadPax(int64_t Pos, int64_t Size) {
-    if (Size <= 0 || Size > 65536) return;
-    int32_t got = 0;
-    const auto b = ReadBlock(T, Pos, static_cast<int32_t>(Size), &got);
-    const std::string text(reinterpret_cast<const char*>(b.data()), static_cast<size_t>(got));
-    size_t at = 0;
-    while (at < text.size()) {
-      const size_t sp = text.find(' ', at);
-      if (sp == std::string::npos) break;
-      int64_t len = 0;
-      if (!TryStrToInt64(text.substr(at, sp - at), len) || len <= 0 || at + len > text.size() ||
-          at + len < sp + 2)
-        break;
-      const std::string rec = text.substr(sp + 1, at + len - sp - 1 - 1);  // without the '\n'
-      const size_t eq = rec.find('=');
-      if (eq != std::string::npos) {
-        const std::string key = rec.substr(0, eq), value = rec.substr(eq + 1);
-        int64_t v = 0;
-        if (key == "path")
-          FLongName = value;
-        else if (key == "size" && TryStrToInt64(value, v) && v >= 0)
-          FPaxSize = v;
-      }
-      at += len;
-    }
-  }
-
-  std::string FLongName;
-  int64_t FPaxSize = -1;
+  TTravikInput FIn;
 };
 
 // ---- UU and XX -------------------------------------------------------------------------------
@@ -797,17 +734,6 @@ public:
 };
 
 // ---- ZIP -----------------------------------------------------------------------------------
-
-// The lister's reads as a byte source for the shared ZIP header reading.
-class TTravikInput : public TArcInput {
-public:
-  explicit TTravikInput(TTravik& Owner) : T(Owner) {}
-  int64_t Size() override { return T.ArcFileSize; }
-  int32_t ReadAt(int64_t Pos, void* Buf, int32_t Count) override { return T.ReadAt(Pos, Buf, Count); }
-
-private:
-  TTravik& T;
-};
 
 class TZipWalker : public TArcDirWalker {
 public:

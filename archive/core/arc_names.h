@@ -35,3 +35,13 @@ std::string VolumeExt(const TVolumeState& V);
 // Name with VolumeExt in place of everything from the first '.' of its name part; then the
 // number goes up by one. Empty for an empty Name or a negative number.
 std::string MakeNextVolumeName(TVolumeState& V, const std::string& Name);
+
+// Whether S is well-formed UTF-8 with at least one byte above 0x7F.
+bool IsNonAsciiUtf8(const std::string& S);
+// UTF-8 in 1251; what 1251 lacks and what is malformed become '_', a character no file
+// name may hold anyway.
+std::string Utf8NameToAnsi(const std::string& S);
+// A stored name of a format without a code-page mark (tar, made on Unix or on DOS) in
+// 1251 with '\' separators: UTF-8 when it is well-formed non-ASCII UTF-8, which Unix
+// tools write and DOS names almost never are; otherwise the DOS code page.
+std::string ArchiveNameToAnsi(const std::string& Stored);

@@ -6,6 +6,7 @@
 
 #include "archive/core/arc_globals.h"
 #include "archive/core/pe_resources.h"
+#include "archive/core/tar_header.h"
 #include "archive/core/zip_format.h"
 #include "archive/core/le_bytes.h"
 
@@ -123,10 +124,7 @@ bool TArcRecognizer::IsTarHeader() {
     if (1025 >= ArcFileSize) return false;
     if (FIn.ReadAt(512, FTarHeader, 512) != 512) return false;
   }
-  const int64_t stored = OctalStrToInt(std::string(reinterpret_cast<const char*>(FTarHeader + 148), 8));
-  int64_t sum = 0;
-  for (int i = 0; i < 512; ++i) sum += (i >= 148 && i < 156) ? 32 : FTarHeader[i];
-  if (stored == sum) return true;
+  if (TarChecksumOk(FTarHeader)) return true;
   ArcStartOffset = 1;
   return false;
 }

@@ -33,13 +33,13 @@ bool ParseTarHeader(const uint8_t B[512], TTarHeader& H) {
   H.MTime = uint32_t(TarNumber(B + 136, 12));
   H.Type = char(B[156]);
   // The ustar prefix holds the leading folders of a long name.
-  if (memcmp(B + 257, "ustar", 5) == 0) {
+  // (POSIX "ustar\0" only: GNU's "ustar " keeps other fields there.)
+  if (memcmp(B + 257, "ustar", 6) == 0) {
     std::string Prefix = Text(345, 155);
     if (!Prefix.empty() && !H.Name.empty()) H.Name = Prefix + "/" + H.Name;
   }
-  unsigned Sum = 0;
-  for (int i = 0; i < 512; i++) Sum += (i >= 148 && i < 156) ? 32 : B[i];
-  H.ChecksumOk = TarNumber(B + 148, 8) == int64_t(Sum);
+  H.Checksum = uint32_t(TarNumber(B + 148, 8));
+  H.ChecksumOk = TarChecksumOk(B);
   // Blanks around the name are not part of it.
   size_t A = H.Name.find_first_not_of(' '), Z = H.Name.find_last_not_of(' ');
   H.Name = A == std::string::npos ? std::string() : H.Name.substr(A, Z - A + 1);
@@ -74,5 +74,70 @@ void ApplyPaxRecords(const std::string& D, std::string* Name, int64_t* Size, uin
     } else if (Key == "mtime" && MTime) {
       *MTime = uint32_t(strtoll(Value.c_str(), nullptr, 10));
     }
+  }
+}
+
+bool TarChecksumOk(const uint8_t B[512]) {
+  int64_t Sum = 0, Signed = 0;
+  for (int i = 0; i < 512; i++) {
+    const bool Field = i >= 148 && i < 156;
+    Sum += Field ? 32 : B[i];
+    Signed += Field ? 32 : int8_t(B[i]);
+  }
+  const int64_t Stored = TarNumber(B + 148, 8);
+  return Stored == Sum || Stored == Signed;
+}
+
+bool TarIsFile(char Type) {
+  switch (Type) {
+    case '1': case '2': case '3': case '4': case '5': case '6':
+    case 'V': case 'D': case 'M': case 'N': case 'L': case 'K': case 'x': case 'g':
+      return false;
+    default:
+      return true;
+  }
+}
+
+TTarStep TarNextEntry(TArcInput& In, int64_t Pos, TTarEntry& E) {
+  E = TTarEntry();
+  std::string LongName;
+  int64_t PaxSize = -1;
+  uint32_t PaxTime = 0;
+  bool HavePaxTime = false;
+  uint8_t Block[512];
+  for (;;) {
+    if (Pos < 0 || In.ReadAt(Pos, Block, 512) != 512) return tsEnd;
+    TTarHeader H;
+    if (!ParseTarHeader(Block, H)) return tsEnd;
+    E.H = H;
+    E.HeaderPos = Pos;
+    // A size no file can have: its end cannot even be computed.
+    if (!H.ChecksumOk || H.Size < 0 || H.Size > (int64_t(1) << 53)) return tsBadHeader;
+    const int64_t DataPos = Pos + 512;
+    const int64_t Next = DataPos + (H.Size + 511) / 512 * 512;
+    if (H.Type == 'L' || H.Type == 'K' || H.Type == 'x' || H.Type == 'g') {
+      // Records about the next entry, never entries of their own.
+      if (H.Type != 'g' && H.Size <= 65536) {
+        std::string Data(size_t(H.Size), '\0');
+        const int32_t Got = H.Size ? In.ReadAt(DataPos, &Data[0], int32_t(H.Size)) : 0;
+        if (Got != H.Size) return tsEnd;
+        if (H.Type == 'L') {
+          LongName.assign(Data.c_str());
+        } else if (H.Type == 'x') {
+          uint32_t T = 0;
+          ApplyPaxRecords(Data, &LongName, &PaxSize, &T);
+          if (T) PaxTime = T, HavePaxTime = true;
+        }
+      }
+      Pos = Next;
+      continue;
+    }
+    if (!LongName.empty()) E.H.Name = LongName;
+    if (PaxSize >= 0) E.H.Size = PaxSize;
+    if (HavePaxTime) E.H.MTime = PaxTime;
+    E.DataPos = DataPos;
+    E.Next = DataPos + (E.H.Size + 511) / 512 * 512;
+    E.IsDirectory = E.H.Type == '5' || (!E.H.Name.empty() && (E.H.Name.back() == '/' || E.H.Name.back() == '\\'));
+    return tsEntry;
   }
 }

@@ -1,10 +1,12 @@
-// The 512-byte header of tar archives (ustar, GNU, pax) and the pax records: plain
-// parsing over bytes, shared by the reader and the fuzz target.
+// The 512-byte header of tar archives (ustar, GNU, pax) and the pax records, and the walk
+// from one entry to the next: read one way by recognition, the lister and the reader.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "archive/core/arc_type.h"
 
 // What one 512-byte header says, with the long name or pax record before it applied.
 struct TTarHeader {
@@ -12,11 +14,32 @@ struct TTarHeader {
   int64_t Size = 0;      // data bytes after the header
   uint32_t MTime = 0;    // Unix seconds
   char Type = 0;
+  uint32_t Checksum = 0;  // as stored
   bool ChecksumOk = false;
 };
 
 // Parses a header block. False for the end of the archive (a block with no name).
 bool ParseTarHeader(const uint8_t Block[512], TTarHeader& H);
+// The header checksum: the sum of the block with the checksum field counted as blanks,
+// taken unsigned (the standard) or signed (what old tar programs wrote).
+bool TarChecksumOk(const uint8_t Block[512]);
+// Whether an entry of this type carries a file's data: regular files, contiguous files
+// and the types this reader does not know (taken as files, as tar programs do).
+bool TarIsFile(char Type);
+
+// One entry of a tar archive with the long-name and pax records before it applied.
+struct TTarEntry {
+  TTarHeader H;
+  int64_t HeaderPos = 0;  // the entry's own header
+  int64_t DataPos = 0;
+  int64_t Next = 0;       // the next header
+  bool IsDirectory = false;
+};
+enum TTarStep { tsEntry, tsEnd, tsBadHeader };
+// Reads the entry whose records or header stand at Pos. tsEnd at the end of the archive
+// (a zero block, or no whole block left); tsBadHeader for a header whose checksum or size
+// cannot be right: nothing after it can be trusted.
+TTarStep TarNextEntry(TArcInput& In, int64_t Pos, TTarEntry& E);
 // A tar number field: octal digits (others skipped) or, with the high bit of the first
 // byte set, a big-endian binary number (GNU); -1 for a negative binary value.
 int64_t TarNumber(const uint8_t* Field, size_t Len);

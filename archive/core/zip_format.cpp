@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "archive/core/arc_globals.h"
+#include "archive/core/arc_names.h"
 #include "archive/core/le_bytes.h"
-#include "classlib/core/code_page.h"
 
 using le::Get16;
 using le::Get32;
@@ -44,59 +44,11 @@ int64_t FindCentralSig(TArcInput& In, int64_t From, int64_t Limit) {
   return -1;
 }
 
-// UTF-8 decoded into 1251; what 1251 lacks and what is malformed become '_', a character
-// no file name may hold anyway.
-std::string Utf8Name(const std::string& S) {
-  std::string R;
-  size_t I = 0;
-  while (I < S.size()) {
-    const uint8_t B = uint8_t(S[I]);
-    if (B < 0x80) {
-      R += char(B);
-      ++I;
-      continue;
-    }
-    int Len = (B & 0xE0) == 0xC0 ? 2 : (B & 0xF0) == 0xE0 ? 3 : (B & 0xF8) == 0xF0 ? 4 : 0;
-    char32_t C = Len == 2 ? B & 0x1F : Len == 3 ? B & 0x0F : B & 0x07;
-    int Got = 1;
-    while (Len && Got < Len && I + Got < S.size() && (uint8_t(S[I + Got]) & 0xC0) == 0x80)
-      C = (C << 6) | (uint8_t(S[I + Got++]) & 0x3F);
-    const char Out = Len && Got == Len ? UnicodeToCp1251(C) : CodePageFallback;
-    R += Out == CodePageFallback ? '_' : Out;
-    I += Got;
-  }
-  return R;
-}
-
 }  // namespace
-
-bool IsNonAsciiUtf8(const std::string& S) {
-  bool High = false;
-  for (size_t I = 0; I < S.size();) {
-    const uint8_t B = uint8_t(S[I]);
-    if (B < 0x80) {
-      ++I;
-      continue;
-    }
-    High = true;
-    const int Len = (B & 0xE0) == 0xC0 ? 2 : (B & 0xF0) == 0xE0 ? 3 : (B & 0xF8) == 0xF0 ? 4 : 0;
-    if (Len == 0 || I + Len > S.size()) return false;
-    char32_t C = Len == 2 ? B & 0x1F : Len == 3 ? B & 0x0F : B & 0x07;
-    for (int k = 1; k < Len; ++k) {
-      const uint8_t N = uint8_t(S[I + k]);
-      if ((N & 0xC0) != 0x80) return false;
-      C = (C << 6) | (N & 0x3F);
-    }
-    static const char32_t Min[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (C < Min[Len] || C > 0x10FFFF || (C >= 0xD800 && C <= 0xDFFF)) return false;
-    I += Len;
-  }
-  return High;
-}
 
 std::string ZipEntryName(const std::string& Stored, uint16_t Flags, uint16_t MadeBy) {
   const bool Unix = (MadeBy >> 8) == 3;
-  if ((Flags & 0x800) || (Unix && IsNonAsciiUtf8(Stored))) return SlashToBackslash(Utf8Name(Stored));
+  if ((Flags & 0x800) || (Unix && IsNonAsciiUtf8(Stored))) return SlashToBackslash(Utf8NameToAnsi(Stored));
   return OemToAnsiName(Stored);
 }
 

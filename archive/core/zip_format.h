@@ -57,9 +57,6 @@ int ZipReadCentral(TArcInput& In, int64_t Pos, int64_t Limit, TZipCentral& H);
 // names without the flag; otherwise the DOS code page. A character 1251 lacks becomes '_'.
 std::string ZipEntryName(const std::string& Stored, uint16_t Flags, uint16_t MadeBy);
 
-// Whether S is well-formed UTF-8 with at least one byte above 0x7F.
-bool IsNonAsciiUtf8(const std::string& S);
-
 // The local header of an entry whose central header is H: where its data begin, 0 when
 // no local header stands there.
 int64_t ZipDataPos(TArcInput& In, const TZipDirectory& Dir, const TZipCentral& H, uint8_t Local[ZipLocalSize]);
