@@ -7,6 +7,7 @@
 
 #include "archive/core/travik.h"
 #include "archive/core/le_bytes.h"
+#include "archive/core/lha_header.h"
 #include "archive/core/tar_header.h"
 #include "archive/core/zip_format.h"
 #include "classlib/core/code_page.h"
@@ -458,80 +459,43 @@ public:
 
 class TLhaWalker : public TArcDirWalker {
 public:
-  using TArcDirWalker::TArcDirWalker;
+  TLhaWalker(TTravik& Owner) : TArcDirWalker(Owner), FIn(Owner) {}
   void SetUp() override {
     T.HeaderLength = 22;
-    uint8_t b = 1;
-    T.ReadAt(T.ArcStartOffset - 1, &b, 1);
-    T.Cursor = b == 0 ? T.ArcStartOffset + 127 : T.ArcStartOffset - 1;
+    T.Cursor = LhaFirstHeader(FIn, T.ArcStartOffset - 1);
   }
   void Step() override {
-    const uint8_t* h = T.Header;
     const int64_t pos = T.HeaderPos - 1;
-    const int level = h[20];
-    if (level > 2) return T.EndWalk();
-    const int size = level == 2 ? Get16(h) : h[0];
-    if (size == 0) return T.EndWalk();
-    const int64_t packedField = Get32(h + 7);
-    std::string name, dir;
-    int64_t extTotal = 0;
-    uint16_t crc = 0;
-    int64_t next = 0;
-    if (level < 2) {
-      name = T.ReadCountedName(h[21]);
-      uint8_t c[2] = {};
-      T.ReadAt(pos + 22 + h[21], c, 2);
-      crc = Get16(c);
-      if (level == 1) {  // extended headers behind the base header, counted in the packed size
-        uint8_t s[2] = {};
-        T.ReadAt(pos + size, s, 2);
-        extTotal = WalkExtensions(pos + size + 2, Get16(s), pos + size + 2 + packedField, name, dir);
-      }
-      next = pos + size + 2 + packedField;
-    } else {
-      uint8_t c[5] = {};
-      T.ReadAt(pos + 21, c, 5);
-      crc = Get16(c);
-      WalkExtensions(pos + 26, Get16(c + 3), pos + size, name, dir);
-      next = pos + size + packedField;
-    }
+    TLhaHeader h;
+    const TLhaStep step = LhaReadHeader(FIn, pos, h);
+    if (step == lsEnd) return T.EndWalk();
     TListEntry e;
-    e.Name = OemToAnsiName(dir + name);
+    e.Name = OemToAnsiName(h.Name);
+    if (step != lsEntry) {
+      // Told by name, as the reader does; the walk goes on where the reader's does.
+      T.ReportArchiveError(e.Name.empty() ? T.CurrentVolume() : e.Name, "", "0",
+                           step == lsTruncated ? errReadingFile : errBadFileHeader);
+      const int64_t next = LhaResync(FIn, pos + 1);
+      if (next < 0) return T.EndWalk();
+      T.Cursor = next;
+      return;
+    }
     e.Offset = pos;
-    e.Date = level == 2 ? UnixDateToDateTime(static_cast<int32_t>(Get32(h + 15))) : DosDateToDateTime(Get32(h + 15));
-    e.PackedSize = std::max<int64_t>(packedField - extTotal, 0);
-    e.UnpackedSize = Get32(h + 11);
-    e.CRC = crc;
-    e.MethodID = h[5];
-    e.MethodName = T.GetCompressMethodName(h[5]);
+    e.IsDirectory = h.IsDirectory();
+    e.Date = h.Level == 2 ? UnixDateToDateTime(static_cast<int32_t>(h.Time)) : DosDateToDateTime(h.Time);
+    e.PackedSize = std::max<int64_t>(h.DataSize, 0);
+    e.UnpackedSize = h.OrigSize;
+    e.CRC = h.Crc;
+    e.MethodID = uint8_t(h.Method[3]);
+    e.MethodName = T.GetCompressMethodName(e.MethodID);
     e.InternalAttr = 32;
-    e.ExternalAttr = h[19];
+    e.ExternalAttr = h.Attr;
     T.OfferEntry(e);
-    T.Cursor = next;
+    T.Cursor = h.NextPos;
   }
 
 private:
-  // Walks the extended headers from Pos (the first of Size bytes) up to Limit: 0x01 names
-  // the file, 0x02 its folder. Gives the bytes they take.
-  int64_t WalkExtensions(int64_t Pos, int Size, int64_t Limit, std::string& Name, std::string& Dir) {
-    int64_t total = 0;
-    while (Size >= 3 && Pos + Size <= std::min(Limit, T.EndLimit)) {
-      int32_t got = 0;
-      const auto b = ReadBlock(T, Pos, Size, &got);
-      if (got < Size) break;
-      const std::string text = ZText(b.data() + 1, static_cast<size_t>(Size - 3));
-      if (b[0] == 0x01) {
-        Name = text;
-      } else if (b[0] == 0x02) {
-        Dir = TTravik::NormalizeLhaPath(text);
-        if (!Dir.empty() && Dir.back() != '\\') Dir += '\\';
-      }
-      total += Size;
-      Pos += Size;
-      Size = Get16(b.data() + Size - 2);
-    }
-    return total;
-  }
+  TTravikInput FIn;
 };
 
 // ---- RAR -----------------------------------------------------------------------------------

@@ -113,28 +113,6 @@ std::string TTravik::GetCompressMethodName(uint16_t MethodID, uint32_t Flags, ui
   return CompressMethodNameOf(FArcType, MethodID, Flags, Attr);
 }
 
-bool TTravik::IsLeadByte(uint8_t C) { return (C >= 128 && C <= 159) || (C >= 224 && C <= 253); }
-
-std::string TTravik::NormalizeLhaPath(const std::string& S) {
-  std::string r = S;
-  bool afterLead = false;
-  for (char& c : r) {
-    const auto b = static_cast<uint8_t>(c);
-    if (afterLead) {
-      afterLead = false;
-      continue;
-    }
-    if (b == '/' || b == 0xFF)
-      c = '\\';
-    else
-      afterLead = IsLeadByte(b);
-  }
-  size_t first = 0, last = r.size();
-  while (first < last && static_cast<uint8_t>(r[first]) <= ' ') ++first;
-  while (last > first && static_cast<uint8_t>(r[last - 1]) <= ' ') --last;
-  return r.substr(first, last - first);
-}
-
 // ---- Entries and volumes --------------------------------------------------------------------
 
 void TTravik::OfferEntry(const TListEntry& E) {

@@ -86,10 +86,6 @@ public:
   // The method text of the current kind (Flags: ZIP general-purpose flags, ARJ file
   // type; Attr: the entry's attributes).
   std::string GetCompressMethodName(uint16_t MethodID, uint32_t Flags = 0, uint32_t Attr = 0) const;
-  static bool IsLeadByte(uint8_t C);
-  // An LHA folder name: '/' and 0xFF become '\' (not the second byte of a double-byte
-  // character), blanks and control characters at either end go.
-  static std::string NormalizeLhaPath(const std::string& S);
 
   // An entry read: FileName, OnReadFile, the selection, then the count, the totals, the
   // entry fields and OnReadBegin / OnRead / OnReadEnd for a selected one.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/core/un_lha.h"
+#include "lister_test_util.h"
 #include "old_readers_test_util.h"
 
 namespace {
@@ -19,13 +20,13 @@ TEST(LhaReader, JlhaLevelsExtractByteIdentical) {
     EXPECT_EQ(ReadWholeFile(Tmp.Path() + "runs.bin"), Plain("runs.bin"));
     EXPECT_EQ(ReadWholeFile(Tmp.Path() + "sub\\far.bin"), Plain("sub/far.bin"));
     EXPECT_EQ(ReadWholeFile(Tmp.Path() + "small.txt"), Plain("small.txt"));
-    // -lh7- is reported and the run goes on with the entry after it.
+    // -lh7- is reported by name, leaves nothing, and the run goes on with the entry after it.
     EXPECT_EQ(Ev.Errors, std::vector<int>{errUnsupportedMethod});
-    ASSERT_EQ(Ev.Ends.size(), 5u);
-    EXPECT_EQ(Ev.FailedEnds(), 1);
-    EXPECT_FALSE(Ev.Ends[3].second);
-    EXPECT_EQ(Ev.Ends[3].first, Tmp.Path() + "seven\\text7.txt");
-    EXPECT_EQ(Ev.BeginRecNums, (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(Ev.ErrorNames, std::vector<std::string>{"text7.txt"});
+    EXPECT_FALSE(FileExists(Tmp.Path() + "seven\\text7.txt"));
+    ASSERT_EQ(Ev.Ends.size(), 4u);
+    EXPECT_EQ(Ev.FailedEnds(), 0);
+    EXPECT_EQ(Ev.BeginRecNums, (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(Ev.Activates, 1);
     EXPECT_EQ(Ev.Deactivates, 1);
     EXPECT_FALSE(Ev.Progress.empty());
@@ -104,7 +105,10 @@ TEST(LhaReader, DamagedArchives) {
       EXPECT_EQ(Ev.Errors[0], C.Error);
     }
     if (C.FlipAt == 1) {
-      EXPECT_EQ(Ev.Errors, std::vector<int>{errBadFileHeader});
+      // Told, and the walk goes on at the next header.
+      ASSERT_FALSE(Ev.Errors.empty());
+      EXPECT_EQ(Ev.Errors[0], errBadFileHeader);
+      EXPECT_EQ(ReadWholeFile(Tmp.Path() + "out\\runs.bin"), Plain("runs.bin"));
     } else if (C.FlipAt > 1) {
       EXPECT_TRUE(!Ev.Errors.empty() || Ev.FailedEnds() > 0);
     }
@@ -112,6 +116,27 @@ TEST(LhaReader, DamagedArchives) {
     EXPECT_EQ(FileExists(Out) && ReadWholeFile(Out) == Text, C.TextExtracts);
     EXPECT_EQ(Ev.Deactivates, 1);
   }
+}
+
+TEST(LhaReader, APackedSizePastTheEndIsToldByNameAndTheRestRead) {
+  TTempDir Tmp;
+  const std::string Arc = EditedCopy(Tmp.Path(), "level0.lzh", "x.lzh", [](TByteVec& D) {
+    D[7] = 0xF0, D[8] = 0xFF, D[9] = 0xFF, D[10] = 0x7F;  // text.txt's packed size
+  });
+  TUnLHA R(nullptr);
+  TReaderEvents Ev;
+  ExtractInto(R, Ev, Arc, Tmp.Path() + "out\\");
+  EXPECT_EQ(Ev.Errors, (std::vector<int>{errReadingFile, errUnsupportedMethod}));
+  ASSERT_FALSE(Ev.ErrorNames.empty());
+  EXPECT_EQ(Ev.ErrorNames[0], "text.txt");
+  EXPECT_FALSE(FileExists(Tmp.Path() + "out\\text.txt"));
+  EXPECT_EQ(ReadWholeFile(Tmp.Path() + "out\\runs.bin"), Plain("runs.bin"));
+  EXPECT_EQ(ReadWholeFile(Tmp.Path() + "out\\small.txt"), Plain("small.txt"));
+  // The lister tells the same and shows the same entries after it.
+  const TListing L = ListArchive(Arc);
+  EXPECT_EQ(L.Errors, std::vector<int>{errReadingFile});
+  ASSERT_EQ(L.Entries.size(), 4u);
+  EXPECT_EQ(L.Entries[0].Name, "runs.bin");
 }
 
 TEST(LhaReader, ConvertPath) {

@@ -175,13 +175,3 @@ TEST(Travik, MethodNamesAsSpelled) {
   for (const TCase& c : cases)
     EXPECT_EQ(CompressMethodNameOf(c.Kind, c.Id, c.Flags, c.Attr), c.Name) << ArcTypeName(c.Kind) << " " << c.Id;
 }
-
-TEST(Travik, LhaPathsAndLeadBytes) {
-  EXPECT_TRUE(TTravik::IsLeadByte(0x81));
-  EXPECT_TRUE(TTravik::IsLeadByte(0xE0));
-  EXPECT_FALSE(TTravik::IsLeadByte(0xA0));
-  EXPECT_FALSE(TTravik::IsLeadByte(0xFE));
-  EXPECT_EQ(TTravik::NormalizeLhaPath(" a/b\xFF" "c\x01"), "a\\b\\c");
-  // A byte after a lead byte belongs to the character.
-  EXPECT_EQ(TTravik::NormalizeLhaPath("\x83\xFF/x"), "\x83\xFF\\x");
-}
