@@ -523,9 +523,13 @@ void TUnBase::MakeStoredFolder(const std::string& AnsiName) {
   std::string name = SlashToBackslash(AnsiName);
   while (!name.empty() && name.back() == '\\') name.pop_back();
   if (name.empty() || !MatchFileSpec(name, FFileSpec, false)) return;
-  const std::string saved = FileName;
-  if (ProcessEntryName(name) && !FileName.empty()) ForceDirectories(FileName);
-  FileName = saved;
+  if (FExtractDir.empty()) {
+    SetExtractDir("");
+    if (FExtractDir.empty()) SetExtractDir(GetCurrentDir());
+  }
+  // A folder of which nothing safe is left (".." alone) is simply not made.
+  const std::string path = SafeExtractPath(FExtractDir, name, true);
+  if (!path.empty() && !IsArchiveItself(path)) ForceDirectories(path);
 }
 
 void TUnBase::RunExtraction(std::initializer_list<TArcType> Served) {

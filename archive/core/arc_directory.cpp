@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "archive/core/travik.h"
+#include "archive/core/arc_header.h"
 #include "archive/core/le_bytes.h"
 #include "archive/core/lha_header.h"
 #include "archive/core/tar_header.h"
@@ -65,58 +66,45 @@ private:
 
 class TArcWalker : public TArcDirWalker {
 public:
-  TArcWalker(TTravik& Owner, bool Pak) : TArcDirWalker(Owner), FPak(Pak) {}
+  TArcWalker(TTravik& Owner, bool Pak) : TArcDirWalker(Owner), FPak(Pak), FIn(Owner), FWalk(Pak) {}
   void SetUp() override {
-    T.HeaderLength = 29;
+    T.HeaderLength = 2;
     T.Cursor = T.ArcStartOffset - 1;
-    T.SubDirPrefix.clear();
   }
   void Step() override {
-    const uint8_t* h = T.Header;
-    // The end of a folder is a 2-byte marker; the next header follows it.
-    while (!FPak && h[0] == 0x1A && h[1] == 31) {
-      const std::string p = T.SubDirPrefix.empty() ? "" : T.SubDirPrefix.substr(0, T.SubDirPrefix.size() - 1);
-      T.SubDirPrefix = ArcExtractFilePath(p);
-      const int64_t pos = T.HeaderPos - 1 + 2;
-      T.HeaderPos = pos + 1;
-      std::memset(T.Header, 0, sizeof T.Header);
-      T.HeaderRead = T.ReadAt(pos, T.Header, 29);
-      T.Cursor = pos + T.HeaderRead;
-    }
-    if (h[0] != 0x1A || h[1] == 0 || T.HeaderRead < 2) return T.EndWalk();
-    const uint8_t method = h[1];
-    int64_t packed = Get32(h + 15);
-    int64_t unpacked = Get32(h + 25);
-    if (method == 1) {  // the oldest header has no unpacked size: 4 bytes shorter
-      T.Cursor -= 4;
-      unpacked = packed;
-    }
-    if (T.HeaderRead < (method == 1 ? 25 : 29)) return T.EndWalk();
-    const std::string name = OemToAnsiName(ZText(h + 2, 13));
+    TArcHeader h;
+    const int64_t pos = T.HeaderPos - 1;
+    const TArcStep step = FWalk.Next(FIn, pos, h);
+    if (step == asEnd) return T.EndWalk();
     TListEntry e;
-    const bool dir = !FPak && method == 30;
-    if (dir) {
-      T.SubDirPrefix += name + "\\";
-      e.Name = T.SubDirPrefix;
-      packed = unpacked = 0;  // the folder's entries follow its header
-    } else {
-      e.Name = T.SubDirPrefix + name;
+    if (step != asEntry) {
+      // Told by name, as the reader does; the walk goes on where the reader's does.
+      T.ReportArchiveError(h.Name.empty() ? T.CurrentVolume() : OemToAnsiName(h.Name), "", "0",
+                           step == asTruncated ? errReadingFile : errBadFileHeader);
+      const int64_t next = TArcHeaderWalk::Resync(FIn, pos + 1, FPak);
+      if (next < 0) return T.EndWalk();
+      T.Cursor = next;
+      return;
     }
-    e.IsDirectory = dir;
-    e.Date = DosDateToDateTime(SwapWords(Get32(h + 19)));
-    e.PackedSize = packed;
-    e.UnpackedSize = unpacked;
-    e.CRC = Get16(h + 23);
-    e.MethodID = method;
-    e.MethodName = T.GetCompressMethodName(method);
-    e.InternalAttr = e.ExternalAttr = dir ? 16 : 32;
-    e.Offset = T.HeaderPos - 1;
+    e.Name = OemToAnsiName(h.Name);
+    if (h.IsFolder) e.Name += "\\";
+    e.IsDirectory = h.IsFolder;
+    e.Date = DosDateToDateTime(SwapWords(h.DateTime));
+    e.PackedSize = h.PackedSize;
+    e.UnpackedSize = h.OrigSize;
+    e.CRC = h.Crc;
+    e.MethodID = uint16_t(h.Method);
+    e.MethodName = T.GetCompressMethodName(e.MethodID);
+    e.InternalAttr = e.ExternalAttr = h.IsFolder ? 16 : 32;
+    e.Offset = h.HeaderPos;
     T.OfferEntry(e);
-    T.Cursor += packed;
+    T.Cursor = h.Next;
   }
 
 private:
   bool FPak;
+  TTravikInput FIn;
+  TArcHeaderWalk FWalk;
 };
 
 // ---- ARJ ----------------------------------------------------------------------------------

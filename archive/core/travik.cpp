@@ -252,7 +252,6 @@ void TTravik::Cleanup(bool TimerStarted) {
   HeaderLength = 0;
   HeaderPos = 1;
   SpanPacked = SpanUnpacked = 0;
-  SubDirPrefix.clear();
   InvalidateBuffer();
   FBuf.clear();
   FBuf.shrink_to_fit();

@@ -105,7 +105,6 @@ public:
   int HeaderLength = 0;  // fixed part read at each step
   uint8_t Header[512] = {};
   int32_t HeaderRead = 0;          // bytes of Header read (the rest is zero)
-  std::string SubDirPrefix;        // ARC folders
   int64_t SpanPacked = 0, SpanUnpacked = 0;  // an entry that spans volumes
   int VolumeSerial = 0;            // goes up with every volume opened
 

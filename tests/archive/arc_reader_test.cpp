@@ -103,15 +103,22 @@ TEST(ArcReader, BadEntries) {
     bool AfterExtracts;
   } Cases[] = {
       {"squeeze tree of 300 nodes", Join({First, ArcEntry(4, "SQ.BIN", {0x2C, 0x01, 0, 0}, 10, 0), After}),
-       {errInvalidDecodeTree}, false},
+       {errInvalidDecodeTree}, true},
       {"squeeze child outside the tree", Join({First, ArcEntry(4, "SQ.BIN", {1, 0, 5, 0, 0xFE, 0xFE}, 10, 0), After}),
-       {errInvalidDecodeTree}, false},
-      {"method 8 without its 12-bit mark", Join({First, ArcEntry(8, "CR.BIN", {13, 0x41, 0}, 10, 0), After}),
-       {errIncorrectBits}, false},
+       {errInvalidDecodeTree}, true},
+      // ARC marks a password nowhere: a crunched entry without its code size was garbled.
+      {"method 8 without its 12-bit mark", Join({First, ArcEntry(8, "SQ.BIN", {13, 0x41, 0}, 10, 0), After}),
+       {errPasswordProtected}, true},
       {"squash code above the next free one", Join({First, ArcEntry(9, "SQ.BIN", {0x41, 0xFE, 0xFF, 0x01}, 10, 0), After}),
-       {errInvalidCode}, false},
-      {"method 10", Join({First, ArcEntry(10, "NEW.BIN", {1, 2, 3}, 3, 0x1234), After}), {errUnsupportedMethod, errCrcCheck},
-       true},
+       {errInvalidCode}, true},
+      {"method 10", Join({First, ArcEntry(10, "SQ.BIN", {1, 2, 3}, 3, 0x1234), After}), {errUnsupportedMethod}, true},
+      // A size past the end of the file: told by name, and the walk goes on behind it.
+      {"a packed size past the end", [&] {
+         TByteVec Bad = ArcEntry(2, "SQ.BIN", Bytes("abc"), 3, Crc16Of(Bytes("abc")));
+         Bad[15] = 0xFF, Bad[16] = 0xFF, Bad[17] = 0xFF;
+         return Join({First, Bad, After});
+       }(), {errReadingFile}, true},
+      {"garbage where a header should be", Join({First, Bytes("garbage!"), After}), {errBadFileHeader}, true},
   };
   for (auto& C : Cases) {
     SCOPED_TRACE(C.What);
@@ -126,6 +133,12 @@ TEST(ArcReader, BadEntries) {
     R.Extract();
     EXPECT_EQ(Ev.Errors, C.Errors);
     EXPECT_EQ(FileExists(Tmp.Path() + "out\\AFTER.TXT"), C.AfterExtracts);
+    EXPECT_TRUE(FileExists(Tmp.Path() + "out\\FIRST.TXT"));
+    // Nothing is left under the bad entry's name.
+    EXPECT_FALSE(FileExists(Tmp.Path() + "out\\SQ.BIN"));
+    EXPECT_EQ(Ev.ErrorNames, std::vector<std::string>(C.Errors.size(), C.Errors == std::vector<int>{errBadFileHeader}
+                                                                             ? "x.arc"
+                                                                             : "SQ.BIN"));
     EXPECT_EQ(Ev.Deactivates, 1);
   }
 }
