@@ -10,6 +10,7 @@
 #include "archive/core/le_bytes.h"
 #include "archive/core/lha_header.h"
 #include "archive/core/tar_header.h"
+#include "archive/core/zoo_header.h"
 #include "archive/core/zip_format.h"
 #include "classlib/core/code_page.h"
 #include "classlib/core/sys_utils.h"
@@ -750,62 +751,42 @@ private:
 
 class TZooWalker : public TArcDirWalker {
 public:
-  using TArcDirWalker::TArcDirWalker;
+  TZooWalker(TTravik& Owner) : TArcDirWalker(Owner), FIn(Owner) {}
   void SetUp() override {
-    T.HeaderLength = 58;
-    T.Cursor = T.ArcStartOffset - 1;
-    FFirst = true;
+    T.HeaderLength = 10;
+    TZooArchive a;
+    if (const int err = ZooReadArchive(FIn, T.ArcStartOffset - 1, a)) {
+      T.ReportArchiveError(T.CurrentVolume(), "", "0", err);
+      return T.EndWalk();
+    }
+    if (a.CommentLen != 0) T.ReadComment(T.ArchiveComment, a.CommentPos, a.CommentLen);
+    T.Cursor = a.FirstEntry;
   }
   void Step() override {
-    const uint8_t* h = T.Header;
-    const int64_t pos = T.HeaderPos - 1;
-    if (FFirst) {  // the archive header
-      FFirst = false;
-      if (Get32(h + 24) + Get32(h + 28) != 0) return T.EndWalk();
-      if (Get16(h + 39) != 0) {
-        T.ReadComment(T.ArchiveComment, Get32(h + 35), Get16(h + 39));
-      }
-      T.Cursor = Get32(h + 24);
-      return;
-    }
-    if (Get32(h) != 0xFDC4A7DC) return T.EndWalk(errBadFileHeader);
-    const uint32_t next = Get32(h + 6);
-    if (next == 0) return T.EndWalk();  // the entry that ends the chain
-    if (h[30] != 0) {  // deleted
-      T.Cursor = next;
-      return;
-    }
+    TZooEntry z;
+    const TZooStep step = ZooReadEntry(FIn, T.HeaderPos - 1, z);
+    if (step == zsEnd) return T.EndWalk();
+    if (step != zsEntry) return T.EndWalk(step == zsTruncated ? errReadingFile : errBadFileHeader);
+    // Deleted entries (older versions the archive keeps) are listed like the others.
     TListEntry e;
-    if (Get16(h + 36) != 0) T.ReadComment(e.Comment, Get32(h + 32), Get16(h + 36));
-    std::string name = ZText(h + 38, 13), dir;
-    if (h[4] == 2) {  // the variable part: long name, then folder
-      const int nameLen = h[56], dirLen = h[57];
-      if (nameLen > 0) {
-        const std::string longName = ReadText(T, pos + 58, nameLen);
-        if (!longName.empty()) name = longName;
-      }
-      if (dirLen > 0) {
-        dir = SlashToBackslash(ReadText(T, pos + 58 + nameLen, dirLen));
-        if (!dir.empty() && dir.back() != '\\') dir += '\\';
-      }
-    }
-    e.Name = OemToAnsiName(dir + name);
-    e.Offset = pos;
-    e.Date = DosDateToDateTime(SwapWords(Get32(h + 14)));
-    e.Version = h[28];
-    e.VersionNeeded = h[29];
-    e.PackedSize = Get32(h + 24);
-    e.UnpackedSize = Get32(h + 20);
-    e.CRC = Get16(h + 18);
-    e.MethodID = h[5];
-    e.MethodName = T.GetCompressMethodName(h[5]);
+    if (z.CommentLen != 0) T.ReadComment(e.Comment, z.CommentPos, z.CommentLen);
+    e.Name = OemToAnsiName(z.Name);
+    e.Offset = z.HeaderPos;
+    e.Date = DosDateToDateTime(SwapWords(z.DateTime));
+    e.Version = z.Version;
+    e.VersionNeeded = z.VersionNeeded;
+    e.PackedSize = z.PackedSize;
+    e.UnpackedSize = z.OrigSize;
+    e.CRC = z.Crc;
+    e.MethodID = uint16_t(z.Method);
+    e.MethodName = T.GetCompressMethodName(e.MethodID);
     e.InternalAttr = e.ExternalAttr = 32;
     T.OfferEntry(e);
-    T.Cursor = next;
+    T.Cursor = z.Next;
   }
 
 private:
-  bool FFirst = true;
+  TTravikInput FIn;
 };
 
 // ---- The method table ------------------------------------------------------------------------

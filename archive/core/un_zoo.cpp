@@ -4,22 +4,7 @@
 
 #include "archive/core/entry_io.h"
 #include "archive/core/zoo_lzd.h"
-#include "archive/core/le_bytes.h"
-
-namespace {
-
-constexpr uint32_t ZooTag = 0xFDC4A7DC;
-using le::Get16;
-using le::Get32;
-
-// A zero-terminated name of at most Len bytes.
-std::string ZeroTerminated(const uint8_t* P, size_t Len) {
-  size_t N = 0;
-  while (N < Len && P[N] != 0) N++;
-  return std::string(reinterpret_cast<const char*>(P), N);
-}
-
-}  // namespace
+#include "archive/core/zoo_header.h"
 
 const TClassInfo* TUnZOO::StaticClassInfo() {
   static const TClassInfo Info = [] {
@@ -34,15 +19,12 @@ void TUnZOO::ExtractIt() {
   if (FArchiveFile.empty()) RaiseArchiveError(FArchiveFile, "", "0", errInvalidFileName);
   if (FArcType != atZOO) RaiseArchiveError(FArchiveFile, "", "0", errUnsupportedArcType);
   if (!OpenInFile(ArcFile, FArchiveFile)) RaiseArchiveError(FArchiveFile, "", "0", errOpeningFile);
+  TArcFileInput In(ArcFile);
   // The archive header is checked before any event.
-  uint8_t Hdr[43];
-  try {
-    ArcFile.Seek(ArcStartOffset > 0 ? ArcStartOffset - 1 : 0);
-    if (ArcFile.Read(Hdr, 43) < 43) RaiseArchiveError(FArchiveFile, "", "0", errReadingFile);
-    if (Get32(Hdr + 24) + Get32(Hdr + 28) != 0) RaiseArchiveError(FArchiveFile, "", "0", errBadFileHeader);
-  } catch (...) {
+  TZooArchive A;
+  if (const int Err = ZooReadArchive(In, ArcStartOffset > 0 ? ArcStartOffset - 1 : 0, A)) {
     ArcFile.Close();
-    throw;
+    RaiseArchiveError(FArchiveFile, "", "0", Err);
   }
   ArcEngine.DateMode = FSetDateTo;
   SetCancel(false);
@@ -51,49 +33,32 @@ void TUnZOO::ExtractIt() {
   if (OnElapsedTime) Timer.Start();
 
   try {
-    int64_t Pos = Get32(Hdr + 24);
+    int64_t Pos = A.FirstEntry;
     std::set<int64_t> Seen{Pos};
     while (!Cancel) {
       ArcEngine.Crc16Val = 0;
-      uint8_t E[58] = {};
-      ArcFile.Seek(Pos);
-      int32_t Got = ArcFile.Read(E, 58);
-      if (Got < 10) RaiseArchiveError(FArchiveFile, "", "0", errReadingFile);
-      if (Get32(E) != ZooTag) RaiseArchiveError(FArchiveFile, "", "0", errBadFileHeader);
-      int64_t Next = Get32(E + 6);
-      if (Next == 0) break;
-      if (Got < 58) RaiseArchiveError(FArchiveFile, "", "0", errReadingFile);
+      TZooEntry E;
+      const TZooStep Step = ZooReadEntry(In, Pos, E);
+      if (Step == zsEnd) break;
+      if (Step != zsEntry)
+        RaiseArchiveError(FArchiveFile, "", "0", Step == zsTruncated ? errReadingFile : errBadFileHeader);
       // A chain that comes back to an entry already seen would never end.
-      const bool Cycle = !Seen.insert(Next).second;
-      const int Method = E[5];
-      const int64_t DataPos = Get32(E + 10);
-      const uint32_t DateTime = Get32(E + 14);
-      const uint16_t Crc = Get16(E + 18);
-      const uint32_t OrigSize = Get32(E + 20), PackedSize = Get32(E + 24);
-      const bool Deleted = E[30] != 0;
-      // Only type-2 entries with a variable part carry the long name and the folder.
-      std::string Dir;
-      if (E[4] == 2 && Get16(E + 51) >= 2) {
-        int L = E[56], D = E[57];
-        if (D > 0) {
-          uint8_t Buf[512];
-          ArcFile.Seek(Pos + 58);
-          if (ArcFile.Read(Buf, L + D) < L + D) RaiseArchiveError(FArchiveFile, "", "0", errReadingFile);
-          Dir = ZeroTerminated(Buf + L, size_t(D));
-          for (char& C : Dir)
-            if (C == '/') C = '\\';
-          if (!Dir.empty() && Dir.back() != '\\') Dir += '\\';
-        }
-      }
-      const std::string Stored = Dir + ZeroTerminated(E + 38, 13);
-      const std::string Name = OemToAnsiName(Stored);
-      // A deleted entry is an older version that the archive keeps: not extracted.
-      if (Deleted || !MatchFileSpec(Name, FFileSpec, false) || !ProcessFileName(Stored) || FileName.empty()) {
+      const bool Cycle = !Seen.insert(E.Next).second;
+      // Deleted entries (older versions the archive keeps) are extracted like the others.
+      const std::string Name = OemToAnsiName(E.Name);
+      if (!MatchFileSpec(Name, FFileSpec, false) || !ProcessEntryName(Name) || FileName.empty()) {
         if (Cycle) break;
-        Pos = Next;
+        Pos = E.Next;
         continue;
       }
-      const TDateTime EntryDate = ConvertDate(DateTime);
+      if (E.Method > 2) {
+        // Told before anything is made: no empty file stands under the entry's name.
+        ReportArchiveError(FileName, "", "0", errUnsupportedMethod);
+        if (!SpecHasWildcards || Cycle) break;
+        Pos = E.Next;
+        continue;
+      }
+      const TDateTime EntryDate = ConvertDate(E.DateTime);
       bool Extract = true;
       if (ArcEngine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
         OnFileExists(this, FileName, EntryDate, Extract);
@@ -104,21 +69,19 @@ void TUnZOO::ExtractIt() {
       }
       if (Extract) {
         try {
-          OpenEntryOutput(PackedSize, 16);
-          ArcFile.Seek(DataPos);
-          if (Method == 0) {
-            UnStore(ArcFile, PackedSize, FileName, 16);
-          } else if (Method == 1) {
-            TEntrySource Src(ArcFile, PackedSize, ProgressStepPercent, false);
+          OpenEntryOutput(E.PackedSize, 16);
+          ArcFile.Seek(E.DataPos);
+          if (E.Method == 0) {
+            UnStore(ArcFile, E.PackedSize, FileName, 16);
+          } else if (E.Method == 1) {
+            TEntrySource Src(ArcFile, E.PackedSize, ProgressStepPercent, false);
             Src.CancelFlag = &Cancel;
             TEntrySink Sink(OutFile, 16);
-            Sink.SetProgress(OrigSize, ProgressStepPercent, true);
-            TDecodeResult R = ZooLzdDecode(Src, Sink, OrigSize);
+            Sink.SetProgress(E.OrigSize, ProgressStepPercent, true);
+            TDecodeResult R = ZooLzdDecode(Src, Sink, E.OrigSize);
             if (R != TDecodeResult::Ok && !Cancel) RaiseArchiveError(FileName, "", "0", DecodeErrorId(R));
-          } else if (Method == 2) {
-            DecodeLzhEntry(*this, 16, 13, 4, 0, PackedSize, OrigSize, FArchiveFile);
           } else {
-            RaiseArchiveError(FileName, "", "0", errUnsupportedMethod);
+            DecodeLzhEntry(*this, 16, 13, 4, 0, E.PackedSize, E.OrigSize, FArchiveFile);
           }
           if (ArcEngine.OutputMode == omToFile && FSetDateTo == sdOrigDate) {
             const int Dos = DateTimeToFileDate(EntryDate);
@@ -133,14 +96,14 @@ void TUnZOO::ExtractIt() {
           ReportArchiveError(FileName, X.Message(), "0", errReadingFile);
         }
         OutFile.Close();
-        ReportEntryCrc(*this, EventName, (ArcEngine.Crc16Val & 0xFFFF) == Crc);
+        ReportEntryCrc(*this, EventName, (ArcEngine.Crc16Val & 0xFFFF) == E.Crc);
         if (ArcEngine.OutputMode == omToStream) break;  // a stream takes one entry
       }
       if (!SpecHasWildcards || Cycle) break;
-      Pos = Next;
+      Pos = E.Next;
     }
-  } catch (const EInOutError&) {
-    // A damaged or short archive ends the run quietly.
+  } catch (const EInOutError& X) {
+    ReportArchiveError(FArchiveFile, X.Message(), "0", errReadingFile);
   } catch (...) {
     EndRun();
     throw;

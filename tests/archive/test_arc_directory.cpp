@@ -298,14 +298,15 @@ TEST(ArcDirUue, OneEntryNamedByTheBeginLine) {
 
 TEST(ArcDirHandBuilt, ZooPakBhHa) {
   const TListing zoo = ListArchive(ListerFixture("zoo.zoo"));
-  // The deleted entry and the entry that ends the chain are not listed.
-  // Names are in the DOS code page like every other kind's.
+  // A deleted entry (an older version kept) is listed like the others; the entry that
+  // ends the chain is not. Names are in the DOS code page like every other kind's.
   EXPECT_LISTED(zoo, {{"a.txt", 244, 244, 0xE478, "Stored", DateA},
+                      {"gone.txt", 141, 141, 0x83F2, "Stored", DateA},
                       {"docs\\old\\long file name.txt", 141, 141, 0x83F2, "Stored", DateA},
                       {"\xCF\xF0\xE8\xEC\xE5\xF0.txt", 244, 244, 0xE478, "Stored", DateA}});
   EXPECT_EQ(zoo.Entries[0].Comment, "first entry");
   EXPECT_EQ(zoo.ArchiveComment, "zoo archive comment");
-  EXPECT_EQ(zoo.Totals, 3);
+  EXPECT_EQ(zoo.Totals, 4);
 
   const TListing pak = ListArchive(ListerFixture("pak.pak"));
   EXPECT_LISTED(pak, {{"B.TXT", 60, 141, 0x83F2, "Crushed", DateB},
