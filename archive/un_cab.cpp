@@ -398,16 +398,16 @@ void TUnCAB::CopyFile(const std::string& Name, int32_t Size, intptr_t& Handle, i
   FLastProgress = -1;
   ProgressStep = ProgressStepFor(Size);
   bool extract = ProcessFileName(Name);
-  if (extract && ArcEngine.OutputMode == omToFile) {
+  if (extract && Engine.OutputMode == omToFile) {
     CreateFolders(ArcExtractFilePath(FileName));
     if (OnFileExists && FileExists(FileName))
       OnFileExists(this, FileName, DosDateToDateTime((uint32_t(Date) << 16) | Time), extract);
   }
-  if (extract && OnBegin) OnBegin(this, ArcEngine.OutputMode == omToFile ? FileName : ansiName, RecNum + 1, extract);
+  if (extract && OnBegin) OnBegin(this, Engine.OutputMode == omToFile ? FileName : ansiName, RecNum + 1, extract);
   if (extract) {
     if (OpenOutFile(OutFile, FileName)) {
       Action = 2;
-      Handle = ArcEngine.OutputMode == omToFile ? OutFile.Handle() : StreamOutputHandle;
+      Handle = Engine.OutputMode == omToFile ? OutFile.Handle() : StreamOutputHandle;
     } else {
       // This file is lost; the next ones are still extracted.
       ReportArchiveError(FileName, FNextCabinet, "0", errOpeningFile);
@@ -423,13 +423,13 @@ bool TUnCAB::CloseFileInfo(const std::string&, intptr_t, uint16_t Date, uint16_t
   const bool whole = FLastAction == 2 && FRemaining == 0 && !Aborted();
   if (whole) ArcReportProgress(100);
   if (OnEnd)
-    OnEnd(this, ArcEngine.OutputMode == omToFile ? FileName : FEntryName, whole);
+    OnEnd(this, Engine.OutputMode == omToFile ? FileName : FEntryName, whole);
   else if (!whole && !Aborted())
     ReportArchiveError(FileName, "", "0", errReadingFile);
-  if (ArcEngine.OutputMode == omToFile && !whole) {
+  if (Engine.OutputMode == omToFile && !whole) {
     OutFile.Close();
     DeleteFile(FileName);  // never leave a part that looks whole
-  } else if (ArcEngine.OutputMode == omToFile) {
+  } else if (Engine.OutputMode == omToFile) {
     if (FSetDateTo == sdOrigDate) OutFile.SetDate(static_cast<int32_t>((uint32_t(Date) << 16) | Time));
     OutFile.Close();
     // Only the DOS bits: the UTF-8 and executable flags of the cabinet are no attributes.
@@ -468,7 +468,7 @@ void TUnCAB::ExtractIt() {
   }
   FContinue = true;
   SpecHasWildcards = ::HasWildcards(FFileSpec);
-  ArcEngine.DateMode = FSetDateTo;
+  Engine.DateMode = FSetDateTo;
   if (OnActivate) OnActivate(this);
   try {
     std::string cabinet = FArchiveFile;

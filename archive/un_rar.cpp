@@ -157,7 +157,7 @@ int TUnRAR::DataProc(const unsigned char* Addr, int Size) {
         ArcReportProgress(static_cast<uint8_t>(percent));
       }
     }
-    if (ArcEngine.OutputMode == omToStream) {
+    if (Engine.OutputMode == omToStream) {
       int32_t count = Size;
       if (!ArcWriteOutput(OutFile, Addr, count)) {
         FWriteFailed = true;
@@ -293,9 +293,9 @@ void TUnRAR::Run(void* Handle) {
     }
 
     bool extract = true;
-    if (ArcEngine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
+    if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
       OnFileExists(this, FileName, ConvertDate(header.FileTime), extract);
-    const std::string eventName = ArcEngine.OutputMode == omToFile ? FileName : name;
+    const std::string eventName = Engine.OutputMode == omToFile ? FileName : name;
     if (extract) {
       RecNum++;
       if (OnBegin) OnBegin(this, eventName, RecNum, extract);
@@ -307,11 +307,11 @@ void TUnRAR::Run(void* Handle) {
       if (r == RarOpenError || !SpecHasWildcards) break;
       continue;
     }
-    if (ArcEngine.OutputMode == omToFile) ForceDirectories(ArcExtractFilePath(FileName));
+    if (Engine.OutputMode == omToFile) ForceDirectories(ArcExtractFilePath(FileName));
 
     // Unpack, asking for the password of an encrypted entry up to three times.
     std::string folder = ArcExtractFilePath(FileName), target = FileName;
-    const int operation = ArcEngine.OutputMode == omToFile ? RarExtract : RarTest;
+    const int operation = Engine.OutputMode == omToFile ? RarExtract : RarTest;
     bool pass = false, reported = false, endRun = false;
     int result = RarSuccess;
     for (int attempt = 1;; attempt++) {
@@ -357,7 +357,7 @@ void TUnRAR::Run(void* Handle) {
       OnEnd(this, eventName, pass);
     else if (!pass && !reported)
       ReportArchiveError(FileName, "", "0", errCrcCheck);
-    if (endRun || result == RarBadData || !SpecHasWildcards || ArcEngine.OutputMode == omToStream) break;
+    if (endRun || result == RarBadData || !SpecHasWildcards || Engine.OutputMode == omToStream) break;
   }
   // A damaged header ends the run with its error (the library's end of the archive, or a
   // refused volume, whose answer was the user's, end it quietly).

@@ -21,12 +21,12 @@ bool EngineWriteOutput(TArcFile& F, const void* Buf, int32_t& Count) {
     return true;
   }
   const int32_t want = Count;
-  if (ArcEngine.OutputMode == omToStream) {
-    if (ArcEngine.OutStream == nullptr) {
+  if (ArcEngineNow().OutputMode == omToStream) {
+    if (ArcEngineNow().OutStream == nullptr) {
       Count = 0;
       return false;
     }
-    Count = ArcEngine.OutStream->Write(Buf, want);
+    Count = ArcEngineNow().OutStream->Write(Buf, want);
   } else {
     Count = F.Write(Buf, want);
   }
@@ -122,7 +122,7 @@ void TtrvFileAttr::Assign(const TPersistent* Source) {
 TAwkMain::TAwkMain(TComponent* AOwner) : TComponent(AOwner) {}
 
 TAwkMain::~TAwkMain() {
-  if (ArcEngine.ActiveComponent == this) ArcEngine.ActiveComponent = nullptr;
+  if (Engine.ActiveComponent == this) Engine.ActiveComponent = nullptr;
 }
 
 const TClassInfo* TAwkMain::StaticClassInfo() {
@@ -153,11 +153,11 @@ const TClassInfo* TZipCommon::StaticClassInfo() {
 }
 
 void TZipCommon::UnbindEngine() {
-  if (ArcEngine.ReportProgressOwner == this) {
-    ArcEngine.ReportProgress = nullptr;
-    ArcEngine.ReportProgressOwner = nullptr;
+  if (Engine.ReportProgressOwner == this) {
+    Engine.ReportProgress = nullptr;
+    Engine.ReportProgressOwner = nullptr;
   }
-  if (ArcEngine.ActiveComponent == this) ArcEngine.ActiveComponent = nullptr;
+  if (Engine.ActiveComponent == this) Engine.ActiveComponent = nullptr;
 }
 
 void TZipCommon::Loaded() { TAwkMain::Loaded(); }
@@ -172,7 +172,7 @@ void TZipCommon::SetArchiveFile(const std::string& Value) {
     SetArcType(atNA);
   } else {
     FArchiveFile.clear();
-    ArcEngine.ActiveComponent = nullptr;
+    Engine.ActiveComponent = nullptr;
     FArcType = atNA;
   }
 }
@@ -190,7 +190,7 @@ void TZipCommon::GetArcType() {
   FArcType = r.ArcType;
   ArcStartOffset = r.ArcStartOffset;
   ArcFileSize = std::max<int64_t>(r.ArcFileSize, 0);
-  ArcEngine.SfxStartOffset = r.SfxStartOffset;
+  Engine.SfxStartOffset = r.SfxStartOffset;
   ArcDate = 29221;
   if (IsArcTypeValid(FArcType)) {
     const int age = FileAge(FArchiveFile);
@@ -240,7 +240,7 @@ bool TZipCommon::ProcessEntryName(const std::string& name) {
 }
 
 bool TZipCommon::IsArchiveItself(const std::string& Path) {
-  if (ArcEngine.OutputMode != omToFile) return false;
+  if (Engine.OutputMode != omToFile) return false;
   const std::string out = ExpandFileName(SlashToBackslash(Path));
   const std::string* archives[] = {&FArchiveFile, &ArcFile.FileName()};
   for (const std::string* archive : archives) {
@@ -289,14 +289,14 @@ void TZipCommon::ShellTypeName(const std::string& FileName, std::string& TypeNam
 void TZipCommon::ReportArchiveError(const std::string& FN, const std::string& MsgEx, const std::string& VolumeID,
                                     int ECode) {
   if (!OnError) return;
-  if (ArcEngine.ActiveComponent != nullptr && ArcEngine.ActiveComponent->Cancel) return;
+  if (Engine.ActiveComponent != nullptr && Engine.ActiveComponent->Cancel) return;
   OnError(this, ArcExtractFileName(FN), MsgEx, VolumeID, ECode);
 }
 
 void TZipCommon::InstallProgress() {
   RecNum = 0;
-  ArcEngine.ReportProgress = [this](uint8_t Percent) { ReportProgress(Percent); };
-  ArcEngine.ReportProgressOwner = this;
+  Engine.ReportProgress = [this](uint8_t Percent) { ReportProgress(Percent); };
+  Engine.ReportProgressOwner = this;
   ProgressStepPercent = (static_cast<int>(FProgressNotify) + 1) * 5;
 }
 
@@ -350,8 +350,8 @@ TUnBase::TUnBase(TComponent* AOwner) : TZipCommon(AOwner) {
   FProgressNotify = Ten;
   FFileSpec = "*.*";
   SetSetDateTo(sdOrigDate);
-  ArcEngine.WriteOutput = EngineWriteOutput;
-  ArcEngine.WriteOutputOwner = nullptr;
+  Engine.WriteOutput = EngineWriteOutput;
+  Engine.WriteOutputOwner = nullptr;
 }
 
 const TClassInfo* TUnBase::StaticClassInfo() {
@@ -368,17 +368,19 @@ void TUnBase::Loaded() {
 
 void TUnBase::SetSetDateTo(TSetDate Value) {
   FSetDateTo = Value;
-  ArcEngine.DateMode = Value;
+  Engine.DateMode = Value;
 }
 
 void TUnBase::Extract() {
-  ArcEngine.OutputMode = omToFile;
+  Engine.OutputMode = omToFile;
   if (FCpuType == cpt80486) FCpuType = cptAuto;
-  ArcEngine.ActiveComponent = this;
+  Engine.ActiveComponent = this;
   RunGuarded();
 }
 
 void TUnBase::RunGuarded() {
+  // The decoders reach this reader's state through ArcEngineNow while it runs.
+  TArcEngineScope Scope(Engine);
   try {
     ExtractIt();
   } catch (const E_RAISE& e) {
@@ -394,10 +396,10 @@ void TUnBase::RunGuarded() {
 }
 
 void TUnBase::ExtractToStream(const std::string& FileName, TStream* Stream) {
-  ArcEngine.ActiveComponent = this;
+  Engine.ActiveComponent = this;
   if (Stream == nullptr) return ReportArchiveError(FileName, "", "0", errUninitializedStream);
-  ArcEngine.OutputMode = omToStream;
-  ArcEngine.OutStream = Stream;
+  Engine.OutputMode = omToStream;
+  Engine.OutStream = Stream;
   const std::string saved = FFileSpec;
   SetFileSpec(FileName);
   // The stream is the caller's: never leave the engine pointing at it.
@@ -407,8 +409,8 @@ void TUnBase::ExtractToStream(const std::string& FileName, TStream* Stream) {
     TStream* Stream;
     ~TRestore() {
       Self->FFileSpec = Spec;
-      ArcEngine.OutStream = nullptr;
-      ArcEngine.OutputMode = omToFile;
+      Self->Engine.OutStream = nullptr;
+      Self->Engine.OutputMode = omToFile;
       Stream->SetPosition(0);
     }
   } restore{this, saved, Stream};
@@ -439,9 +441,9 @@ void TUnBase::UnStore(TArcFile& F, int64_t Size, const std::string& Name, int Cr
     }
     if (!written) RaiseArchiveError(Name, "", "0", errWritingFile);
     if (CrcKind == 16)
-      UpdateCrc16(buf.data(), static_cast<size_t>(want), ArcEngine.Crc16Val);
+      UpdateCrc16(buf.data(), static_cast<size_t>(want), Engine.Crc16Val);
     else if (CrcKind == 32)
-      UpdateCrc32(buf.data(), static_cast<size_t>(want), ArcEngine.Crc32Val);
+      UpdateCrc32(buf.data(), static_cast<size_t>(want), Engine.Crc32Val);
     ArcReportProgress(CalcProgress(Size - remaining, Size));
   }
 }
@@ -453,7 +455,7 @@ void TUnBase::BeginRun(std::initializer_list<TArcType> Served) {
   if (std::find(Served.begin(), Served.end(), FArcType) == Served.end())
     RaiseArchiveError(FArchiveFile, "", "0", errUnsupportedArcType);
   if (!OpenInFile(ArcFile, FArchiveFile)) RaiseArchiveError(FArchiveFile, "", "0", errOpeningFile);
-  ArcEngine.DateMode = FSetDateTo;
+  Engine.DateMode = FSetDateTo;
   if (OnActivate) OnActivate(this);
   SetCancel(false);
   SpecHasWildcards = ::HasWildcards(FFileSpec);
@@ -465,7 +467,7 @@ bool TUnBase::SelectEntry(const std::string& StoredName, TDateTime EntryDate) {
   if (!MatchFileSpec(OemToAnsiName(StoredName), FFileSpec, false)) return false;
   ++RecNum;
   bool extract = true;
-  if (ArcEngine.OutputMode == omToFile && OnFileExists && FileExists(FileName)) {
+  if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName)) {
     OnFileExists(this, FileName, EntryDate, extract);
     if (!extract) return false;
   }
@@ -477,14 +479,14 @@ void TUnBase::OpenEntryOutput(int64_t PackedSize, int CrcKind) {
   if (!OpenOutFile(OutFile, FileName)) RaiseArchiveError<EFOpenError>(FileName, "", "0", errOpeningFile);
   ProgressStep = ProgressStepFor(PackedSize);
   if (CrcKind == 32)
-    ArcEngine.Crc32Val = 0xFFFFFFFF;
+    Engine.Crc32Val = 0xFFFFFFFF;
   else if (CrcKind == 16)
-    ArcEngine.Crc16Val = 0;
+    Engine.Crc16Val = 0;
 }
 
 bool TUnBase::FinishEntry(uint32_t StoredCrc, int CrcKind, TDateTime EntryDate, uint32_t Attr) {
-  if (ArcEngine.OutputMode == omToFile) {
-    if (ArcEngine.DateMode == sdOrigDate) {
+  if (Engine.OutputMode == omToFile) {
+    if (Engine.DateMode == sdOrigDate) {
       const int dos = DateTimeToFileDate(EntryDate);
       if (dos != 0) OutFile.SetDate(dos);
     }
@@ -495,11 +497,11 @@ bool TUnBase::FinishEntry(uint32_t StoredCrc, int CrcKind, TDateTime EntryDate, 
   }
   bool pass = true;
   if (CrcKind == 32)
-    pass = ~ArcEngine.Crc32Val == StoredCrc;
+    pass = ~Engine.Crc32Val == StoredCrc;
   else if (CrcKind == 16)
-    pass = (ArcEngine.Crc16Val & 0xFFFF) == (StoredCrc & 0xFFFF);
+    pass = (Engine.Crc16Val & 0xFFFF) == (StoredCrc & 0xFFFF);
   if (OnEnd) OnEnd(this, FileName, pass);
-  return ArcEngine.OutputMode == omToFile && SpecHasWildcards;
+  return Engine.OutputMode == omToFile && SpecHasWildcards;
 }
 
 void TUnBase::EndRun() {
@@ -519,7 +521,7 @@ void TUnBase::EndRun() {
 }
 
 void TUnBase::MakeStoredFolder(const std::string& AnsiName) {
-  if (ArcEngine.OutputMode != omToFile || !FUseStoredDirs || !SpecHasWildcards) return;
+  if (Engine.OutputMode != omToFile || !FUseStoredDirs || !SpecHasWildcards) return;
   std::string name = SlashToBackslash(AnsiName);
   while (!name.empty() && name.back() == '\\') name.pop_back();
   if (name.empty() || !MatchFileSpec(name, FFileSpec, false)) return;

@@ -130,6 +130,7 @@ public:
 
   bool Cancel = false;  // stops every copy and decode loop at its next block
   TtrvTimer Timer;
+  TArcEngineState Engine;  // this component's running state
 };
 
 class TZipCommon : public TAwkMain {

@@ -694,7 +694,7 @@ public:
   void SetUp() override {
     T.HeaderLength = ZipCentralSize;
     T.EndWalk();
-    const uint32_t sfx = ArcEngine.SfxStartOffset;
+    const uint32_t sfx = T.Engine.SfxStartOffset;
     const int64_t embedded = sfx > 0 && T.ArcStartOffset - 1 == sfx ? int64_t(sfx) : 0;
     if (const int err = ZipFindDirectory(FIn, embedded, FDir))
       return T.ReportArchiveError(T.CurrentVolume(), "", "0", err);

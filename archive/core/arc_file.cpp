@@ -132,7 +132,7 @@ bool ForceDirectories(const std::string& Dir) {
 }
 
 bool OpenOutFile(TArcFile& F, const std::string& Name) {
-  if (ArcEngine.OutputMode != omToFile) return true;
+  if (ArcEngineNow().OutputMode != omToFile) return true;
   if (!CheckDriveReady(Name)) return false;
   ForceDirectories(ExtractFilePath(Name));
   if (F.Create(Name)) return true;

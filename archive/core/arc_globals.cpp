@@ -8,18 +8,28 @@
 #include "classlib/core/code_page.h"
 #include "classlib/core/sys_utils.h"
 
-TArcEngineState ArcEngine;
+namespace {
+thread_local TArcEngineState* tRunning = nullptr;
+}  // namespace
+
+TArcEngineState& ArcEngineNow() {
+  thread_local TArcEngineState Idle;
+  return tRunning ? *tRunning : Idle;
+}
+
+TArcEngineScope::TArcEngineScope(TArcEngineState& State) : FSaved(tRunning) { tRunning = &State; }
+TArcEngineScope::~TArcEngineScope() { tRunning = FSaved; }
 
 bool ArcWriteOutput(TArcFile& F, const void* Buf, int32_t& Count) {
-  if (!ArcEngine.WriteOutput) {
+  if (!ArcEngineNow().WriteOutput) {
     Count = 0;
     return false;
   }
-  return ArcEngine.WriteOutput(F, Buf, Count);
+  return ArcEngineNow().WriteOutput(F, Buf, Count);
 }
 
 void ArcReportProgress(uint8_t Percent) {
-  if (ArcEngine.ReportProgress) ArcEngine.ReportProgress(Percent);
+  if (ArcEngineNow().ReportProgress) ArcEngineNow().ReportProgress(Percent);
 }
 
 // ---- Checksums -------------------------------------------------------------------------
@@ -89,7 +99,7 @@ uint8_t CalcProgress(int64_t Done, int64_t Total) {
     double v = std::nearbyint(double(Done) * 100.0 / double(Total));  // halves to even
     percent = v >= 100.0 ? 100 : v <= 0.0 ? 0 : static_cast<uint8_t>(v);
   }
-  ArcEngine.ProgressPercent = percent;
+  ArcEngineNow().ProgressPercent = percent;
   return percent;
 }
 

@@ -21,8 +21,9 @@ enum TSetDate : uint8_t { sdOrigDate, sdSysDate };
 // Output of the decoders: to files (Extract) or to the stream of ExtractToStream.
 enum : uint8_t { omToFile = 1, omToStream = 2 };
 
-// Engine-wide state, shared by every archive component on the user-interface thread; only
-// one extraction or recognition runs at a time.
+// The running state of one archive component: its CRCs, output mode and callbacks. Each
+// component keeps its own (TAwkMain::Engine), so that two runs can go on at once on two
+// threads; the decoders reach the running one through ArcEngineNow.
 struct TArcEngineState {
   uint8_t ProgressPercent = 0;  // last CalcProgress result
   uint32_t Crc32Val = 0;        // running CRC-32 of the current entry
@@ -40,7 +41,20 @@ struct TArcEngineState {
   TAwkMain* ActiveComponent = nullptr;        // whose Cancel the loops and reports test
   uint32_t SfxStartOffset = 0;
 };
-extern TArcEngineState ArcEngine;
+
+// The state of the run going on on this thread: that of the component whose run installed
+// a TArcEngineScope here, or this thread's own idle state between runs.
+TArcEngineState& ArcEngineNow();
+class TArcEngineScope {
+public:
+  explicit TArcEngineScope(TArcEngineState& State);
+  ~TArcEngineScope();
+  TArcEngineScope(const TArcEngineScope&) = delete;
+  TArcEngineScope& operator=(const TArcEngineScope&) = delete;
+
+private:
+  TArcEngineState* FSaved;
+};
 
 // Calls of the callbacks; an unbound callback writes nothing and reports nothing.
 bool ArcWriteOutput(TArcFile& F, const void* Buf, int32_t& Count);
@@ -60,7 +74,7 @@ void UpdateCrc16(const void* Buf, size_t Len, uint32_t& Crc);
 // ---- Progress --------------------------------------------------------------------------
 
 // Done * 100 / Total rounded half to even, at most 100; 0 for Total <= 0. The result is
-// also kept in ArcEngine.ProgressPercent.
+// also kept in ArcEngineNow().ProgressPercent.
 uint8_t CalcProgress(int64_t Done, int64_t Total);
 
 // ---- Names and paths -------------------------------------------------------------------

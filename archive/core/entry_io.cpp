@@ -51,9 +51,9 @@ bool TEntrySink::Write(const uint8_t* Buf, size_t Size) {
   bool Ok = ArcWriteOutput(FOut, Buf, Count);
   if (Count > 0) {
     if (FCrcKind == 16)
-      UpdateCrc16(Buf, size_t(Count), ArcEngine.Crc16Val);
+      UpdateCrc16(Buf, size_t(Count), ArcEngineNow().Crc16Val);
     else if (FCrcKind == 32)
-      UpdateCrc32(Buf, size_t(Count), ArcEngine.Crc32Val);
+      UpdateCrc32(Buf, size_t(Count), ArcEngineNow().Crc32Val);
     FProgress.Advance(FWritten, FWritten + Count);
     FWritten += Count;
   }
@@ -61,7 +61,7 @@ bool TEntrySink::Write(const uint8_t* Buf, size_t Size) {
 }
 
 std::string EntryEventName(const TUnBase& R, const std::string& AnsiName) {
-  return ArcEngine.OutputMode == omToStream ? AnsiName : R.FileName;
+  return ArcEngineNow().OutputMode == omToStream ? AnsiName : R.FileName;
 }
 
 void ReportEntryCrc(TUnBase& R, const std::string& Name, bool Pass) {

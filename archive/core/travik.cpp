@@ -170,7 +170,8 @@ bool TTravik::SwitchVolume(std::string Name, const std::string& VolumeText) {
 // ---- The run --------------------------------------------------------------------------------
 
 bool TTravik::Activate() {
-  ArcEngine.ActiveComponent = this;
+  Engine.ActiveComponent = this;
+  TArcEngineScope Scope(Engine);  // progress and messages of this run reach it
   SetCancel(false);
   if (FArchiveFile.empty()) return false;
   bool result = false;

@@ -62,12 +62,12 @@ void TUnARC::ExtractIt() {
         ReportArchiveError(FileName, "", "0", errUnsupportedMethod);
         continue;
       }
-      ArcEngine.Crc16Val = 0;
+      Engine.Crc16Val = 0;
       ProgressStep = ProgressStepPercent * int64_t(H.PackedSize) / 100;
       if (ProgressStep == 0) ProgressStep = H.PackedSize;
       const TDateTime EntryDate = ConvertDate(H.DateTime);
       bool Extract = true;
-      if (ArcEngine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
+      if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
         OnFileExists(this, FileName, EntryDate, Extract);
       const std::string EventName = EntryEventName(*this, Name);
       if (Extract && OnBegin) OnBegin(this, EventName, RecNum, Extract);
@@ -92,8 +92,8 @@ void TUnARC::ExtractIt() {
         ReportArchiveError(FileName, Garbled ? "encrypted" : "", "0", Garbled ? errPasswordProtected : ArcErrorId(R));
         const std::string Part = OutFile.FileName();
         OutFile.Close();
-        if (ArcEngine.OutputMode == omToFile) DeleteFile(Part);
-        if (ArcEngine.OutputMode == omToStream || !SpecHasWildcards) break;
+        if (Engine.OutputMode == omToFile) DeleteFile(Part);
+        if (Engine.OutputMode == omToStream || !SpecHasWildcards) break;
         continue;
       }
       if (Src.Short()) ReportArchiveError(FileName, "", "0", errReadingFile);
@@ -102,9 +102,9 @@ void TUnARC::ExtractIt() {
         if (Dos != 0) OutFile.SetDate(Dos);
       }
       OutFile.Close();
-      ReportEntryCrc(*this, EventName, (ArcEngine.Crc16Val & 0xFFFF) == H.Crc);
+      ReportEntryCrc(*this, EventName, (Engine.Crc16Val & 0xFFFF) == H.Crc);
       RecNum++;
-      if (ArcEngine.OutputMode == omToStream) break;  // a stream takes one entry
+      if (Engine.OutputMode == omToStream) break;  // a stream takes one entry
       if (!SpecHasWildcards) break;
     }
   } catch (const E_RAISE&) {

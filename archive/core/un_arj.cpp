@@ -134,7 +134,7 @@ bool TUnARJ::ArjNextVolume() {
 }
 
 void TUnARJ::ArjDecodePart() {
-  ArcEngine.Crc32Val = 0xFFFFFFFF;
+  Engine.Crc32Val = 0xFFFFFFFF;
   try {
     if (FHdr.Method == 0)
       UnStore(ArcFile, FHdr.PackedSize, FileName, 32);
@@ -155,7 +155,7 @@ bool TUnARJ::ArjExtractEntry() {
   }
   const TDateTime EntryDate = ConvertDate(FHdr.DateTime);
   bool Extract = true;
-  if (ArcEngine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
+  if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
     OnFileExists(this, FileName, EntryDate, Extract);
   const std::string EventName = EntryEventName(*this, Name);
   if (Extract && OnBegin) OnBegin(this, EventName, RecNum + 1, Extract);
@@ -177,7 +177,7 @@ bool TUnARJ::ArjExtractEntry() {
   ArjDecodePart();
   while (FHdr.Flags & 4) {
     // The rest of the entry is in the next volume, with its own CRC.
-    const bool Pass = ~ArcEngine.Crc32Val == FHdr.Crc;
+    const bool Pass = ~Engine.Crc32Val == FHdr.Crc;
     if (!Pass) {
       if (OnEnd)
         OnEnd(this, FVolumeName.empty() ? FArchiveFile : FVolumeName, false);
@@ -191,14 +191,14 @@ bool TUnARJ::ArjExtractEntry() {
     if (!ArjReadHeader(false)) Fail(errBadFileHeader);
     ArjDecodePart();
   }
-  if (ArcEngine.OutputMode == omToFile) {
+  if (Engine.OutputMode == omToFile) {
     if (FSetDateTo == sdOrigDate) {
       const int Dos = DateTimeToFileDate(EntryDate);
       if (Dos != 0) OutFile.SetDate(Dos);
     }
     OutFile.Close();
   }
-  ReportEntryCrc(*this, EventName, Complete && ~ArcEngine.Crc32Val == FHdr.Crc);
+  ReportEntryCrc(*this, EventName, Complete && ~Engine.Crc32Val == FHdr.Crc);
   return Complete;
 }
 
@@ -219,7 +219,7 @@ void TUnARJ::ExtractIt() {
       ArcStartOffset = 1;
   }
   if (!OpenInFile(ArcFile, FArchiveFile)) RaiseArchiveError(FArchiveFile, "", "0", errOpeningFile);
-  ArcEngine.DateMode = FSetDateTo;
+  Engine.DateMode = FSetDateTo;
   if (OnActivate) OnActivate(this);
   try {
     try {
@@ -232,12 +232,12 @@ void TUnARJ::ExtractIt() {
     FMainVersion = FHdr.ArjVersion;
     if (OnElapsedTime) Timer.Start();
     while (!Cancel && ArjReadHeader(false)) {
-      ArcEngine.Crc32Val = 0xFFFFFFFF;
+      Engine.Crc32Val = 0xFFFFFFFF;
       if (FHdr.FileType == 3) {
         ArjSkipEntry();
         continue;
       }
-      if (ArjExtractEntry() && (!SpecHasWildcards || ArcEngine.OutputMode == omToStream)) break;
+      if (ArjExtractEntry() && (!SpecHasWildcards || Engine.OutputMode == omToStream)) break;
     }
   } catch (const E_RAISE&) {
     // Its error event has fired: the run ends.

@@ -113,7 +113,7 @@ bool TUnGZIP::ExtractMembers(TMember M) {
       ReportArchiveError(FileName, "", "0", errReadingFile);
       return false;
     }
-    if (~ArcEngine.Crc32Val != Get32(T)) AllPass = false;
+    if (~Engine.Crc32Val != Get32(T)) AllPass = false;
     // Further members follow directly; anything else after them (tape padding) is left.
     const int64_t Next = TrailerPos + 8;
     uint8_t Magic[2];
@@ -171,25 +171,25 @@ void TUnGZIP::ExtractIt() {
 
     RecNum = 1;
     bool Accept = true;
-    if (ArcEngine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
+    if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
       OnFileExists(this, FileName, EntryDate, Accept);
     if (Accept && OnBegin) OnBegin(this, FileName, RecNum, Accept);
     if (Accept) {
       bool Pass = false;
       if (Kind == 0x9D) {
         OpenEntryOutput(PackedSize, 0);
-        ArcEngine.Crc32Val = 0;
+        Engine.Crc32Val = 0;
         ArcFile.Seek(0);
         CRC = LzwDecompress(*this, ArcFileSize) ? 0xFFFFFFFF : 0;
-        Pass = ~ArcEngine.Crc32Val == CRC;
+        Pass = ~Engine.Crc32Val == CRC;
       } else if (IsGzip) {
         OpenEntryOutput(PackedSize, 32);
         Pass = ExtractMembers(First);
       } else {
         ReportArchiveError(FileName, "", "0", errUnsupportedMethod);
       }
-      if (ArcEngine.OutputMode == omToFile && OutFile.IsOpen()) {
-        if (ArcEngine.DateMode == sdOrigDate && DosDate != uint32_t(-1)) OutFile.SetDate(int32_t(DosDate));
+      if (Engine.OutputMode == omToFile && OutFile.IsOpen()) {
+        if (Engine.DateMode == sdOrigDate && DosDate != uint32_t(-1)) OutFile.SetDate(int32_t(DosDate));
         OutFile.Close();
       }
       if (Kind == 0x9D || IsGzip) {

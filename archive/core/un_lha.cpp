@@ -54,7 +54,7 @@ void TUnLHA::ExtractIt() {
     TArcFileInput In(ArcFile);
     int64_t Pos = LhaFirstHeader(In, ArcStartOffset > 0 ? ArcStartOffset - 1 : 0);
     while (!Cancel) {
-      ArcEngine.Crc16Val = 0;
+      Engine.Crc16Val = 0;
       TLhaHeader H;
       const TLhaStep Step = LhaReadHeader(In, Pos, H);
       if (Step == lsEnd) break;
@@ -82,7 +82,7 @@ void TUnLHA::ExtractIt() {
       }
       const TDateTime EntryDate = H.Level == 2 ? UnixDateToDateTime(int32_t(H.Time)) : DosDateToDateTime(H.Time);
       bool Extract = true;
-      if (ArcEngine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
+      if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
         OnFileExists(this, FileName, EntryDate, Extract);
       const std::string EventName = EntryEventName(*this, Name);
       if (Extract && OnBegin) OnBegin(this, EventName, RecNum + 1, Extract);
@@ -101,8 +101,8 @@ void TUnLHA::ExtractIt() {
           ReportArchiveError(FileName, E.Message(), "0", errReadingFile);
         }
         OutFile.Close();
-        ReportEntryCrc(*this, EventName, (ArcEngine.Crc16Val & 0xFFFF) == H.Crc);
-        if (ArcEngine.OutputMode == omToStream) break;  // a stream takes one entry
+        ReportEntryCrc(*this, EventName, (Engine.Crc16Val & 0xFFFF) == H.Crc);
+        if (Engine.OutputMode == omToStream) break;  // a stream takes one entry
       }
       if (!SpecHasWildcards) break;
     }

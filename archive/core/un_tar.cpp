@@ -57,7 +57,7 @@ void TUnTAR::ExtractIt() {
         continue;
       bool Extract = true;
       const TDateTime EntryDate = ConvertDate(E.H.MTime);
-      if (ArcEngine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
+      if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
         OnFileExists(this, FileName, EntryDate, Extract);
       const std::string EventName = EntryEventName(*this, AnsiName);
       if (Extract && OnBegin) OnBegin(this, EventName, RecNum + 1, Extract);
@@ -67,8 +67,8 @@ void TUnTAR::ExtractIt() {
       ArcFile.Seek(E.DataPos);
       CopyTarData(E.H.Size);
       RecNum++;
-      if (ArcEngine.OutputMode == omToFile) {
-        if (ArcEngine.DateMode == sdOrigDate) {
+      if (Engine.OutputMode == omToFile) {
+        if (Engine.DateMode == sdOrigDate) {
           const int Dos = DateTimeToFileDate(EntryDate);
           if (Dos) OutFile.SetDate(Dos);
         }

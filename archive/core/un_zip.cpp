@@ -46,7 +46,7 @@ bool TUnZIP::ExtractEntry(const TZipCentral& H) {
 
   ++RecNum;
   bool Accept = true;
-  if (ArcEngine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
+  if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
     OnFileExists(this, FileName, ConvertDate(Get32(L + 10)), Accept);
   if (Accept && OnBegin) OnBegin(this, FileName, RecNum, Accept);
   if (!Accept) {
@@ -89,14 +89,14 @@ bool TUnZIP::ExtractEntry(const TZipCentral& H) {
   } catch (const Exception& Err) {
     ReportArchiveError(FileName, Err.Message(), "0", errReadingFile);
   }
-  if (ArcEngine.OutputMode == omToFile && OutFile.IsOpen()) {
-    if (ArcEngine.DateMode == sdOrigDate) OutFile.SetDate(int32_t(H.DosTime));
+  if (Engine.OutputMode == omToFile && OutFile.IsOpen()) {
+    if (Engine.DateMode == sdOrigDate) OutFile.SetDate(int32_t(H.DosTime));
     OutFile.Close();
     // DOS attribute bits only: Unix hosts keep their mode in the high word.
     const int Attr = int(H.ExternalAttr & (faReadOnly | faHidden | faSysFile | faArchive));
     if (Attr) FileSetAttr(FileName, Attr);
   }
-  const bool Pass = ~ArcEngine.Crc32Val == H.Crc;
+  const bool Pass = ~Engine.Crc32Val == H.Crc;
   if (OnEnd)
     OnEnd(this, EventName, Pass);
   else if (!Pass && Decoded)
@@ -113,8 +113,8 @@ void TUnZIP::ExtractIt() {
     FLastPassword.clear();
     TArcFileInput In(ArcFile);
     // An archive found through the stub's string resources may count from there.
-    const int64_t Embedded = ArcEngine.SfxStartOffset > 0 && ArcStartOffset - 1 == int64_t(ArcEngine.SfxStartOffset)
-                                 ? int64_t(ArcEngine.SfxStartOffset)
+    const int64_t Embedded = Engine.SfxStartOffset > 0 && ArcStartOffset - 1 == int64_t(Engine.SfxStartOffset)
+                                 ? int64_t(Engine.SfxStartOffset)
                                  : 0;
     if (const int Err = ZipFindDirectory(In, Embedded, FDir)) RaiseArchiveError(FArchiveFile, "", "0", Err);
 
@@ -137,7 +137,7 @@ void TUnZIP::ExtractIt() {
       if (!MatchFileSpec(H.Name, FFileSpec, false)) continue;
       if (!ProcessEntryName(H.Name) || FileName.empty()) continue;
       if (!ExtractEntry(H)) break;
-      if (ArcEngine.OutputMode == omToStream || !SpecHasWildcards) break;
+      if (Engine.OutputMode == omToStream || !SpecHasWildcards) break;
     }
   } catch (const std::bad_alloc&) {
     ReportArchiveError(FileName, "", "0", errOutOfMemory);

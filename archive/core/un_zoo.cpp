@@ -26,7 +26,7 @@ void TUnZOO::ExtractIt() {
     ArcFile.Close();
     RaiseArchiveError(FArchiveFile, "", "0", Err);
   }
-  ArcEngine.DateMode = FSetDateTo;
+  Engine.DateMode = FSetDateTo;
   SetCancel(false);
   SpecHasWildcards = ::HasWildcards(FFileSpec);
   if (OnActivate) OnActivate(this);
@@ -36,7 +36,7 @@ void TUnZOO::ExtractIt() {
     int64_t Pos = A.FirstEntry;
     std::set<int64_t> Seen{Pos};
     while (!Cancel) {
-      ArcEngine.Crc16Val = 0;
+      Engine.Crc16Val = 0;
       TZooEntry E;
       const TZooStep Step = ZooReadEntry(In, Pos, E);
       if (Step == zsEnd) break;
@@ -60,7 +60,7 @@ void TUnZOO::ExtractIt() {
       }
       const TDateTime EntryDate = ConvertDate(E.DateTime);
       bool Extract = true;
-      if (ArcEngine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
+      if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
         OnFileExists(this, FileName, EntryDate, Extract);
       const std::string EventName = EntryEventName(*this, Name);
       if (Extract) {
@@ -83,7 +83,7 @@ void TUnZOO::ExtractIt() {
           } else {
             DecodeLzhEntry(*this, 16, 13, 4, 0, E.PackedSize, E.OrigSize, FArchiveFile);
           }
-          if (ArcEngine.OutputMode == omToFile && FSetDateTo == sdOrigDate) {
+          if (Engine.OutputMode == omToFile && FSetDateTo == sdOrigDate) {
             const int Dos = DateTimeToFileDate(EntryDate);
             if (Dos != 0) OutFile.SetDate(Dos);
           }
@@ -96,8 +96,8 @@ void TUnZOO::ExtractIt() {
           ReportArchiveError(FileName, X.Message(), "0", errReadingFile);
         }
         OutFile.Close();
-        ReportEntryCrc(*this, EventName, (ArcEngine.Crc16Val & 0xFFFF) == E.Crc);
-        if (ArcEngine.OutputMode == omToStream) break;  // a stream takes one entry
+        ReportEntryCrc(*this, EventName, (Engine.Crc16Val & 0xFFFF) == E.Crc);
+        if (Engine.OutputMode == omToStream) break;  // a stream takes one entry
       }
       if (!SpecHasWildcards || Cycle) break;
       Pos = E.Next;

@@ -181,7 +181,7 @@ void TUUDecode::ExtractIt() {
       RaiseArchiveError(FArchiveFile, stored, "0", errInvalidFileName);
 
     bool extract = true;
-    if (ArcEngine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
+    if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
       OnFileExists(this, FileName, DosDateToDateTime(uint32_t(ArcDate)), extract);
     if (extract && OnBegin) OnBegin(this, FileName, RecNum, extract);
     if (!extract) {
@@ -286,7 +286,7 @@ void TUUDecode::ExtractIt() {
     flush();
     ArcReportProgress(100);
     if (!finished && !refused) ReportArchiveError(FileName, "", volumeId, errEolNotFound);
-    if (ArcEngine.OutputMode == omToFile && !OutFile.Close())
+    if (Engine.OutputMode == omToFile && !OutFile.Close())
       RaiseArchiveError(FileName, "", volumeId, errClosingFile);
     // A file cut short is not reported as whole.
     if (OnEnd) OnEnd(this, FileName, finished);
@@ -333,7 +333,8 @@ void TUUEncode::SetOutFilename(const std::string& Value) {
 }
 
 bool TUUEncode::Execute() {
-  ArcEngine.ActiveComponent = this;
+  Engine.ActiveComponent = this;
+  TArcEngineScope Scope(Engine);  // progress and messages of this run reach it
   if (FArchiveFile.empty()) RaiseArchiveError(FArchiveFile, "", "0", errInvalidFileName);
   if (FOutFilename.empty()) RaiseArchiveError(FArchiveFile, "OutFile", "0", errInvalidFileName);
   if (FileExists(FOutFilename) && !IsWriteableFile(FOutFilename)) {

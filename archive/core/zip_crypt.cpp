@@ -11,7 +11,7 @@
 #include "archive/core/arc_base.h"
 #include "archive/core/arc_globals.h"
 
-TZipKeys ZipKeys;
+thread_local TZipKeys ZipKeys;
 
 uint32_t UpdateKeys(uint8_t C) {
   ZipKeys.Key0 = UpdateCrc32Byte(C, ZipKeys.Key0);

@@ -13,7 +13,7 @@ struct TZipKeys {
 };
 
 // One set of keys for the process: the reader and the writer never run at the same time.
-extern TZipKeys ZipKeys;
+extern thread_local TZipKeys ZipKeys;  // each thread decrypts its own entry
 
 constexpr int ZipCryptHeaderSize = 12;
 

@@ -14,8 +14,8 @@
 
 namespace {
 
-// The decoders' buffers and tables, made once and kept: entries run one at a time, and
-// an archive of many small files should not pay for them per entry.
+// The decoders' buffers and tables, made once per thread and kept: entries of one thread
+// run one at a time, and an archive of many small files should not pay for them per entry.
 struct TDecoderState {
   TBitInput In;
   TDecodeWindow Out;
@@ -26,7 +26,7 @@ struct TDecoderState {
 };
 
 TDecoderState& State() {
-  static std::unique_ptr<TDecoderState> S(new TDecoderState);
+  thread_local std::unique_ptr<TDecoderState> S(new TDecoderState);
   return *S;
 }
 
@@ -56,7 +56,7 @@ void ZipMethodDispatch(TUnBase& R, const TZipMethodEntry& E, bool Encrypted, int
   int64_t Remaining = E.PackedSize - (Encrypted ? 12 : 0);
   if (Remaining < 0) Remaining = 0;
   R.ProgressStep = R.ProgressStepFor(Remaining);
-  ArcEngine.Crc32Val = 0xFFFFFFFF;
+  R.Engine.Crc32Val = 0xFFFFFFFF;
   if (Consumed) *Consumed = 0;
 
   const uint16_t M = E.Method;

@@ -318,7 +318,8 @@ void TZip::FillEntryInfo() {
 bool TZip::Execute() {
   FArchiveFile = Trim(FArchiveFile);
   if (FArchiveFile.empty()) return false;
-  ArcEngine.ActiveComponent = this;
+  Engine.ActiveComponent = this;
+  TArcEngineScope Scope(Engine);  // progress and messages of this run reach it
   if (FSwitch == swRead) {
     try {
       ReadEntries();

@@ -133,7 +133,7 @@ TEST(ArcComponents, PropertiesAndDefaults) {
   r.SetExtractDir("");
   EXPECT_EQ(r.ExtractDir(), "");
   r.SetSetDateTo(sdSysDate);
-  EXPECT_EQ(ArcEngine.DateMode, sdSysDate);
+  EXPECT_EQ(r.Engine.DateMode, sdSysDate);
   r.SetSetDateTo(sdOrigDate);
 
   TtrvFileAttr* a = r.FileAttribute();
@@ -203,11 +203,11 @@ TEST(ArcComponents, RecognitionThroughArchiveFile) {
     }
   }
   r.SetArchiveFile(FixturePath("ressfx.exe"));
-  EXPECT_EQ(ArcEngine.SfxStartOffset, 4096u);
+  EXPECT_EQ(r.Engine.SfxStartOffset, 4096u);
   EXPECT_EQ(r.ArcStartOffset, 4097);
   r.SetArchiveFile(FixturePath("label.tar"));
   EXPECT_EQ(r.ArcStartOffset, 513);
-  EXPECT_EQ(ArcEngine.SfxStartOffset, 0u);
+  EXPECT_EQ(r.Engine.SfxStartOffset, 0u);
 
   r.SetArchiveFile(FixturePath("no-such-file.zip"));
   EXPECT_EQ(r.ArcType(), atFileOpenErr);
@@ -340,7 +340,7 @@ TEST_F(ArcDriver, ExtractToStream) {
   ASSERT_EQ(stream.Size(), 11);
   EXPECT_EQ(std::string(static_cast<const char*>(stream.Memory()), 11), "second file");
   EXPECT_EQ(Reader.FileSpec(), "*.*");
-  EXPECT_EQ(ArcEngine.OutStream, nullptr);
+  EXPECT_EQ(Reader.Engine.OutStream, nullptr);
   EXPECT_FALSE(DirectoryExists(Out));  // nothing written to files
 
   EXPECT_NO_THROW(Reader.ExtractToStream("a.txt", nullptr));
@@ -446,7 +446,7 @@ TEST(ArcComponents, FilesAndTemporaryStreams) {
   EXPECT_TRUE(TCompBase::IsWriteableFile(tmp.Path() + "rw.txt"));
   EXPECT_FALSE(TCompBase::IsWriteableFile(ExcludeTrailingBackslash(tmp.Path())));
 
-  ArcEngine.OutputMode = omToFile;
+  ArcEngineNow().OutputMode = omToFile;
   TArcFile f;
   ASSERT_TRUE(OpenOutFile(f, ro));  // the read-only attribute goes
   f.Write("new", 3);

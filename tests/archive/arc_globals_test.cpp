@@ -45,7 +45,7 @@ TEST(ArcGlobals, CalcProgress) {
                {5, 0, 0},     {5, -1, 0}, {0, 10, 0}, {-5, 10, 0}, {4000000000LL, 4000000000LL, 100}};
   for (auto& c : cases) {
     EXPECT_EQ(CalcProgress(c.done, c.total), c.expected) << c.done << "/" << c.total;
-    EXPECT_EQ(ArcEngine.ProgressPercent, c.expected);
+    EXPECT_EQ(ArcEngineNow().ProgressPercent, c.expected);
   }
 }
 

@@ -2,9 +2,11 @@
 // with the archive closed; and the lister shows what the reader extracts.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "archive/core/un_arc.h"
 #include "archive/core/un_arj.h"
@@ -128,5 +130,59 @@ TEST(ReaderContract, TheListerShowsWhatTheReaderExtracts) {
     EXPECT_TRUE(Ev.Errors.empty());
     Collect(Tmp.Path(), "", Extracted);
     EXPECT_EQ(Listed, Extracted);
+  }
+}
+
+TEST(ReaderContract, TwoReadersOnTwoThreadsAtOnce) {
+  // Each reader keeps its running state (CRCs, output mode, callbacks) itself, so a
+  // panel's extraction and another's can run together and come out as they do alone.
+  struct TJob {
+    std::function<std::unique_ptr<TUnBase>()> Make;
+    std::string Archive;
+    std::map<std::string, int64_t> Alone;
+    std::map<std::string, TByteVec> AloneData;
+  };
+  std::vector<TJob> Jobs = {{Maker<TUnZIP>(), FixturePath("arc3/zip9.zip"), {}, {}},
+                            {Maker<TUnLHA>(), OldFixture("level2.lzh"), {}, {}},
+                            {Maker<TUnARJ>(), FixturePath("plain.arj"), {}, {}}};
+  auto Run = [](TJob& J, const std::string& Out, std::vector<int>& Errors, int& Ends) {
+    std::unique_ptr<TUnBase> R = J.Make();
+    R->OnError = [&](TObject*, const std::string&, const std::string&, const std::string&, int E) {
+      Errors.push_back(E);
+    };
+    R->OnEnd = [&](TObject*, const std::string&, bool Pass) { Ends += Pass ? 1 : 1000; };
+    R->SetArchiveFile(J.Archive);
+    R->SetExtractDir(Out);
+    R->Extract();
+  };
+  TTempDir Tmp;
+  for (size_t i = 0; i < Jobs.size(); ++i) {
+    std::vector<int> Errors;
+    int Ends = 0;
+    const std::string Out = Tmp.Path() + "alone" + std::to_string(i) + "\\";
+    Run(Jobs[i], Out, Errors, Ends);
+    Collect(Out, "", Jobs[i].Alone);
+    ASSERT_FALSE(Jobs[i].Alone.empty());
+    for (const auto& F : Jobs[i].Alone) Jobs[i].AloneData[F.first] = ReadWholeFile(Out + F.first);
+  }
+  for (int Round = 0; Round < 4; ++Round) {
+    std::vector<std::vector<int>> Errors(Jobs.size());
+    std::vector<int> Ends(Jobs.size());
+    std::atomic<int> Ready{0};
+    std::vector<std::thread> Threads;
+    for (size_t i = 0; i < Jobs.size(); ++i)
+      Threads.emplace_back([&, i] {
+        ++Ready;
+        while (Ready < int(Jobs.size())) std::this_thread::yield();
+        Run(Jobs[i], Tmp.Path() + "r" + std::to_string(Round) + "_" + std::to_string(i) + "\\", Errors[i], Ends[i]);
+      });
+    for (std::thread& T : Threads) T.join();
+    for (size_t i = 0; i < Jobs.size(); ++i) {
+      SCOPED_TRACE(Jobs[i].Archive);
+      const std::string Out = Tmp.Path() + "r" + std::to_string(Round) + "_" + std::to_string(i) + "\\";
+      EXPECT_TRUE(Errors[i].empty());
+      EXPECT_EQ(Ends[i], int(Jobs[i].Alone.size()));  // every entry passed its check
+      for (const auto& F : Jobs[i].AloneData) EXPECT_EQ(ReadWholeFile(Out + F.first), F.second) << F.first;
+    }
   }
 }
