@@ -129,6 +129,41 @@ bool TArcRecognizer::IsTarHeader() {
   return false;
 }
 
+bool TArcRecognizer::IsUuText() {
+  char buf[4096];
+  const int32_t got = FIn.ReadAt(0, buf, sizeof buf);
+  if (got <= 0) return false;
+  const std::string text(buf, size_t(got));
+  // A "begin" line with its octal mode, or three full data lines in a row (a later part).
+  auto fullLine = [](const std::string& L) {
+    if (L.size() != 61 || (L[0] != 'M' && L[0] != 'h')) return false;
+    for (size_t i = 1; i < L.size(); ++i) {
+      const char c = L[i];
+      const bool uu = c >= ' ' && c <= '`';
+      const bool xx = c == '+' || c == '-' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+      if (L[0] == 'M' ? !uu : !xx) return false;
+    }
+    return true;
+  };
+  int run = 0;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) break;  // only whole lines count
+    std::string line = text.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.compare(0, 6, "begin ") == 0) {
+      size_t p = 6, digits = 0;
+      while (p < line.size() && line[p] >= '0' && line[p] <= '7') ++p, ++digits;
+      if (digits >= 3 && p < line.size() && line[p] == ' ') return true;
+    }
+    run = fullLine(line) ? run + 1 : 0;
+    if (run >= 3) return true;
+  }
+  return false;
+}
+
 void TArcRecognizer::ScanStringResources() {
   TPeResourceReader pe(FIn);
   if (!pe.IsValid()) return;
@@ -210,6 +245,8 @@ void TArcRecognizer::Run(const std::string& FileName, int32_t) {
           ArcType = atTAR;
       }
     }
+    // The parts of a UU or XX file split by a mailer carry numbers (".001") for names.
+    if (ArcType == atUnknown && IsUuText()) ArcType = atUUE;
     return;
   }
   ArcType = atUnknown;

@@ -67,6 +67,9 @@ public:
   bool FindZipSfxOffset();
   // True when the file begins with a tar header (after a volume label) whose checksum is right.
   bool IsTarHeader();
+  // True when the start of the file reads as UU or XX text: a "begin" line, or full
+  // data lines (a later part of a split file).
+  bool IsUuText();
 
   TArcType ArcType = atFileOpenErr;
   // Where the archive begins, counted from 1: 1 for an archive that starts the file,

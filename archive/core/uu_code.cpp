@@ -157,6 +157,10 @@ void TUUDecode::ExtractIt() {
     std::string line, alphabet, stored;
     bool found = false;
     for (int n = 0; n < FMaxHeaderLines && in.ReadLine(line); ++n) {
+      if (StartsWith(line, "begin-base64")) {
+        // MIME's base64 form of the same file: not an encoding this decoder reads.
+        RaiseArchiveError(FArchiveFile, "base64", "0", errUnsupportedMethod);
+      }
       if (StartsWith(line, "begin ")) {
         size_t p = 6;
         while (p < line.size() && line[p] == ' ') ++p;

@@ -272,3 +272,35 @@ TEST(UuCode, PartsWithHeaders) {
   EXPECT_EQ(cut.Errors, (std::vector<int>{errFileNotFound, errEolNotFound}));
   EXPECT_EQ(cut.Ends, std::vector<bool>{false});
 }
+
+// Split files whose parts are numbered (".001") are known by their text; MIME's base64
+// form is told as an encoding this decoder does not read.
+TEST(UuCode, NumberedPartsAndBase64) {
+  TTempDir tmp;
+  const TByteVec data = Bytes(135, 7);  // three full lines
+  WriteWholeFile(tmp.Path() + "src.bin", data);
+  Encode(tmp.Path() + "src.bin", tmp.Path() + "one", cmUUEncode);
+  const std::string text = Text(ReadWholeFile(tmp.Path() + "one.enc"));
+  WriteWholeFile(tmp.Path() + "whole.001", text);
+  const size_t data0 = text.find("\nM") + 1;
+  WriteWholeFile(tmp.Path() + "later.002", text.substr(data0));
+  WriteWholeFile(tmp.Path() + "prose.001", std::string("Dear reader,\r\nbegin with this.\r\nM is a letter.\r\n"));
+  struct {
+    const char* name;
+    TArcType type;
+  } cases[] = {{"whole.001", atUUE}, {"later.002", atUUE}, {"prose.001", atUnknown}};
+  for (auto& c : cases) {
+    TUUDecode d(nullptr);
+    d.SetArchiveFile(tmp.Path() + c.name);
+    EXPECT_EQ(d.ArcType(), c.type) << c.name;
+  }
+  const TDecodeResult whole = Decode(tmp.Path() + "whole.001", tmp.Path() + "out");
+  EXPECT_TRUE(whole.Errors.empty());
+  EXPECT_EQ(whole.Ends, std::vector<bool>{true});
+
+  WriteWholeFile(tmp.Path() + "mime.uue", std::string("begin-base64 644 x.bin\r\nAAECAw==\r\n====\r\n"));
+  TDecodeResult b64;
+  EXPECT_NO_THROW(b64 = Decode(tmp.Path() + "mime.uue", tmp.Path() + "b64"));
+  EXPECT_EQ(b64.Errors, std::vector<int>{errUnsupportedMethod});
+  EXPECT_FALSE(FileExists(tmp.Path() + "b64\\x.bin"));
+}
