@@ -143,6 +143,9 @@ struct TZip::TRun {
 
   std::unique_ptr<TFileStream> OutFile;
   std::unique_ptr<TZipOut> Out;
+  std::string AddedName;  // the entries added in this run, before they follow the kept ones
+  std::unique_ptr<TFileStream> AddedFile;
+  std::unique_ptr<TZipOut> Added;
   std::vector<std::unique_ptr<TZipEntry>> NewEntries;
   TStringList NewList;
   std::vector<uint8_t> Buf = std::vector<uint8_t>(kBlock);
@@ -363,8 +366,11 @@ bool TZip::Execute() {
       }
       R.Out.reset();
       R.OutFile.reset();
+      R.Added.reset();
+      R.AddedFile.reset();
       R.Old.reset();
       if (!R.TempName.empty() && !R.KeepTemp) DeleteFile(R.TempName);
+      if (!R.AddedName.empty()) DeleteFile(R.AddedName);
       if (R.Activated && Z.OnDeactivate) Z.OnDeactivate(&Z);
     }
   } end{*this, r};
@@ -409,11 +415,24 @@ bool TZip::RunUpdate(TRun& R) {
     const int walk = DeleteEntries(R);
     if (walk <= 0) return walk == 0;
   } else {
+    // The added entries go to a second file: the kept old ones come first in the archive.
+    R.AddedName = UnusedNameIn(ArcExtractFilePath(R.Archive), ".tmp");
+    try {
+      R.AddedFile = std::make_unique<TFileStream>(R.AddedName, fmCreate);
+    } catch (const Exception& e) {
+      R.AddedName.clear();
+      ReportArchiveError(FArchiveFile, e.Message(), "0", errOpeningFile);
+      return false;
+    }
+    R.Added = std::make_unique<TZipOut>(*this, *R.AddedFile);
+    std::swap(R.Out, R.Added);
     for (int i = 0; i < FFileSpecList->Count() && !Cancel; ++i) {
       if (ArcProcessMessages) ArcProcessMessages();
       if (Cancel) break;
       AddFileMask(R, FFileSpecList->Strings(i));
     }
+    std::swap(R.Out, R.Added);
+    R.Added->Flush();
     if (R.NewEntries.empty()) {
       ReportArchiveError(FArchiveFile, "", "0", errNothingToDo);
       return false;
@@ -421,6 +440,7 @@ bool TZip::RunUpdate(TRun& R) {
     for (auto& e : R.OldEntries) e->Kept = R.NewList.IndexOf(e->Name) < 0;
   }
   CopyOldEntries(R);
+  if (R.Added) AppendAddedEntries(R);
   WriteCentralDirectory(R);
   R.Out->Flush();
   R.Out.reset();
@@ -574,7 +594,7 @@ void TZip::SearchFolder(TRun& R, const std::string& Folder, const std::string& M
 void TZip::AddFile(TRun& R, const std::string& Path, const TSearchRec& Rec) {
   // The archive never takes itself or the archive being built.
   const std::string full = ExpandFileName(Path);
-  if (AnsiSameText(full, R.Archive) || AnsiSameText(full, R.TempName)) return;
+  if (AnsiSameText(full, R.Archive) || AnsiSameText(full, R.TempName) || AnsiSameText(full, R.AddedName)) return;
   if (!ProcessFileName(full)) return;
   const std::string name = FileName;
   const int32_t dosDate = Rec.Time > 0 ? Rec.Time : int32_t(kNullDosDate);
@@ -738,13 +758,11 @@ int TZip::DeleteEntries(TRun& R) {
         break;
       }
     }
+    // OnBegin is told of each entry deleted; its answer does not keep it.
     bool extract = true;
     if (OnBegin) OnBegin(this, pattern, int(i) + 1, extract);
-    // A handler that says no keeps the entry.
-    if (extract) {
-      e.Kept = false;
-      ++dropped;
-    }
+    e.Kept = false;
+    ++dropped;
     if (OnEnd) OnEnd(this, pattern, true);
   }
   if (passwordFailed || dropped == 0) {
@@ -783,6 +801,26 @@ void TZip::CopyOldEntries(TRun& R) {
       R.Out->Write(R.Buf.data(), size_t(n));
       left -= n;
     }
+  }
+}
+
+void TZip::AppendAddedEntries(TRun& R) {
+  const int64_t base = R.Out->Position();
+  const int64_t size = R.Added->Position();
+  R.AddedFile->Seek(0, soFromBeginning);
+  for (int64_t left = size; left > 0;) {
+    const int n = int(std::min<int64_t>(left, kBlock));
+    try {
+      R.AddedFile->ReadBuffer(R.Buf.data(), n);
+    } catch (const Exception& x) {
+      RaiseArchiveError(FArchiveFile, x.Message(), "0", errStreamReadWrite);
+    }
+    R.Out->Write(R.Buf.data(), size_t(n));
+    left -= n;
+  }
+  for (auto& e : R.NewEntries) {
+    e->NewOffset += base;
+    if (e->NewOffset > kMaxZip32) RaiseArchiveError(FArchiveFile, "4 GB", "0", errWritingFile);
   }
 }
 

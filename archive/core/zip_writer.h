@@ -72,6 +72,8 @@ private:
   // -1: nothing to write; 0: every entry went, and the archive with them; 1: write.
   int DeleteEntries(TRun& R);
   void CopyOldEntries(TRun& R);
+  // The entries added in this run, after the kept ones, with their offsets moved there.
+  void AppendAddedEntries(TRun& R);
   void WriteCentralDirectory(TRun& R);
   bool ReplaceArchive(TRun& R);
   void AfterReplace(TRun& R);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -295,6 +297,17 @@ TEST(ZipWriter, UpdateKeepsForeignEntriesByteIdentical) {
       EXPECT_EQ(now.Entries[i].Local, old.Entries[i].Local);
     }
     EXPECT_EQ(now.Entries.back().Name, "new.txt");
+    // In the file too: the kept entries first, the new one after them.
+    const TByteVec bytes = ReadWholeFile(archive);
+    size_t end = bytes.size() - 22;
+    while (Get32(&bytes[end]) != 0x06054B50) --end;
+    std::vector<uint32_t> offsets;
+    for (size_t p = Get32(&bytes[end + 16]), i = 0; i < Get16(&bytes[end + 10]); ++i) {
+      offsets.push_back(Get32(&bytes[p + 42]));
+      p += 46 + Get16(&bytes[p + 28]) + Get16(&bytes[p + 30]) + Get16(&bytes[p + 32]);
+    }
+    EXPECT_TRUE(std::is_sorted(offsets.begin(), offsets.end()));
+    // The archive comment is kept (the format has room for it, and the user wrote it).
     EXPECT_EQ(now.Comment, old.Comment);
     if (unzip) EXPECT_EQ(Shell("unzip -tq " + Sh(archive)), 0);
     TTempDir out;
@@ -392,11 +405,16 @@ TEST(ZipWriter, DeleteEntries) {
   }
   if (HaveTool("unzip -v")) EXPECT_EQ(Shell("unzip -tq " + Sh(archive)), 0);
 
-  // A handler that refuses keeps the entry.
-  z.OnBegin = [](TObject*, const std::string&, int, bool& Extract) { Extract = false; };
+  // OnBegin hears of each entry deleted; its answer does not keep it.
+  std::vector<std::string> told;
+  z.OnBegin = [&](TObject*, const std::string& FN, int, bool& Extract) {
+    told.push_back(FN);
+    Extract = false;
+  };
   SetSpecs(z, {"a.txt"});
-  EXPECT_FALSE(z.Execute());
-  EXPECT_EQ(Parse(ReadWholeFile(archive)).Entries.size(), now.Entries.size());
+  EXPECT_TRUE(z.Execute());
+  EXPECT_EQ(told, std::vector<std::string>{"a.txt"});
+  EXPECT_EQ(Parse(ReadWholeFile(archive)).Entries.size(), now.Entries.size() - 1);
 
   // Every entry going takes the archive with it.
   z.OnBegin = nullptr;
