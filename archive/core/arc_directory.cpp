@@ -469,6 +469,7 @@ public:
       T.Cursor = next;
       return;
     }
+    if (h.IsDirectory() && !e.Name.empty() && e.Name.back() != '\\') e.Name += '\\';
     e.Offset = pos;
     e.IsDirectory = h.IsDirectory();
     e.Date = h.Level == 2 ? UnixDateToDateTime(static_cast<int32_t>(h.Time)) : DosDateToDateTime(h.Time);
@@ -627,8 +628,9 @@ public:
     if (step == tsEnd) return T.EndWalk();
     TListEntry e;
     e.Name = ArchiveNameToAnsi(t.H.Name);
-    if (step == tsBadHeader) {
-      T.ReportArchiveError(e.Name.empty() ? T.CurrentVolume() : e.Name, "", "0", errBadFileHeader);
+    if (step != tsEntry) {
+      T.ReportArchiveError(e.Name.empty() ? T.CurrentVolume() : e.Name, "", "0",
+                           step == tsTruncated ? errReadingFile : errBadFileHeader);
       return T.EndWalk();
     }
     e.Offset = t.HeaderPos;

@@ -106,7 +106,9 @@ TTarStep TarNextEntry(TArcInput& In, int64_t Pos, TTarEntry& E) {
   bool HavePaxTime = false;
   uint8_t Block[512];
   for (;;) {
-    if (Pos < 0 || In.ReadAt(Pos, Block, 512) != 512) return tsEnd;
+    const int32_t Got = Pos < 0 ? 0 : In.ReadAt(Pos, Block, 512);
+    if (Got <= 0) return tsEnd;
+    if (Got < 512) return tsTruncated;
     TTarHeader H;
     if (!ParseTarHeader(Block, H)) return tsEnd;
     E.H = H;
@@ -119,8 +121,8 @@ TTarStep TarNextEntry(TArcInput& In, int64_t Pos, TTarEntry& E) {
       // Records about the next entry, never entries of their own.
       if (H.Type != 'g' && H.Size <= 65536) {
         std::string Data(size_t(H.Size), '\0');
-        const int32_t Got = H.Size ? In.ReadAt(DataPos, &Data[0], int32_t(H.Size)) : 0;
-        if (Got != H.Size) return tsEnd;
+        const int32_t Read = H.Size ? In.ReadAt(DataPos, &Data[0], int32_t(H.Size)) : 0;
+        if (Read != H.Size) return tsTruncated;
         if (H.Type == 'L') {
           LongName.assign(Data.c_str());
         } else if (H.Type == 'x') {
@@ -138,6 +140,7 @@ TTarStep TarNextEntry(TArcInput& In, int64_t Pos, TTarEntry& E) {
     E.DataPos = DataPos;
     E.Next = DataPos + (E.H.Size + 511) / 512 * 512;
     E.IsDirectory = E.H.Type == '5' || (!E.H.Name.empty() && (E.H.Name.back() == '/' || E.H.Name.back() == '\\'));
+    if (TarIsFile(E.H.Type) && !E.IsDirectory && E.DataPos + E.H.Size > In.Size()) return tsTruncated;
     return tsEntry;
   }
 }

@@ -35,10 +35,11 @@ struct TTarEntry {
   int64_t Next = 0;       // the next header
   bool IsDirectory = false;
 };
-enum TTarStep { tsEntry, tsEnd, tsBadHeader };
+enum TTarStep { tsEntry, tsEnd, tsBadHeader, tsTruncated };
 // Reads the entry whose records or header stand at Pos. tsEnd at the end of the archive
-// (a zero block, or no whole block left); tsBadHeader for a header whose checksum or size
-// cannot be right: nothing after it can be trusted.
+// (a zero block, or the end of the file between blocks); tsBadHeader for a header whose
+// checksum or size cannot be right: nothing after it can be trusted; tsTruncated for a
+// file that ends inside a header or inside the entry's data (E is filled as far as read).
 TTarStep TarNextEntry(TArcInput& In, int64_t Pos, TTarEntry& E);
 // A tar number field: octal digits (others skipped) or, with the high bit of the first
 // byte set, a big-endian binary number (GNU); -1 for a negative binary value.

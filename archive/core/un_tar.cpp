@@ -40,9 +40,11 @@ void TUnTAR::ExtractIt() {
       const TTarStep Step = TarNextEntry(In, Pos, E);
       if (Step == tsEnd) break;
       const std::string AnsiName = ArchiveNameToAnsi(E.H.Name);
-      if (Step == tsBadHeader) {
-        // Not a header: the archive is damaged here, and nothing after it can be trusted.
-        ReportArchiveError(AnsiName.empty() ? FArchiveFile : AnsiName, "", "0", errBadFileHeader);
+      if (Step != tsEntry) {
+        // Not a header, or cut short: the archive is damaged here, and nothing after it
+        // can be trusted.
+        ReportArchiveError(AnsiName.empty() ? FArchiveFile : AnsiName, "", "0",
+                           Step == tsTruncated ? errReadingFile : errBadFileHeader);
         break;
       }
       if (E.Next <= Pos) break;

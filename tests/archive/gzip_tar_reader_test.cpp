@@ -128,13 +128,14 @@ TEST(TarReader, GnuTarFormatsExtractByteIdentical) {
       EXPECT_EQ(ReadWholeFile(Tmp.Path() + Long2), Src(BackslashToSlash(Long2)));
       EXPECT_EQ(ReadWholeFile(Tmp.Path() + "docs\\sub\\notes.txt"), Src("docs/sub/notes.txt"));
     }
-    // Links, empty files and the records about names make no file of their own.
+    // Links and the records about names make no file of their own; empty files do.
     EXPECT_FALSE(FileExists(Tmp.Path() + "link.txt"));
-    EXPECT_FALSE(FileExists(Tmp.Path() + "empty.txt"));
+    EXPECT_TRUE(FileExists(Tmp.Path() + "empty.txt"));
+    EXPECT_TRUE(ReadWholeFile(Tmp.Path() + "empty.txt").empty());
     EXPECT_FALSE(FileExists(Tmp.Path() + "././@LongLink"));
     EXPECT_FALSE(DirectoryExists(Tmp.Path() + "PaxHeaders.0")) ;
     for (auto& E : Ev.Ends) EXPECT_TRUE(E.second);
-    EXPECT_EQ(Ev.Ends.size(), Ustar ? 3u : 5u);
+    EXPECT_EQ(Ev.Ends.size(), Ustar ? 4u : 6u);
   }
 }
 
@@ -152,7 +153,8 @@ TEST(TarReader, HostileNamesStayInsideAndTruncationIsAnError) {
   EXPECT_EQ(Ev.Ends.size(), 4u);
   for (auto& E : Ev.Ends) EXPECT_EQ(E.first.compare(0, Out.size(), Out), 0) << E.first;
 
-  // Cut inside readme.txt's data: the read error is told after its event, and the run returns.
+  // Cut inside readme.txt's data: told by the entry's name, nothing half-written, and the
+  // run returns.
   TByteVec Tar = ReadWholeFile(Arc3Path("gnu.tar"));
   Tar.resize(512 + 2000);
   WriteWholeFile(Root.Path() + "cut.tar", Tar);
@@ -161,6 +163,8 @@ TEST(TarReader, HostileNamesStayInsideAndTruncationIsAnError) {
   TReaderEvents Ev2;
   EXPECT_NO_THROW(ExtractInto(R2, Ev2, Root.Path() + "cut.tar", Tmp.Path()));
   EXPECT_EQ(Ev2.Errors, std::vector<int>{errReadingFile});
+  EXPECT_EQ(Ev2.ErrorNames, std::vector<std::string>{"readme.txt"});
+  EXPECT_FALSE(FileExists(Tmp.Path() + "readme.txt"));
   EXPECT_EQ(Ev2.Deactivates, 1);
 
   // A damaged header (bad checksum) ends the walk with its error, not with garbage files.
