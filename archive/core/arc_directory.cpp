@@ -334,6 +334,12 @@ private:
     FFiles = Get16(h + 28);
     FVolumeID = (flags & 0x0003) ? ArcExtractFileName(T.CurrentVolume()) : std::string();
     T.Cursor = Start + Get32(h + 16);
+    if (FFiles > 0 && T.Cursor + T.HeaderLength > T.EndLimit) {
+      // The file table's offset is damaged: told, and the table read where every cabinet
+      // has it, after the folders, as extraction does.
+      T.ReportArchiveError(T.CurrentVolume(), "", "0", errBadFileHeader);
+      T.Cursor = at;
+    }
     // A cabinet without files goes straight on to the next one.
     if (FFiles == 0 && T.Cursor + T.HeaderLength >= T.EndLimit) NextCabinet();
     return true;

@@ -264,6 +264,16 @@ TEST(ArcDirCab, ListsWhatCabextractPrints) {
   }
 }
 
+TEST(ArcDirCab, AFileTableOffsetPastTheEndIsToldAndTheTableStillRead) {
+  TTempDir dir;
+  TByteVec cab = ReadWholeFile(ListerFixture("stored.cab"));
+  cab[16] = 0xFF, cab[17] = 0xFF, cab[18] = 0xFF, cab[19] = 0x7F;
+  WriteWholeFile(dir.Path() + "bad.cab", cab);
+  const TListing L = ListArchive(dir.Path() + "bad.cab");
+  EXPECT_EQ(L.Errors, std::vector<int>{errBadFileHeader});
+  EXPECT_LISTED(L, {{"a.txt", 244, 244, 0, "Stored", DateA}, {"sub\\b.txt", 141, 141, 0, "Stored", DateB}});
+}
+
 TEST(ArcDirCab, CabinetSetAsksForTheNextCabinet) {
   TKeepDir keep;
   std::vector<std::string> asked;
