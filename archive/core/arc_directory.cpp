@@ -7,6 +7,7 @@
 
 #include "archive/core/travik.h"
 #include "archive/core/arc_header.h"
+#include "archive/core/arc_names.h"
 #include "archive/core/le_bytes.h"
 #include "archive/core/lha_header.h"
 #include "archive/core/tar_header.h"
@@ -502,11 +503,20 @@ public:
   void SetUp() override {
     T.HeaderLength = 32;
     FSpan = false;
-    if (!ReadMain(T.ArcStartOffset - 1, true)) return T.EndWalk();
+    uint8_t sig[8] = {};
+    T.ReadAt(T.ArcStartOffset - 1, sig, 8);
+    FRar5 = std::memcmp(sig, "Rar!\x1a\x07\x01\x00", 8) == 0;
+    if (FRar5) {
+      T.HeaderLength = 8;
+      if (!ReadMain5(T.ArcStartOffset - 1, true)) return T.EndWalk();
+    } else if (!ReadMain(T.ArcStartOffset - 1, true)) {
+      return T.EndWalk();
+    }
     T.ParseVolumeExt(T.ArchiveFile());
   }
 
   void Step() override {
+    if (FRar5) return Step5();
     const uint8_t* h = T.Header;
     const int64_t pos = T.HeaderPos - 1;
     const uint8_t type = h[2];
@@ -552,10 +562,7 @@ public:
       T.SpanUnpacked = unpacked;
       if (T.Volume.VolumeNumber >= 1000)
         T.RaiseArchiveError(T.CurrentVolume(), "", "0", errMaxVolumes);
-      const std::string number = std::to_string(T.Volume.VolumeNumber);
-      const std::string volume = T.MakeNextVolumeName(T.CurrentVolume());
-      if (volume.empty()) T.RaiseArchiveError(T.CurrentVolume(), "", "0", errOpeningFile);
-      if (!T.SwitchVolume(volume, number) || !ReadMain(0, false)) return T.EndWalk();
+      if (!NextVolume()) return T.EndWalk();
       return;
     }
     if (FSpan && (flags & 0x01)) {
@@ -586,6 +593,147 @@ public:
   }
 
 private:
+  // Opens the next volume: "name.part2.rar" after "name.part1.rar", as the RAR library
+  // names them, else the next extension ("name.r00").
+  bool NextVolume() {
+    if (T.Volume.VolumeNumber >= 1000) T.RaiseArchiveError(T.CurrentVolume(), "", "0", errMaxVolumes);
+    const std::string number = std::to_string(T.Volume.VolumeNumber);
+    std::string volume = NextRarPartName(T.CurrentVolume());
+    if (volume.empty()) volume = T.MakeNextVolumeName(T.CurrentVolume());
+    if (volume.empty()) T.RaiseArchiveError(T.CurrentVolume(), "", "0", errOpeningFile);
+    if (!T.SwitchVolume(volume, number)) return false;
+    return FRar5 ? ReadMain5(0, false) : ReadMain(0, false);
+  }
+
+  // ---- RAR 5: blocks of variable-length numbers (7 bits a byte, low first).
+  struct TBlock5 {
+    uint64_t Type = 0, Flags = 0, ExtraSize = 0, DataSize = 0;
+    int64_t FieldsPos = 0;  // the type-specific fields
+    int64_t ExtraPos = 0;   // the extra area, at the end of the header
+    int64_t Next = 0;       // the next block
+  };
+  bool ReadVint(int64_t& Pos, int64_t Limit, uint64_t& V) {
+    V = 0;
+    for (int shift = 0; shift < 64 && Pos < Limit; shift += 7) {
+      uint8_t b = 0;
+      if (T.ReadAt(Pos++, &b, 1) != 1) return false;
+      V |= uint64_t(b & 0x7F) << shift;
+      if (!(b & 0x80)) return true;
+    }
+    return false;
+  }
+  bool ReadBlock5(int64_t Pos, TBlock5& B) {
+    int64_t p = Pos + 4;  // behind the header CRC
+    uint64_t size = 0;
+    if (!ReadVint(p, T.EndLimit, size) || size == 0 || size > (1u << 21)) return false;
+    const int64_t end = p + int64_t(size);
+    if (end > T.EndLimit) return false;
+    if (!ReadVint(p, end, B.Type) || !ReadVint(p, end, B.Flags)) return false;
+    if ((B.Flags & 1) && !ReadVint(p, end, B.ExtraSize)) return false;
+    if ((B.Flags & 2) && !ReadVint(p, end, B.DataSize)) return false;
+    if (B.ExtraSize > size || B.DataSize > uint64_t(T.EndLimit)) return false;
+    B.FieldsPos = p;
+    B.ExtraPos = end - int64_t(B.ExtraSize);
+    B.Next = end + int64_t(B.DataSize);
+    return true;
+  }
+  // The signature and main header of a RAR 5 volume at Start.
+  bool ReadMain5(int64_t Start, bool First) {
+    uint8_t sig[8] = {};
+    if (T.ReadAt(Start, sig, 8) != 8 || std::memcmp(sig, "Rar!\x1a\x07\x01\x00", 8) != 0) {
+      T.ReportArchiveError(T.CurrentVolume(), "", "0", errBadFileHeader);
+      return false;
+    }
+    TBlock5 b;
+    if (!ReadBlock5(Start + 8, b)) {
+      T.ReportArchiveError(T.CurrentVolume(), "", "0", errBadFileHeader);
+      return false;
+    }
+    if (b.Type == 4) {  // encrypted headers cannot be walked without the password
+      T.ReportArchiveError(T.CurrentVolume(), "", "0", errPasswordProtected);
+      return false;
+    }
+    if (b.Type != 1) {
+      T.ReportArchiveError(T.CurrentVolume(), "", "0", errBadFileHeader);
+      return false;
+    }
+    int64_t p = b.FieldsPos;
+    uint64_t flags = 0;
+    ReadVint(p, b.ExtraPos, flags);
+    if (First) FMainFlags = (flags & 1) ? 0x01 : 0;  // a volume of a set
+    T.Cursor = b.Next;
+    return true;
+  }
+  void Step5() {
+    const int64_t pos = T.HeaderPos - 1;
+    TBlock5 b;
+    if (!ReadBlock5(pos, b)) return T.EndWalk(errBadFileHeader);
+    if (b.Type == 5) return T.EndWalk();  // end of archive
+    if (b.Type != 2) {                    // service blocks: passed over whole
+      T.Cursor = b.Next;
+      return;
+    }
+    int64_t p = b.FieldsPos;
+    uint64_t fileFlags = 0, unpacked = 0, attr = 0, comp = 0, host = 0, nameLen = 0;
+    uint8_t w[4] = {};
+    uint32_t mtime = 0, crc = 0;
+    if (!ReadVint(p, b.ExtraPos, fileFlags) || !ReadVint(p, b.ExtraPos, unpacked) || !ReadVint(p, b.ExtraPos, attr))
+      return T.EndWalk(errBadFileHeader);
+    if (fileFlags & 2) T.ReadAt(p, w, 4), mtime = Get32(w), p += 4;
+    if (fileFlags & 4) T.ReadAt(p, w, 4), crc = Get32(w), p += 4;
+    if (!ReadVint(p, b.ExtraPos, comp) || !ReadVint(p, b.ExtraPos, host) || !ReadVint(p, b.ExtraPos, nameLen) ||
+        p + int64_t(nameLen) > b.ExtraPos)
+      return T.EndWalk(errBadFileHeader);
+    const std::string raw = ReadText(T, p, int32_t(nameLen));
+    // Names are UTF-8 with '/' between folders.
+    TListEntry e;
+    e.Name = SlashToBackslash(Utf8NameToAnsi(raw));
+    bool encrypted = false;
+    for (int64_t x = b.ExtraPos; x < b.ExtraPos + int64_t(b.ExtraSize);) {
+      uint64_t size = 0, type = 0;
+      int64_t q = x;
+      if (!ReadVint(q, b.ExtraPos + int64_t(b.ExtraSize), size) || size == 0) break;
+      const int64_t after = q + int64_t(size);
+      if (ReadVint(q, after, type) && type == 1) encrypted = true;
+      x = after;
+    }
+    if (b.Flags & 0x10) {  // goes on in the next volume
+      if (!FSpan) {
+        FSpan = true;
+        FSpanOffset = pos;
+        T.SpanPacked = 0;
+      }
+      T.SpanPacked = SatAdd(T.SpanPacked, int64_t(b.DataSize));
+      if (!NextVolume()) return T.EndWalk();
+      return;
+    }
+    if (FSpan && (b.Flags & 0x08)) {
+      T.SpanPacked = SatAdd(T.SpanPacked, int64_t(b.DataSize));
+      e.Offset = FSpanOffset;
+    } else {
+      T.SpanPacked = int64_t(b.DataSize);
+      e.Offset = pos;
+    }
+    FSpan = false;
+    const bool dir = (fileFlags & 1) != 0;
+    const uint32_t attr32 = uint32_t(host == 0 ? attr : (dir ? 0x10 : 0x20));
+    e.IsDirectory = dir;
+    if (dir && !e.Name.empty() && e.Name.back() != '\\') e.Name += '\\';
+    e.Date = mtime ? UnixDateToDateTime(int32_t(mtime)) : ArcNullDate;
+    e.PackedSize = T.SpanPacked;
+    e.UnpackedSize = unpacked > uint64_t(INT64_MAX) ? -1 : int64_t(unpacked);
+    e.CRC = crc;
+    e.Encrypted = encrypted;
+    const uint8_t method = uint8_t(0x30 + ((comp >> 7) & 7));
+    e.MethodID = method;
+    e.MethodName = T.GetCompressMethodName(method, 0, dir ? 0x10 : attr32);
+    e.InternalAttr = 32;
+    e.ExternalAttr = attr32;
+    e.VolumeID = (FMainFlags & 0x01) ? ArcExtractFileName(T.CurrentVolume()) : std::string();
+    T.OfferEntry(e);
+    T.Cursor = b.Next;
+  }
+
   // The marker and main header at Start; the cursor goes behind them.
   bool ReadMain(int64_t Start, bool First) {
     uint8_t m[20] = {};
@@ -615,6 +763,7 @@ private:
   }
 
   uint16_t FMainFlags = 0;
+  bool FRar5 = false;
   bool FSpan = false;  // an entry continues from the previous volume
   int64_t FSpanOffset = 0;
 };

@@ -1,5 +1,6 @@
 #include "archive/core/arc_names.h"
 
+#include <cctype>
 #include <vector>
 
 #include "archive/core/arc_globals.h"
@@ -231,4 +232,28 @@ std::string Utf8NameToAnsi(const std::string& S) {
 
 std::string ArchiveNameToAnsi(const std::string& Stored) {
   return IsNonAsciiUtf8(Stored) ? SlashToBackslash(Utf8NameToAnsi(Stored)) : OemToAnsiName(Stored);
+}
+
+std::string NextRarPartName(const std::string& Name) {
+  const size_t slash = Name.find_last_of("\\/:");
+  const size_t base = slash == std::string::npos ? 0 : slash + 1;
+  if (Name.size() < base + 4) return std::string();
+  std::string ext = Name.substr(Name.size() - 4);
+  for (char& c : ext) c = char(std::tolower(uint8_t(c)));
+  if (ext != ".rar") return std::string();
+  size_t digitsEnd = Name.size() - 4, digitsStart = digitsEnd;
+  while (digitsStart > base && std::isdigit(uint8_t(Name[digitsStart - 1]))) --digitsStart;
+  if (digitsStart == digitsEnd || digitsStart < base + 5) return std::string();
+  std::string part = Name.substr(digitsStart - 5, 5);
+  for (char& c : part) c = char(std::tolower(uint8_t(c)));
+  if (part != ".part") return std::string();
+  // The number goes up by one, in as many digits as it had (or one more).
+  std::string digits = Name.substr(digitsStart, digitsEnd - digitsStart);
+  int i = int(digits.size()) - 1;
+  while (i >= 0 && digits[size_t(i)] == '9') digits[size_t(i--)] = '0';
+  if (i < 0)
+    digits.insert(digits.begin(), '1');
+  else
+    ++digits[size_t(i)];
+  return Name.substr(0, digitsStart) + digits + Name.substr(digitsEnd);
 }

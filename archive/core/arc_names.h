@@ -45,3 +45,8 @@ std::string Utf8NameToAnsi(const std::string& S);
 // 1251 with '\' separators: UTF-8 when it is well-formed non-ASCII UTF-8, which Unix
 // tools write and DOS names almost never are; otherwise the DOS code page.
 std::string ArchiveNameToAnsi(const std::string& Stored);
+
+// The next volume of a RAR set named the newer way: "name.part2.rar" after
+// "name.part1.rar", "x.part010.rar" after "x.part009.rar" (any case). Empty for a name of
+// the older way ("name.rar", then "name.r00").
+std::string NextRarPartName(const std::string& Name);

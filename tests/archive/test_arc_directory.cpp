@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "archive/core/arc_directory.h"
+#include "archive/core/arc_names.h"
 #include "lister_test_util.h"
 
 namespace {
@@ -368,6 +369,78 @@ TEST(ArcDirHandBuilt, RarVolumes) {
   EXPECT_EQ(L.Entries[1].Volume, "vol.r00");
   EXPECT_EQ(L.TotalPacked, 565);
   EXPECT_EQ(L.Totals, 3);
+}
+
+TEST(ArcDirHandBuilt, RarVolumesNamedByPart) {
+  // "x.part1.rar" goes on in "x.part2.rar", as the RAR library names the volumes.
+  struct {
+    const char* name;
+    const char* next;
+  } names[] = {{"x.part1.rar", "x.part2.rar"}, {"C:\\a.b\\X.PART09.RAR", "C:\\a.b\\X.PART10.RAR"},
+               {"x.part99.rar", "x.part100.rar"}, {"x.rar", ""}, {"part1.rar", ""}, {"x.part1.zip", ""}};
+  for (auto& n : names) EXPECT_EQ(NextRarPartName(n.name), n.next) << n.name;
+  TTempDir dir;
+  WriteWholeFile(dir.Path() + "vol.part1.rar", ReadWholeFile(ListerFixture("vol.rar")));
+  WriteWholeFile(dir.Path() + "vol.part2.rar", ReadWholeFile(ListerFixture("vol.r00")));
+  std::vector<std::string> asked;
+  const TListing L = ListArchive(dir.Path() + "vol.part1.rar", [&](TTravik& T) { AcceptVolumes(T, &asked); });
+  EXPECT_EQ(asked, std::vector<std::string>{"vol.part2.rar#0"});
+  ASSERT_EQ(L.Entries.size(), 3u);
+  EXPECT_EQ(L.Entries[1].Volume, "vol.part2.rar");
+}
+
+namespace {
+// A RAR 5 block: CRC (not checked by the lister), size, type, flags, then the fields.
+void Vint(TByteVec& B, uint64_t V) {
+  do {
+    B.push_back(uint8_t((V & 0x7F) | (V > 0x7F ? 0x80 : 0)));
+    V >>= 7;
+  } while (V);
+}
+TByteVec Rar5Block(uint64_t Type, const TByteVec& Fields, const std::string& Data = "") {
+  TByteVec head;
+  Vint(head, Type);
+  Vint(head, Data.empty() ? 0 : 2);
+  if (!Data.empty()) Vint(head, Data.size());
+  head.insert(head.end(), Fields.begin(), Fields.end());
+  TByteVec b(4, 0);
+  Vint(b, head.size());
+  b.insert(b.end(), head.begin(), head.end());
+  b.insert(b.end(), Data.begin(), Data.end());
+  return b;
+}
+TByteVec Rar5File(const std::string& Name, const std::string& Data, bool Dir, uint32_t Crc, int Method = 0) {
+  TByteVec f;
+  Vint(f, Dir ? 1 : 6);  // folder, or a time and a CRC
+  Vint(f, Data.size());
+  Vint(f, Dir ? 0x10 : 0x20);
+  if (!Dir) {
+    for (uint32_t v : {uint32_t(981173106), Crc})  // 3 February 2001 04:05:06 UTC
+      for (int i = 0; i < 4; ++i) f.push_back(uint8_t(v >> (8 * i)));
+  }
+  Vint(f, uint64_t(Method) << 7);
+  Vint(f, 0);                           // Windows
+  Vint(f, Name.size());
+  f.insert(f.end(), Name.begin(), Name.end());
+  return Rar5Block(2, f, Data);
+}
+}  // namespace
+
+TEST(ArcDirHandBuilt, Rar5) {
+  TByteVec rar = {'R', 'a', 'r', '!', 0x1A, 7, 1, 0};
+  for (const TByteVec& b : {Rar5Block(1, {0}), Rar5File("a.txt", std::string(244, 'a'), false, 0xF686D0F8),
+                            Rar5File("sub", "", true, 0),
+                            Rar5File("sub/\xD0\x9F\xD1\x80\xD0\xB8.txt", std::string(50, 'b'), false, 0x5F466931, 3),
+                            Rar5Block(5, {0})})
+    rar.insert(rar.end(), b.begin(), b.end());
+  TTempDir dir;
+  WriteWholeFile(dir.Path() + "five.rar", rar);
+  const TListing L = ListArchive(dir.Path() + "five.rar", [](TTravik& T) { T.SetShowBlankDirs(true); });
+  EXPECT_TRUE(L.Result);
+  EXPECT_TRUE(L.Errors.empty());
+  EXPECT_LISTED(L, {{"a.txt", 244, 244, 0xF686D0F8, "Stored", DateA},
+                    {"sub\\", 0, 0, 0, "Stored", nullptr},
+                    {"sub\\\xCF\xF0\xE8.txt", 50, 50, 0x5F466931, "Normal", DateA}});
 }
 
 namespace {
