@@ -380,6 +380,7 @@ TEST(ArcDirHandBuilt, RarVolumesNamedByPart) {
                {"x.part99.rar", "x.part100.rar"}, {"x.rar", ""}, {"part1.rar", ""}, {"x.part1.zip", ""}};
   for (auto& n : names) EXPECT_EQ(NextRarPartName(n.name), n.next) << n.name;
   TTempDir dir;
+  TKeepDir keep;  // the volume found makes its folder current; back before dir goes
   WriteWholeFile(dir.Path() + "vol.part1.rar", ReadWholeFile(ListerFixture("vol.rar")));
   WriteWholeFile(dir.Path() + "vol.part2.rar", ReadWholeFile(ListerFixture("vol.r00")));
   std::vector<std::string> asked;
