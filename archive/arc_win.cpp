@@ -2,6 +2,8 @@
 #include "archive/core/arc_base.h"
 #include "archive/core/arc_file.h"
 #include "archive/core/arc_globals.h"
+#include "classlib/win/image_list.h"
+#include "classlib/win/list_view.h"
 #include "classlib/win/wide_string.h"
 
 #include <windows.h>
@@ -51,11 +53,39 @@ bool WinCheckDriveReady(char Drive) {
   return true;
 }
 
-void InstallArchiveWin() {
+void InstallArchiveWin(const std::string& Title, std::function<void()> ProcessMessages) {
+  ArcApplicationTitle = Title;
   ArcDriveReadyProc = WinCheckDriveReady;
   ArcShellIconIndex = ShellIconIndex;
   ArcShellTypeName = ShellTypeName;
+  ArcProcessMessages = std::move(ProcessMessages);
 }
+
+void AssignSystemImageLists(TComponent* Owner, TCustomListView* ListView) {
+  // The shell's lists stay the shell's: the image lists only share their handles.
+  for (UINT size : {UINT(SHGFI_LARGEICON), UINT(SHGFI_SMALLICON)}) {
+    SHFILEINFOW info{};
+    const auto handle = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(
+        L"*.*", FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | size));
+    auto* list = new TImageList(Owner);
+    list->SetShareImages(true);
+    list->SetHandle(handle);
+    if (size == UINT(SHGFI_LARGEICON))
+      ListView->SetLargeImages(list);
+    else
+      ListView->SetSmallImages(list);
+  }
+}
+
+void FreeSystemImageLists(TCustomListView* ListView) {
+  TCustomImageList* large = ListView->LargeImages();
+  TCustomImageList* small = ListView->SmallImages();
+  ListView->SetLargeImages(nullptr);
+  ListView->SetSmallImages(nullptr);
+  delete large;
+  if (small != large) delete small;
+}
+
 
 HINSTANCE ShellExecuteFile(HWND Wnd, const std::string& FileName, const std::string& Params,
                            const std::string& DefaultDir, int ShowCmd) {

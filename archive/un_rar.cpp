@@ -316,12 +316,18 @@ void TUnRAR::Run(void* Handle) {
     int result = RarSuccess;
     for (int attempt = 1;; attempt++) {
       if (encrypted) {
+        bool cancelled = false;
         if (FPassword.empty() && OnGetPassword) {
           bool tryAgain = true;
           OnGetPassword(this, FileName, FPassword, tryAgain);
           if (!tryAgain) FPassword.clear();
+          cancelled = FPassword.empty();
         }
-        if (FPassword.empty()) return;  // no password: the run ends
+        if (FPassword.empty()) {
+          // No password to try, or the prompt cancelled: said, and the run ends.
+          ReportArchiveError(FileName, cancelled ? "cancelled" : "", "0", errPasswordProtected);
+          return;
+        }
         std::vector<char> password(FPassword.begin(), FPassword.end());
         password.push_back(0);
         RarLib.SetPassword(Handle, password.data());

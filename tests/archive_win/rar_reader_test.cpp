@@ -180,15 +180,26 @@ TEST(RarReader, EncryptedEntries) {
     ExpectFiles(out, {{"foo.txt", 16, 0xA6AD865C}, {"bar.txt", 16, 0xCD90E2BE}});
     EXPECT_EQ(R.Password(), "12345678");
   }
+  // The prompt cancelled: said, and the run ends.
+  {
+    TTempDir Tmp2;
+    TUnRAR R(nullptr);
+    TReaderEvents Ev;
+    R.OnGetPassword = [&](TObject*, const std::string&, std::string&, bool& TryAgain) { TryAgain = false; };
+    ExtractInto(R, Ev, arc, Tmp2.Path());
+    EXPECT_EQ(Ev.Errors, std::vector<int>{errPasswordProtected});
+    EXPECT_TRUE(Ev.Ends.empty());
+    EXPECT_FALSE(FileExists(Tmp2.Path() + "foo.txt"));
+  }
   // The published password is emptied when a run starts: without OnGetPassword the
-  // encrypted entry ends the run quietly.
+  // encrypted entry ends the run, with a word.
   {
     TTempDir Tmp2;
     TUnRAR R(nullptr);
     TReaderEvents Ev;
     R.SetPassword("12345678");
     ExtractInto(R, Ev, arc, Tmp2.Path());
-    EXPECT_TRUE(Ev.Errors.empty());
+    EXPECT_EQ(Ev.Errors, std::vector<int>{errPasswordProtected});
     EXPECT_TRUE(Ev.Ends.empty());
     EXPECT_FALSE(FileExists(Tmp2.Path() + "foo.txt"));
     EXPECT_EQ(R.Password(), "");
