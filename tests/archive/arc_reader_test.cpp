@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/core/un_arc.h"
+#include "lister_test_util.h"
 #include "old_readers_test_util.h"
 
 namespace {
@@ -141,6 +142,22 @@ TEST(ArcReader, BadEntries) {
                                                                              : "SQ.BIN"));
     EXPECT_EQ(Ev.Deactivates, 1);
   }
+}
+
+// Debian's arc keeps a DOS name's code page 866 bytes: the reader and the lister both
+// give the name a Russian Windows user reads.
+TEST(ArcReader, RussianNamesOfRealArc) {
+  const std::string Path = FixturePath("arcnames/names.arc");
+  TTempDir Tmp;
+  TUnARC R(nullptr);
+  TReaderEvents Ev;
+  ExtractInto(R, Ev, Path, Tmp.Path());
+  EXPECT_TRUE(Ev.Errors.empty());
+  EXPECT_EQ(ReadWholeFile(Tmp.Path() + "\xCF\xF0\xE8\xE2\xE5\xF2.TXT"), Bytes("oem"));
+  EXPECT_EQ(ReadWholeFile(Tmp.Path() + "README.TXT"), Bytes("plain"));
+  const TListing L = ListArchive(Path);
+  ASSERT_EQ(L.Entries.size(), 2u);
+  EXPECT_EQ(L.Entries[1].Name, "\xCF\xF0\xE8\xE2\xE5\xF2.TXT");
 }
 
 TEST(ArcReader, OutputBoundedAndFoldersContained) {
