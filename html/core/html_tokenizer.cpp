@@ -1,5 +1,7 @@
 #include "html/core/html_tokenizer.h"
 
+#include "classlib/core/code_page.h"
+
 #include <cstring>
 #include <vector>
 
@@ -82,6 +84,13 @@ const char* const EntityTable[100] = {
     "oacute", "ocirc", "otilde", "ouml", nullptr, "oslash", "ugrave", "uacute", "ucirc",
     "uuml", "yacute", "thorn", "yuml",
 };
+
+// References name Unicode (Latin-1) characters; the program's text is CP1251, where the
+// same bytes are Cyrillic. A character without a CP1251 form shows as '?'.
+char LatinToCp1251(int Code) {
+  if (Code < 0x80) return static_cast<char>(Code);
+  return UnicodeToCp1251(static_cast<char32_t>(Code));
+}
 
 bool IsUpperLetter(char C) { return C >= 'A' && C <= 'Z'; }
 bool IsDigit(char C) { return C >= '0' && C <= '9'; }
@@ -473,7 +482,8 @@ std::string THtmlTokenizer::ReadEntity() {
     if (!digits.empty()) {
       int code = DecimalOrZero(digits);
       if (code == 9) return " ";
-      if (code == 10 || (code >= 32 && code <= 255)) return std::string(1, static_cast<char>(code));
+      if (code == 10) return "\n";
+      if (code >= 32 && code <= 255) return std::string(1, LatinToCp1251(code));
     }
     return text + digits + (semicolon ? ";" : "");
   }
@@ -489,7 +499,7 @@ std::string THtmlTokenizer::ReadEntity() {
     for (int i = 0; i < 100; ++i)
       if (EntityTable[i] && name == EntityTable[i]) {
         static const char markup[] = "&<>\"";
-        return std::string(1, i < 4 ? markup[i] : static_cast<char>(i + 1 + 155));
+        return std::string(1, i < 4 ? markup[i] : LatinToCp1251(i + 1 + 155));
       }
   return text + name + (semicolon ? ";" : "");
 }

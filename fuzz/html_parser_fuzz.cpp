@@ -1,0 +1,34 @@
+// The parser over arbitrary bytes into a document on the fixed-metrics host: it must end
+// (or raise the open-comment error) with a model that dumps, never read past the data.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "html/core/fixed_metrics_host.h"
+#include "html/core/html_parser.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+  char* copy = static_cast<char*>(std::malloc(Size ? Size : 1));
+  if (Size) std::memcpy(copy, Data, Size);
+  TFixedMetricsHost host;
+  TSectionList doc(&host);
+  THtmlParser parser(doc);
+  parser.OnScript = [](const std::string&, const std::string&) {};
+  try {
+    parser.ParseHTMLBuffer(copy, Size);
+  } catch (const EParseError&) {
+  }
+  std::string dump = doc.Dump();
+  (void)THtmlParser::IsFrameSetDocument(copy, Size);
+  // Reparse into the same document after clearing it, as a viewer does on reload.
+  doc.Clear();
+  try {
+    parser.ParseHTMLBuffer(copy, Size);
+  } catch (const EParseError&) {
+  }
+  if (doc.Dump() != dump) std::abort();
+  std::free(copy);
+  return 0;
+}

@@ -1,0 +1,272 @@
+// The document model that the parser fills: a section list (the document, itself a cell)
+// of blocks — text sections, spaces, rules, list items, preformatted lines, tables and page
+// breaks — with the document's colours, forms and image maps. Fonts are descriptions (the
+// host makes real fonts); form control windows come from the host.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classlib/core/color.h"
+#include "classlib/core/font.h"
+#include "html/core/attribute_list.h"
+#include "html/core/free_list.h"
+#include "html/core/html_host.h"
+#include "html/core/html_support.h"
+#include "html/core/indent_manager_basic.h"
+#include "html/core/map_item.h"
+
+class TSectionList;
+class TSection;
+class ThtmlForm;
+
+// Style bits that B, I, U, S and their kin set.
+enum : int { hsBold = 1, hsItalic = 2, hsUnderline = 4, hsStrikeOut = 8 };
+
+// A font of the document: a TFont with its size before the document's scaling and whether
+// it follows the fixed-pitch font.
+class TMyFont : public TFont {
+public:
+  int NominalSize = 12;
+  bool FixedPitch = false;
+  void AssignFont(const TMyFont& Source);
+  // NominalSize := Size; the font's size scaled by the document's FontSize / 12.
+  void SetNormalSize(const TSectionList& Document, int Size);
+  void UpdateFont(const TSectionList& Document, TColor Color);
+  // Adds the styles of the hs* bits.
+  void AddStyles(int Styles);
+};
+
+class TSectionBase : public TObject {
+public:
+  TSectionList* Document = nullptr;
+  int BlockHeight = 0, CoverHeight = 0, Top = 0, FirstPos = 0, PosCount = 0;
+  virtual void UpdateHeight() {}
+  // One line per block (and nested lines for cells), for tests and diagnostics.
+  virtual void Dump(std::string& Out, int Indent) const = 0;
+};
+
+class TCell : public TFreeList {
+public:
+  explicit TCell(TSectionList* ADocument) : Document(ADocument) {}
+  TSectionList* Document;
+  int Top = 0, FirstPos = 0, PosCount = 0;
+  IndentManagerBasic Indents;
+  bool HasBgColor = false;
+  TColor BgColor = clWhite;
+  // Appends and attaches a block; an empty preformatted line gets one blank.
+  void Add(TSectionBase* Block);
+  TSectionBase* Block(int Index) const { return static_cast<TSectionBase*>(Items(Index)); }
+  void Dump(std::string& Out, int Indent) const;
+};
+
+class TFontObj : public TObject {
+public:
+  int Offset = 0;
+  TMyFont Font;
+  int ScriptPos = 0;  // 0 normal, 1 subscript, 2 superscript
+  TUrlTarget Link;
+};
+
+enum TImageAlign { iaTop, iaMiddle, iaBottom, iaLeft, iaRight };
+
+class TImageObj : public TObject {
+public:
+  TImageObj(TSection* ASection, int AOffset, const TAttributeList& Attributes);
+  TSection* Section;
+  int Offset;
+  int SpecWidth = -1, SpecHeight = -1;  // -1: not given
+  bool WidthIsPercent = false;
+  std::string Source, Alt, UseMap;
+  bool IsMap = false;
+  TImageAlign ImageAlign = iaBottom;
+  int HSpace = 0;
+  int BorderWidth = -1;  // -1: not given
+  TUrlTarget Link;       // the link the image stands in
+};
+
+// Form controls: the object keeps the submission state; its window comes from the host.
+enum TFormControlType { fcText, fcPassword, fcHidden, fcSubmit, fcReset, fcCheckBox, fcRadio, fcImage, fcListBox, fcCombo, fcTextArea };
+
+class TFormControlObj : public TObject {
+public:
+  TFormControlObj(TSectionList* ADocument, ThtmlForm* AForm, TFormControlType AType, const TAttributeList& Attributes);
+  TFormControlType Type;
+  int Offset = 0;
+  TSectionList* Document;
+  ThtmlForm* OwnerForm;
+  std::string Value, Name;
+  bool OnBaseline = false;
+  bool Shown = false;
+  bool InitiallyChecked = false;
+  int SizeInChars = 20;                   // edits
+  int VisibleRows = -1;                   // list boxes: SIZE, -1 when absent
+  int LongestOption = 0;
+  int Rows = 0, Cols = 0;                 // text areas
+  bool Multiple = false;
+  struct TOption {
+    std::string Text, Value;
+    bool HasValue = false, Selected = false;
+  };
+  std::vector<TOption> Options;
+  std::vector<std::string> InitialLines;  // text areas
+  std::unique_ptr<THtmlControl> Window;   // none for hidden fields and image buttons
+
+  void AddOption(const std::string& Text, const std::string* OptionValue, bool Selected);
+  void AddLine(const std::string& Line) { InitialLines.push_back(Line); }
+  void RestoreInitial();
+};
+
+class ThtmlForm : public TObject {
+public:
+  ThtmlForm(TSectionList* ADocument, const TAttributeList* Attributes);
+  TSectionList* Document;
+  std::string Method = "Get", Action;
+  std::vector<TFormControlObj*> Controls;  // owned by the form
+  int VisibleCount = 0;
+  ~ThtmlForm() override;
+  void AddControl(TFormControlObj* Control);
+  void ResetAll();
+};
+
+// Justification: 1 left, 2 centre, 3 right.
+class TSection : public TSectionBase {
+public:
+  TSection(TSectionList* ADocument, int AAlignment, const TMyFont& Font, const TUrlTarget* Link, int AListLevel,
+           int Styles, int Script);
+  std::string Text;          // every character; #4 an image, #2 a form control
+  TFreeList Fonts;           // TFontObj runs, the first at 0
+  TFreeList Images;          // TImageObj in text order
+  std::vector<TFormControlObj*> FormControls;  // owned by their forms
+  int ListLevel = 0;
+  int ItemNumber = 0;
+  int ItemKind = 0;          // 0 none, 1 ordered, 2 bullet, 3 definition
+  int Alignment = 1;
+  int ClearMode = 0;         // BR CLEAR: 0 none, 1 left, 2 right, 3 all
+  bool Plain = false;        // an unordered item without a bullet
+  char NumberStyle = '1';    // ordered items: A a I i or decimal
+  TMyFont StartFont;
+
+  virtual void AddText(const std::string& S);
+  void ChangeFont(const TMyFont& Font, int Styles, int Script);
+  void ChangeLink(const TMyFont& Font, int Styles, int Script, const TUrlTarget* Link);
+  TImageObj* AddImage(const TAttributeList& Attributes, const TUrlTarget* Link);
+  TFormControlObj* AddFormControl(TFormControlType Type, ThtmlForm* Form, const TAttributeList& Attributes);
+  void ProcessClear(const TAttributeList& Attributes);
+  int FillIfEmpty();
+  TFontObj* LastRun() const { return static_cast<TFontObj*>(Fonts.Items(Fonts.Count() - 1)); }
+  void Dump(std::string& Out, int Indent) const override;
+
+protected:
+  virtual const char* KindName() const;
+  void NewRun(const TMyFont& Font, int Styles, int Script, const TUrlTarget* Link);
+};
+
+class TPreFormated : public TSection {
+public:
+  using TSection::TSection;
+  void AddText(const std::string& S) override;
+
+protected:
+  const char* KindName() const override { return "pre"; }
+};
+
+class TUListItem : public TSection {
+public:
+  using TSection::TSection;
+
+protected:
+  const char* KindName() const override;
+};
+
+class TParagraphSpace : public TSectionBase {
+public:
+  void UpdateHeight() override;
+  void Dump(std::string& Out, int Indent) const override;
+};
+
+class THeadingSpace : public TSectionBase {
+public:
+  explicit THeadingSpace(int ALevel) : Level(ALevel) {}
+  int Level;
+  void UpdateHeight() override;
+  void Dump(std::string& Out, int Indent) const override;
+};
+
+class THorzLine : public TSectionBase {
+public:
+  explicit THorzLine(const TAttributeList& Attributes);
+  int RuleSize = 2, RuleWidth = -1;
+  bool WidthIsPercent = false;
+  TColor RuleColor = clBlack;
+  bool HasColor = false;
+  void UpdateHeight() override;
+  void Dump(std::string& Out, int Indent) const override;
+};
+
+class TPage : public TSectionBase {
+public:
+  void Dump(std::string& Out, int Indent) const override;
+};
+
+class TCellObj : public TObject {
+public:
+  TCellObj(TSectionList* Document, const TAttributeList& Attributes, int AVAlign);
+  int ColSpan = 1, RowSpan = 1;
+  int SpecHeight = 0, SpecWidth = 0;
+  bool WidthIsPercent = false;
+  int VAlign = 1;  // 0 top, 1 middle, 2 bottom
+  std::unique_ptr<TCell> Cell;
+};
+
+class TCellList : public TFreeList {
+public:
+  bool HasRowBgColor = false;
+  TColor RowBgColor = clWhite;
+  void InitializeRow(const TAttributeList& Attributes);
+  TCellObj* CellObj(int Index) const { return static_cast<TCellObj*>(Items(Index)); }
+};
+
+class ThtmlTable : public TSectionBase {
+public:
+  ThtmlTable(TSectionList* ADocument, const TAttributeList& Attributes, int AAlign);
+  TFreeList Rows;  // TCellList
+  std::unique_ptr<TCellObj> Caption;
+  bool Border = false, CaptionOnTop = true, Float = false;
+  int TableAlign = 1;
+  int WidthAttr = 0;
+  bool WidthIsPercent = false;
+  int CellPadding = 2, CellSpacing = 3, HSpace = 5;
+  bool HasBgColor = false, HasBorderColor = false;
+  TColor BgColor = clWhite, BorderColor = clBlack;
+  TCellList* Row(int Index) const { return static_cast<TCellList*>(Rows.Items(Index)); }
+  void Dump(std::string& Out, int Indent) const override;
+};
+
+class TSectionList : public TCell {
+public:
+  explicit TSectionList(THtmlHost* AHost);
+  ~TSectionList() override;
+  THtmlHost* Host;
+  bool ViewImages = true, Printing = false;
+  std::string FontName = "Times New Roman", FixedFontName = "Courier New";
+  int FontSize = 12;
+  TColor FontColor = clBlack, LinkColor = clBlue, Background = clWhite;
+  TFontCharset Charset = DEFAULT_CHARSET;
+  std::string BgImageName;
+  TFreeList Forms;  // ThtmlForm
+  TFreeList Maps;   // TMapItem
+  void SetBackground(TColor Color) { Background = Color; }
+  void SetBackgroundBitmap(const std::string& Name) { BgImageName = Name; }
+  // Face names longer than a platform face field (31 characters) are cut.
+  void SetFonts(const std::string& Name, const std::string& FixedName, int Size, TColor Color, TColor Link,
+                TColor BgColor);
+  void Clear();
+  TMapItem* FindMap(const std::string& Name) const;
+  // The whole model as indented lines.
+  std::string Dump() const;
+};
+
+// Colour names and "#rrggbb" (with or without "#") as a TColor; false for anything else.
+bool ColorFromString(std::string S, TColor& Color);
