@@ -629,102 +629,112 @@ void THtmlParser::DoTable() {
       row = nullptr;
     }
   };
-  Next();
-  while (T.Sy != TableEndSy && T.Sy != EofSy) {
-    switch (T.Sy) {
-      case TDSy: case THSy: {
-        EndLink();
-        RestoreFonts(fontDepth, refused);
-        FStyle = savedStyle;
-        finishCell();  // also ends text that stood before the first cell
-        if (!row) row = new TCellList;
-        int justify = rowJustify ? rowJustify : T.Sy == TDSy ? 1 : 2;
-        if (T.Sy == TDSy) FStyle &= ~hsBold;
-        else FStyle |= hsBold;
-        justify = AlignAttr(justify);
-        int valign = rowVAlign;
-        if (const TAttribute* a = Attr(VAlignSy)) {
-          std::string v = LowerCase(a->Name);
-          valign = v == "top" ? 0 : v == "middle" ? 1 : v == "bottom" ? 2 : valign;
-        }
-        cellObj = new TCellObj(&FDoc, T.Attributes, valign);
-        row->Add(cellObj);
-        FCell = cellObj->Cell.get();
-        FListLevel = 0;
-        FJustify = FBlockJustify = justify;
-        T.SkipWhiteSpace();
-        Next();
-        if (T.Sy == PSy) {
-          FJustify = AlignAttr(FJustify);
+  // Ends the table with what was read; also when the reader raises, so that the table
+  // and its cells join the document instead of being lost.
+  auto endTable = [&] {
+    EndLink();
+    RestoreFonts(fontDepth, refused);
+    finishCell();
+    addRow();
+    --FDepth;
+    FCell = savedCell;
+    FCell->Add(table);
+    FStyle = savedStyle;
+    FJustify = savedJustify;
+    FBlockJustify = savedBlock;
+    FListLevel = savedList;
+  };
+  try {
+    Next();
+    while (T.Sy != TableEndSy && T.Sy != EofSy) {
+      switch (T.Sy) {
+        case TDSy: case THSy: {
+          EndLink();
+          RestoreFonts(fontDepth, refused);
+          FStyle = savedStyle;
+          finishCell();  // also ends text that stood before the first cell
+          if (!row) row = new TCellList;
+          int justify = rowJustify ? rowJustify : T.Sy == TDSy ? 1 : 2;
+          if (T.Sy == TDSy) FStyle &= ~hsBold;
+          else FStyle |= hsBold;
+          justify = AlignAttr(justify);
+          int valign = rowVAlign;
+          if (const TAttribute* a = Attr(VAlignSy)) {
+            std::string v = LowerCase(a->Name);
+            valign = v == "top" ? 0 : v == "middle" ? 1 : v == "bottom" ? 2 : valign;
+          }
+          cellObj = new TCellObj(&FDoc, T.Attributes, valign);
+          row->Add(cellObj);
+          FCell = cellObj->Cell.get();
+          FListLevel = 0;
+          FJustify = FBlockJustify = justify;
+          T.SkipWhiteSpace();
           Next();
+          if (T.Sy == PSy) {
+            FJustify = AlignAttr(FJustify);
+            Next();
+          }
+          DoBody(term);
+          break;
         }
-        DoBody(term);
-        break;
-      }
-      case TDEndSy: case THEndSy:
-        finishCell();
-        Next();
-        break;
-      case TRSy: {
-        EndLink();
-        addRow();
-        row = new TCellList;
-        row->InitializeRow(T.Attributes);
-        rowJustify = AlignAttr(0);
-        rowVAlign = 1;
-        if (const TAttribute* a = Attr(VAlignSy)) {
-          std::string v = LowerCase(a->Name);
-          rowVAlign = v == "top" ? 0 : v == "bottom" ? 2 : 1;
+        case TDEndSy: case THEndSy:
+          finishCell();
+          Next();
+          break;
+        case TRSy: {
+          EndLink();
+          addRow();
+          row = new TCellList;
+          row->InitializeRow(T.Attributes);
+          rowJustify = AlignAttr(0);
+          rowVAlign = 1;
+          if (const TAttribute* a = Attr(VAlignSy)) {
+            std::string v = LowerCase(a->Name);
+            rowVAlign = v == "top" ? 0 : v == "bottom" ? 2 : 1;
+          }
+          Next();
+          break;
         }
-        Next();
-        break;
-      }
-      case TREndSy:
-        addRow();
-        Next();
-        break;
-      case CaptionSy: {
-        EndLink();
-        RestoreFonts(fontDepth, refused);
-        FStyle = savedStyle;
-        finishCell();
-        const TAttribute* a = Attr(AlignSy);
-        table->CaptionOnTop = !(a && LowerCase(a->Name) == "bottom");
-        FCell = table->Caption->Cell.get();
-        FListLevel = 0;
-        FJustify = FBlockJustify = 2;
-        Next();
-        DoBody(term);
-        finishCell();
-        if (T.Sy == CaptionEndSy) Next();
-        break;
-      }
-      case CaptionEndSy:
-        Next();
-        break;
-      default:
-        // Text outside a cell stands before the table in the enclosing cell.
-        if (!cellObj) {
-          FCell = savedCell;
-          FListLevel = savedList;
-          FJustify = savedJustify;
-          FBlockJustify = savedBlock;
+        case TREndSy:
+          addRow();
+          Next();
+          break;
+        case CaptionSy: {
+          EndLink();
+          RestoreFonts(fontDepth, refused);
+          FStyle = savedStyle;
+          finishCell();
+          const TAttribute* a = Attr(AlignSy);
+          table->CaptionOnTop = !(a && LowerCase(a->Name) == "bottom");
+          FCell = table->Caption->Cell.get();
+          FListLevel = 0;
+          FJustify = FBlockJustify = 2;
+          Next();
+          DoBody(term);
+          finishCell();
+          if (T.Sy == CaptionEndSy) Next();
+          break;
         }
-        DoBody(term);
-        break;
+        case CaptionEndSy:
+          Next();
+          break;
+        default:
+          // Text outside a cell stands before the table in the enclosing cell.
+          if (!cellObj) {
+            FCell = savedCell;
+            FListLevel = savedList;
+            FJustify = savedJustify;
+            FBlockJustify = savedBlock;
+          }
+          DoBody(term);
+          break;
+      }
     }
+  } catch (...) {
+    endTable();
+    throw;
   }
-  EndLink();
-  RestoreFonts(fontDepth, refused);
-  finishCell();
-  addRow();
-  --FDepth;
-  FCell = savedCell;
-  FCell->Add(table);
-  FStyle = savedStyle;
-  FJustify = savedJustify;
-  FBlockJustify = savedBlock;
-  FListLevel = savedList;
+  endTable();
   if (T.Sy == TableEndSy) Next();
 }
 

@@ -93,6 +93,12 @@ TEST(HtmlParser, OpenCommentRaisesAndKeepsTheText) {
   std::string html = "kept<P><!-- never closed";
   EXPECT_THROW(parser.ParseHTMLBuffer(html.data(), html.size()), EParseError);
   EXPECT_EQ(doc.Dump(), "section left \"kept\"\n");
+
+  // A table open at that point keeps its cells.
+  doc.Clear();
+  html = "<TABLE><TD>cell<P><!-- open";
+  EXPECT_THROW(parser.ParseHTMLBuffer(html.data(), html.size()), EParseError);
+  EXPECT_EQ(doc.Dump(), "table left\n  row\n    cell\n      section left \"cell\"\n");
 }
 
 TEST(HtmlParser, BodyAttributesOnlyAtTheStart) {
