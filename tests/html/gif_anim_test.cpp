@@ -138,7 +138,9 @@ TEST(GifAnim, TimingAndLoops) {
     for (int i = 0; i < c.Ticks; ++i) changes += image->CheckTime(now += 50);
     EXPECT_EQ(image->Animate(), c.Running) << c.Loop << "/" << c.Ticks;
     EXPECT_EQ(changes, c.Ticks - 1) << c.Loop << "/" << c.Ticks;
-    if (c.Shown) EXPECT_EQ(image->Composition().Pixel(0, 0), c.Shown) << c.Loop << "/" << c.Ticks;
+    if (c.Shown) {
+      EXPECT_EQ(image->Composition().Pixel(0, 0), c.Shown) << c.Loop << "/" << c.Ticks;
+    }
   }
 }
 

@@ -239,6 +239,8 @@ TEST(HtmlParser, ColorFromString) {
   for (const auto& c : cases) {
     TColor color = TColor(-1);
     EXPECT_EQ(ColorFromString(c.Text, color), c.Ok) << c.Text;
-    if (c.Ok) EXPECT_EQ(int(color), c.Color) << c.Text;
+    if (c.Ok) {
+      EXPECT_EQ(int(color), c.Color) << c.Text;
+    }
   }
 }

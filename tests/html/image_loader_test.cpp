@@ -198,7 +198,9 @@ TEST(ImageLoader, DamagedAndShortDataIsRefused) {
     for (std::size_t cut = 0; cut < full.size(); ++cut) {
       TBytes part(full.begin(), full.begin() + cut);
       auto pic = DecodeImage(part.data(), part.size());  // nullptr or a picture; never a read past the end
-      if (pic) EXPECT_EQ(pic->Pixels.size(), std::size_t(pic->Width) * pic->Height);
+      if (pic) {
+        EXPECT_EQ(pic->Pixels.size(), std::size_t(pic->Width) * pic->Height);
+      }
     }
   TBytes huge = Bmp24(false);
   huge[18] = huge[19] = huge[20] = 0xFF;  // 16 million by 65 thousand

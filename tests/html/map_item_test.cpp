@@ -61,7 +61,9 @@ TEST(MapItem, HitTests) {
     TUrlTarget link;
     bool hit = map.HitTest(c.X, c.Y, link);
     EXPECT_EQ(hit, c.Url != nullptr) << c.X << "," << c.Y;
-    if (c.Url) EXPECT_EQ(link.URL, c.Url) << c.X << "," << c.Y;
+    if (c.Url) {
+      EXPECT_EQ(link.URL, c.Url) << c.X << "," << c.Y;
+    }
   }
   TUrlTarget link;
   ASSERT_TRUE(map.HitTest(1, 1, link));
