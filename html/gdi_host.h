@@ -1,0 +1,62 @@
+// TGdiHost: the HTML host over a GDI device context (a window, a memory bitmap, a printer
+// or a metafile). Form controls are child windows of Parent.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "html/core/html_host.h"
+#include "html/core/vw_printer.h"
+
+class TGdiHost : public THtmlHost {
+public:
+  // Parent receives the form control windows (none may be made without one).
+  TGdiHost(HDC DC, HWND Parent = nullptr);
+  ~TGdiHost() override;
+
+  HDC DC() const { return FDC; }
+  HWND Parent() const { return FParent; }
+
+  THtmlFontMetrics FontMetrics(const TFont& Font) override;
+  int TextWidth(const TFont& Font, std::string_view Text) override;
+  bool Monochrome() const override;
+  void DrawText(const TFont& Font, int X, int Y, std::string_view Text) override;
+  void FillRect(const THtmlRect& R, TColor Color) override;
+  void DrawLine(int X1, int Y1, int X2, int Y2, TColor Color) override;
+  void DrawPicture(const THtmlPicture& Picture, int X, int Y, int W, int H) override;
+  void PushClip(const THtmlRect& R) override;
+  void PopClip() override;
+  std::unique_ptr<THtmlControl> CreateControl(THtmlControlKind Kind) override;
+
+private:
+  HDC FDC;
+  HWND FParent;
+  HGDIOBJ FOldFont;
+  int FClipDepth = 0;
+};
+
+// A print device on a printer of the platform's spooler (the default printer when Name is
+// empty): a job on a machine without that printer fails with a clear error.
+
+class TGdiPrintDevice : public TPrintDevice {
+public:
+  explicit TGdiPrintDevice(std::wstring PrinterName = std::wstring());
+  ~TGdiPrintDevice() override;
+  bool CreateContext(bool Information) override;
+  void DeleteContext() override;
+  int StartDoc(const std::string& Title, const std::function<bool()>& Aborted) override;
+  int StartPage() override;
+  int EndPage() override;
+  int EndDoc() override;
+  int AbortDoc() override;
+  int PageWidth() override;
+  int PageHeight() override;
+  THtmlHost& Canvas() override;
+
+private:
+  std::wstring FName;
+  HDC FDC = nullptr;
+  std::unique_ptr<TGdiHost> FHost;
+};

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "html/gdi_host.h"
+#include "tests/support/png_writer.h"
+#include "tests/support/screenshot.h"
+
+namespace {
+
+// A white 32-bit bitmap selected into a memory DC.
+class TBitmapTarget {
+public:
+  TBitmapTarget(int W, int H) : Width(W), Height(H) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = W;
+    bi.bmiHeader.biHeight = -H;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    DC = CreateCompatibleDC(nullptr);
+    Bitmap = CreateDIBSection(DC, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&Bits), nullptr, 0);
+    Old = SelectObject(DC, Bitmap);
+    std::memset(Bits, 0xFF, std::size_t(W) * H * 4);
+  }
+  ~TBitmapTarget() {
+    SelectObject(DC, Old);
+    DeleteObject(Bitmap);
+    DeleteDC(DC);
+  }
+  std::uint32_t Pixel(int X, int Y) {
+    GdiFlush();
+    return Bits[std::size_t(Y) * Width + X] & 0xFFFFFF;  // 0xRRGGBB
+  }
+  int Inked(int X1, int Y1, int X2, int Y2) {
+    int n = 0;
+    for (int y = Y1; y < Y2; ++y)
+      for (int x = X1; x < X2; ++x) n += Pixel(x, y) != 0xFFFFFF;
+    return n;
+  }
+  void Save(const std::string& Name) {
+    std::vector<std::uint8_t> rgb;
+    for (int y = 0; y < Height; ++y)
+      for (int x = 0; x < Width; ++x) {
+        std::uint32_t p = Pixel(x, y);
+        rgb.insert(rgb.end(), {std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p)});
+      }
+    WritePng(ScreenshotPath(Name), Width, Height, rgb);
+  }
+  int Width, Height;
+  HDC DC;
+  HBITMAP Bitmap;
+  HGDIOBJ Old;
+  std::uint32_t* Bits = nullptr;
+};
+
+void SetFont(TFont& F, const char* Name, int Size) {
+  F.SetName(Name);
+  F.SetSize(Size);
+  F.SetColor(clBlack);
+}
+
+}  // namespace
+
+TEST(GdiHost, MeasuresAndDraws) {
+  TBitmapTarget target(300, 140);
+  {
+    TGdiHost host(target.DC);
+    TFont arial;
+    SetFont(arial, "Arial", 12);
+    THtmlFontMetrics m = host.FontMetrics(arial);
+    EXPECT_GT(m.Height, 10);
+    EXPECT_EQ(m.Height, m.Ascent + m.Descent);
+    int a = host.TextWidth(arial, "A");
+    EXPECT_GT(a, 0);
+    EXPECT_EQ(host.TextWidth(arial, "AAAA"), 4 * a);
+    EXPECT_EQ(host.TextWidth(arial, ""), 0);
+    EXPECT_GT(host.TextWidth(arial, "\xCF\xF0\xE8\xE2\xE5\xF2"), 0);  // Cyrillic measures as letters
+
+    host.FillRect({10, 10, 20, 20}, TColor(0x0000FF));
+    host.DrawLine(30, 10, 30, 19, clBlack);
+    host.DrawText(arial, 40, 5, "Hello \xCF\xF0\xE8\xE2\xE5\xF2");
+    THtmlPicture pic(2, 1);
+    pic.Pixels = {0xFFFF0000u, 0x00000000u};
+    host.FillRect({10, 40, 30, 50}, TColor(0x00FF00));
+    host.DrawPicture(pic, 10, 40, 20, 10);
+    host.PushClip({100, 40, 110, 50});
+    host.FillRect({90, 30, 130, 60}, clBlack);
+    host.PopClip();
+    DrawFormControlFrame(host, 10, 70, 90, 92, false);
+    DrawBevel3D(host, clWhite, false, 100, 70, 180, 92, true);
+    WrapTextRect(host, arial, 190, 60, 290, 130, "Alt text that wraps at blanks inside its box");
+  }
+  EXPECT_EQ(target.Pixel(15, 15), 0xFF0000u);  // the GDI's colour order: red
+  EXPECT_EQ(target.Pixel(30, 10), 0u);
+  EXPECT_EQ(target.Pixel(30, 19), 0u);
+  EXPECT_GT(target.Inked(40, 5, 200, 30), 20);
+  EXPECT_EQ(target.Pixel(12, 45), 0xFF0000u);  // the picture's opaque half: red
+  EXPECT_EQ(target.Pixel(25, 45), 0x00FF00u);  // its transparent half shows what was under
+  EXPECT_EQ(target.Pixel(105, 45), 0u);
+  EXPECT_EQ(target.Pixel(95, 45), 0xFFFFFFu);  // outside the clip
+  EXPECT_GT(target.Inked(190, 60, 290, 130), 40);
+  target.Save("html_gdi_host.png");
+}
+
+TEST(GdiHost, FormControlWindows) {
+  HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(parent, nullptr);
+  HDC dc = GetDC(parent);
+  {
+    TGdiHost host(dc, parent);
+    auto edit = host.CreateControl(THtmlControlKind::Edit);
+    ASSERT_NE(edit, nullptr);
+    edit->SetText("\xCF\xF0\xE8\xE2\xE5\xF2");
+    EXPECT_EQ(edit->Text(), "\xCF\xF0\xE8\xE2\xE5\xF2");
+    edit->SetBounds(5, 5, 100, 20);
+    edit->SetVisible(true);
+    EXPECT_TRUE(edit->Visible() || !IsWindowVisible(parent));
+    auto combo = host.CreateControl(THtmlControlKind::ComboBox);
+    combo->AddItem("one");
+    combo->AddItem("two");
+    combo->SetSelected(1, true);
+    EXPECT_EQ(combo->ItemCount(), 2);
+    EXPECT_TRUE(combo->Selected(1));
+    EXPECT_FALSE(combo->Selected(0));
+    auto list = host.CreateControl(THtmlControlKind::ListBox);
+    list->AddItem("a");
+    list->AddItem("b");
+    list->SetSelected(0, true);
+    list->SetSelected(1, true);
+    EXPECT_TRUE(list->Selected(0));
+    EXPECT_TRUE(list->Selected(1));
+    auto check = host.CreateControl(THtmlControlKind::CheckBox);
+    check->SetChecked(true);
+    EXPECT_TRUE(check->Checked());
+  }
+  ReleaseDC(parent, dc);
+  DestroyWindow(parent);
+}
+
+TEST(GdiPrintDevice, AMissingPrinterIsAClearError) {
+  TvwPrinter printer(std::make_unique<TGdiPrintDevice>(L"No such printer here"));
+  try {
+    printer.BeginDoc();
+    FAIL() << "a job started on a printer that does not exist";
+  } catch (const EPrinter& e) {
+    EXPECT_STREQ(e.what(), SPrinterInvalid);
+  }
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_THROW(printer.EndDoc(), EPrinter);
+}
