@@ -1,5 +1,8 @@
 #include "html/core/html_support.h"
 
+#include <new>
+
+#include "classlib/core/exception.h"
 #include "classlib/core/sys_utils.h"
 
 std::string TrimBlanks(std::string_view S) {
@@ -52,3 +55,12 @@ void SelTextCount::AddTextCR(const char* P, int Size) {
 }
 
 int SelTextCount::Finish() { return Leng; }
+
+std::unique_ptr<AllocRec> AllocateBlock(std::size_t Size) {
+  auto rec = std::make_unique<AllocRec>();
+  rec->Data.reset(new (std::nothrow) unsigned char[Size ? Size : 1]);
+  if (!rec->Data) throw EAbort("");
+  rec->Ptr = rec->Data.get();
+  rec->Size = Size;
+  return rec;
+}

@@ -2,6 +2,8 @@
 // targets, the selection character counter, and string routines.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -38,3 +40,14 @@ public:
 protected:
   int Leng = 0;
 };
+
+// A large block of memory for pixel and text buffers. A block that cannot be had raises the
+// silent EAbort: the operation that wanted it stops without a message box.
+struct AllocRec {
+  void* Ptr = nullptr;
+  std::size_t Size = 0;
+  std::unique_ptr<unsigned char[]> Data;
+};
+std::unique_ptr<AllocRec> AllocateBlock(std::size_t Size);
+// Frees the block (the record with it).
+inline void DeallocateBlock(std::unique_ptr<AllocRec>& Rec) { Rec.reset(); }

@@ -125,3 +125,14 @@ TEST(HtmlSupport, IndentManager) {
 }
 
 }  // namespace
+
+TEST(HtmlSupport, AllocateBlock) {
+  for (std::size_t size : {std::size_t(0), std::size_t(100), std::size_t(65280), std::size_t(1) << 20}) {
+    auto rec = AllocateBlock(size);
+    ASSERT_NE(rec->Ptr, nullptr);
+    EXPECT_EQ(rec->Size, size);
+    if (size) static_cast<unsigned char*>(rec->Ptr)[size - 1] = 1;  // the whole block is ours
+    DeallocateBlock(rec);
+    EXPECT_EQ(rec, nullptr);
+  }
+}
