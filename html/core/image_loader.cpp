@@ -94,16 +94,13 @@ std::unique_ptr<THtmlPicture> DecodeBmp(const std::uint8_t* D, std::size_t Size)
     }
   }
   std::size_t stride = std::size_t((w * bits + 31) / 32 * 4);
-  if (offset > Size || stride * std::size_t(h) > Size - offset) {
-    // A cut file: the rows that are there are kept, the rest stay black.
-    if (offset > Size) return nullptr;
-  }
+  // A file shorter than its rows is refused before anything is allocated for it.
+  if (offset > Size || stride * std::size_t(h) > Size - offset) return nullptr;
   auto pic = std::make_unique<THtmlPicture>(int(w), int(h));
   int shift[3], width[3];
   for (int i = 0; i < 3; ++i) MaskShift(masks[i], shift[i], width[i]);
   for (long long y = 0; y < h; ++y) {
     std::size_t rowAt = offset + std::size_t(topDown ? y : h - 1 - y) * stride;
-    if (rowAt + stride > Size) continue;
     const std::uint8_t* row = D + rowAt;
     for (long long x = 0; x < w; ++x) {
       std::uint32_t p;
