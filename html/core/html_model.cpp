@@ -122,7 +122,7 @@ TImageObj::TImageObj(TSection* ASection, int AOffset, const TAttributeList& Attr
       }
       case HeightSy: if (a->Value > 0) SpecHeight = a->Value; break;
       case WidthSy: ReadWidth(a, SpecWidth, WidthIsPercent); break;
-      case HSpaceSy: HSpace = std::min(std::abs(a->Value), 40); break;
+      case HSpaceSy: HSpace = std::min(std::abs(a->Value), 20); break;
       case BorderSy: BorderWidth = std::max(a->Value, 0); break;
       default: break;
     }

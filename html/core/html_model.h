@@ -43,6 +43,13 @@ public:
   TSectionList* Document = nullptr;
   int BlockHeight = 0, CoverHeight = 0, Top = 0, FirstPos = 0, PosCount = 0;
   virtual void UpdateHeight() {}
+  // Layout at document Y inside the indent manager's edges: sets the block's height, raises
+  // MaxWidth to the width it needs and advances Curs over its character positions.
+  virtual int DrawLogic(THtmlHost& Host, int Y, IndentManagerBasic& Indents, int& MaxWidth, int& Curs);
+  // Draws at (X, Y) (the cell's left edge and the block's top on the target); returns the
+  // Y below the block.
+  virtual int Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& Indents, int X, int Y);
+  virtual void MinMaxWidth(THtmlHost& Host, int& Min, int& Max);
   // One line per block (and nested lines for cells), for tests and diagnostics.
   virtual void Dump(std::string& Out, int Indent) const = 0;
 };
@@ -59,6 +66,11 @@ public:
   void Add(TSectionBase* Block);
   TSectionBase* Block(int Index) const { return static_cast<TSectionBase*>(Items(Index)); }
   void Dump(std::string& Out, int Indent) const;
+  // Lays the blocks out one below the other in Width; returns the height (floats included).
+  int LayOut(THtmlHost& Host, int Y, int Width, int& MaxWidth, int& Curs);
+  int Draw(THtmlHost& Host, const THtmlRect& Clip, int Width, int X, int Y);
+  void MinMaxWidth(THtmlHost& Host, int& Min, int& Max);
+  int Width = 0;  // of the last layout
 };
 
 class TFontObj : public TObject {
@@ -81,9 +93,14 @@ public:
   std::string Source, Alt, UseMap;
   bool IsMap = false;
   TImageAlign ImageAlign = iaBottom;
-  int HSpace = 0;
+  int HSpace = 5;         // beside a float
   int BorderWidth = -1;  // -1: not given
   TUrlTarget Link;       // the link the image stands in
+  int ImageWidth = 0, ImageHeight = 0;  // laid-out size
+  int FloatX = 0, FloatY = 0;           // where a floating image was placed, from the edge
+  bool Floating() const { return ImageAlign == iaLeft || ImageAlign == iaRight; }
+  // The size for an available width: WIDTH and HEIGHT, else a box that holds the ALT text.
+  void SetSize(THtmlHost& Host, int AvailableWidth);
 };
 
 // Form controls: the object keeps the submission state; its window comes from the host.
@@ -113,6 +130,8 @@ public:
   std::vector<std::string> InitialLines;  // text areas
   std::unique_ptr<THtmlControl> Window;   // none for hidden fields and image buttons
 
+  int Width = 0, Height = 0;              // sized from the font's "A"
+  void SizeFromFont(THtmlHost& Host, const TFont& Font);
   void AddOption(const std::string& Text, const std::string* OptionValue, bool Selected);
   void AddLine(const std::string& Line) { InitialLines.push_back(Line); }
   void RestoreInitial();
@@ -147,6 +166,25 @@ public:
   bool Plain = false;        // an unordered item without a bullet
   char NumberStyle = '1';    // ordered items: A a I i or decimal
   TMyFont StartFont;
+  struct TextLine {
+    int Start = 0, CharCount = 0;
+    int SpaceAbove = 0, SpaceBelow = 0, TextHeight = 0, Descent = 0, CoverHeight = 0;
+    int StartX = 0;  // from the cell's left edge
+    int LineHeight() const { return SpaceAbove + TextHeight + SpaceBelow; }
+  };
+  std::vector<TextLine> Lines;
+  bool Preformatted() const;
+  int DrawLogic(THtmlHost& Host, int Y, IndentManagerBasic& Indents, int& MaxWidth, int& Curs) override;
+  int Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& Indents, int X, int Y) override;
+  void MinMaxWidth(THtmlHost& Host, int& Min, int& Max) override;
+  // How many characters from Start fit in Width (at least the ones measured to fit).
+  int CountThatFits(THtmlHost& Host, int Width, int Count, int Start);
+  // Width of Count characters from Start; Strip leaves trailing blanks out.
+  int TextWidthOf(THtmlHost& Host, int Start, bool Strip, int Count);
+  TFontObj* RunAt(int Offset) const;
+  int NextBreak(int Offset) const;  // the next run start or object after Offset
+  TImageObj* ImageAt(int Offset) const;
+  TFormControlObj* ControlAt(int Offset) const;
 
   virtual void AddText(const std::string& S);
   void ChangeFont(const TMyFont& Font, int Styles, int Script);
@@ -196,6 +234,7 @@ public:
 
 class THorzLine : public TSectionBase {
 public:
+  int Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& Indents, int X, int Y) override;
   explicit THorzLine(const TAttributeList& Attributes);
   int RuleSize = 2, RuleWidth = -1;
   bool WidthIsPercent = false;
@@ -266,6 +305,12 @@ public:
   TMapItem* FindMap(const std::string& Name) const;
   // The whole model as indented lines.
   std::string Dump() const;
+  // Lays the document out to Width; returns its height.
+  int LayOut(THtmlHost& Host, int Width);
+  // Draws the document scrolled by ScrollY into the clip rectangle of the target.
+  void DrawDocument(THtmlHost& Host, const THtmlRect& Clip);
+  int ScrollY = 0;
+  int Height = 0;
 };
 
 // Colour names and "#rrggbb" (with or without "#") as a TColor; false for anything else.
