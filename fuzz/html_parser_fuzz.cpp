@@ -1,5 +1,6 @@
-// The parser over arbitrary bytes into a document on the fixed-metrics host: it must end
-// (or raise the open-comment error) with a model that dumps, never read past the data.
+// The parser over arbitrary bytes into a document on the fixed-metrics host, then its layout
+// and drawing: it must end (or raise the open-comment error) with a model that dumps, lays
+// out and draws, never reading past the data.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   } catch (const EParseError&) {
   }
   std::string dump = doc.Dump();
+  // Laid out and drawn at a page width and at a width where nothing fits.
+  for (int width : {600, 1}) {
+    doc.LayOut(host, width);
+    doc.DrawDocument(host, {0, 0, width, 100000});
+    host.Log.clear();
+  }
   (void)THtmlParser::IsFrameSetDocument(copy, Size);
   // Reparse into the same document after clearing it, as a viewer does on reload.
   doc.Clear();

@@ -14,8 +14,9 @@
 
 enum TImageType { itNone = 0, itBMP = 1, itGIF87 = 2, itGIF89 = 3, itPNG = 4, itJPEG = 5 };
 
-// Pictures above this many pixels are refused rather than allocated.
-inline constexpr long long MaxImagePixels = 32LL << 20;
+// Pictures above this many pixels (4096 x 4096) are refused rather than allocated: a few
+// bytes of hostile data must not take the memory of a 32-bit program.
+inline constexpr long long MaxImagePixels = 16LL << 20;
 
 TImageType ImageTypeFromHeader(const std::uint8_t* Data, std::size_t Size);
 TImageType ImageTypeOfFile(const std::string& FileName);
