@@ -216,6 +216,67 @@ void TFormControlObj::RestoreInitial() {
   }
 }
 
+bool TFormControlObj::SubmitString(int Index, std::string& S) const {
+  switch (Type) {
+    case fcText:
+    case fcPassword:
+      if (Index != 0) return false;
+      S = Name + "=" + (Window ? Window->Text() : Value);
+      return true;
+    case fcHidden:
+      if (Index != 0) return false;
+      S = Name + "=" + Value;
+      return true;
+    case fcCheckBox:
+    case fcRadio:
+      if (Index != 0) return false;
+      S.clear();
+      if (Window ? Window->Checked() : InitiallyChecked)
+        S = Name + "=" + (Value.empty() && Type == fcCheckBox ? std::string("On") : Value);
+      return true;
+    case fcListBox:
+    case fcCombo: {
+      int seen = 0;
+      for (int i = 0; i < int(Options.size()); ++i)
+        if (Window ? Window->Selected(i) : Options[std::size_t(i)].Selected) {
+          if (seen++ == Index) {
+            const TOption& o = Options[std::size_t(i)];
+            S = Name + "=" + (o.HasValue ? o.Value : o.Text);
+            return true;
+          }
+        }
+      return false;
+    }
+    case fcTextArea: {
+      std::string text = Window ? Window->Text() : std::string();
+      std::vector<std::string> lines;
+      if (Window) {
+        std::size_t pos = 0;
+        while (pos <= text.size()) {
+          std::size_t end = text.find("\r\n", pos);
+          if (end == std::string::npos) end = text.size();
+          lines.push_back(text.substr(pos, end - pos));
+          pos = end + 2;
+        }
+      } else {
+        lines = InitialLines;
+      }
+      if (Index >= int(lines.size())) return false;
+      S = Name + "=" + lines[std::size_t(Index)];
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void TFormControlObj::Click() {
+  if (!OwnerForm) return;
+  if (Type == fcSubmit) OwnerForm->Submit(Name.empty() ? std::string() : Name + "=" + Value);
+  else if (Type == fcReset) OwnerForm->ResetAll();
+  else if (Type == fcRadio) OwnerForm->UncheckOtherRadios(this);
+}
+
 ThtmlForm::ThtmlForm(TSectionList* ADocument, const TAttributeList* Attributes) : Document(ADocument) {
   if (Attributes)
     for (int i = 0; i < Attributes->Count(); ++i) {
@@ -237,6 +298,29 @@ void ThtmlForm::AddControl(TFormControlObj* Control) {
 
 void ThtmlForm::ResetAll() {
   for (TFormControlObj* c : Controls) c->RestoreInitial();
+}
+
+void ThtmlForm::Submit(const std::string& ButtonString) {
+  if (!Document || !Document->OnFormSubmit) return;
+  std::vector<std::string> fields;
+  for (TFormControlObj* c : Controls) {
+    std::string s;
+    for (int i = 0; c->SubmitString(i, s); ++i)
+      if (!s.empty()) fields.push_back(s);
+  }
+  if (!ButtonString.empty()) fields.push_back(ButtonString);
+  Document->OnFormSubmit(Action, fields, Method);
+}
+
+bool ThtmlForm::EditKeyDown(TFormControlObj* Edit, int Key) {
+  if (Key != 13 || !Edit || (Edit->Type != fcText && Edit->Type != fcPassword) || VisibleCount != 1) return false;
+  Submit(std::string());
+  return true;
+}
+
+void ThtmlForm::UncheckOtherRadios(TFormControlObj* Clicked) {
+  for (TFormControlObj* c : Controls)
+    if (c != Clicked && c->Type == fcRadio && c->Name == Clicked->Name && c->Window) c->Window->SetChecked(false);
 }
 
 // ---- text sections
@@ -518,6 +602,54 @@ void TSectionList::Clear() {
   Forms.Clear();
   Maps.Clear();
   BgImageName.clear();
+}
+
+namespace {
+
+int FindInCell(const TCell& Cell, int From, const std::string& Pattern, bool MatchCase);
+
+// Pattern inside one section's text, compared whole.
+int FindInSection(const TSection& S, int From, const std::string& Pattern, bool MatchCase) {
+  const std::string& text = S.Text;
+  std::size_t start = From > S.FirstPos ? std::size_t(From - S.FirstPos) : 0;
+  if (Pattern.empty() || Pattern.size() > text.size()) return -1;
+  for (std::size_t i = start; i + Pattern.size() <= text.size(); ++i) {
+    std::size_t k = 0;
+    while (k < Pattern.size() && (MatchCase ? text[i + k] == Pattern[k]
+                                            : AnsiUpperChar(text[i + k]) == AnsiUpperChar(Pattern[k])))
+      ++k;
+    if (k == Pattern.size()) return S.FirstPos + int(i);
+  }
+  return -1;
+}
+
+int FindInBlock(const TSectionBase* B, int From, const std::string& Pattern, bool MatchCase) {
+  if (auto* s = dynamic_cast<const TSection*>(B)) {
+    if (s->FirstPos + s->PosCount <= From) return -1;
+    return FindInSection(*s, From, Pattern, MatchCase);
+  }
+  if (auto* t = dynamic_cast<const ThtmlTable*>(B)) {
+    int r = FindInCell(*t->Caption->Cell, From, Pattern, MatchCase);
+    for (int i = 0; r < 0 && i < t->Rows.Count(); ++i)
+      for (int c = 0; r < 0 && c < t->Row(i)->Count(); ++c)
+        r = FindInCell(*t->Row(i)->CellObj(c)->Cell, From, Pattern, MatchCase);
+    return r;
+  }
+  return -1;
+}
+
+int FindInCell(const TCell& Cell, int From, const std::string& Pattern, bool MatchCase) {
+  for (int i = 0; i < Cell.Count(); ++i) {
+    int r = FindInBlock(Cell.Block(i), From, Pattern, MatchCase);
+    if (r >= 0) return r;
+  }
+  return -1;
+}
+
+}  // namespace
+
+int TSectionList::FindString(int From, const std::string& Pattern, bool MatchCase) const {
+  return FindInCell(*this, From, Pattern, MatchCase);
 }
 
 TMapItem* TSectionList::FindMap(const std::string& Name) const {

@@ -4,6 +4,7 @@
 // host makes real fonts); form control windows come from the host.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -135,6 +136,11 @@ public:
   void AddOption(const std::string& Text, const std::string* OptionValue, bool Selected);
   void AddLine(const std::string& Line) { InitialLines.push_back(Line); }
   void RestoreInitial();
+  // The Index-th "name=value" string this control adds to a submission; false past the last.
+  bool SubmitString(int Index, std::string& S) const;
+  // A click on the window: submit and reset buttons act on their form, a radio button
+  // unchecks the others of its name.
+  void Click();
 };
 
 class ThtmlForm : public TObject {
@@ -147,6 +153,11 @@ public:
   ~ThtmlForm() override;
   void AddControl(TFormControlObj* Control);
   void ResetAll();
+  // Hands the form's strings (and the button's, when given) to the document's OnFormSubmit.
+  void Submit(const std::string& ButtonString);
+  // Enter in the only visible control of a form submits it; true when the key was used.
+  bool EditKeyDown(TFormControlObj* Edit, int Key);
+  void UncheckOtherRadios(TFormControlObj* Clicked);
 };
 
 // Justification: 1 left, 2 centre, 3 right.
@@ -296,6 +307,11 @@ public:
   std::string BgImageName;
   TFreeList Forms;  // ThtmlForm
   TFreeList Maps;   // TMapItem
+  std::function<void(const std::string& Action, const std::vector<std::string>& Fields, const std::string& Method)>
+      OnFormSubmit;
+  // The first position at or after From where Pattern stands inside one text section, -1
+  // when none. Without MatchCase, letters compare by the CP1251 case tables.
+  int FindString(int From, const std::string& Pattern, bool MatchCase) const;
   void SetBackground(TColor Color) { Background = Color; }
   void SetBackgroundBitmap(const std::string& Name) { BgImageName = Name; }
   // Face names longer than a platform face field (31 characters) are cut.
