@@ -572,6 +572,10 @@ void ThtmlTable::Dump(std::string& Out, int Indent) const {
     Out += Pad(Indent + 1) + "row\n";
     for (int c = 0; c < Row(r)->Count(); ++c) {
       TCellObj* cell = Row(r)->CellObj(c);
+      if (cell->Filler()) {
+        Out += Pad(Indent + 2) + "filler\n";
+        continue;
+      }
       Out += Pad(Indent + 2) + "cell";
       if (cell->ColSpan > 1) Out += " colspan=" + std::to_string(cell->ColSpan);
       if (cell->RowSpan > 1) Out += " rowspan=" + std::to_string(cell->RowSpan);

@@ -268,6 +268,9 @@ public:
   bool WidthIsPercent = false;
   int VAlign = 1;  // 0 top, 1 middle, 2 bottom
   std::unique_ptr<TCell> Cell;
+  // Layout: the spanned columns' and rows' sizes, the content's height, the VALIGN offset.
+  int CellWidth = 0, SpanHeight = 0, ContentHeight = 0, VOffset = 0, CellTop = 0;
+  bool Filler() const { return ColSpan == 0; }
 };
 
 class TCellList : public TFreeList {
@@ -288,10 +291,29 @@ public:
   int WidthAttr = 0;
   bool WidthIsPercent = false;
   int CellPadding = 2, CellSpacing = 3, HSpace = 5;
-  bool HasBgColor = false, HasBorderColor = false;
+  bool HasBgColor = false, HasBorderColor = false, HasAbsCellWidths = false;
   TColor BgColor = clWhite, BorderColor = clBlack;
   TCellList* Row(int Index) const { return static_cast<TCellList*>(Rows.Items(Index)); }
   void Dump(std::string& Out, int Indent) const override;
+
+  // The largest COLSPAN taken; wider spans are cut to it before their fillers are made.
+  static constexpr int MaxColSpan = 1000;
+  bool Initialized = false;
+  int NumCols = 0;
+  int TableWidth = 0, TableHeight = 0;
+  int DrawX = 0;  // of the last layout, from the cell's left edge
+  std::vector<int> Widths, RowHeights;
+  TCell* EnclosingCell = nullptr;
+  void Initialize();
+  int DrawLogic(THtmlHost& Host, int Y, IndentManagerBasic& Indents, int& MaxWidth, int& Curs) override;
+  int Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& Indents, int X, int Y) override;
+  void MinMaxWidth(THtmlHost& Host, int& Min, int& Max) override;
+
+private:
+  void GetMinMax(THtmlHost& Host, int TargetWidth, std::vector<int>& Mins, std::vector<int>& Maxs,
+                 std::vector<int>& Percents);
+  void FindWidths(const std::vector<int>& Mins, const std::vector<int>& Maxs, const std::vector<int>& Percents,
+                  int Width, bool Stretch);
 };
 
 class TSectionList : public TCell {

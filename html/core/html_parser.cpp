@@ -611,6 +611,7 @@ void THtmlParser::DoTable() {
   std::size_t fontDepth = FFonts.size();
   int refused = FRefused;
   auto* table = new ThtmlTable(&FDoc, T.Attributes, FJustify);
+  table->EnclosingCell = savedCell == &FDoc ? nullptr : savedCell;
   ++FDepth;
   const TSymSet term = Set({TableEndSy, TDSy, TDEndSy, TRSy, TREndSy, THSy, THEndSy, CaptionSy, CaptionEndSy});
   TCellList* row = nullptr;

@@ -2,7 +2,9 @@
 // so that every figure below is worked out by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "html/core/fixed_metrics_host.h"
 #include "html/core/html_parser.h"
@@ -135,4 +137,98 @@ TEST(HtmlLayout, FormControlsAreSizedFromA) {
   page.Host.Log.clear();
   page.Doc.DrawDocument(page.Host, {0, 0, 1000, 500});
   EXPECT_FALSE(edit->IsVisible);
+}
+
+namespace {
+
+ThtmlTable* TableOf(TLaidOut& Page, int Index = 0) {
+  for (int i = 0, n = 0; i < Page.Doc.Count(); ++i)
+    if (auto* t = dynamic_cast<ThtmlTable*>(Page.Doc.Block(i)); t && n++ == Index) return t;
+  return nullptr;
+}
+
+std::string Columns(int N) {
+  std::string html = "<TABLE><TR>";
+  for (int i = 0; i < N; ++i) html += "<TD>x";
+  return html + "</TABLE>after";
+}
+
+}  // namespace
+
+TEST(HtmlTables, WidthsSpacingAndHeights) {
+  struct {
+    const char* Html;
+    int Spacing, Padding, Width, Height;
+  } cases[] = {
+      {"<TABLE><TD>a</TABLE>", 3, 1, 3 + 7 + 4 + 1, 23},
+      {"<TABLE CELLSPACING=0 CELLPADDING=0><TD>a</TABLE>", 1, 0, 1 + 7 + 1, 16 + 1},
+      {"<TABLE CELLSPACING=100><TD>a</TABLE>", 40, 1, 40 + 7 + 2 + 40 - 1 + 1, 16 + 2 + 39 + 40},
+      {"<TABLE WIDTH=50%><TD>a</TABLE>", 3, 1, 300, 23},
+      {"<TABLE WIDTH=150><TD>a</TABLE>", 3, 1, 150, 23},
+      {"<TABLE BORDER><TD>a<TD>bb</TABLE>", 3, 2, 3 + (7 + 6 + 1) + (14 + 6 + 1), 16 + 6 + 3},
+  };
+  for (const auto& c : cases) {
+    TLaidOut page(c.Html, 600);
+    ThtmlTable* t = TableOf(page);
+    ASSERT_NE(t, nullptr) << c.Html;
+    EXPECT_EQ(t->CellSpacing, c.Spacing) << c.Html;
+    EXPECT_EQ(t->CellPadding, c.Padding) << c.Html;
+    EXPECT_EQ(t->TableWidth, c.Width) << c.Html;
+    EXPECT_EQ(t->TableHeight, c.Height) << c.Html;
+  }
+}
+
+TEST(HtmlTables, SpansAndManyColumns) {
+  TLaidOut past("<TABLE><TR><TD COLSPAN=5>a<TD>b<TR><TD ROWSPAN=9>c</TABLE>", 600);
+  ThtmlTable* t = TableOf(past);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->NumCols, 6);
+  EXPECT_EQ(t->Row(1)->CellObj(0)->RowSpan, 1);
+
+  TLaidOut huge("<TABLE><TD COLSPAN=99999>a</TABLE>", 600);
+  EXPECT_EQ(TableOf(huge)->NumCols, ThtmlTable::MaxColSpan);
+
+  for (int n : {30, 31, 45}) {
+    TLaidOut page(Columns(n), 2000);
+    ThtmlTable* table = TableOf(page);
+    ASSERT_NE(table, nullptr) << n;
+    EXPECT_EQ(table->NumCols, n);
+    // Each column: "x" (7) + padding and spacing (2 + 3 - 1) + 1.
+    EXPECT_EQ(table->TableWidth, n * 12 + 3) << n;
+    EXPECT_NE(page.Doc.FindString(0, "after", true), -1);
+  }
+}
+
+TEST(HtmlTables, RowSpanRemainderGoesToTheLastRow) {
+  TLaidOut page("<TABLE CELLPADDING=0 CELLSPACING=0><TR><TD ROWSPAN=3>a<BR>b<BR>c<BR>d<BR>e<TD>x<TR><TD>y<TR><TD>z"
+                "</TABLE>",
+                600);
+  ThtmlTable* t = TableOf(page);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->RowHeights, (std::vector<int>{26, 26, 28}));
+  EXPECT_EQ(t->Row(0)->CellObj(0)->SpanHeight, 80);
+}
+
+TEST(HtmlTables, NestedTablesAndDrawing) {
+  TLaidOut page("x<TABLE BORDER BGCOLOR=yellow><TD><TABLE BORDER><TD>in</TABLE></TABLE>", 600);
+  ThtmlTable* outer = TableOf(page);
+  ASSERT_NE(outer, nullptr);
+  EXPECT_EQ(outer->TableWidth, 34);
+  auto* inner = static_cast<ThtmlTable*>(outer->Row(0)->CellObj(0)->Cell->Block(0));
+  EXPECT_EQ(inner->TableWidth, 24);
+  EXPECT_EQ(outer->Top, 16);
+  auto log = page.Draw();
+  // The outer cell's yellow, then the inner table's text inside both borders.
+  EXPECT_NE(std::find(log.begin(), log.end(), "fill 3,19,31,47 00FFFF"), log.end());
+  bool drawn = false;
+  for (const auto& l : log) drawn = drawn || l.find(" in") != std::string::npos;
+  EXPECT_TRUE(drawn);
+}
+
+TEST(HtmlTables, ProportionalSharesWithZeroMinima) {
+  // Empty cells have no minimum: a table that must fill its width spreads it evenly.
+  TLaidOut page("<TABLE WIDTH=303 CELLPADDING=0 CELLSPACING=0><TD></TD><TD></TD><TD></TD></TABLE>", 600);
+  ThtmlTable* t = TableOf(page);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->TableWidth, 303);
 }
