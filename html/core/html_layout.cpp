@@ -95,6 +95,8 @@ int TSectionList::LayOut(THtmlHost& Host, int AWidth) {
 }
 
 void TSectionList::DrawDocument(THtmlHost& Host, const THtmlRect& Clip) {
+  for (TGifAnimImage* a : AnimatedImages) a->Drawn = false;
+  if (HasBgColorFill) Host.FillRect(Clip, Background);
   for (int f = 0; f < Forms.Count(); ++f)
     for (TFormControlObj* c : static_cast<ThtmlForm*>(Forms.Items(f))->Controls) c->Shown = false;
   TCell::Draw(Host, Clip, Width, 0, -ScrollY);
@@ -107,21 +109,95 @@ void TSectionList::DrawDocument(THtmlHost& Host, const THtmlRect& Clip) {
 // ---- inline objects
 
 void TImageObj::SetSize(THtmlHost& Host, int AvailableWidth) {
+  TSectionList* doc = Section ? Section->Document : nullptr;
+  if (!Fetched && doc && doc->ViewImages) {
+    Fetched = true;
+    int transparent = Transparent ? 1 : 0;
+    Picture = doc->GetImage(Source, transparent, &Anim);
+  }
+  int nw = Anim ? Anim->Width : Picture ? Picture->Width : 0;
+  int nh = Anim ? Anim->Height : Picture ? Picture->Height : 0;
   int w = SpecWidth, h = SpecHeight;
-  if (WidthIsPercent) w = MulDiv(AvailableWidth, SpecWidth, 100);
-  if (w <= 0 || h <= 0) {
-    // No picture to give a natural size: a box that holds the ALT text.
-    TFont font;
-    font.SetName("Arial");
-    font.SetSize(8);
-    if (w <= 0) w = std::max(24, Alt.empty() ? 24 : Host.TextWidth(font, Alt) + 2 + 24);
-    if (h <= 0) h = std::max(24, Host.FontMetrics(font).Height);
+  if (nw > 0 && nh > 0) {
+    // Scaled by the natural size only when it is there: a size of 0 divides nothing.
+    if (WidthIsPercent) {
+      w = MulDiv(AvailableWidth, SpecWidth, 100);
+      if (h <= 0) h = nh;
+    } else if (w > 0 && h > 0) {
+    } else if (h > 0) {
+      w = MulDiv(h, nw, nh);
+    } else if (w > 0) {
+      h = MulDiv(w, nh, nw);
+    } else {
+      w = nw;
+      h = nh;
+    }
+  } else {
+    if (WidthIsPercent) w = MulDiv(AvailableWidth, SpecWidth, 100);
+    if (w <= 0 || h <= 0) {
+      // No picture: a box that holds the ALT text.
+      TFont font;
+      font.SetName("Arial");
+      font.SetSize(8);
+      if (w <= 0) w = std::max(24, Alt.empty() ? 24 : Host.TextWidth(font, Alt) + 2 + 24);
+      if (h <= 0) h = std::max(24, Host.FontMetrics(font).Height);
+    }
   }
   ImageWidth = std::max(w, 0);
   ImageHeight = std::max(h, 0);
   if (!Link.URL.empty() && BorderWidth != 0) {
     ImageWidth += 2;
     ImageHeight += 2;
+  }
+}
+
+void TImageObj::Draw(THtmlHost& Host, int X, int Y) {
+  bool border = !Link.URL.empty() && BorderWidth != 0;
+  int b = border ? 1 : 0;
+  int w = ImageWidth - 2 * b, h = ImageHeight - 2 * b;
+  if (Anim) {
+    Anim->Visible = true;
+    Anim->Drawn = true;
+    Anim->Draw(Host, X + b, Y + b, w, h);
+  } else if (Picture) {
+    Host.DrawPicture(*Picture, X + b, Y + b, w, h);
+  } else {
+    DrawBevel3D(Host, Section && Section->Document ? Section->Document->Background : clWhite, false, X + b, Y + b,
+                X + b + w, Y + b + h, false);
+    if (!Alt.empty()) {
+      TFont font;
+      font.SetName("Arial");
+      font.SetSize(8);
+      Host.PushClip({X + b, Y + b, X + b + w, Y + b + h});
+      WrapTextRect(Host, font, X + b + 2, Y + b + 2, X + b + w - 2, Y + b + h, Alt);
+      Host.PopClip();
+    }
+  }
+  if (border) {
+    TColor c = Section && Section->Document ? Section->Document->LinkColor : clBlue;
+    Host.DrawLine(X, Y, X + ImageWidth - 1, Y, c);
+    Host.DrawLine(X + ImageWidth - 1, Y, X + ImageWidth - 1, Y + ImageHeight - 1, c);
+    Host.DrawLine(X + ImageWidth - 1, Y + ImageHeight - 1, X, Y + ImageHeight - 1, c);
+    Host.DrawLine(X, Y + ImageHeight - 1, X, Y, c);
+  }
+}
+
+bool TSectionList::AnimationStep(std::uint32_t Now, std::vector<THtmlRect>& Invalid) {
+  if (Printing) return false;
+  bool any = false;
+  for (TGifAnimImage* a : AnimatedImages)
+    if (a->Drawn && a->CheckTime(Now)) {
+      Invalid.push_back(a->LastDrawn());
+      any = true;
+    }
+  return any;
+}
+
+void TSectionList::StartAnimations(std::uint32_t Now) {
+  for (TGifAnimImage* a : AnimatedImages) {
+    a->SetAnimate(false, Now);
+    a->SetCurrentFrame(1);
+    if (!Printing) a->SetAnimate(true, Now);
   }
 }
 
@@ -426,6 +502,10 @@ int TSection::Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& I
     for (const TextLine& l : Lines) h += l.LineHeight();
     return h;
   }());
+  // Floats stand where layout placed them, whichever line they came with.
+  for (int i = 0; i < Images.Count(); ++i)
+    if (auto* img = static_cast<TImageObj*>(Images.Items(i)); img->Floating())
+      img->Draw(Host, X + img->FloatX, img->FloatY - Top + Y);
   for (std::size_t li = 0; li < Lines.size(); ++li) {
     const TextLine& line = Lines[li];
     int baseline = y + line.SpaceAbove + line.TextHeight - line.Descent;
@@ -465,16 +545,11 @@ int TSection::Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& I
       char c = Text[std::size_t(p)];
       if (c == 4) {
         TImageObj* img = ImageAt(p);
-        if (img && img->Floating()) {
-          THtmlPicture none;
-          (void)none;
-          int fx = X + img->FloatX, fy = img->FloatY - Top + Y;
-          Host.FillRect({fx, fy, fx + img->ImageWidth, fy + img->ImageHeight}, clSilver);
-        } else if (img) {
+        if (img && !img->Floating()) {
           int top = img->ImageAlign == iaTop ? y + line.SpaceAbove
-                    : img->ImageAlign == iaMiddle ? baseline - line.TextHeight / 2 - img->ImageHeight / 2
+                    : img->ImageAlign == iaMiddle ? y + line.SpaceAbove + line.TextHeight / 2 - img->ImageHeight / 2
                     : baseline - img->ImageHeight;
-          Host.FillRect({x, top, x + img->ImageWidth, top + img->ImageHeight}, clSilver);
+          img->Draw(Host, x, top);
           x += img->ImageWidth;
         }
         ++p;

@@ -1,9 +1,11 @@
 #include "html/core/html_model.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "classlib/core/sys_utils.h"
 #include "html/core/html_tokenizer.h"
+#include "html/core/image_loader.h"
 
 namespace {
 
@@ -124,8 +126,17 @@ TImageObj::TImageObj(TSection* ASection, int AOffset, const TAttributeList& Attr
       case WidthSy: ReadWidth(a, SpecWidth, WidthIsPercent); break;
       case HSpaceSy: HSpace = std::min(std::abs(a->Value), 20); break;
       case BorderSy: BorderWidth = std::max(a->Value, 0); break;
+      case TranspSy: Transparent = true; break;
       default: break;
     }
+  }
+}
+
+TImageObj::~TImageObj() {
+  if (Fetched && !Source.empty()) ImageCache().ReleaseImage(Source);
+  if (Anim && Section && Section->Document) {
+    auto& list = Section->Document->AnimatedImages;
+    list.erase(std::remove(list.begin(), list.end(), Anim.get()), list.end());
   }
 }
 
@@ -654,6 +665,58 @@ int FindInCell(const TCell& Cell, int From, const std::string& Pattern, bool Mat
 
 int TSectionList::FindString(int From, const std::string& Pattern, bool MatchCase) const {
   return FindInCell(*this, From, Pattern, MatchCase);
+}
+
+std::shared_ptr<THtmlPicture> TSectionList::GetImage(const std::string& Source, int& Transparent,
+                                                     std::unique_ptr<TGifAnimImage>* Anim) {
+  if (TrimBlanks(Source).empty()) return nullptr;
+  TStringBitmapList& cache = ImageCache();
+  int index = cache.IndexOf(Source);
+  if (index < 0) {
+    std::vector<std::uint8_t> data;
+    bool have;
+    if (OnImageRequest) {
+      have = OnImageRequest(Source, data);
+    } else {
+      std::string path = UrlToDosPath(TrimBlanks(Source));
+      bool absolute = path.find(':') != std::string::npos || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+      have = ReadImageFile(absolute ? path : BaseFolder + path, data);
+    }
+    if (!have || data.empty()) return nullptr;
+    TBitmapItem item;
+    TImageType type = ImageTypeFromHeader(data.data(), data.size());
+    if (type == itGIF87 || type == itGIF89) {
+      bool nonAnimated = true;
+      std::unique_ptr<TGifAnimImage> anim = TGifAnimImage::CreateFromData(data.data(), data.size(), nonAnimated);
+      if (anim) item.Anim = std::move(anim);
+    }
+    int transparent = Transparent;
+    if (!item.Anim) {
+      std::unique_ptr<THtmlPicture> pic = LoadImageData(data.data(), data.size(), transparent);
+      if (!pic) return nullptr;
+      item.Image = std::move(pic);
+      item.Transparent = transparent;
+    }
+    cache.AddObject(Source, item);
+    index = cache.IndexOf(Source);
+    cache.ReleaseImage(Source);  // the fetch below counts the holder
+  }
+  TBitmapItem& item = cache.FetchImage(index);
+  if (item.Anim) {
+    if (Anim) {
+      *Anim = item.Anim->CreateCopy();
+      AnimatedImages.push_back(Anim->get());
+    }
+    return nullptr;
+  }
+  if (item.Transparent == 2) Transparent = 2;
+  else if (Transparent == 1 && item.Transparent == 0) {
+    // A copy with the mask: the cached picture stays as it was for other documents.
+    auto masked = std::make_shared<THtmlPicture>(*item.Image);
+    MakeImageMask(*masked, false, 0);
+    return masked;
+  }
+  return item.Image;
 }
 
 TMapItem* TSectionList::FindMap(const std::string& Name) const {

@@ -12,6 +12,7 @@
 #include "classlib/core/color.h"
 #include "classlib/core/font.h"
 #include "html/core/attribute_list.h"
+#include "html/core/gif_anim.h"
 #include "html/core/free_list.h"
 #include "html/core/html_host.h"
 #include "html/core/html_support.h"
@@ -100,8 +101,15 @@ public:
   int ImageWidth = 0, ImageHeight = 0;  // laid-out size
   int FloatX = 0, FloatY = 0;           // where a floating image was placed, from the edge
   bool Floating() const { return ImageAlign == iaLeft || ImageAlign == iaRight; }
-  // The size for an available width: WIDTH and HEIGHT, else a box that holds the ALT text.
+  bool Transparent = false;  // TRANSP: the bottom-left pixel's colour is transparent
+  bool Fetched = false;
+  std::shared_ptr<THtmlPicture> Picture;  // nullptr: not to be had; the ALT box is shown
+  std::unique_ptr<TGifAnimImage> Anim;    // an animated GIF, this image's own copy
+  ~TImageObj() override;
+  // Fetches the picture on first use, then sizes the image for an available width: WIDTH
+  // and HEIGHT, the picture's natural size scaled to the one given, or a box for ALT.
   void SetSize(THtmlHost& Host, int AvailableWidth);
+  void Draw(THtmlHost& Host, int X, int Y);
 };
 
 // Form controls: the object keeps the submission state; its window comes from the host.
@@ -331,6 +339,22 @@ public:
   TFreeList Maps;   // TMapItem
   std::function<void(const std::string& Action, const std::vector<std::string>& Fields, const std::string& Method)>
       OnFormSubmit;
+  // Image data by source name (nullptr or empty: none); without it, sources are files
+  // under BaseFolder.
+  std::function<bool(const std::string& Source, std::vector<std::uint8_t>& Data)> OnImageRequest;
+  std::string BaseFolder;
+  // A picture through the shared cache: the source in any spelling is fetched once.
+  // Transparent: in 1 asks for the bottom-left colour as transparent.
+  std::shared_ptr<THtmlPicture> GetImage(const std::string& Source, int& Transparent,
+                                         std::unique_ptr<TGifAnimImage>* Anim);
+  std::vector<TGifAnimImage*> AnimatedImages;  // shown by this document's images
+  // Every animation back to its first frame and, unless printing, started at Now.
+  void StartAnimations(std::uint32_t Now);
+  // One tick of the document's 50 ms animation timer: the places of the pictures that
+  // changed go into Invalid; true when there are any.
+  bool AnimationStep(std::uint32_t Now, std::vector<THtmlRect>& Invalid);
+  // Whether DrawDocument paints the background colour first (off for hosts that do).
+  bool HasBgColorFill = false;
   // The first position at or after From where Pattern stands inside one text section, -1
   // when none. Without MatchCase, letters compare by the CP1251 case tables.
   int FindString(int From, const std::string& Pattern, bool MatchCase) const;
