@@ -47,12 +47,10 @@ void ThtmlTable::Initialize() {
     for (int c = row->Count() - 1; c >= 0; --c) {
       TCellObj* cell = row->CellObj(c);
       if (cell->SpecWidth > 0 && !cell->WidthIsPercent) HasAbsCellWidths = true;
-      if (HasBgColor && !cell->Cell->HasBgColor) {
+      // A cell's own colour, else its row's, else the table's.
+      if (!cell->Cell->HasBgColor && (row->HasRowBgColor || HasBgColor)) {
         cell->Cell->HasBgColor = true;
-        cell->Cell->BgColor = BgColor;
-      } else if (row->HasRowBgColor && !cell->Cell->HasBgColor) {
-        cell->Cell->HasBgColor = true;
-        cell->Cell->BgColor = row->RowBgColor;
+        cell->Cell->BgColor = row->HasRowBgColor ? row->RowBgColor : BgColor;
       }
       cell->ColSpan = std::min(cell->ColSpan, MaxColSpan);
       for (int k = 1; k < cell->ColSpan; ++k) row->Insert(c + 1, MakeFiller(Document, cell->RowSpan));
