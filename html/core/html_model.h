@@ -353,6 +353,19 @@ public:
   // One tick of the document's 50 ms animation timer: the places of the pictures that
   // changed go into Invalid; true when there are any.
   bool AnimationStep(std::uint32_t Now, std::vector<THtmlRect>& Invalid);
+  // Hit tests and the cursor, in document coordinates (X from the document's left edge).
+  // The character position nearest the point (a click right of a character's middle is
+  // after it); -1 below or above every line.
+  int FindCursor(THtmlHost& Host, int X, int Y);
+  // Where a position stands: the X before its character and the top of its line.
+  bool CursorToXY(THtmlHost& Host, int Pos, int& X, int& Y);
+  // The link under the point: a text link, an image's link (ISMAP adds "?x,y"), or an
+  // image map's area.
+  bool FindLinkAt(THtmlHost& Host, int X, int Y, TUrlTarget& Link);
+  int SelStart = 0, SelEnd = 0;
+  // The selected text, sections ended by CR LF, without the placeholders of objects.
+  std::string GetSelText() const;
+  int GetSelLength() const;
   // Whether DrawDocument paints the background colour first (off for hosts that do).
   bool HasBgColorFill = false;
   // The first position at or after From where Pattern stands inside one text section, -1

@@ -92,3 +92,84 @@ TEST(HtmlFind, CaseTablesAndSections) {
   for (const auto& c : cases)
     EXPECT_EQ(page.Doc.FindString(c.From, c.Pattern, c.MatchCase), c.Found) << c.Pattern.substr(0, 12);
 }
+
+namespace {
+
+struct TCursorPage {
+  TFixedMetricsHost Host;
+  TSectionList Doc{&Host};
+  TCursorPage(const std::string& Html, int Width) {
+    THtmlParser parser(Doc);
+    parser.ParseHTMLBuffer(Html.data(), Html.size());
+    Doc.OnImageRequest = [](const std::string&, std::vector<std::uint8_t>&) { return false; };
+    Doc.LayOut(Host, Width);
+  }
+};
+
+}  // namespace
+
+TEST(HtmlCursor, ClicksAndPositionsRoundTrip) {
+  TCursorPage page("<P>abc def<CENTER>xy</CENTER><TABLE><TD>in a cell</TABLE>", 100);
+  struct {
+    int X, Y, Pos;
+  } cases[] = {
+      {-5, 20, 0},    // left of the text: the line's first position
+      {3, 20, 0},     // before the middle of "a"
+      {4, 20, 1},     // past it
+      {20, 20, 3},
+      {400, 20, 7},   // right of the last character: after it
+      {42, 35, 7},    // the centred "xy" starts at 43
+      {47, 35, 8},
+      {5, 0, -1},     // the paragraph space holds no text
+  };
+  for (const auto& c : cases) EXPECT_EQ(page.Doc.FindCursor(page.Host, c.X, c.Y), c.Pos) << c.X << "," << c.Y;
+  for (int pos : {0, 1, 5, 7, 8}) {
+    int x = 0, y = 0;
+    ASSERT_TRUE(page.Doc.CursorToXY(page.Host, pos, x, y)) << pos;
+    EXPECT_EQ(page.Doc.FindCursor(page.Host, x, y), pos) << pos;
+  }
+  int x = 0, y = 0;
+  EXPECT_FALSE(page.Doc.CursorToXY(page.Host, 1000, x, y));
+  // Inside the table's cell: spacing 3 and padding 1 from the table's left edge.
+  int inCell = page.Doc.FindString(0, "cell", true);
+  ASSERT_GE(inCell, 0);
+  ASSERT_TRUE(page.Doc.CursorToXY(page.Host, inCell, x, y));
+  EXPECT_EQ(x, 4 + 5 * 7);
+  EXPECT_EQ(page.Doc.FindCursor(page.Host, x, y), inCell);
+}
+
+TEST(HtmlCursor, LinkHits) {
+  TCursorPage page("<A HREF=\"t.htm\" TARGET=top>text</A> <A HREF=\"map.cgi\"><IMG WIDTH=20 HEIGHT=20 ISMAP BORDER=0></A>"
+                   "<MAP NAME=m><AREA SHAPE=rect COORDS=\"0,0,9,9\" HREF=area></MAP>"
+                   "<IMG WIDTH=20 HEIGHT=20 USEMAP=\"#m\">",
+                   600);
+  // One line: "text" 0..28, blank 28..35, the ISMAP image 35..55, the mapped one 55..75;
+  // the images raise the line so that its text top is at 4 + 3 = 7.
+  struct {
+    int X, Y;
+    const char* Url;
+  } cases[] = {
+      {3, 10, "t.htm"}, {30, 10, nullptr}, {40, 6, "map.cgi?5,6"}, {58, 3, "area"}, {70, 15, nullptr},
+  };
+  for (const auto& c : cases) {
+    TUrlTarget link;
+    bool hit = page.Doc.FindLinkAt(page.Host, c.X, c.Y, link);
+    EXPECT_EQ(hit, c.Url != nullptr) << c.X;
+    if (c.Url) {
+      EXPECT_EQ(link.URL, c.Url) << c.X;
+    }
+  }
+  TUrlTarget link;
+  ASSERT_TRUE(page.Doc.FindLinkAt(page.Host, 3, 10, link));
+  EXPECT_EQ(link.Target, "top");
+}
+
+TEST(HtmlCursor, SelectionText) {
+  TCursorPage page("<P>ab<IMG WIDTH=5 HEIGHT=5>c<P>def", 600);
+  page.Doc.SelStart = 1;
+  page.Doc.SelEnd = 6;
+  EXPECT_EQ(page.Doc.GetSelText(), "bc\r\nde");
+  EXPECT_EQ(page.Doc.GetSelLength(), 6);
+  page.Doc.SelEnd = 1;
+  EXPECT_EQ(page.Doc.GetSelLength(), 0);
+}
