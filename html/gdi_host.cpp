@@ -274,3 +274,79 @@ THtmlHost& TGdiPrintDevice::Canvas() {
   if (!FHost) throw EPrinter(SPrinterInvalid);
   return *FHost;
 }
+
+// ---- metafile pages
+
+TEmfPrintDevice::TEmfPrintDevice(int PageWidth, int PageHeight) : FWidth(PageWidth), FHeight(PageHeight) {}
+
+TEmfPrintDevice::~TEmfPrintDevice() {
+  DeleteContext();
+  ClearPages();
+}
+
+void TEmfPrintDevice::ClearPages() {
+  for (HENHMETAFILE m : FPages) DeleteEnhMetaFile(m);
+  FPages.clear();
+}
+
+bool TEmfPrintDevice::CreateContext(bool) {
+  DeleteContext();
+  FInfo = CreateCompatibleDC(nullptr);
+  if (!FInfo) return false;
+  FHost = std::make_unique<TGdiHost>(FInfo);
+  return true;
+}
+
+void TEmfPrintDevice::DeleteContext() {
+  FHost.reset();
+  if (FPage) DeleteEnhMetaFile(CloseEnhMetaFile(FPage));
+  FPage = nullptr;
+  if (FInfo) DeleteDC(FInfo);
+  FInfo = nullptr;
+}
+
+int TEmfPrintDevice::StartDoc(const std::string& Title, const std::function<bool()>&) {
+  if (!FInfo) return 0;
+  ClearPages();
+  FTitle = Title;
+  return 1;
+}
+
+int TEmfPrintDevice::StartPage() {
+  if (!FInfo || FPage) return 0;
+  // The frame in 0.01 mm from the reference device's pixels.
+  int mmX = GetDeviceCaps(FInfo, HORZSIZE), mmY = GetDeviceCaps(FInfo, VERTSIZE);
+  int pxX = GetDeviceCaps(FInfo, HORZRES), pxY = GetDeviceCaps(FInfo, VERTRES);
+  RECT frame = {0, 0, MulDiv(FWidth, mmX * 100, pxX), MulDiv(FHeight, mmY * 100, pxY)};
+  FPage = CreateEnhMetaFileW(FInfo, nullptr, &frame, nullptr);
+  if (!FPage) return 0;
+  FHost = std::make_unique<TGdiHost>(FPage);
+  return 1;
+}
+
+int TEmfPrintDevice::EndPage() {
+  if (!FPage) return 0;
+  FHost = std::make_unique<TGdiHost>(FInfo);
+  HENHMETAFILE page = CloseEnhMetaFile(FPage);
+  FPage = nullptr;
+  if (!page) return 0;
+  FPages.push_back(page);
+  return 1;
+}
+
+int TEmfPrintDevice::EndDoc() { return FInfo ? 1 : 0; }
+
+int TEmfPrintDevice::AbortDoc() {
+  if (FPage) {
+    FHost = std::make_unique<TGdiHost>(FInfo);
+    DeleteEnhMetaFile(CloseEnhMetaFile(FPage));
+    FPage = nullptr;
+  }
+  ClearPages();
+  return 1;
+}
+
+THtmlHost& TEmfPrintDevice::Canvas() {
+  if (!FHost) throw EPrinter(SPrinterInvalid);
+  return *FHost;
+}

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "html/core/html_host.h"
 #include "html/core/vw_printer.h"
@@ -59,4 +60,35 @@ private:
   std::wstring FName;
   HDC FDC = nullptr;
   std::unique_ptr<TGdiHost> FHost;
+};
+
+// A print device that records each page as an enhanced metafile of the given size (in
+// pixels at the reference device's resolution): print preview, and print jobs where there
+// is no printer.
+class TEmfPrintDevice : public TPrintDevice {
+public:
+  TEmfPrintDevice(int PageWidth, int PageHeight);
+  ~TEmfPrintDevice() override;
+  bool CreateContext(bool Information) override;
+  void DeleteContext() override;
+  int StartDoc(const std::string& Title, const std::function<bool()>& Aborted) override;
+  int StartPage() override;
+  int EndPage() override;
+  int EndDoc() override;
+  int AbortDoc() override;
+  int PageWidth() override { return FWidth; }
+  int PageHeight() override { return FHeight; }
+  THtmlHost& Canvas() override;
+  // The finished pages, owned by the device.
+  const std::vector<HENHMETAFILE>& Pages() const { return FPages; }
+  const std::string& Title() const { return FTitle; }
+
+private:
+  void ClearPages();
+  int FWidth, FHeight;
+  HDC FInfo = nullptr;  // the screen, for measuring between pages
+  HDC FPage = nullptr;  // the metafile of the page being drawn
+  std::unique_ptr<TGdiHost> FHost;
+  std::vector<HENHMETAFILE> FPages;
+  std::string FTitle;
 };

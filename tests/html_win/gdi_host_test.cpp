@@ -153,3 +153,35 @@ TEST(GdiPrintDevice, AMissingPrinterIsAClearError) {
   EXPECT_FALSE(printer.Printing());
   EXPECT_THROW(printer.EndDoc(), EPrinter);
 }
+
+TEST(EmfPrintDevice, PagesOfAJob) {
+  auto device = std::make_unique<TEmfPrintDevice>(300, 200);
+  TEmfPrintDevice* emf = device.get();
+  TvwPrinter printer(std::move(device));
+  printer.Title = std::string(40, 'T');
+  EXPECT_EQ(printer.PageWidth(), 300);
+  printer.BeginDoc();
+  TFont arial;
+  SetFont(arial, "Arial", 20);
+  printer.Canvas().FillRect({10, 10, 60, 60}, TColor(0x0000FF));
+  printer.NewPage();
+  printer.Canvas().DrawText(arial, 10, 10, "Page two");
+  printer.EndDoc();
+  ASSERT_EQ(emf->Pages().size(), 2u);
+  EXPECT_EQ(emf->Title().size(), 31u);
+
+  // The first page played back into a bitmap holds its red square.
+  TBitmapTarget target(300, 200);
+  RECT r = {0, 0, 300, 200};
+  ASSERT_TRUE(PlayEnhMetaFile(target.DC, emf->Pages()[0], &r));
+  EXPECT_EQ(target.Pixel(30, 30), 0xFF0000u);
+  TBitmapTarget second(300, 200);
+  ASSERT_TRUE(PlayEnhMetaFile(second.DC, emf->Pages()[1], &r));
+  EXPECT_GT(second.Inked(0, 0, 300, 200), 50);
+
+  // An aborted job keeps no pages.
+  printer.BeginDoc();
+  printer.Canvas().FillRect({0, 0, 10, 10}, clBlack);
+  printer.Abort();
+  EXPECT_TRUE(emf->Pages().empty());
+}
