@@ -264,11 +264,6 @@ void TColorComboBox::DrawItem(TCanvas* C, int Index, const TRect& Rect, UINT) {
 // ---------------------------------------------------------------------------------------
 // TFontComboBox
 
-template <> const TTypeInfo* TypeInfoOf<TFontDevice>() {
-  static const TTypeInfo Info = EnumTypeInfo("TFontDevice", {"fdScreen", "fdPrinter", "fdBoth"});
-  return &Info;
-}
-
 template <> const TTypeInfo* TypeInfoOf<TFontListOption>() {
   static const TTypeInfo Info = EnumTypeInfo(
       "TFontListOption", {"foAnsiOnly", "foTrueTypeOnly", "foFixedPitchOnly", "foNoOEMFonts", "foOEMFontsOnly",

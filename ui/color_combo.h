@@ -10,6 +10,7 @@
 #include "classlib/core/color.h"
 #include "classlib/core/strings.h"
 #include "classlib/win/bitmap.h"
+#include "classlib/win/dialogs.h"
 #include "classlib/win/graphics.h"
 #include "classlib/win/std_ctrls.h"
 
@@ -81,8 +82,8 @@ private:
   std::unique_ptr<TNameList> FColorNames;
 };
 
-enum TFontDevice { fdScreen, fdPrinter, fdBoth };
-template <> const TTypeInfo* TypeInfoOf<TFontDevice>();
+// The font dialog's devices: one enum, so that both headers can be used together.
+using TFontDevice = TFontDialogDevice;
 enum TFontListOption { foAnsiOnly, foTrueTypeOnly, foFixedPitchOnly, foNoOEMFonts, foOEMFontsOnly, foScalableOnly };
 template <> const TTypeInfo* TypeInfoOf<TFontListOption>();
 using TFontListOptions = TSet<TFontListOption>;

@@ -668,3 +668,63 @@ void TProgressBar::SetSmooth(bool Value) {
   FSmooth = Value;
   RecreateWnd();
 }
+
+// ---------------------------------------------------------------------------------------
+// Track bar
+
+const TClassInfo* TTrackBar::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TTrackBar, TWinControl>("TTrackBar")
+                                     .Prop("Min", &TTrackBar::Min, &TTrackBar::SetMin)
+                                     .Prop("Max", &TTrackBar::Max, &TTrackBar::SetMax)
+                                     .Prop("Position", &TTrackBar::Position, &TTrackBar::SetPosition)
+                                     .Prop("OnChange", &TTrackBar::OnChange)
+                                     .Build();
+  return &Info;
+}
+
+TTrackBar::TTrackBar(TComponent* AOwner) : TWinControl(AOwner) {
+  FWidth = 150;
+  FHeight = 45;
+  FTabStop = true;
+}
+
+void TTrackBar::CreateParams(TCreateParams& P) {
+  TWinControl::CreateParams(P);
+  P.SysClass = TRACKBAR_CLASSW;
+  P.Style |= TBS_HORZ | TBS_AUTOTICKS;
+}
+
+void TTrackBar::InitWnd() {
+  SendMessageW(FHandle, TBM_SETRANGEMIN, FALSE, FMin);
+  SendMessageW(FHandle, TBM_SETRANGEMAX, FALSE, FMax);
+  SendMessageW(FHandle, TBM_SETPOS, TRUE, FPosition);
+}
+
+void TTrackBar::SetMin(int Value) {
+  FMin = Value;
+  if (FHandle != nullptr) SendMessageW(FHandle, TBM_SETRANGEMIN, TRUE, FMin);
+  SetPosition(FPosition);
+}
+
+void TTrackBar::SetMax(int Value) {
+  FMax = Value;
+  if (FHandle != nullptr) SendMessageW(FHandle, TBM_SETRANGEMAX, TRUE, FMax);
+  SetPosition(FPosition);
+}
+
+void TTrackBar::SetPosition(int Value) {
+  Value = std::clamp(Value, FMin, std::max(FMin, FMax));
+  if (FHandle != nullptr && int(SendMessageW(FHandle, TBM_GETPOS, 0, 0)) != Value)
+    SendMessageW(FHandle, TBM_SETPOS, TRUE, Value);
+  if (Value == FPosition) return;
+  FPosition = Value;
+  if (!ComponentState().Contains(csLoading) && OnChange) OnChange(this);
+}
+
+void TTrackBar::WndProc(TMessage& M) {
+  if (M.Msg == CN_HSCROLL || M.Msg == CN_BASE + WM_VSCROLL) {
+    SetPosition(int(SendMessageW(FHandle, TBM_GETPOS, 0, 0)));
+    return;
+  }
+  TWinControl::WndProc(M);
+}

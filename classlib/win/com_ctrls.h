@@ -267,3 +267,31 @@ private:
   int FStep = 10;
   bool FSmooth = false;
 };
+
+// A slider over a whole-number range; OnChange fires when the position changes, by the
+// user or by the program.
+class TTrackBar : public TWinControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TTrackBar(TComponent* AOwner);
+
+  int Min() const { return FMin; }
+  void SetMin(int Value);
+  int Max() const { return FMax; }
+  void SetMax(int Value);
+  int Position() const { return FPosition; }
+  void SetPosition(int Value);
+  void WndProc(TMessage& Message) override;
+
+  TNotifyEvent OnChange;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void InitWnd() override;
+
+private:
+  int FMin = 0;
+  int FMax = 10;
+  int FPosition = 0;
+};

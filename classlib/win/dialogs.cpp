@@ -449,6 +449,12 @@ bool TOpenDialog::DoExecute(bool Save) {
 // ---------------------------------------------------------------------------------------
 
 template <>
+const TTypeInfo* TypeInfoOf<TFontDialogDevice>() {
+  static const TTypeInfo Info = EnumTypeInfo("TFontDialogDevice", {"fdScreen", "fdPrinter", "fdBoth"});
+  return &Info;
+}
+
+template <>
 const TTypeInfo* TypeInfoOf<TFontDialogOption>() {
   static const TTypeInfo Info = EnumTypeInfo(
       "TFontDialogOption",

@@ -1,0 +1,279 @@
+// The main window's life (program files read at creation and written at closing, the close
+// questions) and the options window (options applied and kept, languages, drives, palettes).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/core/lng_strings.h"
+#include "app/core/program_files.h"
+#include "app/main_form.h"
+#include "app/settings.h"
+#include "classlib/core/stream.h"
+#include "classlib/core/sys_utils.h"
+#include "classlib/win/application.h"
+#include "classlib/win/registry.h"
+#include "classlib/win/wide_string.h"
+#include "storage/core/file_utils.h"
+#include "tests/classlib/temp_folder.h"
+#include "tests/support/dialog_watcher.h"
+#include "tests/support/form_test.h"
+#include "tests/support/screenshot.h"
+
+namespace {
+
+void WriteText(const std::string& FileName, const std::string& Text) {
+  TFileStream F(FileName, fmCreate);
+  F.WriteBuffer(Text.data(), Text.size());
+}
+
+std::string ReadText(const std::string& FileName) {
+  TMemoryStream S;
+  S.LoadFromFile(FileName);
+  return std::string(static_cast<const char*>(S.Memory()), size_t(S.Size()));
+}
+
+// A program folder of its own and an empty registry section for every test; the windows
+// are made the way the start makes them.
+class MainWindow : public ::testing::Test {
+protected:
+  void SetUp() override {
+    TRegistry().DeleteKey("\\Software\\Zembrix");
+    FOldFolder = ProgramFolder();
+    SetProgramFolder(Dir.Path() + "\\");
+    FileTypeColors = DefaultFileTypeColors();
+  }
+  void TearDown() override {
+    Close();
+    SetProgramFolder(FOldFolder);
+    PumpMessages();
+  }
+
+  void Open() {
+    MainForm = CreateForm<TMainForm>(nullptr);
+    Settings = CreateForm<TSettings>(nullptr);
+    MainForm->Ask = [this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
+      Asked.push_back(Msg);
+      int R = Answers.empty() ? mrCancel : Answers.front();
+      if (!Answers.empty()) Answers.erase(Answers.begin());
+      return R;
+    };
+  }
+  // Closes the main window as the user does; true when it went.
+  bool TryClose() {
+    bool CanClose = true;
+    MainForm->FormCloseQuery(MainForm, CanClose);
+    if (!CanClose) return false;
+    TCloseAction A = caFree;
+    MainForm->FormClose(MainForm, A);
+    Close();
+    return true;
+  }
+  void Close() {
+    delete Settings;
+    Settings = nullptr;
+    delete MainForm;
+    MainForm = nullptr;
+  }
+
+  TTempFolder Dir;
+  std::vector<int> Answers;
+  std::vector<std::string> Asked;
+
+private:
+  std::string FOldFolder;
+};
+
+TEST_F(MainWindow, CreationMakesTheFoldersAndReadsTheProgramFiles) {
+  ASSERT_TRUE(CreateDir(Dir / "ini"));
+  WriteText(Dir / "ini\\Color.ini", "[Arcs]\r\nColor=clLime\r\n");
+  WriteText(Dir / "ini\\Folder.ini", "[LeftMenu]\r\nC:\\windows\r\n[RightMenu]\r\nC:\\\r\nC:\\users\r\n");
+  WriteText(Dir / "ini\\FastBar.ini", "C:\\windows\\notepad.exe\r\n");
+  Open();
+  EXPECT_TRUE(DirExists(Dir / "temp"));
+  EXPECT_TRUE(DirExists(Dir / "ini\\pal"));
+  EXPECT_EQ(FileTypeColors[ftArcs].Color, clLime);
+  EXPECT_EQ(FileTypeColors[ftText].Color, clBlue);
+  ASSERT_EQ(MainForm->FolderMenuL->Items()->Count(), 3);
+  EXPECT_EQ(MainForm->FolderMenuL->Items()->Items(2)->Caption(), "C:\\windows");
+  EXPECT_EQ(MainForm->FolderMenuR->Items()->Count(), 4);
+  ASSERT_EQ(MainForm->FastBar->ButtonCount(), 1);
+  EXPECT_EQ(MainForm->FastBar->Buttons(0)->Caption(), "C:\\windows\\notepad.exe");
+  EXPECT_EQ(MainForm->FastBar->Buttons(0)->Hint(), "notepad.exe");
+  EXPECT_TRUE(StartingUp);
+  EXPECT_FALSE(KeyboardLayoutSet);
+
+  // Closing writes them back as they were read and empties the temporary folder.
+  WriteText(Dir / "temp\\left.tmp", "x");
+  ASSERT_TRUE(CreateDir(Dir / "temp\\sub"));
+  WriteText(Dir / "temp\\sub\\deep.tmp", "y");
+  FileTypeColors[ftText].Italic = true;
+  ASSERT_TRUE(TryClose());
+  EXPECT_EQ(ReadText(Dir / "ini\\Folder.ini"), "[LeftMenu]\r\nC:\\windows\r\n[RightMenu]\r\nC:\\\r\nC:\\users\r\n");
+  EXPECT_EQ(ReadText(Dir / "ini\\FastBar.ini"), "C:\\windows\\notepad.exe\r\n");
+  EXPECT_TRUE(ReadColorFile(Dir / "ini\\Color.ini")[ftText].Italic);
+  EXPECT_TRUE(DirExists(Dir / "temp"));
+  EXPECT_FALSE(FileExists(Dir / "temp\\left.tmp"));
+  EXPECT_FALSE(FileExists(Dir / "temp\\sub\\deep.tmp"));
+}
+
+TEST_F(MainWindow, CloseQuestions) {
+  struct Case {
+    const char* Name;
+    bool Confirm;
+    bool Unsaved;
+    std::vector<int> Answers;
+    bool Closes;
+    size_t Questions;
+  };
+  const Case Cases[] = {
+      {"no confirmation, nothing unsaved", false, false, {}, true, 0},
+      {"confirmation cancelled", true, false, {mrCancel}, false, 1},
+      {"confirmation accepted", true, false, {mrOk}, true, 1},
+      {"unsaved text, cancel", false, true, {mrCancel}, false, 1},
+      {"unsaved text, don't save", false, true, {mrNo}, true, 1},
+  };
+  for (const auto& K : Cases) {
+    SCOPED_TRACE(K.Name);
+    Open();
+    Settings->pQuit->SetChecked(K.Confirm);
+    if (K.Unsaved) {
+      MainForm->Editor->Lines()->Add("unsaved");
+      MainForm->Editor->SetModified(true);
+    }
+    Answers = K.Answers;
+    Asked.clear();
+    EXPECT_EQ(TryClose(), K.Closes);
+    EXPECT_EQ(Asked.size(), K.Questions);
+    Close();
+  }
+}
+
+TEST_F(MainWindow, UnwritableProgramFilesStillAskAndStillEmptyTemp) {
+  Open();
+  WriteText(Dir / "temp\\t.tmp", "x");
+  WriteText(Dir / "ini\\FastBar.ini", "C:\\keep.exe\r\n");
+  SetFileAttributesW(ToWide(Dir / "ini\\FastBar.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(CreateDir(Dir / "ini\\Color.ini"));  // a folder where the file should be
+  MainForm->Editor->Lines()->Add("unsaved");
+  MainForm->Editor->SetModified(true);
+  Answers = {mrNo};
+  TDialogWatcher Watcher;
+  EXPECT_TRUE(TryClose());
+  EXPECT_EQ(Asked.size(), 1u);
+  EXPECT_FALSE(FileExists(Dir / "temp\\t.tmp"));
+  EXPECT_EQ(ReadText(Dir / "ini\\Folder.ini"), "[LeftMenu]\r\n[RightMenu]\r\n");
+  ASSERT_EQ(Watcher.Answered().size(), 1u);
+  EXPECT_EQ(FromWide(Watcher.Answered()[0]), "Termination failed");
+  SetFileAttributesW(ToWide(Dir / "ini\\FastBar.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(MainWindow, OptionsApplyAtOnceAndComeBackAfterARestart) {
+  Open();
+  Settings->Show();
+  EXPECT_TRUE(MainForm->ToolBar2->Visible());
+  Settings->CheckBox1->SetChecked(true);
+  EXPECT_FALSE(MainForm->ToolBar2->Visible());
+  // The same state again is no change and runs nothing.
+  MainForm->ToolBar2->SetVisible(true);
+  Settings->CheckBox1->SetChecked(true);
+  EXPECT_TRUE(MainForm->ToolBar2->Visible());
+  Settings->CheckFast->SetChecked(true);
+  Settings->MusBar->SetChecked(true);
+  Settings->LeftFolder->SetText("C:\\windows");
+  Settings->Close();  // kept when the window closes
+  Close();
+
+  Open();
+  EXPECT_TRUE(MainForm->ToolBar2->Visible());
+  Settings->Show();
+  Settings->Close();
+  EXPECT_FALSE(MainForm->ToolBar2->Visible());
+  EXPECT_FALSE(MainForm->FastBar->Visible());
+  EXPECT_FALSE(MainForm->ToolBar11->Visible());
+  EXPECT_TRUE(MainForm->ToolBar1->Visible());
+  EXPECT_EQ(Settings->LeftFolder->Text(), "C:\\windows");
+  // Unchecking the path option puts the program's name back at once.
+  MainForm->SetCaption("C:\\somewhere");
+  Settings->PathInCapt->SetChecked(true);
+  EXPECT_EQ(MainForm->Caption(), "C:\\somewhere");
+  Settings->PathInCapt->SetChecked(false);
+  EXPECT_EQ(MainForm->Caption(), "Zembrix");
+}
+
+TEST_F(MainWindow, DriveInformation) {
+  const std::pair<UINT, const char*> Names[] = {{DRIVE_UNKNOWN, "Unknoun"}, {DRIVE_NO_ROOT_DIR, "Path not found"},
+                                                {DRIVE_REMOVABLE, "Floppy"}, {DRIVE_FIXED, "Fixed"},
+                                                {DRIVE_REMOTE, "Network"},   {DRIVE_CDROM, "CD-Rom"},
+                                                {DRIVE_RAMDISK, "RAM Drive"}};
+  for (const auto& [Type, Name] : Names) EXPECT_EQ(DriveTypeName(Type), Name);
+  Open();
+  EXPECT_EQ(Settings->DrCom->Text(), "C:");
+  EXPECT_EQ(Settings->Label2->Caption(), "Fixed");
+  EXPECT_EQ(Settings->Label3->Caption().rfind("Disk size: ", 0), 0u);
+  EXPECT_NE(Settings->Label5->Caption(), "File system: ");
+}
+
+TEST_F(MainWindow, LanguageSwitchNeverLeavesTheTextsMissing) {
+  ASSERT_TRUE(CreateDir(Dir / "Langs"));
+  WriteText(Dir / "Langs\\English.zq.lng", "[MainForm]\r\nN1_Caption=&File\r\n[Settings]\r\nTabSheet3_Caption=Interface\r\n");
+  WriteText(Dir / "Langs\\Russian.zq.lng", "[MainForm]\r\nN1_Caption=&\xD4\xE0\xE9\xEB\r\n");
+  Open();
+  WriteText(LngFileName(), "[String]\r\nOld=1\r\n");
+
+  // A language whose file is missing changes nothing.
+  EXPECT_FALSE(Settings->SwitchLanguage(Dir / "Langs\\Missing.zq.lng", true));
+  EXPECT_EQ(ReadText(LngFileName()), "[String]\r\nOld=1\r\n");
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+
+  Settings->RadioButton1->SetChecked(true);
+  EXPECT_FALSE(EnglishTexts);
+  EXPECT_EQ(MainForm->MainMenu1->Items()->Items(0)->Caption(), "&\xD4\xE0\xE9\xEB");
+  Settings->RadioButton2->SetChecked(true);
+  EXPECT_TRUE(EnglishTexts);
+  EXPECT_EQ(ReadText(LngFileName()), ReadText(Dir / "Langs\\English.zq.lng"));
+  EXPECT_EQ(MainForm->MainMenu1->Items()->Items(0)->Caption(), "&File");
+  EXPECT_EQ(Settings->TabSheet3->Caption(), "Interface");
+  EXPECT_EQ(Settings->Lang2->IniFileName(), LngFileName());
+  EXPECT_FALSE(FileExists(LngFileName() + ".new"));
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  Settings->mp3Prior->SetPosition(7);
+  EXPECT_EQ(Settings->mp3lab->Caption(), "Time critical");
+  EXPECT_EQ(Settings->PlayerPriority(), 6);
+}
+
+TEST_F(MainWindow, FileTypeRowsSetOnlyTheirRecord) {
+  Open();
+  Settings->FileType->SetItemIndex(5);  // other
+  Settings->FileTypeChange(Settings->FileType);
+  FileTypeColors[ftOther].Bold = true;
+  Settings->Bold->SetChecked(false);
+  Settings->ColorBox->SetColorValue(clMaroon);
+  TFileTypeColors Before = FileTypeColors;
+  Settings->Button1Click(Settings->Button1);
+  EXPECT_FALSE(FileTypeColors[ftOther].Bold);
+  EXPECT_EQ(FileTypeColors[ftOther].Color, clMaroon);
+  for (int K = 0; K < ftOther; ++K) EXPECT_EQ(FileTypeColors[K], Before[K]);
+}
+
+TEST_F(MainWindow, Screenshots) {
+  Open();
+  MainForm->SetWindowState(wsNormal);
+  MainForm->SetBounds(0, 0, 800, 600);
+  MainForm->Show();
+  for (int I = 0; I < 4; ++I) {
+    Settings->PageControl1->SetActivePageIndex(I);
+    Settings->Show();
+    RedrawWindow(Settings->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+    EXPECT_GT(SaveWindowPng(Settings->Handle(), ScreenshotPath("settings_page" + std::to_string(I) + ".png")), 0);
+  }
+  Settings->Close();
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(MainForm->Handle(), ScreenshotPath("main_window.png")), 0);
+}
+
+}  // namespace
