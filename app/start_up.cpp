@@ -51,6 +51,8 @@ void PaintSplash(TSlash* S) {
 void StartUp(const std::function<void(const std::string&, int)>& Progress) {
   std::unique_ptr<TSlash> Splash(CreateForm<TSlash>(Application));
   PaintSplash(Splash.get());
+  // Owned by the program's hidden window: no taskbar button, never taken for the main window.
+  SetWindowLongPtrW(Splash->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application->Handle()));
   Splash->Show();
   auto Step = [&](const char* Status, int Value, bool Repaint) {
     if (Status != nullptr) Splash->Label3->SetCaption(Status);
@@ -66,6 +68,8 @@ void StartUp(const std::function<void(const std::string&, int)>& Progress) {
   Step(nullptr, 30, true);
   Step("Create other windows...", -1, false);
   Application->CreateForm(Settings);
+  // The options window stays above the main window and has no taskbar button of its own.
+  SetWindowLongPtrW(Settings->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(MainForm->Handle()));
   Step(nullptr, 40, true);
   // Windows built elsewhere join this order as they come: plug-ins 45, viewer and about
   // 50, quick find 55, archiver 60, pictures 65, fast list 70, hex editor 75, assistant
