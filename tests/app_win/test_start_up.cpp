@@ -19,16 +19,15 @@
 
 namespace {
 
-// Counts this process's visible top-level windows.
+BOOL CALLBACK CountVisible(HWND W, LPARAM P) {
+  if (IsWindowVisible(W)) ++*reinterpret_cast<int*>(P);
+  return TRUE;
+}
+
+// Counts this thread's visible top-level windows.
 int VisibleWindows() {
   int N = 0;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND W, LPARAM P) -> BOOL {
-        if (IsWindowVisible(W)) ++*reinterpret_cast<int*>(P);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&N));
+  EnumThreadWindows(GetCurrentThreadId(), CountVisible, reinterpret_cast<LPARAM>(&N));
   return N;
 }
 
