@@ -1,17 +1,23 @@
 #include "app/main_form.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
+#include <winnetwk.h>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
 
+#include "app/core/cnv.h"
 #include "app/core/lng_strings.h"
 #include "app/core/program_files.h"
+#include "app/f2_menu.h"
 #include "app/settings.h"
 #include "app/shared_routines.h"
+#include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
+#include "classlib/win/bitmap.h"
 #include "classlib/win/icon.h"
 #include "classlib/win/wide_string.h"
 #include "storage/core/file_utils.h"
@@ -30,7 +36,6 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Handler("FormShow", &TMainForm::FormShow)
                                  .Handler("FormKeyDown", &TMainForm::FormKeyDown)
                                  .Handler("Exit1Click", &TMainForm::Exit1Click)
-                                 .Handler("SettingsClick", &TMainForm::SettingsClick)
                                  .Handler("PathBoxKeyDown", &TMainForm::PathBoxKeyDown)
                                  .Handler("Splitter1Moved", &TMainForm::Splitter1Moved)
                                  .Field("STBar", &TMainForm::STBar)
@@ -76,6 +81,52 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Field("ESave", &TMainForm::ESave)
                                  .Field("FormStorage1", &TMainForm::FormStorage1)
                                  .Field("Lang", &TMainForm::Lang)
+                                 .Handler("SpeedButton20Click", &TMainForm::SpeedButton20Click)
+                                 .Handler("N9Click", &TMainForm::N9Click)
+                                 .Handler("N12Click", &TMainForm::N12Click)
+                                 .Handler("N13Click", &TMainForm::N13Click)
+                                 .Handler("N14Click", &TMainForm::N14Click)
+                                 .Handler("SpeedButton21Click", &TMainForm::SpeedButton21Click)
+                                 .Handler("SpeedButton22Click", &TMainForm::SpeedButton22Click)
+                                 .Handler("SpeedButton25Click", &TMainForm::SpeedButton25Click)
+                                 .Handler("SpeedButton27Click", &TMainForm::SpeedButton27Click)
+                                 .Handler("SpeedButton29Click", &TMainForm::SpeedButton29Click)
+                                 .Handler("CharMapBtnClick", &TMainForm::CharMapBtnClick)
+                                 .Handler("CDBtnClick", &TMainForm::CDBtnClick)
+                                 .Handler("GameBtnClick", &TMainForm::GameBtnClick)
+                                 .Handler("N4Click", &TMainForm::N4Click)
+                                 .Handler("UUE2Click", &TMainForm::UUE2Click)
+                                 .Handler("N3Click", &TMainForm::N3Click)
+                                 .Handler("N83Click", &TMainForm::N83Click)
+                                 .Handler("N79Click", &TMainForm::N79Click)
+                                 .Handler("Connectnetworkdrive1Click", &TMainForm::Connectnetworkdrive1Click)
+                                 .Handler("Disconnectnetworkdrivw1Click", &TMainForm::Disconnectnetworkdrivw1Click)
+                                 .Handler("N90Click", &TMainForm::N90Click)
+                                 .Handler("N92Click", &TMainForm::N92Click)
+                                 .Handler("WWW1Click", &TMainForm::WWW1Click)
+                                 .Handler("AppletClick", &TMainForm::AppletClick)
+                                 .Handler("aN77Click", &TMainForm::aN77Click)
+                                 .Handler("aN79Click", &TMainForm::aN79Click)
+                                 .Handler("aN78Click", &TMainForm::aN78Click)
+                                 .Handler("N11Click", &TMainForm::N11Click)
+                                 .Handler("Hotkeys1Click", &TMainForm::Hotkeys1Click)
+                                 .Handler("Writeus1Click", &TMainForm::Writeus1Click)
+                                 .Handler("FastMenuPopup", &TMainForm::FastMenuPopup)
+                                 .Handler("FastAddClick", &TMainForm::FastAddClick)
+                                 .Handler("FastAlignClick", &TMainForm::FastAlignClick)
+                                 .Handler("Analog1Click", &TMainForm::Analog1Click)
+                                 .Handler("Digital1Click", &TMainForm::Digital1Click)
+                                 .Field("Glyphs", &TMainForm::Glyphs)
+                                 .Field("FastOpen", &TMainForm::FastOpen)
+                                 .Field("pd", &TMainForm::pd)
+                                 .Field("FastMenu", &TMainForm::FastMenu)
+                                 .Field("FastLeft", &TMainForm::FastLeft)
+                                 .Field("FastRight", &TMainForm::FastRight)
+                                 .Field("FastBottom", &TMainForm::FastBottom)
+                                 .Field("FastTop", &TMainForm::FastTop)
+                                 .Field("ClockMenu", &TMainForm::ClockMenu)
+                                 .Field("Analog1", &TMainForm::Analog1)
+                                 .Field("Digital1", &TMainForm::Digital1)
                                  .Build();
   return &Info;
 }
@@ -87,6 +138,13 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   Ask = [](const std::string& Msg, TMsgDlgType Type, TMsgDlgButtons Buttons) {
     return MessageDlg(Msg, Type, Buttons, 0);
   };
+  AskText = [](const std::string& Caption, const std::string& Prompt, std::string& Value) {
+    return InputQuery(Caption, Prompt, Value);
+  };
+  Launch = [](const std::string& File, const std::string& Params, const std::string& Dir) {
+    ExecuteFile(File, Params, Dir, SW_SHOWNORMAL);
+  };
+  ExitSystem = [](UINT Flags) { return EndSession(Flags); };
 }
 
 namespace {
@@ -98,6 +156,52 @@ std::string LngText(const std::string& Key) {
   GetLngString(Key, S);
   return S;
 }
+
+std::string LngMask(const std::string& Key) {
+  std::string S;
+  GetLngMask(Key, S);
+  return S;
+}
+
+// Commands of the tool bar and the menus end with the little-error message when they fail;
+// the window stays as it was.
+void Guarded(const std::function<void()>& Work) {
+  try {
+    Work();
+  } catch (const std::exception&) {
+    ShowMessage(LittleErrorText());
+  }
+}
+
+bool RunningUnderWine() {
+  HMODULE Ntdll = GetModuleHandleW(L"ntdll.dll");
+  return Ntdll != nullptr && GetProcAddress(Ntdll, "wine_get_version") != nullptr;
+}
+
+}  // namespace
+
+// Ends the session with the privilege that it needs; every failure is told.
+bool EndSession(UINT Flags) {
+  if (RunningUnderWine()) {
+    // Under Wine the call ends every program of the prefix instead of the session.
+    ShowMessage("Shutting down, restarting and logging off are not available under Wine.");
+    return false;
+  }
+  HANDLE Token = nullptr;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &Token)) {
+    TOKEN_PRIVILEGES P{};
+    P.PrivilegeCount = 1;
+    P.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &P.Privileges[0].Luid))
+      AdjustTokenPrivileges(Token, FALSE, &P, 0, nullptr, nullptr);
+    CloseHandle(Token);
+  }
+  if (ExitWindowsEx(Flags, SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_FLAG_PLANNED)) return true;
+  ShowMessage(SysErrorMessage(GetLastError()));
+  return false;
+}
+
+namespace {
 
 }  // namespace
 
@@ -112,6 +216,13 @@ void TMainForm::FormCreate(TObject*) {
   if (ProgramFolder().empty()) SetProgramFolder(ExtractFilePath(Application->ExeName()));
   Lang->SetIniFileName(LngFileName());
 
+  TBitmap Strip;
+  try {
+    Strip.LoadFromResourceName(GetModuleHandleW(nullptr), "MAINGLYPHS");
+    Glyphs->AddMasked(&Strip, clFuchsia);
+  } catch (const std::exception&) {
+    // A program built without its pictures still works; the buttons show their hints.
+  }
   LImage->SetLeft(0);
   LImage->SetTop(34);
   RImage->SetLeft(0);
@@ -128,29 +239,33 @@ void TMainForm::FormCreate(TObject*) {
 }
 
 void TMainForm::LoadFastBar() {
-  for (const auto& Line : ReadFastBarFile(IniFolder() + "FastBar.ini")) {
-    std::string Path = ExpandFileName(Line);
-    std::wstring W = ToWide(Path);
-    WORD Index = 0;
-    std::vector<wchar_t> Buf(W.begin(), W.end());
-    Buf.resize(std::max<size_t>(Buf.size() + 1, MAX_PATH), L'\0');
-    HICON Icon = ExtractAssociatedIconW(GetModuleHandleW(nullptr), Buf.data(), &Index);
-    int Image = -1;
-    if (Icon != nullptr) {
-      TIcon Ico;
-      Ico.SetHandle(Icon);
-      Image = Fast->AddIcon(&Ico);
-    }
-    auto* B = new TToolButton(this);
-    B->SetParent(FastBar);
-    B->SetImageIndex(Image);
-    B->SetCaption(Path);
-    B->SetHint(ExtractFileName(Path));
-    B->SetStyle(tbsCheck);
-    B->SetGrouped(true);
-    B->SetAllowAllUp(true);
-    B->OnClick = [this](TObject* S) { FastGo(S); };
+  for (const auto& Line : ReadFastBarFile(IniFolder() + "FastBar.ini")) AddFastButton(ExpandFileName(Line));
+}
+
+TToolButton* TMainForm::AddFastButton(const std::string& Path) {
+  std::wstring W = ToWide(Path);
+  WORD Index = 0;
+  std::vector<wchar_t> Buf(W.begin(), W.end());
+  Buf.resize(std::max<size_t>(Buf.size() + 1, MAX_PATH), L'\0');
+  HICON Icon = ExtractAssociatedIconW(GetModuleHandleW(nullptr), Buf.data(), &Index);
+  int Image = -1;
+  if (Icon != nullptr) {
+    TIcon Ico;
+    Ico.SetHandle(Icon);
+    Image = Fast->AddIcon(&Ico);
   }
+  auto* B = new TToolButton(this);
+  // After the buttons already there.
+  B->SetLeft(FastBar->ButtonCount() > 0 ? FastBar->Buttons(FastBar->ButtonCount() - 1)->Left() + 1 : 0);
+  B->SetParent(FastBar);
+  B->SetImageIndex(Image);
+  B->SetCaption(Path);
+  B->SetHint(ExtractFileName(Path));
+  B->SetStyle(tbsCheck);
+  B->SetGrouped(true);
+  B->SetAllowAllUp(true);
+  B->OnClick = [this](TObject* S) { FastGo(S); };
+  return B;
 }
 
 void TMainForm::LoadFolderMenus() {
@@ -288,15 +403,226 @@ void TMainForm::FormKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
 
 void TMainForm::Exit1Click(TObject*) { Close(); }
 
-// The options window opens on the page the menu item names in its Tag.
-void TMainForm::SettingsClick(TObject* Sender) {
+void SplitCommandLine(const std::string& Line, std::string& Program, std::string& Params) {
+  Program.clear();
+  Params.clear();
+  if (!Line.empty() && Line[0] == '"') {
+    std::size_t Close = Line.find('"', 1);
+    if (Close != std::string::npos) {
+      Program = Line.substr(1, Close - 1);
+      std::size_t Rest = Line.find_first_not_of(' ', Close + 1);
+      if (Rest != std::string::npos) Params = Line.substr(Rest);
+      return;
+    }
+  }
+  std::size_t Space = Line.find(' ');
+  Program = Line.substr(0, Space);
+  if (Space != std::string::npos) Params = Line.substr(Space + 1);
+}
+
+// The path box is a command line: Enter runs it in the active panel's folder.
+void TMainForm::PathBoxKeyDown(TObject*, uint16_t& Key, TShiftState) {
+  if (Key != VK_RETURN) return;
+  std::string Line = Trim(PathBox->Text());
+  if (Line.empty()) return;
+  std::string Program, Params;
+  SplitCommandLine(Line, Program, Params);
+  Launch(Program, Params, PathInfo->Caption());
+  if (PathBox->Items()->IndexOf(Line) < 0) PathBox->Items()->Add(Line);
+}
+
+void TMainForm::ShowSettings(TTabSheet* Page) {
   if (Settings == nullptr) return;
-  auto* Item = dynamic_cast<TComponent*>(Sender);
-  Settings->PageControl1->SetActivePageIndex(Item != nullptr ? int(Item->Tag()) : 0);
+  if (Page != nullptr) Settings->PageControl1->SetActivePage(Page);
   Settings->ShowModal();
 }
 
-void TMainForm::PathBoxKeyDown(TObject*, uint16_t&, TShiftState) {}
+void TMainForm::SpeedButton20Click(TObject*) { Guarded([this] { ShowSettings(nullptr); }); }
+void TMainForm::N9Click(TObject*) { ShowSettings(Settings != nullptr ? Settings->TabSheet3 : nullptr); }
+void TMainForm::N12Click(TObject*) { ShowSettings(Settings != nullptr ? Settings->TabSheet5 : nullptr); }
+void TMainForm::N13Click(TObject*) { ShowSettings(Settings != nullptr ? Settings->TabSheet2 : nullptr); }
+void TMainForm::N14Click(TObject*) { ShowSettings(Settings != nullptr ? Settings->SysInfo : nullptr); }
+
+// A program named in the options, started in its own folder.
+void TMainForm::RunTool(const std::string& Program) {
+  std::string P = Trim(Program);
+  if (!P.empty()) Launch(P, "", ExtractFilePath(P));
+}
+
+void TMainForm::SpeedButton21Click(TObject*) { Guarded([this] { RunTool(Settings->CalcEdit->Text()); }); }
+void TMainForm::SpeedButton22Click(TObject*) { Guarded([this] { RunTool(Settings->RegiEdit->Text()); }); }
+void TMainForm::SpeedButton25Click(TObject*) { Guarded([this] { RunTool(Settings->scrSaver->Text()); }); }
+void TMainForm::CDBtnClick(TObject*) { Guarded([this] { RunTool(Settings->CDEdit->Text()); }); }
+void TMainForm::GameBtnClick(TObject*) { Guarded([this] { RunTool(Settings->GameEdit->Text()); }); }
+void TMainForm::CharMapBtnClick(TObject*) { Guarded([this] { Launch("charmap.exe", "", ""); }); }
+
+// The command prompt: the system's own interpreter (COMSPEC); command.com only where no
+// interpreter is named, since current systems have none by that name.
+void TMainForm::SpeedButton27Click(TObject*) {
+  Guarded([this] {
+    wchar_t Buf[MAX_PATH] = {};
+    DWORD N = GetEnvironmentVariableW(L"COMSPEC", Buf, MAX_PATH);
+    Launch(N > 0 && N < MAX_PATH ? FromWide(Buf) : std::string("command.com"), "", "");
+  });
+}
+
+void TMainForm::SpeedButton29Click(TObject*) {
+  Guarded([this] {
+    Launch("sysedit.exe", "", "");
+    Launch("msconfig.exe", "", "");
+  });
+}
+
+std::string TMainForm::CurrentFile() const {
+  std::string Name = STBar->Panels()->Items(0)->Text();
+  if (Name.empty()) return "";
+  std::string Folder = PathInfo->Caption();
+  return Folder.size() > 3 ? Folder + "\\" + Name : Folder + Name;
+}
+
+// A new file on the editor page, or an existing one opened there.
+void TMainForm::N4Click(TObject*) {
+  std::string Name = CurrentFile();
+  if (Name.empty()) Name = PathInfo->Caption().size() > 3 ? PathInfo->Caption() + "\\" : PathInfo->Caption();
+  if (!AskText(LngText("Edit_file"), LngText("Input_filename"), Name) || Trim(Name).empty()) return;
+  Guarded([this, &Name] {
+    if (FileExists(Name)) {
+      EditFile(Name);
+      return;
+    }
+    TFileStream Created(Name, fmCreate);
+    Editor->Lines()->Clear();
+    Editor->SetHighLighter(nullptr);
+    Editor->SetModified(false);
+    EditorFileName = Name;
+    MainPage->SetActivePage(EditTab);
+  });
+}
+
+void TMainForm::UUE2Click(TObject*) {
+  std::string Name = CurrentFile();
+  if (!Name.empty()) Guarded([&Name] { UUEncodeFile(Name, 664); });
+}
+
+void TMainForm::N3Click(TObject*) { pd->Execute(); }
+
+void TMainForm::N83Click(TObject*) {
+  std::unique_ptr<TF2Menu> Menu(CreateForm<TF2Menu>(this));
+  Menu->FormStorage1->SetIniFileName(LngFileName());
+  Menu->ShowModal();
+}
+
+void TMainForm::N79Click(TObject*) {
+  PathBox->SetFocus();
+  PathBox->SetDroppedDown(true);
+}
+
+void TMainForm::Connectnetworkdrive1Click(TObject*) { WNetConnectionDialog(Application->Handle(), RESOURCETYPE_DISK); }
+
+void TMainForm::Disconnectnetworkdrivw1Click(TObject*) {
+  WNetDisconnectDialog(Application->Handle(), RESOURCETYPE_DISK);
+}
+
+void TMainForm::N90Click(TObject*) { SHAddToRecentDocs(SHARD_PATH, nullptr); }
+
+namespace {
+
+bool HasSpaceOrQuote(const std::string& S) { return S.find_first_of(" \t\r\n\"<>") != std::string::npos; }
+
+}  // namespace
+
+void TMainForm::N92Click(TObject*) {
+  std::string Address;
+  if (!AskText(LngText("Mail"), LngText("Input_address"), Address)) return;
+  Address = Trim(Address);
+  if (Address.empty()) return;
+  if (Address.find('@') == std::string::npos || HasSpaceOrQuote(Address)) {
+    ShowMessage("Not a mail address: " + Address);
+    return;
+  }
+  Launch("mailto:" + Address, "", "");
+}
+
+// Only web addresses are opened: any other text would be run as a program.
+void TMainForm::WWW1Click(TObject*) {
+  std::string Url;
+  if (!AskText("Open URL", "Input URL", Url)) return;
+  Url = Trim(Url);
+  if (Url.empty()) return;
+  std::string Lower = LowerCase(Url);
+  bool HasScheme = Lower.rfind("http://", 0) == 0 || Lower.rfind("https://", 0) == 0 || Lower.rfind("ftp://", 0) == 0;
+  if (!HasScheme && Lower.find("://") == std::string::npos && Lower.find(':') == std::string::npos &&
+      Lower.find('.') != std::string::npos)
+    Url = "http://" + Url, HasScheme = true;
+  if (!HasScheme || HasSpaceOrQuote(Url)) {
+    ShowMessage("Not a web address: " + Url);
+    return;
+  }
+  Launch(Url, "", "");
+}
+
+void TMainForm::AppletClick(TObject* Sender) {
+  static const char* const Applets[] = {"netcpl.cpl",  "timedate.cpl", "mmsys.cpl @1", "modem.cpl",  "main.cpl @1",
+                                        "main.cpl @0", "inetcpl.cpl",  "appwiz.cpl",   "desk.cpl"};
+  auto* Item = dynamic_cast<TComponent*>(Sender);
+  if (Item == nullptr || Item->Tag() < 1 || Item->Tag() > 9) return;
+  Launch("rundll32.exe", std::string("shell32,Control_RunDLL ") + Applets[Item->Tag() - 1], "");
+}
+
+void TMainForm::PowerCommand(UINT Flags, const char* What) {
+  if (Ask(LngText(What) + "\n" + LngText("Are_you_sure"), mtConfirmation, mbOKCancel) != mrOk) return;
+  ExitSystem(Flags);
+}
+
+void TMainForm::aN77Click(TObject*) { PowerCommand(EWX_SHUTDOWN, "Shut_down"); }
+void TMainForm::aN79Click(TObject*) { PowerCommand(EWX_REBOOT, "Restart"); }
+void TMainForm::aN78Click(TObject*) { PowerCommand(EWX_LOGOFF, "Log_off"); }
+
+void TMainForm::N11Click(TObject*) { Guarded([this] { Launch(ProgramFolder() + "zq.hlp", "", ""); }); }
+
+void TMainForm::Hotkeys1Click(TObject*) {
+  std::string Help = ProgramFolder() + "zq.hlp";
+  if (FileExists(Help)) WinHelpW(Handle(), ToWide(Help).c_str(), HELP_CONTEXT, 26);
+}
+
+void TMainForm::Writeus1Click(TObject*) { Launch("mailto:zembrix@example.com", "", ""); }
+
+// The item of the bar's own side is the one that would change nothing.
+void TMainForm::FastMenuPopup(TObject*) {
+  TAlign A = FastBar->Align();
+  FastLeft->SetEnabled(A != alLeft);
+  FastRight->SetEnabled(A != alRight);
+  FastBottom->SetEnabled(A != alBottom);
+  FastTop->SetEnabled(A != alTop);
+}
+
+void TMainForm::FastAlignClick(TObject* Sender) {
+  TAlign A = Sender == FastLeft ? alLeft : Sender == FastRight ? alRight : Sender == FastBottom ? alBottom : alTop;
+  // Across the window, a bar is one button high; down its side, one button wide.
+  if (A == alLeft || A == alRight)
+    FastBar->SetWidth(FastBar->ButtonWidth() + 4);
+  else
+    FastBar->SetHeight(FastBar->ButtonHeight() + 4);
+  FastBar->SetAlign(A);
+}
+
+void TMainForm::FastAddClick(TObject*) {
+  FastOpen->SetFilter(LngMask("Executable") + "|" + LngMask("All"));
+  if (!FastOpen->Execute()) return;
+  Guarded([this] { AddFastButton(ExpandFileName(FastOpen->FileName())); });
+}
+
+void TMainForm::Analog1Click(TObject*) {
+  Clock->SetShowMode(scAnalog);
+  Analog1->SetEnabled(false);
+  Digital1->SetEnabled(true);
+}
+
+void TMainForm::Digital1Click(TObject*) {
+  Clock->SetShowMode(scDigital);
+  Digital1->SetEnabled(false);
+  Analog1->SetEnabled(true);
+}
 
 void TMainForm::Splitter1Moved(TObject*) {
   int W = Width();

@@ -61,13 +61,25 @@ public:
   TListView* RAView = nullptr;
   TToolBar* FastBar = nullptr;
   TImageList* Fast = nullptr;
-  TPanel* ToolBar1 = nullptr;
+  // The tool bars' pictures, from the program's own bitmap resource.
+  TImageList* Glyphs = nullptr;
+  TOpenDialog* FastOpen = nullptr;
+  TPrintDialog* pd = nullptr;
+  TToolBar* ToolBar1 = nullptr;
   TRxClock* Clock = nullptr;
   TToolBar* ToolBar11 = nullptr;
   TLabel* MusicPath = nullptr;
   TProgressBar* Musbar = nullptr;
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Exit1 = nullptr;
+  TPopupMenu* FastMenu = nullptr;
+  TMenuItem* FastLeft = nullptr;
+  TMenuItem* FastRight = nullptr;
+  TMenuItem* FastBottom = nullptr;
+  TMenuItem* FastTop = nullptr;
+  TPopupMenu* ClockMenu = nullptr;
+  TMenuItem* Analog1 = nullptr;
+  TMenuItem* Digital1 = nullptr;
   // The editor page's highlighters.
   TDcjCppSyn* CPP = nullptr;
   TmwPasSyn* Pas = nullptr;
@@ -94,16 +106,74 @@ public:
   void FormShow(TObject* Sender);
   void FormKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
   void Exit1Click(TObject* Sender);
-  void SettingsClick(TObject* Sender);
   void PathBoxKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
+  // The options window: as it was last left, or on one of its pages.
+  void SpeedButton20Click(TObject* Sender);
+  void N9Click(TObject* Sender);
+  void N12Click(TObject* Sender);
+  void N13Click(TObject* Sender);
+  void N14Click(TObject* Sender);
+  // System tools: calculator, registry editor, screen saver, command prompt, system
+  // configuration, character map, CD player, game.
+  void SpeedButton21Click(TObject* Sender);
+  void SpeedButton22Click(TObject* Sender);
+  void SpeedButton25Click(TObject* Sender);
+  void SpeedButton27Click(TObject* Sender);
+  void SpeedButton29Click(TObject* Sender);
+  void CharMapBtnClick(TObject* Sender);
+  void CDBtnClick(TObject* Sender);
+  void GameBtnClick(TObject* Sender);
+  // File menu
+  void N4Click(TObject* Sender);
+  void UUE2Click(TObject* Sender);
+  void N3Click(TObject* Sender);
+  // Commands menu
+  void N83Click(TObject* Sender);
+  void N79Click(TObject* Sender);
+  void Connectnetworkdrive1Click(TObject* Sender);
+  void Disconnectnetworkdrivw1Click(TObject* Sender);
+  void N90Click(TObject* Sender);
+  void N92Click(TObject* Sender);
+  void WWW1Click(TObject* Sender);
+  // Utilities: control-panel applets (the item's Tag picks one) and the power commands.
+  void AppletClick(TObject* Sender);
+  void aN77Click(TObject* Sender);
+  void aN79Click(TObject* Sender);
+  void aN78Click(TObject* Sender);
+  // Help
+  void N11Click(TObject* Sender);
+  void Hotkeys1Click(TObject* Sender);
+  void Writeus1Click(TObject* Sender);
+  // Fast bar and clock menus
+  void FastMenuPopup(TObject* Sender);
+  void FastAddClick(TObject* Sender);
+  void FastAlignClick(TObject* Sender);
+  void Analog1Click(TObject* Sender);
+  void Digital1Click(TObject* Sender);
   void Splitter1Moved(TObject* Sender);
   void FastGo(TObject* Sender);
   void ChangeSyntax(TObject* Sender);
 
+  // Adds a program button to the fast bar: the program's icon, its path as the caption.
+  TToolButton* AddFastButton(const std::string& Path);
+  // The file the status line names in the active panel's folder; empty when none.
+  std::string CurrentFile() const;
+
   // Asks the user; tests answer in its place.
   std::function<int(const std::string& Msg, TMsgDlgType Type, TMsgDlgButtons Buttons)> Ask;
+  // Asks for a line of text; false when cancelled. Tests answer in its place.
+  std::function<bool(const std::string& Caption, const std::string& Prompt, std::string& Value)> AskText;
+  // Starts a program or opens a document through the shell (ExecuteFile); tests record
+  // the calls instead.
+  std::function<void(const std::string& File, const std::string& Params, const std::string& Dir)> Launch;
+  // Ends the Windows session (EWX_SHUTDOWN, EWX_REBOOT, EWX_LOGOFF); false, with a message
+  // already shown, when it cannot. Tests never reach the real one.
+  std::function<bool(UINT Flags)> ExitSystem;
 
 private:
+  void ShowSettings(TTabSheet* Page);
+  void RunTool(const std::string& Program);
+  void PowerCommand(UINT Flags, const char* What);
   void LoadFastBar();
   void LoadFolderMenus();
   void LoadSyntaxMenu();
@@ -115,3 +185,10 @@ private:
 };
 
 extern TMainForm* MainForm;
+
+// Ends the Windows session as ExitWindowsEx does, with the shutdown privilege; false, with
+// the reason shown, where it cannot (under Wine it would end every program of the prefix).
+bool EndSession(UINT Flags);
+// A command line's program and its parameters: split at the first blank, or after the
+// closing quote when the program is quoted ("C:\Program Files\x.exe" a b).
+void SplitCommandLine(const std::string& Line, std::string& Program, std::string& Params);

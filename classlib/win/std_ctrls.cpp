@@ -1,5 +1,7 @@
 #include "classlib/win/std_ctrls.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -264,20 +266,44 @@ void TRadioButton::WndProc(TMessage& M) {
 
 const TClassInfo* TGroupBox::StaticClassInfo() {
   static const TClassInfo Info =
-      TClassBuilder<TGroupBox, TWinControl>("TGroupBox").Prop("Caption", CaptionOf, &TGroupBox::SetCaption).Build();
+      TClassBuilder<TGroupBox, TCustomControl>("TGroupBox").Prop("Caption", CaptionOf, &TGroupBox::SetCaption).Build();
   return &Info;
 }
 
-TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
+TGroupBox::TGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
   FWidth = 185;
   FHeight = 105;
 }
 
 void TGroupBox::CreateParams(TCreateParams& P) {
-  TWinControl::CreateParams(P);
-  P.SysClass = L"BUTTON";
-  P.Style |= BS_GROUPBOX;
+  TCustomControl::CreateParams(P);
+  P.ClassStyle |= CS_HREDRAW | CS_VREDRAW;  // the frame follows the size
   P.ExStyle |= WS_EX_CONTROLPARENT;
+}
+
+void TGroupBox::Paint() {
+  HDC DC = Canvas()->Handle();
+  RECT R = {0, 0, FWidth, FHeight};
+  FillRect(DC, &R, ColorBrush());
+  HGDIOBJ Old = SelectObject(DC, FontHandle(*FFont));
+  TEXTMETRICW M{};
+  GetTextMetricsW(DC, &M);
+  // The frame runs through the middle of the caption's line.
+  RECT Frame = {0, int(M.tmHeight) / 2, FWidth, FHeight};
+  DrawEdge(DC, &Frame, EDGE_ETCHED, BF_RECT);
+  if (!FText.empty()) {
+    std::wstring W = ToWide(FText);
+    RECT T = {8, 0, FWidth - 8, int(M.tmHeight)};
+    DrawTextW(DC, W.c_str(), int(W.size()), &T, DT_SINGLELINE | DT_CALCRECT);
+    T.right = std::min<LONG>(T.right, FWidth - 8);
+    // A gap in the frame's top line behind the caption.
+    RECT Gap = {6, 0, std::min<LONG>(T.right + 2, FWidth), int(M.tmHeight)};
+    FillRect(DC, &Gap, ColorBrush());
+    SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(FEnabled ? FFont->Color() : clGrayText)) & 0xFFFFFF);
+    DrawTextW(DC, W.c_str(), int(W.size()), &T, DT_SINGLELINE | DT_END_ELLIPSIS);
+  }
+  SelectObject(DC, Old);
 }
 
 void TGroupBox::AdjustClientRect(TRect& R) {

@@ -116,7 +116,10 @@ private:
   bool FChecked = false;
 };
 
-class TGroupBox : public TWinControl {
+// A captioned frame around other controls. It paints itself (background, etched frame,
+// caption): the system's group box leaves its inside unpainted, which shows whatever was
+// on the screen before.
+class TGroupBox : public TCustomControl {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
@@ -125,6 +128,8 @@ public:
 protected:
   void CreateParams(TCreateParams& Params) override;
   void AdjustClientRect(TRect& Rect) override;
+  void Paint() override;
+  void TextChanged() override { Invalidate(); }
 };
 
 class TCustomEdit : public TWinControl {

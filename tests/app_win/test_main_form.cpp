@@ -61,6 +61,27 @@ protected:
       if (!Answers.empty()) Answers.erase(Answers.begin());
       return R;
     };
+    MainForm->AskText = [this](const std::string&, const std::string&, std::string& Value) {
+      if (Typed.empty()) return false;
+      Value = Typed;
+      return true;
+    };
+    MainForm->Launch = [this](const std::string& File, const std::string& Params, const std::string& Dir) {
+      Launched.push_back(File + "|" + Params + "|" + Dir);
+    };
+    MainForm->ExitSystem = [this](UINT Flags) {
+      Ended.push_back(Flags);
+      return true;
+    };
+  }
+  // Clicks a component of the main window by its name, as the user does.
+  void Click(const char* Name) {
+    TComponent* C = MainForm->FindComponent(Name);
+    ASSERT_NE(C, nullptr) << Name;
+    if (auto* Item = dynamic_cast<TMenuItem*>(C))
+      Item->Click();
+    else
+      static_cast<TControl*>(C)->Click();
   }
   // Closes the main window as the user does; true when it went.
   bool TryClose() {
@@ -82,6 +103,9 @@ protected:
   TTempFolder Dir;
   std::vector<int> Answers;
   std::vector<std::string> Asked;
+  std::string Typed;  // what the text box is answered with; empty cancels it
+  std::vector<std::string> Launched;
+  std::vector<UINT> Ended;
 
 private:
   std::string FOldFolder;
@@ -219,8 +243,8 @@ TEST_F(MainWindow, DriveInformation) {
 
 TEST_F(MainWindow, LanguageSwitchNeverLeavesTheTextsMissing) {
   ASSERT_TRUE(CreateDir(Dir / "Langs"));
-  WriteText(Dir / "Langs\\English.zq.lng", "[MainForm]\r\nN1_Caption=&File\r\n[Settings]\r\nTabSheet3_Caption=Interface\r\n");
-  WriteText(Dir / "Langs\\Russian.zq.lng", "[MainForm]\r\nN1_Caption=&\xD4\xE0\xE9\xEB\r\n");
+  WriteText(Dir / "Langs\\English.zq.lng", "[MainForm]\r\nFile1_Caption=&File\r\n[Settings]\r\nTabSheet3_Caption=Interface\r\n");
+  WriteText(Dir / "Langs\\Russian.zq.lng", "[MainForm]\r\nFile1_Caption=&\xD4\xE0\xE9\xEB\r\n");
   Open();
   WriteText(LngFileName(), "[String]\r\nOld=1\r\n");
 
@@ -257,6 +281,139 @@ TEST_F(MainWindow, FileTypeRowsSetOnlyTheirRecord) {
   EXPECT_FALSE(FileTypeColors[ftOther].Bold);
   EXPECT_EQ(FileTypeColors[ftOther].Color, clMaroon);
   for (int K = 0; K < ftOther; ++K) EXPECT_EQ(FileTypeColors[K], Before[K]);
+}
+
+// Leaf items of a menu that do nothing when chosen.
+void Unbound(TMenuItem* Item, std::vector<std::string>& Out) {
+  for (int I = 0; I < Item->Count(); ++I) {
+    TMenuItem* C = Item->Items(I);
+    if (C->Count() > 0)
+      Unbound(C, Out);
+    else if (!C->IsLine() && !C->OnClick)
+      Out.push_back(C->Name());
+  }
+}
+
+TEST_F(MainWindow, ToolBarsHavePicturesAndEveryCommandIsBound) {
+  Open();
+  ASSERT_GT(MainForm->Glyphs->Count(), 0);
+  for (int I = 0; I < MainForm->ToolBar1->ButtonCount(); ++I) {
+    TToolButton* B = MainForm->ToolBar1->Buttons(I);
+    if (B->Style() == tbsDivider) continue;
+    SCOPED_TRACE(B->Name());
+    EXPECT_GE(B->ImageIndex(), 0);
+    EXPECT_LT(B->ImageIndex(), MainForm->Glyphs->Count());
+    EXPECT_FALSE(B->Hint().empty());
+    EXPECT_TRUE(bool(B->OnClick));
+  }
+  std::vector<std::string> Missing;
+  Unbound(MainForm->MainMenu1->Items(), Missing);
+  EXPECT_TRUE(Missing.empty()) << Missing.front();
+}
+
+TEST_F(MainWindow, CommandsStartWhatTheyName) {
+  Open();
+  Settings->CalcEdit->SetText("C:\\tools\\calc2.exe");
+  MainForm->PathInfo->SetCaption("C:\\work");
+  struct Case {
+    const char* Name;
+    const char* Command;  // what the path box holds, for the path box
+    std::vector<std::string> Expected;
+  };
+  const Case Cases[] = {
+      {"SpeedButton21", "", {"C:\\tools\\calc2.exe||C:\\tools\\"}},
+      {"aN72", "", {"regedit.exe||"}},
+      {"SpeedButton29", "", {"sysedit.exe||", "msconfig.exe||"}},
+      {"CharMapBtn", "", {"charmap.exe||"}},
+      {"GameBtn", "", {}},  // no game chosen in the options
+      {"w2", "", {"rundll32.exe|shell32,Control_RunDLL timedate.cpl|"}},
+      {"w3", "", {"rundll32.exe|shell32,Control_RunDLL mmsys.cpl @1|"}},
+      {"PathBox", "notepad a.txt b.txt", {"notepad|a.txt b.txt|C:\\work"}},
+      {"PathBox", "\"C:\\Program Files\\x.exe\" -a", {"C:\\Program Files\\x.exe|-a|C:\\work"}},
+      {"Writeus1", "", {"mailto:zembrix@example.com||"}},
+  };
+  for (const auto& K : Cases) {
+    SCOPED_TRACE(std::string(K.Name) + " " + K.Command);
+    Launched.clear();
+    if (std::string(K.Name) == "PathBox") {
+      MainForm->PathBox->SetText(K.Command);
+      uint16_t Key = VK_RETURN;
+      MainForm->PathBoxKeyDown(MainForm->PathBox, Key, {});
+      EXPECT_GE(MainForm->PathBox->Items()->IndexOf(K.Command), 0);
+    } else {
+      Click(K.Name);
+    }
+    EXPECT_EQ(Launched, K.Expected);
+  }
+}
+
+TEST_F(MainWindow, PowerCommandsOnlyAfterOK) {
+  Open();
+  const struct {
+    const char* Item;
+    int Answer;
+    std::vector<UINT> Ended;
+  } Cases[] = {
+      {"aN77", mrCancel, {}},
+      {"aN77", mrOk, {EWX_SHUTDOWN}},
+      {"aN79", mrOk, {EWX_REBOOT}},
+      {"aN78", mrOk, {EWX_LOGOFF}},
+  };
+  for (const auto& K : Cases) {
+    SCOPED_TRACE(K.Item);
+    Ended.clear();
+    Answers = {K.Answer};
+    Click(K.Item);
+    EXPECT_EQ(Ended, K.Ended);
+  }
+}
+
+TEST_F(MainWindow, OnlyWebAndMailAddressesAreOpened) {
+  Open();
+  const struct {
+    const char* Item;
+    const char* Typed;
+    const char* Opened;  // nullptr: nothing opened, a message instead
+  } Cases[] = {
+      {"WWW1", "www.example.org", "http://www.example.org||"},
+      {"WWW1", "https://example.org/a?b=1", "https://example.org/a?b=1||"},
+      {"WWW1", "notepad", nullptr},
+      {"WWW1", "file:///C:/windows/notepad.exe", nullptr},
+      {"WWW1", "C:\\windows\\system32\\calc.exe", nullptr},
+      {"N92", "someone@example.org", "mailto:someone@example.org||"},
+      {"N92", "a@b.org\" & calc", nullptr},
+  };
+  for (const auto& K : Cases) {
+    SCOPED_TRACE(K.Typed);
+    Launched.clear();
+    Typed = K.Typed;
+    TDialogWatcher Watcher;
+    Click(K.Item);
+    if (K.Opened != nullptr) {
+      EXPECT_EQ(Launched, std::vector<std::string>{K.Opened});
+      EXPECT_TRUE(Watcher.Answered().empty());
+    } else {
+      EXPECT_TRUE(Launched.empty());
+      EXPECT_EQ(Watcher.Answered().size(), 1u);
+    }
+  }
+}
+
+TEST_F(MainWindow, FastBarGoesToEachSideAndKeepsItsButtonsInOrder) {
+  Open();
+  MainForm->AddFastButton("C:\\windows\\notepad.exe");
+  MainForm->AddFastButton("C:\\windows\\regedit.exe");
+  ASSERT_EQ(MainForm->FastBar->ButtonCount(), 2);
+  MainForm->FastMenuPopup(MainForm->FastMenu);
+  EXPECT_FALSE(MainForm->FastTop->Enabled());
+  EXPECT_TRUE(MainForm->FastLeft->Enabled());
+  Click("FastLeft");
+  EXPECT_EQ(MainForm->FastBar->Align(), alLeft);
+  MainForm->FastMenuPopup(MainForm->FastMenu);
+  EXPECT_FALSE(MainForm->FastLeft->Enabled());
+  EXPECT_TRUE(MainForm->FastTop->Enabled());
+  ASSERT_TRUE(TryClose());
+  EXPECT_EQ(ReadText(Dir / "ini\\FastBar.ini"), "C:\\windows\\notepad.exe\r\nC:\\windows\\regedit.exe\r\n");
 }
 
 TEST_F(MainWindow, Screenshots) {

@@ -234,6 +234,35 @@ TEST(Forms, AlignLaysOutTopBottomLeftClient) {
   EXPECT_EQ(Client->BoundsRect(), Rect(0, 30, W, H - 20));
 }
 
+// A group box paints its whole inside in its colour, the labels on it included: nothing of
+// what the screen showed before stays behind it.
+TEST(Forms, GroupBoxPaintsItsInsideAndItsLabels) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  F->SetBounds(0, 0, 300, 200);
+  auto* Box = new TGroupBox(F.get());
+  Box->SetBounds(10, 10, 200, 150);
+  Box->SetCaption("Options");
+  Box->SetColor(clYellow);
+  Box->SetParent(F.get());
+  auto* L = new TLabel(F.get());
+  L->SetBounds(20, 100, 100, 16);
+  L->SetCaption("Label");
+  L->SetParent(Box);
+  F->Show();
+  RedrawWindow(F->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  PumpMessages();
+  HDC DC = GetDC(Box->Handle());
+  COLORREF Inside = GetPixel(DC, 100, 60);
+  // The label's text is drawn: some pixel of its box is not the box's colour.
+  bool LabelDrawn = false;
+  for (int X = 20; X < 60 && !LabelDrawn; ++X)
+    for (int Y = 100; Y < 116 && !LabelDrawn; ++Y) LabelDrawn = GetPixel(DC, X, Y) == RGB(0, 0, 0);
+  ReleaseDC(Box->Handle(), DC);
+  EXPECT_EQ(Inside, RGB(255, 255, 0));
+  EXPECT_TRUE(LabelDrawn);
+  EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("group_box.png")), 0);
+}
+
 // Whoever deletes a form made by CreateForm, its OnDestroy sees the form whole.
 TEST(Forms, OnDestroySeesTheWholeFormWhoeverDeletesIt) {
   std::vector<std::string> Seen;
