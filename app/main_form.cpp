@@ -111,6 +111,9 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Handler("N11Click", &TMainForm::N11Click)
                                  .Handler("Hotkeys1Click", &TMainForm::Hotkeys1Click)
                                  .Handler("Writeus1Click", &TMainForm::Writeus1Click)
+                                 .Handler("ArcViewStyleClick", &TMainForm::ArcViewStyleClick)
+                                 .Handler("SpeedButton63Click", &TMainForm::SpeedButton63Click)
+                                 .Handler("SpeedButton73Click", &TMainForm::SpeedButton73Click)
                                  .Handler("FastMenuPopup", &TMainForm::FastMenuPopup)
                                  .Handler("FastAddClick", &TMainForm::FastAddClick)
                                  .Handler("FastAlignClick", &TMainForm::FastAlignClick)
@@ -586,6 +589,16 @@ void TMainForm::Hotkeys1Click(TObject*) {
 }
 
 void TMainForm::Writeus1Click(TObject*) { Launch("mailto:zembrix@example.com", "", ""); }
+
+void TMainForm::ArcViewStyleClick(TObject* Sender) {
+  auto* B = dynamic_cast<TToolButton*>(Sender);
+  if (B == nullptr || B->Tag() < vsIcon || B->Tag() > vsReport) return;
+  TListView* View = B->Parent() != nullptr && B->Parent()->Parent() == LARc ? LAView : RAView;
+  View->SetViewStyle(TViewStyle(B->Tag()));
+}
+
+void TMainForm::SpeedButton63Click(TObject*) { LPages->SetActivePage(LFiles); }
+void TMainForm::SpeedButton73Click(TObject*) { RPages->SetActivePage(RFiles); }
 
 // The item of the bar's own side is the one that would change nothing.
 void TMainForm::FastMenuPopup(TObject*) {

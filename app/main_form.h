@@ -144,6 +144,10 @@ public:
   void N11Click(TObject* Sender);
   void Hotkeys1Click(TObject* Sender);
   void Writeus1Click(TObject* Sender);
+  // Archive pages: the list's view style (the button's Tag), back to the files.
+  void ArcViewStyleClick(TObject* Sender);
+  void SpeedButton63Click(TObject* Sender);
+  void SpeedButton73Click(TObject* Sender);
   // Fast bar and clock menus
   void FastMenuPopup(TObject* Sender);
   void FastAddClick(TObject* Sender);

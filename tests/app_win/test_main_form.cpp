@@ -347,6 +347,20 @@ TEST_F(MainWindow, CommandsStartWhatTheyName) {
   }
 }
 
+TEST_F(MainWindow, ArchivePageButtonsActOnTheirOwnSide) {
+  Open();
+  MainForm->LPages->SetActivePage(MainForm->LARc);
+  MainForm->RPages->SetActivePage(MainForm->RArc);
+  Click("SpeedButton62");
+  EXPECT_EQ(MainForm->LAView->ViewStyle(), vsReport);
+  Click("SpeedButton70");
+  EXPECT_EQ(MainForm->RAView->ViewStyle(), vsSmallIcon);
+  EXPECT_EQ(MainForm->LAView->ViewStyle(), vsReport);
+  Click("SpeedButton73");
+  EXPECT_EQ(MainForm->RPages->ActivePage(), MainForm->RFiles);
+  EXPECT_EQ(MainForm->LPages->ActivePage(), MainForm->LARc);
+}
+
 TEST_F(MainWindow, PowerCommandsOnlyAfterOK) {
   Open();
   const struct {
