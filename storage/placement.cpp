@@ -112,7 +112,8 @@ void ReadFormPlacement(TCustomForm* Form, TCustomIniFile* IniFile, const std::st
     }
   }
   if (LoadState) {
-    TWindowState State = wsNormal;
+    // Nothing stored yet (a first start): a form designed maximised starts maximised.
+    TWindowState State = Form->WindowState() == wsMaximized ? wsMaximized : wsNormal;
     if (IsMainForm(Form) &&
         (Form->FormStyle() == fsMDIForm || (Form->FormStyle() == fsNormal && Form->Position() == poDefault)))
       State = wsMaximized;

@@ -228,6 +228,19 @@ TEST_F(MainWindow, OptionsApplyAtOnceAndComeBackAfterARestart) {
   EXPECT_EQ(MainForm->Caption(), "Zembrix");
 }
 
+// A first start has nothing stored and opens maximised as designed; later starts open as
+// the window was left.
+TEST_F(MainWindow, MaximisedAtTheFirstStartThenAsLeft) {
+  Open();
+  MainForm->Show();
+  EXPECT_EQ(MainForm->WindowState(), wsMaximized);
+  MainForm->SetWindowState(wsNormal);
+  ASSERT_TRUE(TryClose());
+  Open();
+  MainForm->Show();
+  EXPECT_EQ(MainForm->WindowState(), wsNormal);
+}
+
 TEST_F(MainWindow, DriveInformation) {
   const std::pair<UINT, const char*> Names[] = {{DRIVE_UNKNOWN, "Unknoun"}, {DRIVE_NO_ROOT_DIR, "Path not found"},
                                                 {DRIVE_REMOVABLE, "Floppy"}, {DRIVE_FIXED, "Fixed"},
