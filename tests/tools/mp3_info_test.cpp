@@ -165,16 +165,20 @@ TEST_F(MP3InfoTest, ReadFailures) {
   EXPECT_EQ(Errors, 2);
   EXPECT_EQ(Info->Title(), "Kept");  // the texts stay as they were
 
-  // Shorter than a tag: an input/output error, and nothing left valid to save.
-  Info->SetFilename(Make("good2.mp3", Audio + Block("", "", "", "", "", 1)));
-  ASSERT_TRUE(Info->Valid());
-  const std::string Short = Make("short.mp3", "TAG short");
-  EXPECT_THROW(Info->SetFilename(Short), EInOutError);
-  EXPECT_FALSE(Info->Valid());
-  EXPECT_EQ(FileChanges, 2);
-  Info->Save();
-  EXPECT_EQ(Info->Error(), "File doesn`t exist or is not valid !");
-  EXPECT_EQ(ReadAll(Short), "TAG short");
+  // Shorter than a tag (empty, one byte short): no tag, and nothing left valid to save.
+  for (const std::string& Data : {std::string(), std::string("TAG short"), "TAG" + std::string(124, ' ')}) {
+    Info->SetFilename(Make("good2.mp3", Audio + Block("", "", "", "", "", 1)));
+    ASSERT_TRUE(Info->Valid());
+    const int ErrorsBefore = Errors;
+    const std::string Short = Make("short.mp3", Data);
+    EXPECT_NO_THROW(Info->SetFilename(Short));
+    EXPECT_FALSE(Info->Valid());
+    EXPECT_EQ(Info->Error(), "Wrong file format !");
+    EXPECT_EQ(Errors, ErrorsBefore + 1);
+    Info->Save();
+    EXPECT_EQ(Info->Error(), "File doesn`t exist or is not valid !");
+    EXPECT_EQ(ReadAll(Short), Data);
+  }
 
   EXPECT_FALSE(Info->Valid());
   Info->SetFilename("");

@@ -36,8 +36,7 @@ static_assert(sizeof(GenreNames) / sizeof(GenreNames[0]) == TMP3Info::GenreCount
   throw EInOutError(Text, Code);
 }
 
-constexpr int ErrorHandleEof = 38;     // reached the end of the file
-constexpr int ErrorNegativeSeek = 131;  // the file is shorter than a tag
+constexpr int ErrorHandleEof = 38;  // reached the end of the file
 
 // The tagged file, open for the length of one read or write.
 class TTagFile {
@@ -49,11 +48,12 @@ public:
   TTagFile(const TTagFile&) = delete;
   TTagFile& operator=(const TTagFile&) = delete;
 
-  // Positions the file at its last 128 bytes and returns that offset.
+  // Positions the file at its last 128 bytes and returns that offset; -1 (and the file
+  // left where it was) when the file is too short to hold a tag.
   int64_t SeekTag() {
     const int64_t Size = FileSeek(FHandle, 0, soFromEnd);
     if (Size < 0) RaiseInOut(GetLastOSError());
-    if (Size < TagSize) RaiseInOut(ErrorNegativeSeek);
+    if (Size < TagSize) return -1;
     Seek(Size - TagSize);
     return Size - TagSize;
   }
@@ -171,7 +171,11 @@ void TMP3Info::ReadTag() {
   {
     // Reading needs no write access: tags on read-only media must show too.
     TTagFile File(FFilename, fmOpenRead | fmShareDenyNone);
-    File.SeekTag();
+    if (File.SeekTag() < 0) {
+      // Too short to end in a tag: a file without one, not an input/output failure.
+      Fail("Wrong file format !");
+      return;
+    }
     File.Read(Block, TagSize);
   }
   FMarker.assign(reinterpret_cast<const char*>(Block), 3);
@@ -213,9 +217,9 @@ void TMP3Info::Save() {
   const int64_t Start = File.SeekTag();
   // The file may have been replaced or stripped of its tag since it was read: never write
   // over what is not a tag.
-  char Marker[3];
-  File.Read(Marker, 3);
-  if (std::memcmp(Marker, "TAG", 3) != 0) {
+  char Marker[3] = {0, 0, 0};
+  if (Start >= 0) File.Read(Marker, 3);
+  if (Start < 0 || std::memcmp(Marker, "TAG", 3) != 0) {
     FMarker.assign(Marker, 3);
     Fail("Wrong file format !");
     return;

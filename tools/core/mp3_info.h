@@ -23,9 +23,9 @@ public:
   static const char* GenreName(int ID);  // "" outside 0..114
 
   const std::string& Filename() const { return FFilename; }
-  // Stores the name and reads its tag. A missing file or one without a tag is reported
-  // through Valid, Error and onError; a file shorter than 128 bytes or one that cannot be
-  // read raises EInOutError.
+  // Stores the name and reads its tag. A missing file or one without a tag (a file shorter
+  // than 128 bytes among them) is reported through Valid, Error and onError; a file that
+  // cannot be read raises EInOutError. Reading opens the file read-only.
   void SetFilename(const std::string& Value);
 
   const std::string& Artist() const { return FArtist; }
