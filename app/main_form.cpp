@@ -12,6 +12,7 @@
 #include "app/core/lng_strings.h"
 #include "app/core/program_files.h"
 #include "app/f2_menu.h"
+#include "app/html_page.h"
 #include "app/settings.h"
 #include "app/shared_routines.h"
 #include "classlib/core/stream.h"
@@ -209,6 +210,7 @@ namespace {
 }  // namespace
 
 void TMainForm::FormCreate(TObject*) {
+  if (!HtmlPage && HTMLTab) HtmlPage = new THtmlPage(this, HTMLTab);
   EditorFileName.clear();
   StartingUp = true;
   EnglishTexts = true;

@@ -29,6 +29,8 @@ extern bool EnglishTexts;       // run-time texts and names in English
 extern bool StartingUp;         // until the main window's first paint
 extern bool KeyboardLayoutSet;  // the panels switched the keyboard layout themselves
 
+class THtmlPage;
+
 class TMainForm : public TForm {
 public:
   static const TClassInfo* StaticClassInfo();
@@ -43,6 +45,7 @@ public:
   TPageControl* MainPage = nullptr;
   TTabSheet* Main = nullptr;
   TTabSheet* HTMLTab = nullptr;
+  THtmlPage* HtmlPage = nullptr;  // the HTML page's viewer and commands, on HTMLTab
   TTabSheet* ActiveX = nullptr;
   TTabSheet* EditTab = nullptr;
   TmwCustomEdit* Editor = nullptr;

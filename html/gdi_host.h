@@ -19,6 +19,7 @@ public:
 
   HDC DC() const { return FDC; }
   HWND Parent() const { return FParent; }
+  void SetParent(HWND Value) { FParent = Value; }
 
   THtmlFontMetrics FontMetrics(const TFont& Font) override;
   int TextWidth(const TFont& Font, std::string_view Text) override;

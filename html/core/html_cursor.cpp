@@ -169,3 +169,19 @@ std::string TSectionList::GetSelText() const {
 }
 
 int TSectionList::GetSelLength() const { return int(GetSelText().size()); }
+
+bool TSectionList::WordAt(int Pos, int& Start, int& End) const {
+  return Walk(*this, 0, [&](TSection& s, int) {
+    int n = int(s.Text.size());
+    if (Pos < s.FirstPos || Pos >= s.FirstPos + n) return false;
+    int p = Pos - s.FirstPos;
+    int b = p, e = p;
+    if (IsWordChar(s.Text[std::size_t(p)])) {
+      while (b > 0 && IsWordChar(s.Text[std::size_t(b - 1)])) --b;
+      while (e < n && IsWordChar(s.Text[std::size_t(e)])) ++e;
+    }
+    Start = s.FirstPos + b;
+    End = s.FirstPos + e;
+    return true;
+  });
+}

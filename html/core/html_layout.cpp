@@ -91,15 +91,16 @@ int TSectionList::LayOut(THtmlHost& Host, int AWidth) {
       c->SizeFromFont(Host, font);
     }
   Height = TCell::LayOut(Host, 0, AWidth, maxWidth, curs);
+  MaxWidth = maxWidth;
   return Height;
 }
 
-void TSectionList::DrawDocument(THtmlHost& Host, const THtmlRect& Clip) {
+void TSectionList::DrawDocument(THtmlHost& Host, const THtmlRect& Clip, int X, int Y) {
   for (TGifAnimImage* a : AnimatedImages) a->Drawn = false;
   if (HasBgColorFill) Host.FillRect(Clip, Background);
   for (int f = 0; f < Forms.Count(); ++f)
     for (TFormControlObj* c : static_cast<ThtmlForm*>(Forms.Items(f))->Controls) c->Shown = false;
-  TCell::Draw(Host, Clip, Width, 0, -ScrollY);
+  TCell::Draw(Host, Clip, Width, X, Y - ScrollY);
   // Controls not placed by this paint have scrolled away.
   for (int f = 0; f < Forms.Count(); ++f)
     for (TFormControlObj* c : static_cast<ThtmlForm*>(Forms.Items(f))->Controls)
@@ -506,8 +507,24 @@ int TSection::Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& I
   for (int i = 0; i < Images.Count(); ++i)
     if (auto* img = static_cast<TImageObj*>(Images.Items(i)); img->Floating())
       img->Draw(Host, X + img->FloatX, img->FloatY - Top + Y);
+  const bool printing = Document && Document->Printing;
+  // The selection in this section's offsets (none on paper).
+  int selB = -1, selE = -1;
+  if (Document && !printing && Document->SelEnd > Document->SelStart) {
+    selB = Document->SelStart - FirstPos;
+    selE = Document->SelEnd - FirstPos;
+  }
   for (std::size_t li = 0; li < Lines.size(); ++li) {
     const TextLine& line = Lines[li];
+    if (printing) {
+      // A line the page's bottom would cut begins the next page, unless it is taller than a
+      // page (then it is drawn across pages).
+      if (y >= Document->PageBottom) break;
+      if (y + line.LineHeight() > Document->PageBottom && line.LineHeight() < Document->PageHeight) {
+        Document->PageBottom = std::min(Document->PageBottom, y);
+        break;
+      }
+    }
     int baseline = y + line.SpaceAbove + line.TextHeight - line.Descent;
     int x = X + line.StartX;
     if (li == 0 && ItemKind == 1) {
@@ -570,11 +587,25 @@ int TSection::Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& I
         int stop = std::min(NextBreak(p), end);
         TFontObj* run = RunAt(p);
         THtmlFontMetrics m = Host.FontMetrics(run->Font);
-        std::string_view piece = std::string_view(Text).substr(std::size_t(p), std::size_t(stop - p));
         int shift = run->ScriptPos == 1 ? m.Descent / 2 + 1 : run->ScriptPos == 2 ? -(m.Height / 3) : 0;
-        Host.DrawText(run->Font, x - m.Overhang / 2, baseline - m.Ascent + shift, piece);
-        x += Host.TextWidth(run->Font, piece) - m.Overhang;
-        p = stop;
+        while (p < stop) {
+          // Up to three pieces: before, inside and after the selection.
+          bool selected = p >= selB && p < selE;
+          int q = selected ? std::min(stop, selE) : (selB > p && selB < stop ? selB : stop);
+          std::string_view piece = std::string_view(Text).substr(std::size_t(p), std::size_t(q - p));
+          int w = Host.TextWidth(run->Font, piece) - m.Overhang;
+          if (selected) {
+            Host.FillRect({x, y, x + w, y + line.LineHeight()}, clHighlight);
+            TMyFont inverse;
+            inverse.AssignFont(run->Font);
+            inverse.SetColor(clHighlightText);
+            Host.DrawText(inverse, x - m.Overhang / 2, baseline - m.Ascent + shift, piece);
+          } else {
+            Host.DrawText(run->Font, x - m.Overhang / 2, baseline - m.Ascent + shift, piece);
+          }
+          x += w;
+          p = q;
+        }
       }
     }
     y += line.LineHeight();
@@ -588,6 +619,7 @@ int TSection::Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& I
 int THorzLine::Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& Indents, int X, int Y) {
   int bottom = Y + BlockHeight;
   if (Y > Clip.Bottom || bottom < Clip.Top) return bottom;
+  if (Document && Document->Printing && Y >= Document->PageBottom) return bottom;
   int top = Y + (BlockHeight - RuleSize) / 2;
   int l = X, r = X + (Document ? Document->Width : 0);
   (void)Indents;
@@ -621,4 +653,12 @@ int THorzLine::Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& 
     Host.DrawLine(right - 1, top + RuleSize - 1, left, top + RuleSize - 1, light);
   }
   return bottom;
+}
+
+// ---- page breaks
+
+int TPage::Draw(THtmlHost&, const THtmlRect& Clip, IndentManagerBasic&, int, int Y) {
+  if (Document && Document->Printing && Y > Clip.Top + 5 && Y < Clip.Bottom && Y < Document->PageBottom)
+    Document->PageBottom = Y;
+  return Y + BlockHeight;
 }

@@ -180,7 +180,7 @@ TFormControlObj::TFormControlObj(TSectionList* ADocument, ThtmlForm* AForm, TFor
   }
   if (Document && Document->Host && !Document->Printing) {
     Window = Document->Host->CreateControl(kind);
-    if (Type == fcSubmit || Type == fcReset)
+    if (Window && (Type == fcSubmit || Type == fcReset))
       Window->SetText(!Value.empty() ? Value : Type == fcSubmit ? "Submit" : "Reset");
   }
 }

@@ -265,6 +265,7 @@ public:
 
 class TPage : public TSectionBase {
 public:
+  int Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& Indents, int X, int Y) override;
   void Dump(std::string& Out, int Indent) const override;
 };
 
@@ -382,10 +383,18 @@ public:
   std::string Dump() const;
   // Lays the document out to Width; returns its height.
   int LayOut(THtmlHost& Host, int Width);
-  // Draws the document scrolled by ScrollY into the clip rectangle of the target.
-  void DrawDocument(THtmlHost& Host, const THtmlRect& Clip);
+  // Draws the document scrolled by ScrollY into the clip rectangle of the target, its top
+  // left corner (before scrolling) at (X, Y).
+  void DrawDocument(THtmlHost& Host, const THtmlRect& Clip, int X = 0, int Y = 0);
   int ScrollY = 0;
   int Height = 0;
+  int MaxWidth = 0;  // the width the content needs, of the last layout
+  // Printing: the target Y where the page being drawn ends. Drawing moves it up to the top
+  // of the first line or table that the page's bottom would cut, or to a page break.
+  int PageBottom = 0;
+  int PageHeight = 0;
+  // The word (IsWordChar) around Pos within its section; false when Pos is not in one.
+  bool WordAt(int Pos, int& Start, int& End) const;
 };
 
 // Colour names and "#rrggbb" (with or without "#") as a TColor; false for anything else.

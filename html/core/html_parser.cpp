@@ -1,8 +1,11 @@
 #include "html/core/html_parser.h"
 
+#include <algorithm>
+
 #include "classlib/core/stream.h"
 #include "classlib/core/strings.h"
 #include "classlib/core/sys_utils.h"
+#include "html/core/frame_model.h"
 
 namespace {
 
@@ -922,6 +925,88 @@ void THtmlParser::DoScript() {
   }
   T.InScript = false;
   if (OnScript) OnScript(text, language);
+}
+
+// ---- frameset documents
+
+void THtmlParser::SkipNoFrames() {
+  while (T.Sy != NoFramesEndSy && T.Sy != EofSy) Next();
+  if (T.Sy != EofSy) Next();
+}
+
+void THtmlParser::ParseFrameSet(const char* Buffer, std::size_t Size, TFrameNode& Top) {
+  Title.clear();
+  BaseHref.clear();
+  BaseTarget.clear();
+  T.Attributes.Clear();
+  T.InPre = false;
+  T.InScript = false;
+  T.SetBufferSource(Buffer, Size);
+  T.GetCh();
+  Next();
+  for (;;) {
+    switch (T.Sy) {
+      case TitleSy: DoTitle(); break;
+      case BaseSy:
+        if (const TAttribute* a = Attr(HrefSy)) BaseHref = a->Name;
+        if (const TAttribute* a = Attr(TargetSy)) BaseTarget = a->Name;
+        Next();
+        break;
+      case FrameSetSy: DoFrameSet(Top, 0); return;
+      case NoFramesSy: SkipNoFrames(); break;
+      case ScriptSy:
+        DoScript();
+        if (T.Sy != EofSy) Next();
+        break;
+      case EofSy: case BodySy: case PSy: case HeadingSy: case HRSy: case OLSy: case ULSy: case DirSy:
+      case MenuSy: case DLSy: case AddressSy: case BlockQuoteSy: case PreSy: case ImageSy: case TableSy:
+      case FormSy:
+        return;
+      default: Next(); break;
+    }
+  }
+}
+
+void THtmlParser::DoFrameSet(TFrameNode& Set, int Depth) {
+  if (const TAttribute* a = Attr(RowsSy)) Set.Rows = a->Name;
+  if (const TAttribute* a = Attr(ColsSy)) Set.Cols = a->Name;
+  if (const TAttribute* a = Attr(FrameBorderSy)) Set.FrameBorder = !(a->Name == "0" || SameText(a->Name, "no"));
+  if (const TAttribute* a = Attr(BorderSy)) Set.BorderWidth = std::clamp(a->Value, 0, 20);
+  if (!Set.FrameBorder) Set.BorderWidth = 0;
+  Next();
+  while (T.Sy != FrameSetEndSy && T.Sy != EofSy) {
+    switch (T.Sy) {
+      case FrameSetSy:
+        if (Depth + 1 < MaxNesting) {
+          TFrameNode* child = Set.Add(std::make_unique<TFrameNode>(true));
+          child->BorderWidth = Set.BorderWidth;
+          child->FrameBorder = Set.FrameBorder;
+          DoFrameSet(*child, Depth + 1);
+        } else {
+          Next();
+        }
+        break;
+      case FrameSy: {
+        auto frame = std::make_unique<TFrameNode>(false);
+        if (const TAttribute* a = Attr(SrcSy)) frame->Source = a->Name;
+        if (const TAttribute* a = Attr(NameSy)) frame->Name = a->Name;
+        if (const TAttribute* a = Attr(MarginWidthSy)) frame->MarginWidth = std::clamp(a->Value, 0, 50);
+        if (const TAttribute* a = Attr(MarginHeightSy)) frame->MarginHeight = std::clamp(a->Value, 0, 50);
+        if (const TAttribute* a = Attr(ScrollingSy)) frame->NoScroll = SameText(a->Name, "NO");
+        frame->NoReSize = Attr(NoResizeSy) != nullptr;
+        Set.Add(std::move(frame));
+        Next();
+        break;
+      }
+      case NoFramesSy: SkipNoFrames(); break;
+      case ScriptSy:
+        DoScript();
+        if (T.Sy != EofSy) Next();
+        break;
+      default: Next(); break;
+    }
+  }
+  if (T.Sy == FrameSetEndSy) Next();
 }
 
 // ---- frameset probe

@@ -41,6 +41,11 @@ public:
 
   std::string Title, BaseHref, BaseTarget;
 
+  // Reads a frameset document into Top (a FRAMESET node): the first FRAMESET's ROWS, COLS
+  // and borders, its nested FRAMESETs (no deeper than MaxNesting) and FRAMEs; TITLE and
+  // BASE as in a body. Reading stops at body content or the end.
+  void ParseFrameSet(const char* Buffer, std::size_t Size, class TFrameNode& Top);
+
   // True when a FRAMESET comes before any body content.
   static bool IsFrameSetDocument(const char* Buffer, std::size_t Size);
 
@@ -82,6 +87,8 @@ private:
   void DoMap();
   void DoScript();
   void DoTitle();
+  void DoFrameSet(class TFrameNode& Set, int Depth);
+  void SkipNoFrames();
 
   TSectionList& FDoc;
   TStrings* FAnchorNames;

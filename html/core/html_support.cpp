@@ -64,3 +64,9 @@ std::unique_ptr<AllocRec> AllocateBlock(std::size_t Size) {
   rec->Size = Size;
   return rec;
 }
+
+bool IsWordChar(char C) {
+  if (C >= '0' && C <= '9') return true;
+  // Every cased letter of the code page has two forms.
+  return AnsiUpperChar(C) != AnsiLowerChar(C);
+}

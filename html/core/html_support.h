@@ -3,13 +3,18 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 inline int SmallerOf(int A, int B) { return A < B ? A : B; }
 inline int LargerOf(int A, int B) { return A > B ? A : B; }
 
+// A letter (any cased letter of code page 1251, Cyrillic with "Ё" and "Ч" included) or a
+// digit: what a double click selects.
+bool IsWordChar(char C);
 // S without leading and trailing characters up to blank (#32 and below).
 std::string TrimBlanks(std::string_view S);
 // A file URL as a DOS path: only text that holds "/" changes; it is lower-cased, its
@@ -51,3 +56,10 @@ struct AllocRec {
 std::unique_ptr<AllocRec> AllocateBlock(std::size_t Size);
 // Frees the block (the record with it).
 inline void DeallocateBlock(std::unique_ptr<AllocRec>& Rec) { Rec.reset(); }
+
+// The program's palette for screens of 256 colours, from the system palette's 256 entries
+// (0xRRGGBB): from index 10, a cube of the levels 55, 115, 165, 205, 235 and 255 for red,
+// green and blue without white (215 colours), then 24 greys from 135 to 250 in steps of 5;
+// the system's other entries stay.
+std::vector<std::uint32_t> ScreenPaletteColors(const std::vector<std::uint32_t>& System);
+

@@ -268,6 +268,16 @@ int ThtmlTable::DrawLogic(THtmlHost& Host, int Y, IndentManagerBasic& Indents, i
 
 int ThtmlTable::Draw(THtmlHost& Host, const THtmlRect& Clip, IndentManagerBasic& Indents, int X, int Y) {
   int bottom = Y + BlockHeight;
+  if (Document && Document->Printing) {
+    if (Y >= Document->PageBottom) return bottom;
+    // A table below the middle of the page that the page's bottom would cut goes to the
+    // next page whole, when it fits on one.
+    if (Y > Clip.Top + Document->PageHeight / 2 && Y + TableHeight > Document->PageBottom &&
+        TableHeight < Document->PageHeight) {
+      Document->PageBottom = Y;
+      return bottom;
+    }
+  }
   if (Y > Clip.Bottom || Y + TableHeight < Clip.Top) return bottom;
   (void)Indents;
   const int x0 = X + DrawX;

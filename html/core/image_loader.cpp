@@ -42,6 +42,42 @@ std::uint32_t Scale(std::uint32_t V, int Bits) {
   return V * 255 / ((1u << Bits) - 1);
 }
 
+// Run-length coded pixels (8 or 4 bits a pixel) as palette indices, top row first. Runs and
+// jumps that leave the picture are cut; what the data does not reach stays index 0.
+void DecodeRle(const std::uint8_t* D, std::size_t Size, std::size_t At, int W, int H, bool Four,
+               std::vector<std::uint8_t>& Indices) {
+  Indices.assign(std::size_t(W) * std::size_t(H), 0);
+  long long x = 0, y = 0;  // y counts rows from the bottom, as the file stores them
+  auto put = [&](int Index) {
+    if (x < W && y < H) Indices[std::size_t(H - 1 - y) * std::size_t(W) + std::size_t(x)] = std::uint8_t(Index);
+    ++x;
+  };
+  std::size_t p = At;
+  while (p + 1 < Size && y < H) {
+    int n = D[p], c = D[p + 1];
+    p += 2;
+    if (n > 0) {
+      for (int i = 0; i < n && x < W; ++i) put(Four ? (i % 2 == 0 ? c >> 4 : c & 15) : c);
+    } else if (c == 0) {  // end of the row
+      x = 0;
+      ++y;
+    } else if (c == 1) {  // end of the picture
+      break;
+    } else if (c == 2) {  // a jump right and up
+      if (p + 1 >= Size) break;
+      x += D[p];
+      y += D[p + 1];
+      p += 2;
+    } else {  // c pixels as they stand, padded to a word
+      std::size_t bytes = Four ? std::size_t(c + 1) / 2 : std::size_t(c);
+      if (p + bytes > Size) break;
+      for (int i = 0; i < c; ++i) put(Four ? (i % 2 == 0 ? D[p + std::size_t(i / 2)] >> 4 : D[p + std::size_t(i / 2)] & 15)
+                                           : D[p + std::size_t(i)]);
+      p += (bytes + 1) & ~std::size_t(1);
+    }
+  }
+}
+
 std::unique_ptr<THtmlPicture> DecodeBmp(const std::uint8_t* D, std::size_t Size) {
   if (Size < 26) return nullptr;
   std::uint32_t offset = Le32(D + 10), header = Le32(D + 14);
@@ -71,14 +107,17 @@ std::unique_ptr<THtmlPicture> DecodeBmp(const std::uint8_t* D, std::size_t Size)
   if (!SizeOk(w, h)) return nullptr;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return nullptr;
   std::uint32_t masks[3] = {0, 0, 0};
+  const bool rle = (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
   if (compression == 3) {  // BI_BITFIELDS: masks after a 40-byte header, or inside a longer one
     if (bits != 16 && bits != 32) return nullptr;
     std::size_t at = 14 + 40;
     if (at + 12 > Size) return nullptr;
     for (int i = 0; i < 3; ++i) masks[i] = Le32(D + at + 4 * i);
     if (header == 40) tableAt += 12;
+  } else if (rle) {
+    if (topDown) return nullptr;  // run-length pictures are stored bottom-up only
   } else if (compression != 0) {
-    return nullptr;  // run-length and embedded JPEG or PNG bitmaps are not read
+    return nullptr;  // embedded JPEG or PNG bitmaps are not read
   } else if (bits == 16) {
     masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F;
   } else if (bits == 32) {
@@ -92,6 +131,15 @@ std::unique_ptr<THtmlPicture> DecodeBmp(const std::uint8_t* D, std::size_t Size)
       if (at + 3 > Size) break;
       table.push_back(0xFF000000u | std::uint32_t(D[at + 2]) << 16 | std::uint32_t(D[at + 1]) << 8 | D[at]);
     }
+  }
+  if (rle) {
+    if (offset >= Size) return nullptr;
+    std::vector<std::uint8_t> indices;
+    DecodeRle(D, Size, offset, int(w), int(h), bits == 4, indices);
+    auto pic = std::make_unique<THtmlPicture>(int(w), int(h));
+    for (std::size_t i = 0; i < indices.size(); ++i)
+      pic->Pixels[i] = indices[i] < table.size() ? table[indices[i]] : 0xFF000000u;
+    return pic;
   }
   std::size_t stride = std::size_t((w * bits + 31) / 32 * 4);
   // A file shorter than its rows is refused before anything is allocated for it.
@@ -370,4 +418,19 @@ void TStringBitmapList::PurgeUnused() {
 TStringBitmapList& ImageCache() {
   static TStringBitmapList cache;
   return cache;
+}
+
+std::vector<std::uint32_t> ScreenPaletteColors(const std::vector<std::uint32_t>& System) {
+  std::vector<std::uint32_t> colors(System);
+  colors.resize(256, 0);
+  static const std::uint32_t levels[6] = {55, 115, 165, 205, 235, 255};
+  std::size_t at = 10;
+  for (std::uint32_t r : levels)
+    for (std::uint32_t g : levels)
+      for (std::uint32_t b : levels) {
+        if (r == 255 && g == 255 && b == 255) continue;
+        colors[at++] = r << 16 | g << 8 | b;
+      }
+  for (std::uint32_t grey = 135; grey <= 250; grey += 5) colors[at++] = grey << 16 | grey << 8 | grey;
+  return colors;
 }

@@ -7,37 +7,13 @@
 #include "html/core/fixed_metrics_host.h"
 #include "html/core/html_parser.h"
 #include "html/core/image_loader.h"
+#include "tests/html/bmp_fixture.h"
 #include "ui/core/gif_codec.h"
 
 namespace {
 
-using TBytes = std::vector<std::uint8_t>;
-
-void Put16(TBytes& B, int V) {
-  B.push_back(std::uint8_t(V));
-  B.push_back(std::uint8_t(V >> 8));
-}
-void Put32(TBytes& B, std::uint32_t V) {
-  Put16(B, int(V & 0xFFFF));
-  Put16(B, int(V >> 16));
-}
-
 // A W x H 24-bit BMP, all one colour.
-TBytes Bmp(int W, int H) {
-  int stride = (W * 3 + 3) / 4 * 4;
-  TBytes b = {'B', 'M'};
-  Put32(b, std::uint32_t(54 + stride * H));
-  Put32(b, 0);
-  Put32(b, 54);
-  Put32(b, 40);
-  Put32(b, std::uint32_t(W));
-  Put32(b, std::uint32_t(H));
-  Put16(b, 1);
-  Put16(b, 24);
-  for (int i = 0; i < 6; ++i) Put32(b, 0);
-  b.resize(b.size() + std::size_t(stride * H), 0x80);
-  return b;
-}
+TBytes Bmp(int W, int H) { return SolidBmp(W, H, 0x808080); }
 
 TBytes AnimatedGif() {
   TBytes b = {'G', 'I', 'F', '8', '9', 'a'};

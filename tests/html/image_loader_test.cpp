@@ -9,34 +9,16 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include "html/core/html_support.h"
 #include "html/core/image_loader.h"
+#include "tests/html/bmp_fixture.h"
 #include "ui/core/gif_codec.h"
 
 namespace {
 
-using TBytes = std::vector<std::uint8_t>;
-
-void Put16(TBytes& B, int V) {
-  B.push_back(std::uint8_t(V));
-  B.push_back(std::uint8_t(V >> 8));
-}
-void Put32(TBytes& B, std::uint32_t V) {
-  Put16(B, int(V & 0xFFFF));
-  Put16(B, int(V >> 16));
-}
-
 // A 2x2 BMP: red, green on the top row; blue, white below.
 TBytes Bmp24(bool TopDown) {
-  TBytes b = {'B', 'M'};
-  Put32(b, 54 + 16);
-  Put32(b, 0);
-  Put32(b, 54);
-  Put32(b, 40);
-  Put32(b, 2);
-  Put32(b, TopDown ? std::uint32_t(-2) : 2u);
-  Put16(b, 1);
-  Put16(b, 24);
-  for (int i = 0; i < 6; ++i) Put32(b, 0);
+  TBytes b = BmpHeader(2, TopDown ? -2 : 2, 24, 16);
   TBytes top = {0, 0, 255, 0, 255, 0, 0, 0}, bottom = {255, 0, 0, 255, 255, 255, 0, 0};  // BGR, padded
   const TBytes& first = TopDown ? top : bottom;
   const TBytes& second = TopDown ? bottom : top;
@@ -47,23 +29,21 @@ TBytes Bmp24(bool TopDown) {
 
 // A 3x1 BMP of 8 bits with a palette of 2 entries: index 0 black, 1 yellow; index 7 is past it.
 TBytes Bmp8() {
-  TBytes b = {'B', 'M'};
-  Put32(b, 54 + 8 + 4);
-  Put32(b, 0);
-  Put32(b, 54 + 8);
-  Put32(b, 40);
-  Put32(b, 3);
-  Put32(b, 1);
-  Put16(b, 1);
-  Put16(b, 8);
-  Put32(b, 0);
-  Put32(b, 0);
-  Put32(b, 0);
-  Put32(b, 0);
-  Put32(b, 2);
-  Put32(b, 0);
+  TBytes b = BmpHeader(3, 1, 8, 4, 0, 2);
   b.insert(b.end(), {0, 0, 0, 0, 0, 255, 255, 0});
   b.insert(b.end(), {1, 0, 7, 0});
+  return b;
+}
+
+// Run-length BMPs of 4 x 3 pixels with the palette black, red, green, blue. RLE8: a run of
+// two reds and two greens, the end of the row; a jump over the middle row; an absolute run
+// of blue, green, red; the end. RLE4: the same picture, two pixels a byte.
+TBytes BmpRle(bool Four) {
+  TBytes data = Four ? TBytes{2, 0x11, 2, 0x22, 0, 0, 0, 2, 0, 1, 0, 3, 0x32, 0x10, 0, 1}
+                     : TBytes{2, 1, 2, 2, 0, 0, 0, 2, 0, 1, 0, 3, 3, 2, 1, 0, 0, 1};
+  TBytes b = BmpHeader(4, 3, Four ? 4 : 8, std::uint32_t(data.size()), Four ? 2 : 1, 4);
+  b.insert(b.end(), {0, 0, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0});
+  b.insert(b.end(), data.begin(), data.end());
   return b;
 }
 
@@ -175,6 +155,12 @@ TEST(ImageLoader, FourKindsDecodeWithTheirPixels) {
       {"bmp bottom-up", Bmp24(false), 2, 2, {{0, 0, 0xFFFF0000}, {1, 0, 0xFF00FF00}, {0, 1, 0xFF0000FF}, {1, 1, 0xFFFFFFFF}}},
       {"bmp top-down", Bmp24(true), 2, 2, {{0, 0, 0xFFFF0000}, {1, 1, 0xFFFFFFFF}}},
       {"bmp 8-bit, index past the palette", Bmp8(), 3, 1, {{0, 0, 0xFFFFFF00}, {1, 0, 0xFF000000}, {2, 0, 0xFF000000}}},
+      {"bmp run-length 8", BmpRle(false), 4, 3,
+       {{0, 2, 0xFFFF0000}, {2, 2, 0xFF00FF00}, {1, 1, 0xFF000000}, {0, 0, 0xFF0000FF}, {1, 0, 0xFF00FF00},
+        {2, 0, 0xFFFF0000}, {3, 0, 0xFF000000}}},
+      {"bmp run-length 4", BmpRle(true), 4, 3,
+       {{1, 2, 0xFFFF0000}, {3, 2, 0xFF00FF00}, {1, 1, 0xFF000000}, {0, 0, 0xFF0000FF}, {2, 0, 0xFFFF0000},
+        {3, 0, 0xFF000000}}},
       {"gif", Gif(false), 2, 1, {{0, 0, 0xFF0A141E}, {1, 0, 0xFFC86432}}},
       {"gif transparent", Gif(true), 2, 1, {{0, 0, 0xFF0A141E}, {1, 0, 0}}},
       {"png with alpha", Png(), 2, 1, {{0, 0, 0xFFFF0000}, {1, 0, 0}}},
@@ -192,8 +178,22 @@ TEST(ImageLoader, FourKindsDecodeWithTheirPixels) {
   }
 }
 
+TEST(ImageLoader, ScreenPaletteOfCubeAndGreys) {
+  std::vector<std::uint32_t> system(256);
+  for (std::size_t i = 0; i < 256; ++i) system[i] = std::uint32_t(i) * 0x010101u;
+  std::vector<std::uint32_t> p = ScreenPaletteColors(system);
+  ASSERT_EQ(p.size(), 256u);
+  EXPECT_EQ(p[9], 0x090909u);          // the system's first ten stay
+  EXPECT_EQ(p[10], 0x373737u);         // 55, 55, 55
+  EXPECT_EQ(p[11], 0x373773u);         // blue steps first
+  EXPECT_EQ(p[224], 0xFFFFEBu);        // the cube's last: white left out
+  EXPECT_EQ(p[225], 0x878787u);        // greys from 135
+  EXPECT_EQ(p[248], 0xFAFAFAu);        // to 250
+  EXPECT_EQ(p[249], 0xF9F9F9u);        // the system's last entries stay
+}
+
 TEST(ImageLoader, DamagedAndShortDataIsRefused) {
-  std::vector<TBytes> inputs = {Bmp24(false), Bmp8(), Gif(true), Png(), Jpeg()};
+  std::vector<TBytes> inputs = {Bmp24(false), Bmp8(), BmpRle(false), BmpRle(true), Gif(true), Png(), Jpeg()};
   for (const TBytes& full : inputs)
     for (std::size_t cut = 0; cut < full.size(); ++cut) {
       TBytes part(full.begin(), full.begin() + cut);

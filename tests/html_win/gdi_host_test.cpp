@@ -6,56 +6,11 @@
 #include <string>
 
 #include "html/gdi_host.h"
+#include "tests/html_win/bitmap_target.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/screenshot.h"
 
 namespace {
-
-// A white 32-bit bitmap selected into a memory DC.
-class TBitmapTarget {
-public:
-  TBitmapTarget(int W, int H) : Width(W), Height(H) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = W;
-    bi.bmiHeader.biHeight = -H;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    DC = CreateCompatibleDC(nullptr);
-    Bitmap = CreateDIBSection(DC, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&Bits), nullptr, 0);
-    Old = SelectObject(DC, Bitmap);
-    std::memset(Bits, 0xFF, std::size_t(W) * H * 4);
-  }
-  ~TBitmapTarget() {
-    SelectObject(DC, Old);
-    DeleteObject(Bitmap);
-    DeleteDC(DC);
-  }
-  std::uint32_t Pixel(int X, int Y) {
-    GdiFlush();
-    return Bits[std::size_t(Y) * Width + X] & 0xFFFFFF;  // 0xRRGGBB
-  }
-  int Inked(int X1, int Y1, int X2, int Y2) {
-    int n = 0;
-    for (int y = Y1; y < Y2; ++y)
-      for (int x = X1; x < X2; ++x) n += Pixel(x, y) != 0xFFFFFF;
-    return n;
-  }
-  void Save(const std::string& Name) {
-    std::vector<std::uint8_t> rgb;
-    for (int y = 0; y < Height; ++y)
-      for (int x = 0; x < Width; ++x) {
-        std::uint32_t p = Pixel(x, y);
-        rgb.insert(rgb.end(), {std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p)});
-      }
-    WritePng(ScreenshotPath(Name), Width, Height, rgb);
-  }
-  int Width, Height;
-  HDC DC;
-  HBITMAP Bitmap;
-  HGDIOBJ Old;
-  std::uint32_t* Bits = nullptr;
-};
 
 void SetFont(TFont& F, const char* Name, int Size) {
   F.SetName(Name);

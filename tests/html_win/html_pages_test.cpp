@@ -4,91 +4,30 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "html/core/html_parser.h"
 #include "html/gdi_host.h"
+#include "tests/html_win/bitmap_target.h"
+#include "tests/html/bmp_fixture.h"
 #include "tests/support/png_writer.h"
 #include "tests/support/screenshot.h"
 
 namespace {
 
-class TPageBitmap {
-public:
-  TPageBitmap(int W, int H) : Width(W), Height(H) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = W;
-    bi.bmiHeader.biHeight = -H;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    DC = CreateCompatibleDC(nullptr);
-    Bitmap = CreateDIBSection(DC, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&Bits), nullptr, 0);
-    Old = SelectObject(DC, Bitmap);
-  }
-  ~TPageBitmap() {
-    SelectObject(DC, Old);
-    DeleteObject(Bitmap);
-    DeleteDC(DC);
-  }
-  std::uint32_t Pixel(int X, int Y) {
-    GdiFlush();
-    return Bits[std::size_t(Y) * Width + X] & 0xFFFFFF;
-  }
-  int Count(std::uint32_t Rgb) {
-    GdiFlush();
-    int n = 0;
-    for (int i = 0; i < Width * Height; ++i) n += (Bits[i] & 0xFFFFFF) == Rgb;
-    return n;
-  }
-  void Save(const std::string& Name) {
-    GdiFlush();
-    std::vector<std::uint8_t> rgb;
-    for (int i = 0; i < Width * Height; ++i)
-      rgb.insert(rgb.end(), {std::uint8_t(Bits[i] >> 16), std::uint8_t(Bits[i] >> 8), std::uint8_t(Bits[i])});
-    WritePng(ScreenshotPath(Name), Width, Height, rgb);
-  }
-  int Width, Height;
-  HDC DC;
-  HBITMAP Bitmap;
-  HGDIOBJ Old;
-  std::uint32_t* Bits = nullptr;
-};
-
 // A W x H picture: the colour from half to full brightness, left to right.
 std::vector<std::uint8_t> Bmp(int W, int H, int R, int G, int B) {
-  std::vector<std::uint8_t> b = {'B', 'M'};
-  auto put32 = [&](std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(v >> (8 * i)));
-  };
-  auto put16 = [&](int v) {
-    b.push_back(std::uint8_t(v));
-    b.push_back(std::uint8_t(v >> 8));
-  };
-  int stride = (W * 3 + 3) / 4 * 4;
-  put32(std::uint32_t(54 + stride * H));
-  put32(0);
-  put32(54);
-  put32(40);
-  put32(std::uint32_t(W));
-  put32(std::uint32_t(H));
-  put16(1);
-  put16(24);
-  for (int i = 0; i < 6; ++i) put32(0);
-  for (int y = 0; y < H; ++y) {
-    for (int x = 0; x < W; ++x) {
-      int f = 128 + 127 * x / std::max(W - 1, 1);
-      b.insert(b.end(), {std::uint8_t(B * f / 255), std::uint8_t(G * f / 255), std::uint8_t(R * f / 255)});
-    }
-    b.resize(b.size() + std::size_t(stride - W * 3), 0);
-  }
-  return b;
+  return Bmp24Of(W, H, [=](int X, int) {
+    int f = 128 + 127 * X / std::max(W - 1, 1);
+    return std::uint32_t(R * f / 255) << 16 | std::uint32_t(G * f / 255) << 8 | std::uint32_t(B * f / 255);
+  });
 }
 
 struct TRendered {
-  TPageBitmap Bitmap{640, 400};
+  TBitmapTarget Bitmap{640, 400};
   TSectionList Doc{nullptr};
   explicit TRendered(const std::string& Html) {
     TGdiHost host(Bitmap.DC);
