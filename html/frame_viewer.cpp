@@ -104,7 +104,7 @@ std::string TFrame::CurrentName() const {
 
 void TFrame::Load(const std::string& Name, const TViewPosition* Pos) {
   std::string file, dest;
-  SplitAt(Name, file, dest, false);
+  SplitFileName(Name, file, dest);
   DropFrameSet();
   std::string text;
   bool haveText = false;
@@ -211,7 +211,7 @@ void TSubFrameSet::Build(const std::string& DocFile, const std::string& DocBase)
     frame->SetParent(this);
     Children.push_back(frame);
     std::string file, dest;
-    SplitAt(UrlToDosPath(TrimBlanks(child->Source)), file, dest, false);
+    SplitFileName(UrlToDosPath(TrimBlanks(child->Source)), file, dest);
     if (!Viewer->HasRequestEvents() && !file.empty()) {
       file = ExpandServerRoot(file, Viewer->ServerRoot());
       if (!(file.size() >= 2 && file[1] == ':')) {
@@ -464,14 +464,14 @@ TViewPosition TFrameViewer::SinglePosition() const {
 void TFrameViewer::LoadFromFile(const std::string& Name) {
   if (Busy()) return;
   std::string file, dest;
-  SplitAt(Name, file, dest, false);
+  SplitFileName(Name, file, dest);
   if (!FileExists(file)) throw EInOutError("Can't locate file: " + file, 2);
   LoadTop(Name, true);
 }
 
 void TFrameViewer::LoadTop(const std::string& Name, bool Record) {
   std::string file, dest;
-  SplitAt(Name, file, dest, false);
+  SplitFileName(Name, file, dest);
   std::string text;
   if (!FileExists(file) || !ReadWhole(file, text)) throw EInOutError("Can't locate file: " + file, 2);
   struct TRestore {

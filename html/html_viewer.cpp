@@ -134,7 +134,8 @@ void TPaintPanel::WndProc(TMessage& M) {
 
 void TPaintPanel::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TWinControl::MouseDown(Button, Shift, X, Y);
-  if (Button == mbLeft) FViewer->PanelMouseDown(X, Y);
+  // The press of a double click has made its word selection (DblClick): it starts none.
+  if (Button == mbLeft && !Shift.Contains(ssDouble)) FViewer->PanelMouseDown(X, Y);
 }
 
 void TPaintPanel::MouseMove(TShiftState Shift, int X, int Y) {

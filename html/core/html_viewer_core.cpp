@@ -34,6 +34,14 @@ void SplitDest(const std::string& Name, std::string& File, std::string& Dest, bo
 
 }  // namespace
 
+void SplitFileName(const std::string& Name, std::string& File, std::string& Dest) {
+  SplitDest(Name, File, Dest, false);
+  if (!Dest.empty() && !FileExists(File) && FileExists(Name)) {
+    File = Name;
+    Dest.clear();
+  }
+}
+
 THtmlViewerCore::THtmlViewerCore(THtmlHost& Host)
     : FHost(Host), FDoc(std::make_unique<TSectionList>(&Host)), FNames(std::make_unique<TStringList>()) {
   FNames->SetSorted(true);
@@ -109,7 +117,7 @@ void THtmlViewerCore::BuildImagePage(const std::string& FileName) {
 
 void THtmlViewerCore::LoadFile(const std::string& Name, int Type) {
   std::string file, dest;
-  SplitDest(Name, file, dest, false);
+  SplitFileName(Name, file, dest);
   if (!FileExists(file)) throw EInOutError("Can't locate file: " + file, 2);
   std::string oldFile = FCurrentFile;
   const int oldY = Position();

@@ -38,6 +38,9 @@ struct TViewHistoryEntry {
 
 // The document kind that a link's extension asks for: an HTML page, a picture, or nothing.
 enum TLinkKind { lkNone, lkHTML, lkImage };
+// Splits a name to load at its first "#" into the file and the destination after it; a
+// file whose own name holds "#" is taken whole when only the whole name exists.
+void SplitFileName(const std::string& Name, std::string& File, std::string& Dest);
 TLinkKind LinkKindOfExtension(const std::string& Ext);
 
 // Draws a laid-out print copy page after page into Area of the canvas, the document's left

@@ -145,15 +145,18 @@ TEST(FrameHistory, StepsUndoInTheOrderMade) {
 }
 
 TEST(FrameHistory, NoCeilingOnSequenceNumbers) {
+  // Past 9,999 steps made in the session.
+  while (NextFrameSeq() < 12000) {
+  }
   TFrameHistory a, b;
   a.Record("a0", {}, NextFrameSeq());
   b.Record("b0", {}, NextFrameSeq());
-  for (int i = 0; i < 12000; ++i) a.Record("a", {}, NextFrameSeq());
+  a.Record("a1", {}, NextFrameSeq());
   b.Record("b1", {}, NextFrameSeq());
   ++b.Index;
   std::vector<const TFrameHistory*> all{&a, &b};
   ++a.Index;
-  // Both can go forward; B's undone step came after 12,000 others.
+  // Both can go forward: A's undone step came first.
   EXPECT_EQ(PickForwardStep(all), 0);
   --a.Index;
   EXPECT_EQ(PickForwardStep(all), 1);

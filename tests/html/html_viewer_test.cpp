@@ -127,7 +127,7 @@ TEST(HtmlViewer, FailedLoadsLeaveTheViewerUsable) {
   EXPECT_FALSE(t.V.Processing());
 
   // A comment left open: what was read is shown, the error passes out, and the next load works.
-  std::string broken = t.Put("broken.htm", "<title>Broken</title>text before<!-- never closed");
+  std::string broken = t.Put("broken.htm", "<title>Broken</title><p>text before<p>more<!-- never closed");
   EXPECT_ANY_THROW(t.V.LoadFromFile(broken));
   EXPECT_FALSE(t.V.Processing());
   EXPECT_EQ(t.Processing, 0);
