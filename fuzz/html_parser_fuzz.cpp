@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "html/core/fixed_metrics_host.h"
+#include "html/core/frame_model.h"
 #include "html/core/html_parser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
@@ -29,6 +31,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     host.Log.clear();
   }
   (void)THtmlParser::IsFrameSetDocument(copy, Size);
+  // The same bytes as a frameset document: its tree, and the sizes of every set's rows and
+  // columns, which must fill the space given.
+  {
+    TSectionList scratch(nullptr);
+    THtmlParser frames(scratch);
+    TFrameNode top(true);
+    try {
+      frames.ParseFrameSet(copy, Size, top);
+    } catch (const EParseError&) {
+    }
+    std::vector<TFrameNode*> stack{&top};
+    while (!stack.empty()) {
+      TFrameNode* n = stack.back();
+      stack.pop_back();
+      for (const std::string* list : {&n->Rows, &n->Cols}) {
+        std::vector<int> sizes = FrameSizes(*list, 500);
+        long long sum = 0;
+        for (int v : sizes) {
+          if (v < 0) std::abort();
+          sum += v;
+        }
+        if (sum != 500) std::abort();
+      }
+      for (auto& c : n->Children) stack.push_back(c.get());
+    }
+  }
   // Reparse into the same document after clearing it, as a viewer does on reload.
   doc.Clear();
   try {

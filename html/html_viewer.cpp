@@ -521,9 +521,7 @@ void THTMLViewer::AutoScrollStep() {
     KillTimer(FHandle, AutoScrollTimer);
     return;
   }
-  int small = FVBar->SmallChange;
-  int step = p.y < 0 ? (-p.y > 15 ? -8 * small : -small) : (p.y - h > 15 ? 8 * small : small);
-  ScrollTo(Position() + step);
+  ScrollTo(Position() + AutoScrollDelta(p.y, h, FVBar->SmallChange));
   FCore->ExtendSelectionTo(p.x, p.y);
 }
 

@@ -16,6 +16,12 @@ TLinkKind LinkKindOfExtension(const std::string& Ext) {
   return lkNone;
 }
 
+int AutoScrollDelta(int PointerY, int PanelHeight, int SmallChange) {
+  if (PointerY < 0) return PointerY < -15 ? -8 * SmallChange : -SmallChange;
+  if (PointerY >= PanelHeight) return PointerY - PanelHeight > 15 ? 8 * SmallChange : SmallChange;
+  return 0;
+}
+
 void SetImageCacheLimit(int Count) { ImageCache().SetCacheLimit(Count); }
 
 namespace {

@@ -51,6 +51,10 @@ TLinkKind LinkKindOfExtension(const std::string& Ext);
 int PrintPages(TSectionList& Copy, THtmlHost& Canvas, const THtmlRect& Area, int Indent, int FromPage, int ToPage,
                const std::function<void(int Page)>& BeginPage, const std::function<bool(int Page)>& EndPage);
 
+// The scroll step of a selection dragged above (PointerY < 0) or below (PointerY >=
+// PanelHeight) the panel: a line, or eight lines when more than 15 pixels away; 0 inside.
+int AutoScrollDelta(int PointerY, int PanelHeight, int SmallChange);
+
 // The number of unused pictures the shared image cache keeps (0..20).
 void SetImageCacheLimit(int Count);
 

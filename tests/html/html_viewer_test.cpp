@@ -227,6 +227,13 @@ TEST(HtmlViewer, SelectionLengthOnlyCollapses) {
   EXPECT_EQ(t.V.SelLength(), 0);
 }
 
+TEST(HtmlViewer, AutoScrollSteps) {
+  struct {
+    int Y, Delta;
+  } cases[] = {{-1, -16}, {-15, -16}, {-16, -128}, {0, 0}, {199, 0}, {200, 16}, {215, 16}, {216, 128}};
+  for (const auto& c : cases) EXPECT_EQ(AutoScrollDelta(c.Y, 200, 16), c.Delta) << c.Y;
+}
+
 TEST(HtmlViewer, FindCentresTheMatchAndGoesOn) {
   TViewer t;
   t.V.LoadFromString(Cp(Lines(100, "строка ") + "<p>здесь привет<p>" + Lines(100, "ещё ") + "<p>привет снова"));

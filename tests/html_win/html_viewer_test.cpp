@@ -134,6 +134,26 @@ TEST_F(ViewerWindow, DoubleClickSelectsAWordWithChe) {
   EXPECT_GT(SaveWindowPng(Form->Handle(), ScreenshotPath("html_viewer_selection.png")), 100);
 }
 
+TEST_F(ViewerWindow, SettersRefuseWhatIsOutOfRange) {
+  Viewer->LoadFromString("<p>some text to lay out");
+  Viewer->SetMarginWidth(51);
+  EXPECT_EQ(Viewer->MarginWidth(), 10);
+  Viewer->SetMarginWidth(50);
+  EXPECT_EQ(Viewer->MarginWidth(), 50);
+  Viewer->SetMarginHeight(-1);
+  EXPECT_EQ(Viewer->MarginHeight(), 5);
+  Viewer->SetDefFontSize(3);
+  EXPECT_EQ(Viewer->DefFontSize(), 6);
+  Viewer->SetImageCacheCount(99);
+  EXPECT_EQ(Viewer->ImageCacheCount(), 20);
+  Viewer->SetHistoryMaxCount(-2);
+  EXPECT_EQ(Viewer->HistoryMaxCount(), 10);
+  Viewer->SetServerRoot("  c:\\web\\  ");
+  EXPECT_EQ(Viewer->ServerRoot(), "c:\\web");
+  // A new font size reads the page again: its text is still all there.
+  EXPECT_NE(Viewer->Core().Document().Dump().find("some text to lay out"), std::string::npos);
+}
+
 TEST_F(ViewerWindow, PrintsPagesToMetafiles) {
   std::string html = "<title>Printed</title>";
   for (int i = 1; i <= 80; ++i) html += "<p>Paragraph number " + std::to_string(i) + " of the printed document.";
