@@ -160,6 +160,35 @@ TEST_F(FrameWindow, MissingSourceShowsTheErrorPageInItsFrame) {
   EXPECT_NE(page.find("R&D <x>.htm"), std::string::npos) << page;
 }
 
+TEST_F(FrameWindow, BordersDragUnlessAFrameSaysNoResize) {
+  Put("cols.htm", "<frameset cols=\"50%,*\" border=4><frame src=a.htm><frame src=b.htm></frameset>");
+  Put("fixed.htm", "<frameset cols=\"50%,*\" border=4><frame src=a.htm noresize><frame src=b.htm></frameset>");
+  Frames->LoadFromFile(Dir / "cols.htm");
+  TFrameSet* set = Frames->CurrentFrameSet();
+  ASSERT_EQ(set->ColSizes.size(), 2u);
+  int left = set->ColSizes[0], total = set->ColSizes[0] + set->ColSizes[1];
+  bool vertical = false;
+  int index = -1;
+  ASSERT_TRUE(set->BorderAt(left + 1, 10, vertical, index));
+  EXPECT_TRUE(vertical);
+  EXPECT_EQ(index, 0);
+  EXPECT_FALSE(set->BorderAt(left / 2, 10, vertical, index));
+  // Dragged by the mouse 40 pixels right: the neighbours share the same width.
+  HWND h = set->Handle();
+  SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(left + 1, 10));
+  SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(left + 41, 10));
+  SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(left + 41, 10));
+  EXPECT_EQ(set->ColSizes[0], left + 40);
+  EXPECT_EQ(set->ColSizes[0] + set->ColSizes[1], total);
+  EXPECT_EQ(set->Children[1]->Left(), left + 40 + 4);
+  // Never past the other edge.
+  set->DragBorder(true, 0, 100000);
+  EXPECT_EQ(set->ColSizes[1], 8);
+
+  Frames->LoadFromFile(Dir / "fixed.htm");
+  EXPECT_FALSE(Frames->CurrentFrameSet()->BorderAt(Frames->CurrentFrameSet()->ColSizes[0] + 1, 10, vertical, index));
+}
+
 TEST_F(FrameWindow, SelfIncludingFramesetStops) {
   Put("self.htm", "<frameset rows=\"20,*\"><frame name=text src=\"a.htm\"><frame src=\"self.htm\"></frameset>");
   Frames->LoadFromFile(Dir / "self.htm");
