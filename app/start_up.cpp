@@ -9,6 +9,7 @@
 #include "classlib/win/application.h"
 #include "classlib/win/bitmap.h"
 #include "classlib/win/graphics.h"
+#include "tools/hex_edit.h"
 
 std::string LastLeftPath;
 std::string LastRightPath;
@@ -74,7 +75,9 @@ void StartUp(const std::function<void(const std::string&, int)>& Progress) {
   // Windows built elsewhere join this order as they come: plug-ins 45, viewer and about
   // 50, quick find 55, archiver 60, pictures 65, fast list 70, hex editor 75, assistant
   // 85, tags 90, help 95.
-  for (int P : {45, 50, 55, 60, 65, 70, 75}) Step(nullptr, P, true);
+  for (int P : {45, 50, 55, 60, 65, 70}) Step(nullptr, P, true);
+  Application->CreateForm(HexEd);
+  Step(nullptr, 75, false);
   Step("Create assistant window...", -1, true);
   for (int P : {85, 90, 95}) Step(nullptr, P, true);
 
@@ -89,6 +92,7 @@ void StartUp(const std::function<void(const std::string&, int)>& Progress) {
 
   MainForm->Lang->SetIniFileName(Language);
   Settings->Lang2->SetIniFileName(Language);
+  HexEd->FormStorage1->SetIniFileName(Language);
   LastRightPath = Settings->RightFolder->Text();
   LastLeftPath = Settings->LeftFolder->Text();
   Splash->Hide();

@@ -321,6 +321,7 @@ const TClassInfo* TCustomEdit::StaticClassInfo() {
                                      .Prop("Text", [](const TCustomEdit& E) { return E.Text(); }, &TCustomEdit::SetText)
                                      .Prop("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly)
                                      .Prop("MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength)
+                                     .Prop("PasswordChar", &TCustomEdit::PasswordChar, &TCustomEdit::SetPasswordChar)
                                      .Prop("OnChange", &TCustomEdit::OnChange)
                                      .Build();
   return &Info;
@@ -347,6 +348,14 @@ void TCustomEdit::CreateParams(TCreateParams& P) {
 
 void TCustomEdit::InitWnd() {
   if (FMaxLength > 0) SendMessageW(FHandle, EM_LIMITTEXT, FMaxLength, 0);
+  if (FPasswordChar != 0) SetPasswordChar(FPasswordChar);
+}
+
+void TCustomEdit::SetPasswordChar(char Value) {
+  FPasswordChar = Value;
+  if (FHandle == nullptr) return;
+  SendMessageW(FHandle, EM_SETPASSWORDCHAR, Value == 0 ? 0 : Cp1251ToUnicode(static_cast<unsigned char>(Value)), 0);
+  InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TCustomEdit::SetReadOnly(bool Value) {

@@ -142,6 +142,9 @@ public:
   void SetReadOnly(bool Value);
   int MaxLength() const { return FMaxLength; }
   void SetMaxLength(int Value);
+  // Shown in place of every character (masked input); #0 shows the text.
+  char PasswordChar() const { return FPasswordChar; }
+  void SetPasswordChar(char Value);
   bool Modified() const;
   void SetModified(bool Value);
   void SelectAll();
@@ -164,6 +167,7 @@ protected:
 private:
   bool FReadOnly = false;
   int FMaxLength = 0;
+  char FPasswordChar = 0;
 };
 
 class TEdit : public TCustomEdit {

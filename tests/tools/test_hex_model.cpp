@@ -8,21 +8,10 @@
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
 #include "tests/classlib/temp_folder.h"
+#include "tests/tools/file_bytes.h"
 #include "tools/core/hex_model.h"
 
 namespace {
-
-void WriteFile(const std::string& Name, const std::string& Data) {
-  TFileStream F(Name, fmCreate);
-  if (!Data.empty()) F.WriteBuffer(Data.data(), static_cast<std::int64_t>(Data.size()));
-}
-
-std::string ReadFile(const std::string& Name) {
-  TFileStream F(Name, fmOpenRead | fmShareDenyNone);
-  std::string S(static_cast<std::size_t>(F.Size()), '\0');
-  if (!S.empty()) F.ReadBuffer(S.data(), static_cast<std::int64_t>(S.size()));
-  return S;
-}
 
 struct HexModelTest : ::testing::Test {
   TTempFolder Dir;
@@ -30,15 +19,22 @@ struct HexModelTest : ::testing::Test {
 
   std::string All() { return M->ReadBytes(0, M->DataSize()); }
   void Load(const std::string& Data) {
-    WriteFile(Dir / "doc.bin", Data);
+    M->CreateEmptyFile("-");  // the file shown is held while it is shown (on Windows)
+    SaveBytes(Dir / "doc.bin", Data);
     ASSERT_TRUE(M->LoadFromFile(Dir / "doc.bin"));
   }
 };
 
 TEST_F(HexModelTest, WorkFileNameIsTickInHexAndSkipsExistingNames) {
   EXPECT_EQ(THexModel::NewWorkFileName(Dir.Path(), 0xAB), Dir / "000000AB.MPHT");
-  WriteFile(Dir / "000000AB.MPHT", "x");
+  SaveBytes(Dir / "000000AB.MPHT", "x");
   EXPECT_EQ(THexModel::NewWorkFileName(Dir.Path() + "\\", 0xAB), Dir / "000000AC.MPHT");
+  // Two editors made in one tick get two names, each taken at once.
+  std::string A = THexModel::NewWorkFileName(Dir.Path(), 0x500);
+  std::string B = THexModel::NewWorkFileName(Dir.Path(), 0x500);
+  EXPECT_NE(A, B);
+  EXPECT_TRUE(FileExists(A));
+  EXPECT_TRUE(FileExists(B));
 }
 
 TEST_F(HexModelTest, LoadCopiesToWorkFileAndLeavesTheUserFileAlone) {
@@ -51,10 +47,33 @@ TEST_F(HexModelTest, LoadCopiesToWorkFileAndLeavesTheUserFileAlone) {
   M->SetInCharField(true);
   ASSERT_TRUE(M->TypeChar('J'));
   EXPECT_EQ(All(), "Jello");
-  EXPECT_EQ(ReadFile(Dir / "doc.bin"), "hello");
+  EXPECT_EQ(LoadBytes(Dir / "doc.bin"), "hello");
+  // Overwriting copies nothing yet (a large file stays quick to edit); a change of size
+  // makes the work copy, with the bytes overwritten before it.
+  EXPECT_EQ(LoadBytes(M->WorkFileName()), "");
+  ASSERT_TRUE(M->AppendBuffer("!"));
+  EXPECT_EQ(LoadBytes(M->WorkFileName()), "Jello!");
+  EXPECT_EQ(LoadBytes(Dir / "doc.bin"), "hello");
   std::string Work = M->WorkFileName();
   M.reset();
   EXPECT_FALSE(FileExists(Work));
+}
+
+TEST_F(HexModelTest, ReleasedSourceIsReadAgainWhenNeeded) {
+  Load("abc");
+  M->ReleaseSource();
+  SaveBytes(Dir / "doc.bin", "xyz!");
+  EXPECT_EQ(All(), "xyz!");
+  // With bytes overwritten the file is kept: the changes rest on it.
+  M->SetInCharField(true);
+  ASSERT_TRUE(M->TypeChar('Q'));
+  M->ReleaseSource();
+  EXPECT_EQ(All(), "Qyz!");
+  // Gone before the first change of size: the change fails, nothing else is lost.
+  Load("abc");
+  M->ReleaseSource();
+  DeleteFile(Dir / "doc.bin");
+  EXPECT_THROW(M->AppendBuffer("d"), Exception);
 }
 
 TEST_F(HexModelTest, UnreadableFileIsNotLoadedAndPreviousDocumentStays) {
@@ -71,7 +90,7 @@ TEST_F(HexModelTest, RoundTripsEmptyOneByteAndLargeFiles) {
     Load(Data);
     EXPECT_EQ(M->DataSize(), static_cast<int>(Data.size()));
     ASSERT_TRUE(M->SaveToFile(Dir / "out.bin"));
-    EXPECT_EQ(ReadFile(Dir / "out.bin"), Data);
+    EXPECT_EQ(LoadBytes(Dir / "out.bin"), Data);
     EXPECT_EQ(M->FileName(), Dir / "out.bin");
   }
   // Bytes across the read window's edges.
@@ -85,13 +104,47 @@ TEST_F(HexModelTest, SaveUnderOwnNameKeepsBackupOfOldContent) {
   M->SetInCharField(true);
   ASSERT_TRUE(M->TypeChar('n'));
   ASSERT_TRUE(M->SaveToFile(Dir / "doc.bin"));
-  EXPECT_EQ(ReadFile(Dir / "doc.bin"), "nld");
-  EXPECT_EQ(ReadFile(Dir / "doc.bak"), "old");
+  EXPECT_EQ(LoadBytes(Dir / "doc.bin"), "nld");
+  EXPECT_EQ(LoadBytes(Dir / "doc.bak"), "old");
   EXPECT_FALSE(M->Modified());
   EXPECT_FALSE(M->ByteChanged(0));
   EXPECT_EQ(M->UndoDescription(), "No Undo");
   EXPECT_FALSE(FileExists(Dir / "doc.bin.~zx"));
   EXPECT_FALSE(FileExists(Dir / "doc.bin.~zxold"));
+}
+
+TEST_F(HexModelTest, DocumentNamedLikeItsBackupIsNotCopiedOntoItself) {
+  SaveBytes(Dir / "x.bak", "old");
+  ASSERT_TRUE(M->LoadFromFile(Dir / "x.bak"));
+  M->SetInCharField(true);
+  ASSERT_TRUE(M->TypeChar('n'));
+  ASSERT_TRUE(M->SaveToFile(Dir / "x.bak"));
+  EXPECT_EQ(LoadBytes(Dir / "x.bak"), "nld");
+}
+
+TEST_F(HexModelTest, UnchangedDocumentSavedOntoItselfStaysWhole) {
+  Load("same bytes");
+  ASSERT_TRUE(M->SaveToFile(Dir / "doc.bin"));
+  EXPECT_EQ(LoadBytes(Dir / "doc.bin"), "same bytes");
+  EXPECT_FALSE(FileExists(Dir / "doc.bak"));
+  // Saved elsewhere before any change: copied from the file itself.
+  ASSERT_TRUE(M->SaveToFile(Dir / "copy.bin"));
+  EXPECT_EQ(LoadBytes(Dir / "copy.bin"), "same bytes");
+  EXPECT_EQ(M->FileName(), Dir / "copy.bin");
+}
+
+TEST_F(HexModelTest, FileOf2GBIsRefusedAndPreviousDocumentStays) {
+  Load("abc");
+  {
+    TFileStream Big(Dir / "big.bin", fmCreate);
+    Big.SetSize(std::int64_t(0x80000000));  // sparse: nothing is written
+  }
+  EXPECT_FALSE(M->LoadFromFile(Dir / "big.bin"));
+  EXPECT_NE(M->LastError().find("2 GB"), std::string::npos) << M->LastError();
+  EXPECT_EQ(M->FileName(), Dir / "doc.bin");
+  EXPECT_EQ(All(), "abc");
+  EXPECT_FALSE(M->LoadFromFile(Dir / "missing.bin"));
+  EXPECT_NE(M->LastError().find("missing.bin"), std::string::npos) << M->LastError();
 }
 
 TEST_F(HexModelTest, FailedSaveLeavesTargetAndStateAlone) {
@@ -102,11 +155,11 @@ TEST_F(HexModelTest, FailedSaveLeavesTargetAndStateAlone) {
   EXPECT_TRUE(M->Modified());
   EXPECT_TRUE(M->ByteChanged(0));
   // A read-only target is refused, not replaced.
-  WriteFile(Dir / "ro.bin", "keep");
+  SaveBytes(Dir / "ro.bin", "keep");
   FileSetAttr(Dir / "ro.bin", faReadOnly);
   EXPECT_FALSE(M->SaveToFile(Dir / "ro.bin"));
   FileSetAttr(Dir / "ro.bin", 0);
-  EXPECT_EQ(ReadFile(Dir / "ro.bin"), "keep");
+  EXPECT_EQ(LoadBytes(Dir / "ro.bin"), "keep");
   EXPECT_EQ(All(), "Data");
 }
 
@@ -123,11 +176,11 @@ TEST_F(HexModelTest, EmptyDocumentTypingAppendsAndSaves) {
   EXPECT_EQ(All(), "AB");
   EXPECT_EQ(M->CursorOffset(), 2);
   ASSERT_TRUE(M->SaveToFile(Dir / "new.bin"));
-  EXPECT_EQ(ReadFile(Dir / "new.bin"), "AB");
+  EXPECT_EQ(LoadBytes(Dir / "new.bin"), "AB");
   // Saving an untouched empty document writes an empty file.
   M->CreateEmptyFile("Noname");
   ASSERT_TRUE(M->SaveToFile(Dir / "empty.bin"));
-  EXPECT_EQ(ReadFile(Dir / "empty.bin"), "");
+  EXPECT_EQ(LoadBytes(Dir / "empty.bin"), "");
 }
 
 struct TEditCase {
@@ -175,7 +228,48 @@ TEST_F(HexModelTest, EditTable) {
     }
     EXPECT_EQ(All(), C.Bytes);
     EXPECT_EQ(M->CursorOffset(), C.Caret);
+    // Undo takes every change back, to the cursor and the unmodified state.
+    while (M->Undo()) {
+    }
+    EXPECT_EQ(All(), C.Start);
+    if (C.Bytes != C.Start) EXPECT_EQ(M->CursorOffset(), C.Cursor);
+    EXPECT_FALSE(M->Modified());
+    EXPECT_EQ(M->UndoDescription(), "No Undo");
   }
+}
+
+TEST_F(HexModelTest, UndoOfBufferOperationsRestoresBytesSelectionAndChangedBits) {
+  Load("0123456789");
+  M->Select(2, 5);
+  ASSERT_TRUE(M->ReplaceSelection("ab"));  // shorter
+  ASSERT_TRUE(M->InsertBuffer(0, "XYZ"));
+  ASSERT_TRUE(M->AppendBuffer("!"));
+  M->Select(1, 3);
+  ASSERT_TRUE(M->DeleteSelection());
+  M->SetInCharField(true);
+  M->MoveTo(4, 0, false);
+  ASSERT_TRUE(M->TypeChar('q'));
+  EXPECT_TRUE(M->ByteChanged(4));
+  ASSERT_TRUE(M->Undo());  // the typed byte
+  EXPECT_FALSE(M->ByteChanged(4));
+  EXPECT_EQ(All(), "X1ab6789!");
+  ASSERT_TRUE(M->Undo());  // the deletion comes back, selected as it was
+  EXPECT_EQ(All(), "XYZ01ab6789!");
+  EXPECT_EQ(M->SelectionStart(), 1);
+  EXPECT_EQ(M->SelectionEnd(), 3);
+  EXPECT_EQ(M->UndoDescription(), "Append buffer");
+  ASSERT_TRUE(M->Undo());
+  EXPECT_EQ(All(), "XYZ01ab6789");
+  ASSERT_TRUE(M->Undo());
+  EXPECT_EQ(All(), "01ab6789");
+  ASSERT_TRUE(M->Undo());  // the longer run that was replaced
+  EXPECT_EQ(All(), "0123456789");
+  EXPECT_FALSE(M->Modified());
+  EXPECT_FALSE(M->Undo());
+  // Saving ends the journal.
+  ASSERT_TRUE(M->TypeChar('x'));
+  ASSERT_TRUE(M->SaveToFile(Dir / "doc.bin"));
+  EXPECT_FALSE(M->Undo());
 }
 
 TEST_F(HexModelTest, SwapNibblesPutsFirstCellOnLowNibble) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <mutex>
 
 #include "classlib/core/code_page.h"
 #include "classlib/core/exception.h"
@@ -63,8 +64,11 @@ unsigned char FromOem(unsigned char C) {
   return static_cast<unsigned char>(c);
 }
 
-// A whole-file copy in blocks; the target is created anew. False on any failure.
+// A whole-file copy in blocks; the target is created anew. False on any failure, and
+// before a byte is written when the target is the source itself (creating it would empty
+// the source first).
 bool CopyWholeFile(const std::string& Source, const std::string& Target) {
+  if (SameFile(Source, Target)) return false;
   try {
     TFileStream In(Source, fmOpenRead | fmShareDenyNone);
     std::int64_t Size = In.Size();
@@ -74,6 +78,17 @@ bool CopyWholeFile(const std::string& Source, const std::string& Target) {
   } catch (const Exception&) {
     return false;
   }
+}
+
+// Name, or Name with a number after it, that no file has.
+std::string UnusedName(const std::string& Name) {
+  std::string R = Name;
+  for (int i = 1; FileExists(R) || DirectoryExists(R); ++i) R = Name + IntToStr(i);
+  return R;
+}
+
+std::uint32_t Get32(const unsigned char* P) {
+  return P[0] | (P[1] << 8) | (P[2] << 16) | (std::uint32_t(P[3]) << 24);
 }
 
 const char* const KindNames[8] = {"Byte changed",   "Byte(s) removed", "Insert buffer", "Replace selection",
@@ -166,12 +181,18 @@ THexModel::~THexModel() {
 }
 
 std::string THexModel::NewWorkFileName(const std::string& TempFolder, std::uint32_t Tick) {
+  static std::mutex Lock;
+  static std::set<std::string> Given;
+  std::lock_guard<std::mutex> Hold(Lock);
   std::string Dir = Trim(TempFolder);
   if (!Dir.empty() && Dir.back() != '\\') Dir += '\\';
   std::string Name;
   do {
     Name = Dir + IntToHex(static_cast<std::int64_t>(Tick++), 8) + ".MPHT";
-  } while (FileExists(Name));
+  } while (FileExists(Name) || Given.count(UpperCase(Name)) != 0);
+  Given.insert(UpperCase(Name));
+  THandle H = FileCreate(Name);
+  if (H != INVALID_FILE_HANDLE) FileClose(H);
   return Name;
 }
 
@@ -181,6 +202,39 @@ void THexModel::StateChanged() {
 
 void THexModel::CloseWork() {
   FWork.reset();
+  FSource.reset();
+  FSourceName.clear();
+  FPatches.clear();
+  InvalidateBuffer();
+}
+
+// While the user's file is shown, other programs may read it but not change it under the
+// editor; one that holds it open for writing still lets it be read.
+bool THexModel::OpenSource(std::string& Error) {
+  for (unsigned Share : {fmShareDenyWrite, fmShareDenyNone}) {
+    try {
+      FSource = std::make_unique<TFileStream>(FSourceName, fmOpenRead | Share);
+      return true;
+    } catch (const Exception& E) {
+      Error = E.Message();
+    }
+  }
+  return false;
+}
+
+TStream* THexModel::Data() {
+  if (FWork) return FWork.get();
+  if (!FSource && !FSourceName.empty()) {
+    std::string Error;
+    if (!OpenSource(Error)) return nullptr;
+    InvalidateBuffer();
+  }
+  return FSource.get();
+}
+
+void THexModel::ReleaseSource() {
+  if (!FSource || !FPatches.empty()) return;
+  FSource.reset();
   InvalidateBuffer();
 }
 
@@ -190,26 +244,57 @@ void THexModel::InvalidateBuffer() {
   FCachedSize = -1;
 }
 
+// The first change of size makes the work file: a copy of the user's file with the bytes
+// overwritten so far, or an empty one. A failed copy raises, and the change is not made.
 void THexModel::EnsureWork() {
   if (FWork) return;
-  { TFileStream Create(FWorkFileName, fmCreate); }
+  {
+    // The user's file again, when it was let go.
+    if (!FSourceName.empty() && Data() == nullptr) throw EFOpenError("Cannot open file " + FSourceName);
+    TFileStream Create(FWorkFileName, fmCreate);
+    if (FSource) {
+      std::int64_t Size = FSource->Size();
+      if (Size > 0 && Create.CopyFrom(FSource.get(), 0) != Size) throw EWriteError("Stream write error");
+      for (const auto& [Offset, Byte] : FPatches) {
+        Create.SetPosition(Offset);
+        Create.WriteBuffer(&Byte, 1);
+      }
+    }
+  }
+  FileSetAttr(FWorkFileName, 0);
   FWork = std::make_unique<TFileStream>(FWorkFileName, fmOpenReadWrite | fmShareDenyWrite);
+  FSource.reset();
+  FSourceName.clear();
+  FPatches.clear();
   InvalidateBuffer();
 }
 
+bool THexModel::ChangesSize(int Kind, int Count, int Count2) {
+  return Kind == ukRemove || Kind == ukInsertBuffer || Kind == ukAppendBuffer || Kind == ukNibbleInsert ||
+         Kind == ukNibbleDelete || (Kind == ukReplace && Count != Count2);
+}
+
+void THexModel::ApplyPatches(int Offset, unsigned char* Buffer, int Count) const {
+  for (auto It = FPatches.lower_bound(Offset); It != FPatches.end() && It->first < Offset + Count; ++It)
+    Buffer[It->first - Offset] = It->second;
+}
+
 int THexModel::DataSize() {
-  if (!FWork) return 0;
-  if (FCachedSize < 0 || FBufferStart < 0) FCachedSize = static_cast<int>(FWork->Size());
+  TStream* S = Data();
+  if (!S) return 0;
+  if (FCachedSize < 0 || FBufferStart < 0) FCachedSize = static_cast<int>(S->Size());
   return FCachedSize;
 }
 
 unsigned char THexModel::GetByte(int Offset) {
-  if (!FWork || Offset < 0) return 0;
+  TStream* S = Data();
+  if (!S || Offset < 0) return 0;
   if (FBufferStart < 0 || Offset < FBufferStart || Offset + FBytesPerLine > FBufferStart + BufferSize) {
     FCachedSize = -1;
     FBufferStart = std::max(0, Offset - BufferSize / 2);
-    FWork->SetPosition(FBufferStart);
-    FBufferLen = std::max(0, FWork->Read(FBuffer.data(), BufferSize));
+    S->SetPosition(FBufferStart);
+    FBufferLen = std::max(0, S->Read(FBuffer.data(), BufferSize));
+    ApplyPatches(FBufferStart, FBuffer.data(), FBufferLen);
   }
   int i = Offset - FBufferStart;
   return i < FBufferLen ? FBuffer[i] : 0;
@@ -220,15 +305,21 @@ std::string THexModel::ReadBytes(int Offset, int Count) {
   if (Offset < 0 || Count <= 0 || Offset >= Size) return {};
   Count = std::min(Count, Size - Offset);
   std::string S(Count, '\0');
-  FWork->SetPosition(Offset);
-  FWork->ReadBuffer(S.data(), Count);
+  Data()->SetPosition(Offset);
+  Data()->ReadBuffer(S.data(), Count);
+  ApplyPatches(Offset, reinterpret_cast<unsigned char*>(S.data()), Count);
   return S;
 }
 
 void THexModel::WriteAt(int Offset, const std::string& Data) {
   if (Data.empty()) return;
-  FWork->SetPosition(Offset);
-  FWork->WriteBuffer(Data.data(), static_cast<std::int64_t>(Data.size()));
+  if (FWork) {
+    FWork->SetPosition(Offset);
+    FWork->WriteBuffer(Data.data(), static_cast<std::int64_t>(Data.size()));
+  } else {
+    for (std::size_t i = 0; i < Data.size(); ++i)
+      FPatches[Offset + static_cast<int>(i)] = static_cast<unsigned char>(Data[i]);
+  }
   // Keep the read window in step with what was written.
   for (int i = 0; i < static_cast<int>(Data.size()); ++i) {
     int j = Offset + i - FBufferStart;
@@ -280,33 +371,33 @@ void THexModel::RawInsert(int Offset, const std::string& Data) {
 
 bool THexModel::LoadFromFile(const std::string& FileName) {
   THandle H = FileOpen(FileName, fmOpenRead | fmShareDenyNone);
-  if (H == INVALID_FILE_HANDLE) return false;
+  if (H == INVALID_FILE_HANDLE) {
+    FLastError = "Cannot open file " + FileName + ": " + SysErrorMessage(GetLastOSError());
+    return false;
+  }
   std::int64_t Size = FileSeek(H, 0, soFromEnd);
   FileClose(H);
-  // Offsets are 32-bit: a larger file cannot be shown whole.
-  if (Size < 0 || Size >= INT_MAX - BufferSize) return false;
+  if (Size < 0 || Size > MaxFileSize) {
+    FLastError = "Cannot open file " + FileName + ": the hex editor opens files of less than 2 GB";
+    return false;
+  }
   H = FileOpen(FileName, fmOpenReadWrite | fmShareDenyNone);
   bool NotWritable = H == INVALID_FILE_HANDLE;
   if (!NotWritable) FileClose(H);
 
-  // Copy beside the work file first, so that a failed copy keeps the open document.
-  std::string Fresh = FWorkFileName + "~";
-  if (!CopyWholeFile(FileName, Fresh)) {
-    DeleteFile(Fresh);
+  // The file is read where it is until the first change of size copies it.
+  std::unique_ptr<TFileStream> Old = std::move(FSource);
+  std::string OldName = FSourceName;
+  FSourceName = FileName;
+  if (!OpenSource(FLastError)) {
+    FSource = std::move(Old);
+    FSourceName = OldName;
     return false;
   }
+  std::unique_ptr<TFileStream> Source = std::move(FSource);
   CloseWork();
-  DeleteFile(FWorkFileName);
-  if (!RenameFile(Fresh, FWorkFileName)) {
-    DeleteFile(Fresh);
-    return false;
-  }
-  FileSetAttr(FWorkFileName, 0);
-  try {
-    FWork = std::make_unique<TFileStream>(FWorkFileName, fmOpenReadWrite | fmShareDenyWrite);
-  } catch (const Exception&) {
-    return false;
-  }
+  FSource = std::move(Source);
+  FSourceName = FileName;
   InvalidateBuffer();
   FReadOnlyFile = NotWritable;
   FFileName = FileName;
@@ -322,53 +413,91 @@ bool THexModel::LoadFromFile(const std::string& FileName) {
 }
 
 bool THexModel::SaveToFile(const std::string& Name) {
-  if (CreateBackup && FModified && Name == FFileName && FileExists(Name)) {
-    if (!CopyWholeFile(Name, ChangeFileExt(Name, BackupExtension))) return false;
+  FLastError = "Cannot save " + Name;
+  if (!FWork && !FSourceName.empty() && !FPatches.empty()) {
+    try {
+      EnsureWork();  // bytes were overwritten: the whole document goes through the work file
+    } catch (const Exception& E) {
+      FLastError = "Cannot save " + Name + ": " + E.Message();
+      return false;
+    }
   }
-  int Attr = FileGetAttr(Name);
-  if (Attr >= 0 && (Attr & faReadOnly)) return false;
-  try {
-    EnsureWork();
-  } catch (const Exception&) {
-    return false;
-  }
-  FWork.reset();
-  // Write a whole copy beside the target, then swap it in: a failure on the way leaves
-  // the old file as it was.
-  std::string Temp = Name + ".~zx";
-  std::string Old = Name + ".~zxold";
-  bool Ok = CopyWholeFile(FWorkFileName, Temp);
-  bool HadTarget = Ok && FileExists(Name);
-  if (Ok && HadTarget) {
-    DeleteFile(Old);
-    Ok = RenameFile(Name, Old);
-  }
-  if (Ok) {
-    Ok = RenameFile(Temp, Name);
-    if (!Ok && HadTarget) RenameFile(Old, Name);
-  }
-  if (HadTarget && Ok) DeleteFile(Old);
-  if (!Ok) DeleteFile(Temp);
-  try {
-    FWork = std::make_unique<TFileStream>(FWorkFileName, fmOpenReadWrite | fmShareDenyWrite);
-  } catch (const Exception&) {
-    Ok = false;
-  }
-  InvalidateBuffer();
-  if (Ok) {
-    FChanged.clear();
-    FModified = false;
-    FReadOnlyFile = false;
+  bool Unchanged = !FWork && !FSourceName.empty() && SameFile(Name, FSourceName);
+  if (Unchanged) {
+    // Saving the shown file, never changed, onto itself: it already holds every byte.
     FFileName = Name;
-    ResetUndo();
+  } else {
+    int Attr = FileGetAttr(Name);
+    if (Attr >= 0 && (Attr & (faReadOnly | faDirectory))) {
+      FLastError = "Cannot save " + Name + ((Attr & faDirectory) ? ": a folder has that name" : ": the file is read-only");
+      return false;
+    }
+    if (CreateBackup && FModified && Name == FFileName && FileExists(Name)) {
+      // A document named like its own backup ("x.bak" with ".bak") keeps no backup: the
+      // copy would be the file itself.
+      std::string Backup = ChangeFileExt(Name, BackupExtension);
+      if (!SameFile(Name, Backup) && !CopyWholeFile(Name, Backup)) {
+        FLastError = "Cannot create the backup " + Backup;
+        return false;
+      }
+    }
+    std::string From;
+    if (FWork) {
+      From = FWorkFileName;
+    } else if (!FSourceName.empty()) {
+      From = FSourceName;
+    } else {
+      try {
+        EnsureWork();  // a new document, never typed in: an empty file
+      } catch (const Exception&) {
+        return false;
+      }
+      From = FWorkFileName;
+    }
+    bool Reopen = FWork != nullptr;
+    FWork.reset();
+    // Write a whole copy beside the target, then swap it in: a failure on the way leaves
+    // the old file as it was.
+    std::string Temp = UnusedName(Name + ".~zx");
+    std::string Old = UnusedName(Name + ".~zxold");
+    bool Ok = CopyWholeFile(From, Temp);
+    bool HadTarget = Ok && FileExists(Name);
+    if (Ok && HadTarget) Ok = RenameFile(Name, Old);
+    if (Ok) {
+      Ok = RenameFile(Temp, Name);
+      if (!Ok && HadTarget) RenameFile(Old, Name);
+    }
+    if (HadTarget && Ok) DeleteFile(Old);
+    if (!Ok) DeleteFile(Temp);
+    if (Reopen) {
+      try {
+        FWork = std::make_unique<TFileStream>(FWorkFileName, fmOpenReadWrite | fmShareDenyWrite);
+      } catch (const Exception& E) {
+        // The saved file holds the document: show that one.
+        FLastError = E.Message();
+        Ok = false;
+      }
+    }
+    InvalidateBuffer();
+    if (!Ok) {
+      StateChanged();
+      return false;
+    }
   }
+  FChanged.clear();
+  FModified = false;
+  FReadOnlyFile = false;
+  FFileName = Name;
+  ResetUndo();
   StateChanged();
-  return Ok;
+  return true;
 }
 
 void THexModel::CreateEmptyFile(const std::string& Name) {
   CloseWork();
-  DeleteFile(FWorkFileName);
+  // Emptied, not removed: the name stays taken.
+  THandle H = FileCreate(FWorkFileName);
+  if (H != INVALID_FILE_HANDLE) FileClose(H);
   ResetUndo();
   FSelStart = FSelAnchor = FSelEnd = -1;
   FChanged.clear();
@@ -401,7 +530,7 @@ void THexModel::SetModified(bool Value) {
 }
 
 bool THexModel::ByteChanged(int Offset) const {
-  return Offset >= 0 && Offset < static_cast<int>(FChanged.size()) && FChanged[Offset];
+  return FChanged.count(Offset) != 0;
 }
 
 void THexModel::SetBytesPerLine(int Value) {
@@ -550,6 +679,7 @@ bool THexModel::MayChange(THexUndoKind Kind, int Count, int Count2) {
 }
 
 void THexModel::RecordUndo(THexUndoKind Kind, int Pos, int Count, int Count2, const std::string& Data) {
+  if (FSourceName.empty() || ChangesSize(Kind, Count, Count2)) EnsureWork();
   bool WasModified = FModified;
   FUndoPossible = true;
   FModified = true;
@@ -603,17 +733,103 @@ std::string THexModel::UndoJournal() const {
   return std::string(static_cast<const char*>(FJournal->Memory()), static_cast<std::size_t>(FJournal->Size()));
 }
 
+bool THexModel::Undo() {
+  if (!FJournal || FUndoCount <= 0 || FJournal->Size() < UndoHeaderSize + 4) return false;
+  auto* P = static_cast<unsigned char*>(FJournal->Memory());
+  std::int64_t End = FJournal->Size();
+  std::uint32_t Len = Get32(P + End - 4);
+  if (Len < UndoHeaderSize + 4 || Len > End) return false;
+  const unsigned char* R = P + End - Len;
+  int Kind = R[0];
+  bool WasChanged = R[1] != 0;
+  bool WasModified = R[2] != 0;
+  int Cursor = static_cast<int>(Get32(R + 3));
+  int Nibble = R[7];
+  bool InChar = R[8] != 0;
+  int SelStart = static_cast<int>(Get32(R + 9));
+  int SelEnd = static_cast<int>(Get32(R + 13));
+  int Anchor = static_cast<int>(Get32(R + 17));
+  int Pos = static_cast<int>(Get32(R + 21));
+  int Count = static_cast<int>(Get32(R + 25));
+  int Count2 = static_cast<int>(Get32(R + 29));
+  std::string Old(reinterpret_cast<const char*>(R + UndoHeaderSize), Len - UndoHeaderSize - 4);
+  FJournal->SetSize(End - Len);
+  --FUndoCount;
+
+  if (FSourceName.empty() || ChangesSize(Kind, Count, Count2)) EnsureWork();
+  // Bits of the bytes from Pos on move by Delta with them.
+  auto ShiftChanged = [&](int From, int Delta) {
+    std::set<int> Kept(FChanged.begin(), FChanged.lower_bound(From));
+    for (auto It = FChanged.lower_bound(Delta < 0 ? From - Delta : From); It != FChanged.end(); ++It)
+      Kept.insert(Kept.end(), *It + Delta);
+    FChanged.swap(Kept);
+  };
+  switch (Kind) {
+    case ukByteChange:
+      WriteAt(Pos, Old.substr(0, 1));
+      if (WasChanged)
+        FChanged.insert(Pos);
+      else
+        FChanged.erase(Pos);
+      break;
+    case ukInsertBuffer:
+    case ukAppendBuffer:
+    case ukNibbleInsert:
+      RawDelete(Pos, Count);
+      ShiftChanged(Pos, -Count);
+      break;
+    case ukRemove:
+      RawInsert(Pos, Old);
+      ShiftChanged(Pos, Count);
+      break;
+    case ukReplace:
+      if (Count == Count2) {
+        WriteAt(Pos, Old);
+      } else {
+        RawDelete(Pos, Count2);
+        RawInsert(Pos, Old);
+        CutChanged(Pos);
+      }
+      for (int i = 0; i < Count; ++i) FChanged.erase(Pos + i);
+      break;
+    case ukConvert:
+      WriteAt(Pos, Old);
+      break;
+    default:
+      break;
+  }
+  FModified = WasModified;
+  if (!WasModified) FChanged.clear();
+  FCursor = std::clamp(Cursor, 0, MaxCursor());
+  FInCharField = InChar;
+  FNibble = InChar ? 0 : Nibble;
+  int Size = DataSize();
+  if (SelStart >= 0 && SelEnd < Size && SelStart <= SelEnd) {
+    FSelStart = SelStart;
+    FSelEnd = SelEnd;
+    FSelAnchor = Anchor;
+  } else {
+    FSelStart = FSelEnd = FSelAnchor = -1;
+  }
+  FUndoPossible = FUndoCount > 0;
+  if (FUndoCount > 0) {
+    std::int64_t Rest = FJournal->Size();
+    P = static_cast<unsigned char*>(FJournal->Memory());
+    FUndoDescription = KindNames[P[Rest - Get32(P + Rest - 4)] & 7];
+  } else {
+    FUndoDescription = "No Undo";
+  }
+  StateChanged();
+  return true;
+}
+
 const char* THexModel::UndoKindName(int Kind) { return Kind >= 0 && Kind < 8 ? KindNames[Kind] : ""; }
 
 void THexModel::SetChanged(int Offset) {
-  if (EffectiveInsertMode()) return;
-  if (static_cast<int>(FChanged.size()) <= Offset) FChanged.resize(Offset + 1);
-  FChanged[Offset] = true;
+  if (!EffectiveInsertMode()) FChanged.insert(Offset);
 }
 
-void THexModel::CutChanged(int Offset) {
-  if (static_cast<int>(FChanged.size()) > Offset) FChanged.resize(Offset);
-}
+void THexModel::CutChanged(int Offset) { FChanged.erase(FChanged.lower_bound(Offset), FChanged.end()); }
 
 void THexModel::SetByteAt(int Offset, unsigned char B, THexUndoKind Kind) {
   RecordUndo(Kind, Offset, 1, 0, std::string(1, static_cast<char>(GetByte(Offset))));
@@ -674,8 +890,10 @@ bool THexModel::DeleteBytes(int Offset, int Count) {
   if (!MayChange(ukRemove, Count)) return false;
   RecordUndo(ukRemove, Offset, Count, 0, ReadBytes(Offset, Count));
   RawDelete(Offset, Count);
-  if (static_cast<int>(FChanged.size()) > Offset)
-    FChanged.erase(FChanged.begin() + Offset, FChanged.begin() + std::min<int>(FChanged.size(), Offset + Count));
+  // The bits of the bytes after the gap move down with them.
+  std::set<int> Kept(FChanged.begin(), FChanged.lower_bound(Offset));
+  for (auto It = FChanged.lower_bound(Offset + Count); It != FChanged.end(); ++It) Kept.insert(Kept.end(), *It - Count);
+  FChanged.swap(Kept);
   ClearSelection();
   FCursor = std::clamp(FCursor, 0, std::max(0, DataSize() - 1));
   if (FInCharField) FNibble = 0;
@@ -752,9 +970,8 @@ bool THexModel::ReplaceSelection(const std::string& Data) {
   }
   int Count2 = static_cast<int>(New.size());
   if (Count2 == 0 || !MayChange(ukReplace, Count, Count2)) return false;
-  std::string Old = ReadBytes(Pos, Count2);
-  Old.resize(Count2, '\0');
-  RecordUndo(ukReplace, Pos, Count, Count2, Old);
+  // The record keeps every byte replaced, so that undo can put a longer run back.
+  RecordUndo(ukReplace, Pos, Count, Count2, ReadBytes(Pos, Count));
   if (Count == Count2) {
     WriteAt(Pos, New);
   } else {

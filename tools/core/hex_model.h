@@ -3,18 +3,23 @@
 // markers, changed bits, the undo journal, find, the display and entry translations, and
 // loading and saving. The grid control (THexEditor) lays this out and paints it.
 //
-// The user's file is never edited directly: it is copied to the work file, and saving
-// copies the work file back through a temporary file beside the target, so that a failed
-// save leaves the old file whole.
+// The user's file is never edited directly. It is read in place, with bytes overwritten
+// kept beside it, until the first change of size copies it to the work file: a large file
+// opens at once and its bytes can be changed at once. Saving copies the work file back
+// through a temporary file beside the target, so that a failed save leaves the old file
+// whole.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 class TFileStream;
+class TStream;
 class TMemoryStream;
 
 enum TTranslationType { ttAnsi, ttDos8, ttASCII, ttMac, ttEBCDIC };
@@ -51,15 +56,24 @@ public:
   THexModel& operator=(const THexModel&) = delete;
 
   // TempFolder + 8 upper-case hex digits of Tick + ".MPHT"; the next tick is tried while
-  // a file of that name exists.
+  // a file of that name exists or the name was given out before in this process. The
+  // name is taken at once by creating the (empty) file, so that two editors made in the
+  // same tick never share one.
   static std::string NewWorkFileName(const std::string& TempFolder, std::uint32_t Tick);
 
   // Loading and saving. False when the file cannot be read or written; the previous
-  // document then stays (load) or the target file is unchanged (save).
+  // document then stays (load) or the target file is unchanged (save), and LastError
+  // says why.
   bool LoadFromFile(const std::string& FileName);
   bool SaveToFile(const std::string& FileName);
   void CreateEmptyFile(const std::string& Name);
-  bool HasDocument() const { return FWork != nullptr; }
+  bool HasDocument() const { return FWork != nullptr || !FSourceName.empty(); }
+  // Lets go of the user's file while nothing of it was changed (the window that shows it
+  // is closed); it is opened again when a byte is read.
+  void ReleaseSource();
+  const std::string& LastError() const { return FLastError; }
+  // Offsets are 32-bit: larger files are refused.
+  static constexpr std::int64_t MaxFileSize = 0x7FFFFFFF - BufferSize;
 
   int DataSize();
   unsigned char GetByte(int Offset);
@@ -141,7 +155,9 @@ public:
   // The first offset where Data occurs within FromOffset..ToOffset, or -1.
   int Find(const std::string& Data, int FromOffset, int ToOffset, bool Translate, bool IgnoreCase);
 
-  // Undo journal: written and trimmed to the last MaxUndo records.
+  // Undo journal: written and trimmed to the last MaxUndo records. Undo takes the last
+  // record back: the bytes, the cursor, the selection and Modified as they were before it.
+  bool Undo();
   bool UndoPossible() const { return FUndoPossible; }
   const std::string& UndoDescription() const { return FUndoDescription; }
   int UndoCount() const { return FUndoCount; }
@@ -163,7 +179,11 @@ private:
   void SetChanged(int Offset);
   void CutChanged(int Offset);
   void EnsureWork();
+  static bool ChangesSize(int Kind, int Count, int Count2);
+  void ApplyPatches(int Offset, unsigned char* Buffer, int Count) const;
   void CloseWork();
+  TStream* Data();
+  bool OpenSource(std::string& Error);
   void InvalidateBuffer();
   void WriteAt(int Offset, const std::string& Data);
   void MoveBlock(int From, int To, int Count);
@@ -175,13 +195,19 @@ private:
 
   std::string FWorkFileName;
   std::unique_ptr<TFileStream> FWork;
+  // The user's file, read in place until the first change of size, and the bytes
+  // overwritten meanwhile.
+  std::unique_ptr<TFileStream> FSource;
+  std::string FSourceName;
+  std::map<int, unsigned char> FPatches;
+  std::string FLastError;
   std::unique_ptr<TMemoryStream> FJournal;
   std::vector<unsigned char> FBuffer;
   int FBufferStart = -1;
   int FBufferLen = 0;
   int FCachedSize = -1;
   std::string FFileName = "---";
-  std::vector<bool> FChanged;
+  std::set<int> FChanged;
   int FMarkers[10];
   int FSelStart = -1, FSelAnchor = -1, FSelEnd = -1;
   int FCursor = 0;
