@@ -12,6 +12,39 @@
 
 namespace {
 
+// Published properties, and binary ones (a folder's item-ID list) kept as hexadecimal text.
+constexpr TTypeKinds kStoredKinds = tkProperties + TTypeKinds{tkBinary};
+
+std::string BytesText(const TBytes& Bytes) {
+  static const char Digits[] = "0123456789ABCDEF";
+  std::string Text;
+  for (uint8_t B : Bytes) {
+    Text += Digits[B >> 4];
+    Text += Digits[B & 15];
+  }
+  return Text;
+}
+
+// False, with Bytes untouched, for text that is not pairs of hexadecimal digits.
+bool TextToBytes(const std::string& Text, TBytes& Bytes) {
+  if (Text.size() % 2 != 0) return false;
+  TBytes Out;
+  for (size_t I = 0; I < Text.size(); I += 2) {
+    auto Digit = [](char C) {
+      return C >= '0' && C <= '9' ? C - '0' : C >= 'A' && C <= 'F' ? C - 'A' + 10 : C >= 'a' && C <= 'f' ? C - 'a' + 10 : -1;
+    };
+    int Hi = Digit(Text[I]), Lo = Digit(Text[I + 1]);
+    if (Hi < 0 || Lo < 0) return false;
+    Out.push_back(uint8_t(Hi * 16 + Lo));
+  }
+  Bytes = std::move(Out);
+  return true;
+}
+
+}  // namespace
+
+namespace {
+
 const char* const sCount = "Count";
 const char* const sItem = "Item%d";
 const char* const sNull = "(null)";
@@ -189,6 +222,9 @@ void TPropsStorage::StoreAnyProperty(const TPropInfo* PropInfo) {
     case tkSet:
       Text = SetText(Type, PropInfo->GetOrd(FObject));
       break;
+    case tkBinary:
+      Text = BytesText(PropInfo->GetBytes(FObject));
+      break;
     case tkClass: {
       if (IsComponentType(PropInfo)) {
         Text = StoreComponentProperty(PropInfo);
@@ -208,7 +244,9 @@ void TPropsStorage::StoreAnyProperty(const TPropInfo* PropInfo) {
       return;
   }
   Text = Trim(Text);
-  if (!Text.empty() || PropInfo->Kind() == tkString) WriteString(FSection, GetItemName(PropInfo->Name()), Text);
+  // Empty bytes are a value too (the desktop's item-ID list).
+  if (!Text.empty() || PropInfo->Kind() == tkString || PropInfo->Kind() == tkBinary)
+    WriteString(FSection, GetItemName(PropInfo->Name()), Text);
 }
 
 void TPropsStorage::LoadAnyProperty(const TPropInfo* PropInfo) {
@@ -223,11 +261,13 @@ void TPropsStorage::LoadAnyProperty(const TPropInfo* PropInfo) {
       case tkFloat: Default = FloatToPropText(PropInfo->GetFloat(FObject), Type->FloatType); break;
       case tkString: Default = PropInfo->GetStr(FObject); break;
       case tkSet: Default = SetText(Type, PropInfo->GetOrd(FObject)); break;
+      case tkBinary: Default = BytesText(PropInfo->GetBytes(FObject)); break;
       case tkClass: break;
       default: return;
     }
     std::string Text;
-    if (!Default.empty() || PropInfo->Kind() == tkString || PropInfo->Kind() == tkClass)
+    if (!Default.empty() || PropInfo->Kind() == tkString || PropInfo->Kind() == tkClass ||
+        PropInfo->Kind() == tkBinary)
       Text = Trim(ReadString(FSection, GetItemName(PropInfo->Name()), Default));
     ApplyText(PropInfo, Text);
   } catch (const std::exception&) {
@@ -264,6 +304,11 @@ void TPropsStorage::ApplyText(const TPropInfo* PropInfo, const std::string& Text
     case tkSet:
       PropInfo->SetOrd(FObject, TextToSet(Type, Text));
       return;
+    case tkBinary: {
+      TBytes Bytes;
+      if (TextToBytes(Text, Bytes)) PropInfo->SetBytes(FObject, Bytes);
+      return;
+    }
     case tkClass: {
       if (IsComponentType(PropInfo)) {
         LoadComponentProperty(PropInfo, Text);
@@ -406,12 +451,12 @@ void TPropsStorage::LoadCollectionProperty(const TPropInfo* PropInfo, TCollectio
 // Whole objects
 
 void TPropsStorage::StoreProperties() {
-  TPropInfoList List(FObject, tkProperties);
+  TPropInfoList List(FObject, kStoredKinds);
   for (int I = 0; I < List.Count(); ++I) StoreAnyProperty(List.Items(I));
 }
 
 void TPropsStorage::LoadProperties() {
-  TPropInfoList List(FObject, tkProperties);
+  TPropInfoList List(FObject, kStoredKinds);
   for (int I = 0; I < List.Count(); ++I) LoadAnyProperty(List.Items(I));
 }
 
@@ -425,7 +470,7 @@ void ForEachStoredProp(TPropsStorage& Storage, TComponent* AComponent, TStrings*
   for (int I = 0; I < StoredList->Count(); ++I) {
     auto* Component = static_cast<TComponent*>(StoredList->Objects(I));
     auto& List = Lists[Component];
-    if (!List) List = std::make_unique<TPropInfoList>(Component, tkProperties);
+    if (!List) List = std::make_unique<TPropInfoList>(Component, kStoredKinds);
   }
   Storage.SetOwner(AComponent);
   try {

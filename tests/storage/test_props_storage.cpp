@@ -55,6 +55,7 @@ public:
             .Prop("Lines", &TSampleControl::Lines, &TSampleControl::SetLines)
             .Prop("Columns", &TSampleControl::Columns, nullptr)
             .Prop("Buddy", &TSampleControl::Buddy, &TSampleControl::SetBuddy)
+            .Prop("Data", &TSampleControl::Data)
             .Prop("OnClick", &TSampleControl::OnClick)
             .Build();
     return &Info;
@@ -72,6 +73,7 @@ public:
   char Letter = 'a';
   TFontStyles Styles;
   TFontPitch Pitch = fpDefault;
+  TBytes Data;
   TNotifyEvent OnClick;
 
   TFont* Font() const { return &FFont; }
@@ -263,6 +265,38 @@ TEST(PropsStorage, LoadingAcceptsTextsAndSkipsWhatDoesNotConvert) {
     F.Bind({"C1.Checked", "C1.Styles", "C1.Pitch", "C1.Count", "C1.Color", "C1.Ratio", "C1.Letter", "C1.Caption"});
     TStorageOver(&Reg).Storage.LoadObjectsProps(F.Form.get(), &F.Stored);
     EXPECT_EQ(GetPropText(F.C1, C.Prop), C.Expected);
+  }
+}
+
+// Bytes (a folder's item-ID list) are kept as hexadecimal text; text that is not whole
+// hexadecimal pairs leaves them as they were.
+TEST(PropsStorage, BytesAsHexadecimalText) {
+  {
+    TMemStorage Reg;
+    TSampleForm F;
+    F.C1->Data = {0x00, 0xFF, 0x10};
+    F.Bind({"C1.Data"});
+    TStorageOver(&Reg).Storage.StoreObjectsProps(F.Form.get(), &F.Stored);
+    EXPECT_EQ(Reg.ReadString("Form", "C1_Data", "?"), "00FF10");
+  }
+  const struct {
+    const char* Text;
+    TBytes Expected;
+  } Cases[] = {
+      {"0aFf", {0x0A, 0xFF}},
+      {"", {}},
+      {"123", {7}},
+      {"0G", {7}},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Text);
+    TMemStorage Reg;
+    Reg.WriteString("Form", "C1_Data", C.Text);
+    TSampleForm F;
+    F.C1->Data = {7};
+    F.Bind({"C1.Data"});
+    TStorageOver(&Reg).Storage.LoadObjectsProps(F.Form.get(), &F.Stored);
+    EXPECT_EQ(F.C1->Data, C.Expected);
   }
 }
 
