@@ -52,3 +52,32 @@ public:
 private:
   I* FPtr = nullptr;
 };
+
+// A COM object of our own with one interface I besides IUnknown: counts its references
+// and deletes itself at 0.
+template <class I>
+class TComObject : public I {
+public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Iid, void** Object) override {
+    if (Object == nullptr) return E_POINTER;
+    if (Iid == IID_IUnknown || Iid == __uuidof(I)) {
+      *Object = static_cast<I*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *Object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&FRefs); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG N = InterlockedDecrement(&FRefs);
+    if (N == 0) delete this;
+    return N;
+  }
+
+protected:
+  virtual ~TComObject() = default;
+
+private:
+  LONG FRefs = 1;
+};

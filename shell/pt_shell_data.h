@@ -11,19 +11,19 @@
 #include "classlib/core/object.h"
 #include "shell/pt_shell_utils.h"
 
-class TPTShellTree;
-class TPTShellCombo;
+class TPTCustomShellTree;
+class TPTCustomShellCombo;
 
 // ---------------------------------------------------------------------------------------
 
 class TPTShTreeData : public TObject {
 public:
-  explicit TPTShTreeData(TPTShellTree* ATree) : FTree(ATree) {}
+  explicit TPTShTreeData(TPTCustomShellTree* ATree) : FTree(ATree) {}
 
   // Keeps Malloc, copies ARelIdList with it.
   void Init(TPTShTreeData* AParent, IMalloc* AMalloc, PCItemIDList ARelIdList);
 
-  TPTShellTree* Tree() const { return FTree; }
+  TPTCustomShellTree* Tree() const { return FTree; }
   TPTShTreeData* Parent() const { return FParent; }
   PCItemIDList RelIdList() const { return FRelIdList.Get(); }
   IMalloc* Malloc() const { return FMalloc.Get(); }
@@ -40,7 +40,7 @@ public:
   void ResetCache();
 
 private:
-  TPTShellTree* FTree;
+  TPTCustomShellTree* FTree;
   TPTShTreeData* FParent = nullptr;
   TComPtr<IMalloc> FMalloc;
   TPidl FRelIdList;
@@ -104,19 +104,19 @@ private:
 
 class TPTShComboData : public TObject {
 public:
-  explicit TPTShComboData(TPTShellCombo* ACombo) : FCombo(ACombo) {}
+  explicit TPTShComboData(TPTCustomShellCombo* ACombo) : FCombo(ACombo) {}
 
   // Keeps AParentFolder (nil allowed), copies both lists.
   void Init(IShellFolder* AParentFolder, PCItemIDList AParentIdList, PCItemIDList ARelIdList);
 
-  TPTShellCombo* Combo() const { return FCombo; }
+  TPTCustomShellCombo* Combo() const { return FCombo; }
   IShellFolder* ParentFolder() const { return FParentFolder.Get(); }
   PCItemIDList ParentIdList() const { return FParentIdList.Get(); }
   PCItemIDList RelIdList() const { return FRelIdList.Get(); }
   PCItemIDList AbsIdList() const { return FAbsIdList.Get(); }
 
 private:
-  TPTShellCombo* FCombo;
+  TPTCustomShellCombo* FCombo;
   TComPtr<IShellFolder> FParentFolder;
   TPidl FParentIdList, FRelIdList, FAbsIdList;
 };

@@ -67,8 +67,8 @@ void TPTShellLocator::SetIdList(PCItemIDList List) {
   FKind = lkIdList;
   if (FIdList) {
     if (!Changed) {
-      int C = ComparePidls(FIdList.Get(), List);
-      Changed = C != 0 && C != PidlNoAnswer;
+      // A shell that cannot compare the two gives no proof that nothing changed.
+      Changed = ComparePidls(FIdList.Get(), List) != 0;
     }
   } else {
     Changed = Changed || !IsDesktopList(List);
@@ -97,7 +97,8 @@ void TPTShellLocator::SetPath(const std::string& Path) {
 
 void TPTShellLocator::Assign(const TPersistent* Source) {
   if (Source == nullptr) {
-    if (FIdList) {
+    // Nil names the desktop, also for a special folder not resolved yet.
+    if (FIdList || FKind != lkIdList) {
       FIdList.Reset();
       FKind = lkIdList;
       Change();

@@ -100,6 +100,15 @@ TEST(ShellLocator, AssignAndEqual) {
   Drives.Assign(nullptr);
   EXPECT_EQ(Drives.Changes, 2);
 
+  // A special folder not resolved yet holds no list, and still becomes the desktop.
+  Bin.SetSpecialFolder(CSIDL_BITBUCKET);
+  Bin.Changes = 0;
+  Bin.Assign(nullptr);
+  EXPECT_EQ(Bin.Changes, 1);
+  EXPECT_EQ(Bin.Kind(), TPTShellLocator::lkIdList);
+  EXPECT_EQ(Bin.GetIdList(), nullptr);
+  EXPECT_FALSE(Bin.PidlStored());
+
   struct TOther : TPersistent {} Other;
   EXPECT_THROW(Folder.Assign(&Other), EConvertError);
 }
