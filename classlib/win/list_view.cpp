@@ -157,6 +157,7 @@ TListItem* TListItems::Insert(int Index) {
   Index = std::clamp(Index, 0, Count());
   FItems.insert(FItems.begin() + Index, std::make_unique<TListItem>(this));
   TListItem* Item = FItems[Index].get();
+  FOwner->InitItem(Item);
   if (FOwner->HandleAllocated()) InsertIntoControl(Item, Index);
   FOwner->InsertItem(Item);
   return Item;

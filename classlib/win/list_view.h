@@ -216,6 +216,8 @@ protected:
   virtual void GetDispInfo(TListItem* Item, NMLVDISPINFOW& Info);
   // NM_CUSTOMDRAW: Result is what the control gets (CDRF_DODEFAULT unless changed).
   virtual void CustomDraw(NMLVCUSTOMDRAW& Draw, LRESULT& Result);
+  // Before an item enters the control: its data and states may be set here, cheaply.
+  virtual void InitItem(TListItem* Item) {}
   virtual void InsertItem(TListItem* Item);
   virtual void Delete(TListItem* Item);
   virtual void ColClick(TListColumn* Column);
@@ -224,6 +226,11 @@ protected:
   void UpdateColumns();
   TListItem* ItemOfIndex(int Index) const;
   TListItem* ItemOfParam(LPARAM Param) const { return reinterpret_cast<TListItem*>(Param); }
+  // Item fields set without redrawing (while the control asks for the item's text, or
+  // before the item enters the control).
+  static void SetItemCaption(TListItem* Item, std::string Value) { Item->FCaption = std::move(Value); }
+  static void SetItemOverlay(TListItem* Item, int Overlay) { Item->FOverlayIndex = Overlay; }
+  static void SetItemStates(TListItem* Item, UINT States) { Item->FStates = States; }
 
 private:
   void SetExStyles();

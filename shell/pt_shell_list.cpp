@@ -1,0 +1,826 @@
+#include "shell/pt_shell_list.h"
+
+#include <algorithm>
+
+#include "classlib/core/sys_utils.h"
+#include "classlib/win/application.h"
+#include "classlib/win/dialogs.h"
+#include "classlib/win/forms.h"
+#include "classlib/win/registry.h"
+#include "classlib/win/wide_string.h"
+#include "shell/core/pt_shell_strings.h"
+#include "shell/core/shell_list_rules.h"
+#include "shell/pt_shell_routines.h"
+
+template <> const TTypeInfo* TypeInfoOf<TPTShellListOption>() {
+  static const TTypeInfo Info = EnumTypeInfo(
+      "TPTShellListOption",
+      {"ptsloAutoFill", "ptsloNonFilesystemAncestors", "ptsloDesignInteractive", "ptsloDefaultKeyHandling",
+       "ptsloContextMenus", "ptsloDontChangeFolder", "ptsloDontGoBelowBase", "ptsloDynamicRefresh",
+       "ptsloHideFoldersWhenLinkedToTree", "ptsloOleDrag", "ptsloOleDrop", "ptsloFolderContextMenu",
+       "ptsloShowHidden"});
+  return &Info;
+}
+
+namespace {
+
+// The item data of the list: the shell data plus the icon, asked once.
+class TShListItemData final : public TPTShListData {
+public:
+  using TPTShListData::TPTShListData;
+  int IconIndex = -1;
+};
+
+// Attributes asked of every enumerated object.
+constexpr ULONG AcceptMask = 0xF20B0000 | SFGAO_GHOSTED;
+
+// The "DirectoryCols" record last read by any list (the bytes live with the locator unit).
+int& CachedColumnRecordSize() {
+  static int Size = 0;
+  return Size;
+}
+
+TDirectoryCols CachedColumnRecord() {
+  TDirectoryCols R;
+  std::copy_n(ShellListColumnRecord(), TDirectoryCols::Capacity, R.Bytes);
+  R.Size = CachedColumnRecordSize();
+  return R;
+}
+
+void SetCachedColumnRecord(const TDirectoryCols& R) {
+  std::copy_n(R.Bytes, TDirectoryCols::Capacity, ShellListColumnRecord());
+  CachedColumnRecordSize() = R.Size;
+}
+
+// The hourglass for the life of the object.
+class THourGlass {
+public:
+  THourGlass() {
+    if (Screen != nullptr) {
+      FSaved = Screen->Cursor();
+      Screen->SetCursor(crHourGlass);
+    }
+  }
+  ~THourGlass() {
+    if (Screen != nullptr) Screen->SetCursor(FSaved);
+  }
+  THourGlass(const THourGlass&) = delete;
+  THourGlass& operator=(const THourGlass&) = delete;
+
+private:
+  TCursor FSaved = crDefault;
+};
+
+// No critical-error boxes (an empty floppy drive) for the life of the object.
+class TNoCriticalErrors {
+public:
+  TNoCriticalErrors() : FSaved(SetErrorMode(SEM_FAILCRITICALERRORS)) { SetErrorMode(FSaved | SEM_FAILCRITICALERRORS); }
+  ~TNoCriticalErrors() { SetErrorMode(FSaved); }
+  TNoCriticalErrors(const TNoCriticalErrors&) = delete;
+  TNoCriticalErrors& operator=(const TNoCriticalErrors&) = delete;
+
+private:
+  UINT FSaved;
+};
+
+class TItemsUpdate {
+public:
+  explicit TItemsUpdate(TListItems* Items) : FItems(Items) { FItems->BeginUpdate(); }
+  ~TItemsUpdate() { FItems->EndUpdate(); }
+  TItemsUpdate(const TItemsUpdate&) = delete;
+  TItemsUpdate& operator=(const TItemsUpdate&) = delete;
+
+private:
+  TListItems* FItems;
+};
+
+// The signed 16-bit code of a CompareIDs answer; 0 when it failed.
+int CompareCode(HRESULT Hr) { return FAILED(Hr) ? 0 : int(int16_t(HRESULT_CODE(Hr))); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Construction
+
+const TClassInfo* TPTCustomShellList::StaticClassInfo() {
+  static const TClassInfo Info =
+      TClassBuilder<TPTCustomShellList, TPTCustomListView>("TPTCustomShellList")
+          .Prop("Options", &TPTCustomShellList::Options, &TPTCustomShellList::SetOptions)
+          .Prop("Folder", [](const TPTCustomShellList& L) { return L.Folder(); }, nullptr)
+          .Prop("FileFilter", [](const TPTCustomShellList& L) { return L.FileFilter(); },
+                &TPTCustomShellList::SetFileFilter)
+          .Prop("OnAddItem", &TPTCustomShellList::OnAddItem)
+          .Prop("OnDeleteItem", &TPTCustomShellList::OnDeleteItem)
+          .Prop("OnDblClickOpen", &TPTCustomShellList::OnDblClickOpen)
+          .Prop("OnCustomDrawSh", &TPTCustomShellList::OnCustomDrawSh)
+          .Prop("OnCustomDrawShEx", &TPTCustomShellList::OnCustomDrawShEx)
+          .Prop("OnFillComplete", &TPTCustomShellList::OnFillComplete)
+          .Build();
+  return &Info;
+}
+
+const TClassInfo* TPTShellList::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TPTShellList, TPTCustomShellList>("TPTShellList").Build();
+  return &Info;
+}
+
+TPTCustomShellList::TPTCustomShellList(TComponent* AOwner)
+    : TPTCustomListView(AOwner), FFolder(std::make_unique<TPTShellLocator>()) {
+  FFolder->OnChange = [this](TObject* Sender) { FolderChanged(Sender); };
+  FMalloc = TComPtr<IMalloc>::Share(ShellMalloc());
+  SetAllocBy(256);
+  FSmallImages = new TCustomImageList(this);
+  FSmallImages->SetShareImages(true);
+  FSmallImages->SetHandle(GetSystemImageList(0));
+  FLargeImages = new TCustomImageList(this);
+  FLargeImages->SetShareImages(true);
+  FLargeImages->SetHandle(GetSystemImageList(1));
+  AddShellOverlays();
+  SetSmallImages(FSmallImages);
+  SetLargeImages(FLargeImages);
+  FRefreshTimer = new TTimer(this);
+  FRefreshTimer->SetEnabled(false);
+  FRefreshTimer->OnTimer = [this](TObject* Sender) { RefreshTimerTick(Sender); };
+}
+
+TPTCustomShellList::~TPTCustomShellList() {
+  // The items' data are freed through this class's deletion hook, which the base's
+  // destructor could no longer reach.
+  Items()->Clear();
+  FreeFilterNames();
+}
+
+HWND TPTCustomShellList::OwnerWindow() {
+  TControl* Top = this;
+  while (Top->Parent() != nullptr) Top = Top->Parent();
+  auto* Form = dynamic_cast<TCustomForm*>(Top);
+  return Form != nullptr && Form->HandleAllocated() ? Form->Handle() : nullptr;
+}
+
+void TPTCustomShellList::InitWnd() {
+  TPTCustomListView::InitWnd();
+  if (Designing() || !FOptions.Contains(ptsloAutoFill) || Items()->Count() != 0) return;
+  // A folder that cannot be shown must not keep the window from being made.
+  try {
+    Refill();
+  } catch (const std::exception& E) {
+    if (Application != nullptr) Application->ShowException(E);
+  }
+}
+
+void TPTCustomShellList::Notification(TComponent* AComponent, TOperation Operation) {
+  TPTCustomListView::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (static_cast<void*>(AComponent) == static_cast<void*>(FTree)) FTree = nullptr;
+  if (static_cast<void*>(AComponent) == static_cast<void*>(FCombo)) FCombo = nullptr;
+}
+
+void TPTCustomShellList::SetLinkedTree(TPTShellTree* Value) { FTree = Value; }
+void TPTCustomShellList::SetLinkedCombo(TPTShellCombo* Value) { FCombo = Value; }
+
+// ---------------------------------------------------------------------------------------
+// Properties
+
+void TPTCustomShellList::SetOptions(TPTShellListOptions Value) {
+  TPTShellListOptions Old = FOptions;
+  FOptions = Value;
+  if (Loading() || !HandleAllocated()) return;
+  auto Changed = [&](TPTShellListOption O) { return Old.Contains(O) != Value.Contains(O); };
+  if (Changed(ptsloDynamicRefresh) && !Designing()) {
+    if (Value.Contains(ptsloDynamicRefresh)) StartWatching();
+    else StopWatching();
+  }
+  if (Changed(ptsloShowHidden) || Changed(ptsloHideFoldersWhenLinkedToTree)) RefreshItems();
+}
+
+void TPTCustomShellList::SetFolder(TPTShellLocator* Value) { FFolder->Assign(Value); }
+
+void TPTCustomShellList::SetFileFilter(const std::string& Value) {
+  FFileFilter = Value;
+  if (Value.empty()) {
+    FFilterPatterns.clear();
+    return;
+  }
+  FFilterPatterns = SplitFileFilter(Value);
+  if (!Loading() && FOptions.Contains(ptsloAutoFill)) Refill();
+}
+
+void TPTCustomShellList::SetSortColumn(int Value) {
+  FSortColumn = Value;
+  Sort();
+}
+
+TPTShListData* TPTCustomShellList::GetShellData(const TListItem* Item) const {
+  if (Item == nullptr || Item->Data() == nullptr) return nullptr;
+  // Items that the application added may carry anything: only our own data is read.
+  return FOwnData.count(Item->Data()) != 0 ? static_cast<TPTShListData*>(Item->Data()) : nullptr;
+}
+
+bool TPTCustomShellList::IsShellItem(const TListItem* Item) const { return GetShellData(Item) != nullptr; }
+
+TPTShListData* TPTCustomShellList::GetItemData(int Index) const { return GetShellData(ItemOfIndex(Index)); }
+
+TPTShListData* TPTCustomShellList::GetSelectedData() const { return GetShellData(Selected()); }
+
+// ---------------------------------------------------------------------------------------
+// Filling
+
+void TPTCustomShellList::FolderChanged(TObject*) {
+  bool Own = FUpdatePass == 0;
+  if (Own) ++FUpdatePass;
+  struct TPass {
+    int& Count;
+    bool Own;
+    ~TPass() {
+      if (Own) --Count;
+    }
+  } Pass{FUpdatePass, Own};
+  Refill();
+}
+
+void TPTCustomShellList::Refill() {
+  if (!HandleAllocated()) return;
+  if (FOwnDrag || FEditingName) {
+    FRefreshPending = true;
+    return;
+  }
+  THourGlass Wait;
+  {
+    TItemsUpdate Update(Items());
+    Items()->Clear();
+  }
+  PCItemIDList AbsIdList = FFolder->GetIdList();
+  TComPtr<IShellFolder> Folder;
+  CheckHResult(GetShellFolder(AbsIdList, Folder.Out()));
+  // The shell may bind a directory that is gone and list it as empty: say that it is gone.
+  std::string Path = PidlToPath(AbsIdList);
+  if (!Path.empty()) {
+    TNoCriticalErrors NoBoxes;
+    DWORD Attributes = GetFileAttributesW(ToWide(Path).c_str());
+    if (Attributes == INVALID_FILE_ATTRIBUTES) RaiseSysError(int(GetLastError()));
+    if ((Attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) RaiseSysError(ERROR_DIRECTORY);
+  }
+  BuildFilterNames();
+  bool Filled = false;
+  try {
+    Filled = FillList(Folder.Get(), AbsIdList);
+  } catch (...) {
+    FreeFilterNames();
+    throw;
+  }
+  FreeFilterNames();
+  if (Filled && FOptions.Contains(ptsloDynamicRefresh) && !Designing()) StartWatching();
+}
+
+bool TPTCustomShellList::Accepts(IShellFolder* Folder, PCItemIDList AbsIdList, PCItemIDList Rel, ULONG& Attribs) {
+  Attribs = AcceptMask;
+  if (FAILED(Folder->GetAttributesOf(1, &Rel, &Attribs))) Attribs = 0;
+  if (!FOptions.Contains(ptsloNonFilesystemAncestors) && (Attribs & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)) == 0)
+    return false;
+  if (FOptions.Contains(ptsloHideFoldersWhenLinkedToTree) && FTree != nullptr &&
+      (Attribs & (SFGAO_FOLDER | SFGAO_FILESYSTEM)) == (SFGAO_FOLDER | SFGAO_FILESYSTEM) &&
+      (Attribs & SFGAO_FILESYSANCESTOR) == 0)
+    return false;
+  return DoAddItem(Folder, AbsIdList, Rel, Attribs);
+}
+
+bool TPTCustomShellList::DoAddItem(IShellFolder* ParentFolder, PCItemIDList ParentAbsIdList,
+                                   PCItemIDList ItemRelIdList, ULONG Attribs) {
+  bool Allow = true;
+  if (FFilterNames && (Attribs & SFGAO_FOLDER) == 0) {
+    std::string Name = GetPidlDisplayName(ParentFolder, ItemRelIdList, 2);
+    size_t Slash = Name.find_last_of('\\');
+    if (Slash != std::string::npos) Name.erase(0, Slash + 1);
+    Allow = MatchesFilter(Name, Attribs);
+  }
+  if (Allow && OnAddItem) OnAddItem(this, ParentFolder, ParentAbsIdList, ItemRelIdList, Attribs, Allow);
+  return Allow;
+}
+
+bool TPTCustomShellList::FillList(IShellFolder* Folder, PCItemIDList AbsIdList) {
+  TItemsUpdate Update(Items());
+  TNoCriticalErrors NoBoxes;
+  TPidl Previous = std::move(FIdList);
+  TComPtr<IShellFolder> PreviousFolder = std::move(FShellFolder);
+  FIdList = TPidl(CopyPidl(FMalloc.Get(), AbsIdList), FMalloc.Get());
+  FShellFolder = TComPtr<IShellFolder>::Share(Folder);
+  FDetails.Reset();
+  FDetailsAsked = false;
+  try {
+    SetupColumns(GetShellDetails());
+    SHCONTF Flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
+    if (FOptions.Contains(ptsloShowHidden)) Flags |= SHCONTF_INCLUDEHIDDEN;
+    TComPtr<IEnumIDList> Enum;
+    HRESULT Hr = Folder->EnumObjects(OwnerWindow(), Flags, Enum.Out());
+    if (FAILED(Hr)) return false;
+    std::vector<std::unique_ptr<TShListItemData>> Pending;
+    std::vector<ULONG> Attributes;
+    if (Enum) {
+      for (;;) {
+        PItemIDList Rel = nullptr;
+        ULONG Fetched = 0;
+        Hr = Enum->Next(1, &Rel, &Fetched);
+        if (Hr != S_OK || Rel == nullptr) break;
+        TPidl Owned(Rel, FMalloc.Get());
+        ULONG Attribs = 0;
+        if (!Accepts(Folder, AbsIdList, Rel, Attribs)) continue;
+        if (Pending.size() == Pending.capacity()) {
+          Pending.reserve(Pending.size() + 500);
+          Attributes.reserve(Pending.size() + 500);
+        }
+        auto Data = std::make_unique<TShListItemData>(this);
+        Data->SetRelIdList(Owned.Release());
+        Pending.push_back(std::move(Data));
+        Attributes.push_back(Attribs);
+      }
+      if (Hr != S_FALSE && FAILED(Hr)) RaiseSysError(Hr);
+    }
+    SetAllocBy(int(Pending.size()));
+    for (size_t I = 0; I < Pending.size(); ++I) AddItem(Pending[I].release(), Attributes[I]);
+    Sort();
+    if (Items()->Count() > 0) Items()->Item(0)->SetFocused(true);
+  } catch (...) {
+    FIdList = std::move(Previous);
+    FShellFolder = std::move(PreviousFolder);
+    throw;
+  }
+  if (OnFillComplete) OnFillComplete(this);
+  return true;
+}
+
+void TPTCustomShellList::AddItem(TPTShListData* Data, ULONG Attribs) {
+  FOwnData.insert(Data);
+  FPendingData = Data;
+  FPendingAttribs = Attribs;
+  FPendingHasDetails = bool(FDetails);
+  try {
+    Items()->Add();
+  } catch (...) {
+    // The item took the data when it was made; only a failure before that leaves it here.
+    if (FPendingData != nullptr) {
+      FOwnData.erase(Data);
+      delete Data;
+    }
+    FPendingData = nullptr;
+    throw;
+  }
+}
+
+void TPTCustomShellList::InitItem(TListItem* Item) {
+  if (FPendingData != nullptr) {
+    Item->SetData(FPendingData);
+    if (FPendingAttribs & SFGAO_SHARE) SetItemOverlay(Item, 0);
+    else if (FPendingAttribs & SFGAO_LINK) SetItemOverlay(Item, 1);
+    if (FPendingAttribs & SFGAO_GHOSTED) SetItemStates(Item, LVIS_CUT);
+    int SubItems = FPendingHasDetails ? std::max(0, Columns()->Count() - 1) : 3;
+    for (int I = 0; I < SubItems; ++I) Item->SubItems()->Add("");
+  }
+  FPendingData = nullptr;
+  SetItemCaption(Item, "");
+}
+
+void TPTCustomShellList::Delete(TListItem* Item) {
+  TPTShListData* Data = GetShellData(Item);
+  if (Data == nullptr) {
+    TPTCustomListView::Delete(Item);
+    return;
+  }
+  if (OnDeleteItem) OnDeleteItem(this, Item, Data);
+  Item->SetData(nullptr);
+  TPTCustomListView::Delete(Item);
+  FOwnData.erase(Data);
+  delete Data;
+}
+
+// ---------------------------------------------------------------------------------------
+// Name filter
+
+void TPTCustomShellList::BuildFilterNames() {
+  FreeFilterNames();
+  std::string Path = FFolder->GetPath();
+  if (!FilterNeedsNames(Path, FFileFilter)) return;
+  FFilterNames = std::make_unique<std::set<std::string>>();
+  TNoCriticalErrors NoBoxes;
+  std::string Base = AddTrailingChar(Path, '\\');
+  for (const std::string& Pattern : FFilterPatterns) {
+    WIN32_FIND_DATAW Found;
+    HANDLE Search = FindFirstFileW(ToWide(Base + Pattern).c_str(), &Found);
+    if (Search == INVALID_HANDLE_VALUE) continue;
+    do {
+      if (Found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      std::string Name = FromWideBuf(Found.cFileName, MAX_PATH);
+      // The search also matches the generated short name ("*.htm" finds "page.html").
+      if (MatchesFilePattern(Name, Pattern)) FFilterNames->insert(AnsiUpperCase(Name));
+    } while (FindNextFileW(Search, &Found));
+    FindClose(Search);
+  }
+}
+
+bool TPTCustomShellList::MatchesFilter(const std::string& Name, ULONG Attribs) {
+  if (Attribs & SFGAO_FOLDER) return true;
+  return FFilterNames && FFilterNames->count(AnsiUpperCase(Name)) != 0;
+}
+
+void TPTCustomShellList::FreeFilterNames() { FFilterNames.reset(); }
+
+// ---------------------------------------------------------------------------------------
+// Texts and icons
+
+void TPTCustomShellList::GetDispInfo(TListItem* Item, NMLVDISPINFOW& Info) {
+  LVITEMW& I = Info.item;
+  TPTShListData* Data = GetShellData(Item);
+  if (I.mask & LVIF_TEXT) {
+    std::string Text;
+    if (I.iSubItem == 0) {
+      if (Item->Caption().empty() && Data != nullptr) SetItemCaption(Item, Data->GetDisplayName());
+      Text = Item->Caption();
+    } else if (I.iSubItem <= Item->SubItems()->Count()) {
+      Text = (*Item->SubItems())[I.iSubItem - 1];
+      if (Text.empty() && Data != nullptr) Text = Data->GetDetailText(I.iSubItem);
+    }
+    if (I.pszText != nullptr && I.cchTextMax > 0) {
+      std::wstring W = ToWide(Text);
+      size_t N = std::min<size_t>(W.size(), size_t(I.cchTextMax - 1));
+      std::copy_n(W.begin(), N, I.pszText);
+      I.pszText[N] = 0;
+    }
+  }
+  if (I.mask & LVIF_IMAGE) {
+    if (Item->ImageIndex() >= 1 || Data == nullptr) {
+      I.iImage = Item->ImageIndex();
+    } else {
+      auto* D = static_cast<TShListItemData*>(Data);
+      if (D->IconIndex < 0) D->IconIndex = GetPidlIconIndex(D->GetAbsIdList(), SHGFI_SMALLICON);
+      I.iImage = D->IconIndex;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Columns
+
+IShellDetails* TPTCustomShellList::GetShellDetails() {
+  if (!FDetailsAsked) {
+    FDetailsAsked = true;
+    if (!FShellFolder ||
+        FAILED(FShellFolder->CreateViewObject(OwnerWindow(), IID_IShellDetails,
+                                              reinterpret_cast<void**>(FDetails.Out()))))
+      FDetails.Reset();
+  }
+  return FDetails.Get();
+}
+
+void TPTCustomShellList::SaveColumnWidths() {
+  std::vector<int> Widths;
+  for (int I = 0; I < Columns()->Count(); ++I) Widths.push_back(Columns()->Items(I)->Width());
+  ::SaveColumnWidths(ShellListWidthStream(), Widths);
+}
+
+void TPTCustomShellList::ApplySharedWidths() {
+  std::vector<int> Widths = LoadColumnWidths(ShellListWidthStream(), Columns()->Count());
+  for (size_t I = 0; I < Widths.size(); ++I) Columns()->Items(int(I))->SetWidth(Widths[I]);
+}
+
+void TPTCustomShellList::SetupColumns(IShellDetails* Details) {
+  if (Columns()->Count() > 0 && FSharedWidths) SaveColumnWidths();
+  if (Details != nullptr) SetupDetailsColumns(Details);
+  else SetupStandardColumns();
+}
+
+void TPTCustomShellList::SetupStandardColumns() {
+  TDirectoryCols Record = DefaultDirectoryCols();
+  try {
+    TRegistry Reg(KEY_READ);
+    Reg.SetRootKey(HKEY_CURRENT_USER);
+    if (Reg.OpenKeyReadOnly("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer") &&
+        Reg.ValueExists("DirectoryCols") && Reg.GetDataSize("DirectoryCols") <= TDirectoryCols::Capacity) {
+      std::vector<uint8_t> Data = Reg.ReadBinaryData("DirectoryCols");
+      Record = OverlayDirectoryCols(Record, Data.data(), int(Data.size()));
+    }
+  } catch (const std::exception&) {
+    // The widths of the record in hand serve.
+  }
+  Columns()->BeginUpdate();
+  Columns()->Clear();
+  const TPTShText Captions[] = {TPTShText::ColumnName, TPTShText::ColumnSize, TPTShText::ColumnType,
+                                TPTShText::ColumnModified};
+  std::vector<int> Widths = DirectoryColsWidths(Record);
+  for (int I = 0; I < 4; ++I) {
+    TListColumn* C = Columns()->Add();
+    C->SetCaption(PTShText(Captions[I]));
+    if (I == 1) C->SetAlignment(taRightJustify);
+    C->SetWidth(Widths[I]);
+  }
+  if (SameDirectoryCols(CachedColumnRecord(), Record) && ShellListWidthStream().Size() > 0) ApplySharedWidths();
+  SetCachedColumnRecord(Record);
+  FSharedWidths = true;
+  FColumnMode = cmStandard;
+  Columns()->EndUpdate();
+}
+
+void TPTCustomShellList::SetupDetailsColumns(IShellDetails* Details) {
+  bool Shared = !PidlToPath(FIdList.Get()).empty() && ShellListWidthStream().Size() > 0;
+  Columns()->BeginUpdate();
+  Columns()->Clear();
+  // A folder that answers for every index still gets a bounded header.
+  for (int I = 0; I < 256; ++I) {
+    SHELLDETAILS D{};
+    D.str.uType = STRRET_CSTR;
+    if (FAILED(Details->GetDetailsOf(nullptr, UINT(I), &D))) break;
+    TListColumn* C = Columns()->Add();
+    C->SetCaption(StrRetToString(nullptr, D.str));
+    FreeStrRet(D.str);
+    if (!Shared) C->SetWidth(D.cxChar * 7);
+    C->SetAlignment(D.fmt == LVCFMT_RIGHT ? taRightJustify : D.fmt == LVCFMT_CENTER ? taCenter : taLeftJustify);
+  }
+  if (Shared) ApplySharedWidths();
+  FSharedWidths = Shared;
+  FColumnMode = cmDetails;
+  Columns()->EndUpdate();
+}
+
+// ---------------------------------------------------------------------------------------
+// Sorting
+
+int TPTCustomShellList::CompareItems(TListItem* A, TListItem* B) {
+  TPTShListData* DA = GetShellData(A);
+  TPTShListData* DB = GetShellData(B);
+  if (DA == nullptr || DB == nullptr || !FShellFolder) return 0;
+  int Column = std::abs(FSortColumn) - 1;
+  int R = CompareCode(FShellFolder->CompareIDs(LPARAM(Column), DA->RelIdList(), DB->RelIdList()));
+  return FSortColumn < 0 ? -R : R;
+}
+
+void TPTCustomShellList::Sort() {
+  CustomSort([this](TListItem* A, TListItem* B) { return CompareItems(A, B); });
+}
+
+void TPTCustomShellList::ColClick(TListColumn* Column) {
+  TPTCustomListView::ColClick(Column);
+  SetSortColumn(NextSortColumn(FSortColumn, Column->Index()));
+}
+
+// ---------------------------------------------------------------------------------------
+// Custom draw
+
+std::unique_ptr<TPTCustomDraw> TPTCustomShellList::DoCustomDraw(NMLVCUSTOMDRAW& Draw, LRESULT& Result) {
+  std::unique_ptr<TPTCustomDraw> CD = CreateCustomDraw(Draw, Result);
+  DWORD Stage = Draw.nmcd.dwDrawStage;
+  TListItem* Item = nullptr;
+  TPTShListData* Data = nullptr;
+  if (Stage & CDDS_ITEM) {
+    Item = ItemOfIndex(int(Draw.nmcd.dwItemSpec));
+    Data = GetShellData(Item);
+  }
+  if (OnCustomDrawShEx) OnCustomDrawShEx(this, CD.get(), Item, Data);
+  if (Stage == CDDS_ITEMPREPAINT && OnCustomDrawSh) OnCustomDrawSh(this, CD.get(), Item, Data);
+  CD->Apply();
+  // Item (and sub-item) notifications come whether or not a handler is assigned.
+  if (Stage == CDDS_PREPAINT || Stage == CDDS_ITEMPREPAINT) Result |= 0x20;
+  return CD;
+}
+
+// ---------------------------------------------------------------------------------------
+// Incremental refresh
+
+namespace {
+
+// Some shells validate nothing: a file-system object must also still be on disk.
+bool StillThere(TPTShListData* Data) {
+  if (!Data->IsValid()) return false;
+  std::string Path = Data->GetPath();
+  return Path.empty() || GetFileAttributesW(ToWide(Path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+void TPTCustomShellList::RefreshItems() {
+  if (!HandleAllocated() || !FShellFolder) return;
+  if (FOwnDrag || FEditingName) {
+    FRefreshPending = true;
+    return;
+  }
+  BuildFilterNames();
+  struct TFreeNames {
+    TPTCustomShellList* L;
+    ~TFreeNames() { L->FreeFilterNames(); }
+  } FreeNames{this};
+  TItemsUpdate Update(Items());
+  IShellFolder* Folder = FShellFolder.Get();
+
+  // Gone objects leave; the others are read again when shown.
+  for (int I = Items()->Count() - 1; I >= 0; --I) {
+    TPTShListData* Data = GetShellData(Items()->Item(I));
+    if (Data == nullptr) continue;
+    if (!StillThere(Data)) {
+      Items()->Delete(I);
+      continue;
+    }
+    Data->ResetCache();
+    static_cast<TShListItemData*>(Data)->IconIndex = -1;
+  }
+
+  // The folder's own order finds known objects in logarithmic time, so that a large
+  // folder refreshes quickly.
+  std::vector<PCItemIDList> Known;
+  for (int I = 0; I < Items()->Count(); ++I)
+    if (TPTShListData* Data = GetShellData(Items()->Item(I))) Known.push_back(Data->RelIdList());
+  auto Less = [Folder](PCItemIDList A, PCItemIDList B) { return CompareCode(Folder->CompareIDs(0, A, B)) < 0; };
+  std::sort(Known.begin(), Known.end(), Less);
+
+  SHCONTF Flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
+  if (FOptions.Contains(ptsloShowHidden)) Flags |= SHCONTF_INCLUDEHIDDEN;
+  TComPtr<IEnumIDList> Enum;
+  if (FAILED(Folder->EnumObjects(OwnerWindow(), Flags, Enum.Out())) || !Enum) return;
+  std::vector<std::pair<PItemIDList, ULONG>> Added;
+  for (;;) {
+    PItemIDList Rel = nullptr;
+    ULONG Fetched = 0;
+    if (Enum->Next(1, &Rel, &Fetched) != S_OK || Rel == nullptr) break;
+    TPidl Owned(Rel, FMalloc.Get());
+    auto At = std::lower_bound(Known.begin(), Known.end(), PCItemIDList(Rel), Less);
+    bool Found = false;
+    // Equal neighbours of the order: any one that the folder calls the same object.
+    for (auto It = At; It != Known.end() && !Less(Rel, *It); ++It) {
+      HRESULT Hr = Folder->CompareIDs(0, Rel, *It);
+      if (SUCCEEDED(Hr) && CompareCode(Hr) == 0) {
+        Found = true;
+        break;
+      }
+    }
+    if (Found) continue;
+    ULONG Attribs = 0;
+    if (!Accepts(Folder, FIdList.Get(), Rel, Attribs)) continue;
+    auto Data = std::make_unique<TShListItemData>(this);
+    Data->SetRelIdList(Owned.Release());
+    AddItem(Data.release(), Attribs);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Going about
+
+void TPTCustomShellList::ChangeToFolder(PCItemIDList AbsIdList) {
+  if (FOptions.Contains(ptsloDontChangeFolder)) return;
+  TPidl Target(CopyPidl(nullptr, AbsIdList));
+  {
+    TItemsUpdate Update(Items());
+    Items()->Clear();
+  }
+  FFolder->SetIdList(Target.Get());
+}
+
+void TPTCustomShellList::GoUp(int Levels) {
+  if (FOptions.Contains(ptsloDontChangeFolder) || Levels <= 0) return;
+  PCItemIDList Current = FFolder->GetIdList();
+  TPTIdListArray Chain(Current);
+  int Count = Chain.Count();
+  if (Count == 0) return;  // the desktop has nothing above it
+  TPidl Ancestor(CopyPidl(nullptr, Chain.AncestorIdList(std::min(Levels, Count))));
+  FFolder->SetIdList(Ancestor.Get());
+}
+
+// ---------------------------------------------------------------------------------------
+// Rename in place
+
+bool TPTCustomShellList::CanEdit(TListItem* Item) {
+  TPTShListData* Data = GetShellData(Item);
+  if (Data == nullptr) return TPTCustomListView::CanEdit(Item);
+  if (Designing() || !Data->CanRename()) return false;
+  FEditingName = TPTCustomListView::CanEdit(Item);
+  return FEditingName;
+}
+
+void TPTCustomShellList::Edit(const LVITEMW& I) {
+  FEditingName = false;
+  TListItem* Item = ItemOfParam(I.lParam);
+  if (Item == nullptr) Item = ItemOfIndex(I.iItem);
+  TPTShListData* Data = GetShellData(Item);
+  if (Data == nullptr) {
+    TPTCustomListView::Edit(I);
+    return;
+  }
+  if (I.pszText != nullptr) {
+    std::string Text = FromWide(I.pszText);
+    std::string Problem = NewNameProblem(Text);
+    if (!Problem.empty()) {
+      ShowMessage(Problem + ": \"" + Text + "\"");
+    } else if (Text != Item->Caption()) {
+      THourGlass Wait;
+      FSkipNextChange = true;
+      PItemIDList NewRel = nullptr;
+      // No owner window: the shell shows nothing, and every failure is told alike below.
+      HRESULT Hr = FShellFolder->SetNameOf(nullptr, Data->RelIdList(), ToWide(Text).c_str(), SHGDN_INFOLDER, &NewRel);
+      if (SUCCEEDED(Hr) && NewRel != nullptr) {
+        Data->SetRelIdList(NewRel);
+        static_cast<TShListItemData*>(Data)->IconIndex = -1;
+        SetItemCaption(Item, Text);
+        Item->Update();
+      } else {
+        // Nothing changed on disk, so no notification will come to be skipped.
+        FSkipNextChange = false;
+        if (NewRel != nullptr) FMalloc->Free(NewRel);
+        ShowMessage("Unable to rename \"" + Item->Caption() + "\" to \"" + Text + "\"\n\n" +
+                    SysErrorMessage(FAILED(Hr) ? int(Hr) : int(E_FAIL)));
+      }
+    }
+  }
+  // A refresh held back while the name was edited runs now, also after a cancelled edit.
+  bool Pending = std::exchange(FRefreshPending, false);
+  if (Pending) RefreshItems();
+  if (I.pszText != nullptr && OnEdited) {
+    std::string S = Item->Caption();
+    OnEdited(this, Item, S);
+  }
+}
+
+bool TPTCustomShellList::RenameItemNamed(const std::string& Name) {
+  for (int I = 0; I < Items()->Count(); ++I) {
+    TListItem* Item = Items()->Item(I);
+    TPTShListData* Data = GetShellData(Item);
+    if (Data == nullptr || Data->GetDisplayName() != Name) continue;
+    SetFocus();
+    Item->SetSelected(true);
+    Item->SetFocused(true);
+    Item->MakeVisible();
+    return Item->EditCaption();
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Change watching
+
+void TPTCustomShellList::StartWatching() {
+  FRefreshTimer->SetEnabled(false);
+  if (!FWatcher) FWatcher = std::make_unique<TChangeHandlerThread>(Handle(), WM_PTSHCHANGE);
+  else FWatcher->RemoveAll();
+  std::string Path = PidlToPath(FIdList.Get());
+  int Slot = 0;
+  if (!Path.empty()) FWatcher->AddWatch(Path, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME, Slot, false);
+}
+
+void TPTCustomShellList::StopWatching() {
+  if (FWatcher) FWatcher->RemoveAll();
+}
+
+void TPTCustomShellList::ChangeNotified() {
+  if (FSkipNextChange || FOwnDrag) {
+    FSkipNextChange = false;
+    return;
+  }
+  // A burst of changes gives one refresh, after the last of them.
+  FRefreshTimer->SetEnabled(false);
+  FRefreshTimer->SetInterval(RefreshDelay(Focused()));
+  FRefreshTimer->SetEnabled(true);
+}
+
+void TPTCustomShellList::RefreshTimerTick(TObject*) {
+  FRefreshTimer->SetEnabled(false);
+  ++FUpdatePass;
+  struct TPass {
+    int& Count;
+    ~TPass() { --Count; }
+  } Pass{FUpdatePass};
+  RefreshItems();
+}
+
+void TPTCustomShellList::FlushPendingUpdate(bool AlsoLinked) {
+  (void)AlsoLinked;
+  if (FRefreshTimer->Enabled()) RefreshTimerTick(this);
+}
+
+// ---------------------------------------------------------------------------------------
+// Window
+
+void TPTCustomShellList::WndProc(TMessage& M) {
+  switch (M.Msg) {
+    case WM_DESTROY:
+      if (FSharedWidths && Columns()->Count() > 0) SaveColumnWidths();
+      break;
+    case WM_NCDESTROY:
+      // The watcher posts to this window only.
+      FWatcher.reset();
+      FRefreshTimer->SetEnabled(false);
+      break;
+    case WM_PTSHCHANGE:
+      ChangeNotified();
+      M.Result = 0;
+      return;
+    case WM_PTSHRENAMENEWFOLDER:
+      RenameItemNamed(FNewFolderName);
+      M.Result = 0;
+      return;
+    case WM_PTSHELLBROWSER: {
+      // The process's shell instance object, when it has one, answers as browser.
+      M.Result = 0;
+      TComPtr<IUnknown> Instance;
+      TComPtr<IShellBrowser> Browser;
+      if (SUCCEEDED(SHGetInstanceExplorer(Instance.Out())) && Instance &&
+          SUCCEEDED(Instance.As(Browser)) && Browser)
+        M.Result = reinterpret_cast<LRESULT>(Browser.Get());  // the reference is released here
+      return;
+    }
+  }
+  TPTCustomListView::WndProc(M);
+}

@@ -1,0 +1,206 @@
+// The shell list: the contents of one shell folder in a list view, with the shell's icons
+// and overlays, detail columns whose widths carry from folder to folder, the folder's own
+// sort order, a name filter, and the behaviour of a file panel (opening, verbs, context
+// menu, going up, new folder, rename in place, keys, change watching and refresh).
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <unordered_set>
+#include <string>
+#include <vector>
+
+#include "classlib/win/timer.h"
+#include "shell/change_handler_thread.h"
+#include "shell/pt_shell_data.h"
+#include "shell/pt_shell_locator.h"
+#include "shell/pt_tree_list.h"
+
+class TPTShellTree;
+class TPTShellCombo;
+
+enum TPTShellListOption {
+  ptsloAutoFill,
+  ptsloNonFilesystemAncestors,
+  ptsloDesignInteractive,
+  ptsloDefaultKeyHandling,
+  ptsloContextMenus,
+  ptsloDontChangeFolder,
+  ptsloDontGoBelowBase,
+  ptsloDynamicRefresh,
+  ptsloHideFoldersWhenLinkedToTree,
+  ptsloOleDrag,
+  ptsloOleDrop,
+  ptsloFolderContextMenu,
+  ptsloShowHidden,
+};
+template <> const TTypeInfo* TypeInfoOf<TPTShellListOption>();
+using TPTShellListOptions = TSet<TPTShellListOption>;
+inline constexpr TPTShellListOptions DefaultShellListOptions = TPTShellListOptions::FromBits(0x1E9B);
+
+// Messages of the list's window.
+inline constexpr UINT WM_PTSHELLBROWSER = WM_USER + 7;        // answers an IShellBrowser or 0
+inline constexpr UINT WM_PTSHCHANGE = WM_USER + 101;          // from the change watcher
+inline constexpr UINT WM_PTSHRENAMENEWFOLDER = WM_USER + 102;  // rename the new folder
+
+using TPTShAddItemEvent =
+    std::function<void(TObject* aSender, IShellFolder* aParentIShf, PCItemIDList aParentAbsIdList,
+                       PCItemIDList aItemRelIdList, ULONG aAttribs, bool& afAllowAdd)>;
+using TPTShListDeleteItemEvent = std::function<void(TObject* aSender, TListItem* aNode, TPTShListData* aShListData)>;
+using TPTShDblClickOpenEvent = std::function<void(TObject* aSender, bool& afHandled)>;
+using TPTShLvCustomDrawEvent =
+    std::function<void(TObject* aSender, TPTCustomDraw* aCD, TListItem* aItem, TPTShListData* aData)>;
+
+class TPTCustomShellList : public TPTCustomListView, public TPTShListDataOwner {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+
+  explicit TPTCustomShellList(TComponent* AOwner);
+  ~TPTCustomShellList() override;
+
+  TPTShellListOptions Options() const { return FOptions; }
+  void SetOptions(TPTShellListOptions Value);
+  // The folder shown; assigning copies the given locator, and its change refills.
+  TPTShellLocator* Folder() const { return FFolder.get(); }
+  void SetFolder(TPTShellLocator* Value);
+  const std::string& FileFilter() const { return FFileFilter; }
+  void SetFileFilter(const std::string& Value);
+  // +n sorts ascending on column n, -n descending.
+  int SortColumn() const { return FSortColumn; }
+  void SetSortColumn(int Value);
+
+  // Clears the items and fills them again from Folder. Raises when the folder cannot be
+  // bound or its enumeration ends with an error.
+  void Refill();
+  // Re-reads the folder keeping the items (and so the selection): gone ones are removed,
+  // new ones appended, sizes and dates asked again.
+  void RefreshItems();
+
+  // Shows the ancestor Levels up (more than there are: the desktop).
+  void GoUp(int Levels);
+  // Starts editing the name of the first item whose display name is Name; false when
+  // there is none.
+  bool RenameItemNamed(const std::string& Name);
+
+  // Runs a refresh that the change timer still holds back (and first, with AlsoLinked,
+  // the pending updates of the linked tree and combo).
+  void FlushPendingUpdate(bool AlsoLinked);
+
+  TPTShListData* GetItemData(int Index) const;
+  TPTShListData* GetSelectedData() const;
+
+  // The controls linked to this list (set by them; cleared when they go).
+  TPTShellTree* LinkedTree() const { return FTree; }
+  void SetLinkedTree(TPTShellTree* Value);
+  TPTShellCombo* LinkedCombo() const { return FCombo; }
+  void SetLinkedCombo(TPTShellCombo* Value);
+
+  // TPTShListDataOwner
+  IShellFolder* ListShellFolder() override { return FShellFolder.Get(); }
+  PCItemIDList ListFolderIdList() override { return FIdList.Get(); }
+  IMalloc* ListMalloc() override { return FMalloc.Get(); }
+  IShellDetails* ListShellDetails() override { return FDetails.Get(); }
+
+  void WndProc(TMessage& Message) override;
+
+  TPTShAddItemEvent OnAddItem;
+  TPTShListDeleteItemEvent OnDeleteItem;
+  TPTShDblClickOpenEvent OnDblClickOpen;
+  TPTShLvCustomDrawEvent OnCustomDrawSh;    // item prepaint
+  TPTShLvCustomDrawEvent OnCustomDrawShEx;  // every stage
+  TNotifyEvent OnFillComplete;
+
+protected:
+  // Filter and OnAddItem: whether an accepted object gets an item.
+  virtual bool DoAddItem(IShellFolder* ParentFolder, PCItemIDList ParentAbsIdList, PCItemIDList ItemRelIdList,
+                         ULONG Attribs);
+  // The fill proper; false when the folder could not be enumerated (no items, no error).
+  virtual bool FillList(IShellFolder* Folder, PCItemIDList AbsIdList);
+  virtual void BuildFilterNames();
+  virtual bool MatchesFilter(const std::string& Name, ULONG Attribs);
+  virtual void FreeFilterNames();
+
+  std::unique_ptr<TPTCustomDraw> DoCustomDraw(NMLVCUSTOMDRAW& Draw, LRESULT& Result) override;
+  void InitWnd() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void GetDispInfo(TListItem* Item, NMLVDISPINFOW& Info) override;
+  void InitItem(TListItem* Item) override;
+  void Delete(TListItem* Item) override;
+  void ColClick(TListColumn* Column) override;
+  bool CanEdit(TListItem* Item) override;
+  void Edit(const LVITEMW& Item) override;
+  // Shows the folder AbsIdList through the linked tree or combo, else through Folder;
+  // nothing with ptsloDontChangeFolder.
+  void ChangeToFolder(PCItemIDList AbsIdList);
+
+  bool IsShellItem(const TListItem* Item) const;
+  TPTShListData* GetShellData(const TListItem* Item) const;
+  HWND OwnerWindow();
+
+private:
+  enum TColumnMode { cmNone, cmDetails, cmStandard };
+  // The object passes the hidden-folder rules and DoAddItem.
+  bool Accepts(IShellFolder* Folder, PCItemIDList AbsIdList, PCItemIDList Rel, ULONG& Attribs);
+  // Hands Data to a new item at the end.
+  void AddItem(TPTShListData* Data, ULONG Attribs);
+  IShellDetails* GetShellDetails();
+  void SetupColumns(IShellDetails* Details);
+  void SetupStandardColumns();
+  void SetupDetailsColumns(IShellDetails* Details);
+  void SaveColumnWidths();
+  void ApplySharedWidths();
+  int CompareItems(TListItem* A, TListItem* B);
+  void Sort();
+  void FolderChanged(TObject* Sender);
+  void StartWatching();
+  void StopWatching();
+  void ChangeNotified();
+  void RefreshTimerTick(TObject* Sender);
+
+  TPTShellListOptions FOptions = DefaultShellListOptions;
+  std::unique_ptr<TPTShellLocator> FFolder;
+  std::string FFileFilter;
+  std::vector<std::string> FFilterPatterns;
+  std::unique_ptr<std::set<std::string>> FFilterNames;
+  int FSortColumn = 1;
+
+  TComPtr<IShellFolder> FShellFolder;
+  TPidl FIdList;
+  TComPtr<IMalloc> FMalloc;
+  TComPtr<IShellDetails> FDetails;
+  bool FDetailsAsked = false;
+  TColumnMode FColumnMode = cmNone;
+  bool FSharedWidths = false;
+
+  TPTShellTree* FTree = nullptr;
+  TPTShellCombo* FCombo = nullptr;
+  TCustomImageList* FSmallImages;
+  TCustomImageList* FLargeImages;
+
+  // The item being inserted.
+  TPTShListData* FPendingData = nullptr;
+  ULONG FPendingAttribs = 0;
+  bool FPendingHasDetails = false;
+
+  std::unordered_set<const void*> FOwnData;  // the item data this list made
+  TTimer* FRefreshTimer;
+  std::unique_ptr<TChangeHandlerThread> FWatcher;
+  bool FSkipNextChange = false;
+  std::string FNewFolderName;  // for WM_PTSHRENAMENEWFOLDER
+  bool FRefreshPending = false;
+  bool FEditingName = false;  // a shell item's name is edited in place
+  bool FOwnDrag = false;
+  int FUpdatePass = 0;
+};
+
+class TPTShellList : public TPTCustomShellList {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  using TPTCustomShellList::TPTCustomShellList;
+};
