@@ -81,6 +81,15 @@ struct ShellListFixture : ::testing::Test {
     List->SetViewStyle(vsReport);
     List->SetMultiSelect(true);
   }
+  // Handlers capture the test's locals, which are gone when the form frees the list.
+  void TearDown() override {
+    List->OnDeleteItem = nullptr;
+    List->OnFillComplete = nullptr;
+    List->OnCustomDrawSh = nullptr;
+    List->OnCustomDrawShEx = nullptr;
+    List->OnEdited = nullptr;
+    List->OnAddItem = nullptr;
+  }
   void ShowOn(const std::string& Path) {
     TPidl P = ParsePath(Path);
     List->Folder()->SetIdList(P.Get());
