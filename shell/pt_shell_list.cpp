@@ -1,6 +1,8 @@
 #include "shell/pt_shell_list.h"
 
 #include <algorithm>
+#include <map>
+#include <unordered_map>
 
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
@@ -24,12 +26,57 @@ template <> const TTypeInfo* TypeInfoOf<TPTShellListOption>() {
 
 namespace {
 
-// The item data of the list: the shell data plus the icon, asked once.
+// The item data of the list: the shell data plus what the list shows of it, asked once.
 class TShListItemData final : public TPTShListData {
 public:
   using TPTShListData::TPTShListData;
+  // Everything shown is asked again.
+  void Forget() {
+    ResetCache();
+    IconIndex = -1;
+    TextsReady = false;
+    NameKnown = false;
+  }
   int IconIndex = -1;
+  bool NameKnown = false;
+  std::string FileName;  // the name in its folder, as the file system has it
+  bool TextsReady = false;
+  std::string Texts[3];  // size, type, modified
 };
+
+// Extensions whose files carry icons of their own.
+bool HasOwnIcon(const std::string& UpperName, DWORD Attributes) {
+  // A folder marked read-only or system may have a customised icon.
+  if (Attributes & FILE_ATTRIBUTE_DIRECTORY) return (Attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)) != 0;
+  static const char* const Own[] = {".EXE", ".ICO", ".LNK", ".CUR", ".ANI", ".URL", ".PIF", ".SCR", ".CPL", ".DLL", ".MSC"};
+  std::string Ext = ExtractFileExt(UpperName);
+  return std::any_of(std::begin(Own), std::end(Own), [&](const char* E) { return Ext == E; });
+}
+
+// Type names and icons of plain files depend on the extension only: asked once each.
+struct TByExtension {
+  std::string TypeName;
+  int Icon = -1;
+};
+
+const TByExtension& ByExtension(const std::string& UpperName, bool Directory) {
+  static std::map<std::pair<std::string, bool>, TByExtension> Cache;
+  std::string Ext = Directory ? std::string() : ExtractFileExt(UpperName);
+  auto Key = std::make_pair(Ext, Directory);
+  auto It = Cache.find(Key);
+  if (It != Cache.end()) return It->second;
+  TByExtension E;
+  SHFILEINFOW Info{};
+  std::wstring Probe = ToWide("X" + Ext);
+  DWORD Attributes = Directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  if (SHGetFileInfoW(Probe.c_str(), Attributes, &Info, sizeof(Info), SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES) != 0)
+    E.TypeName = FromWideBuf(Info.szTypeName, 80);
+  Info = SHFILEINFOW{};
+  if (SHGetFileInfoW(Probe.c_str(), Attributes, &Info, sizeof(Info),
+                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES) != 0)
+    E.Icon = Info.iIcon;
+  return Cache.emplace(Key, E).first->second;
+}
 
 // Attributes asked of every enumerated object.
 constexpr ULONG AcceptMask = 0xF20B0000 | SFGAO_GHOSTED;
@@ -98,6 +145,11 @@ private:
 int CompareCode(HRESULT Hr) { return FAILED(Hr) ? 0 : int(int16_t(HRESULT_CODE(Hr))); }
 
 }  // namespace
+
+// What one directory search told of each entry of the folder shown, by name.
+struct TPTCustomShellList::TFolderFacts {
+  std::unordered_map<std::string, TFolderEntry> Entries;
+};
 
 // ---------------------------------------------------------------------------------------
 // Construction
@@ -306,6 +358,7 @@ bool TPTCustomShellList::FillList(IShellFolder* Folder, PCItemIDList AbsIdList) 
   FShellFolder = TComPtr<IShellFolder>::Share(Folder);
   FDetails.Reset();
   FDetailsAsked = false;
+  FFacts.reset();
   try {
     SetupColumns(GetShellDetails());
     SHCONTF Flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
@@ -432,11 +485,11 @@ void TPTCustomShellList::GetDispInfo(TListItem* Item, NMLVDISPINFOW& Info) {
   if (I.mask & LVIF_TEXT) {
     std::string Text;
     if (I.iSubItem == 0) {
-      if (Item->Caption().empty() && Data != nullptr) SetItemCaption(Item, Data->GetDisplayName());
+      if (Item->Caption().empty() && Data != nullptr) SetItemCaption(Item, ShownName(Data));
       Text = Item->Caption();
     } else if (I.iSubItem <= Item->SubItems()->Count()) {
       Text = (*Item->SubItems())[I.iSubItem - 1];
-      if (Text.empty() && Data != nullptr) Text = Data->GetDetailText(I.iSubItem);
+      if (Text.empty() && Data != nullptr) Text = ShownDetail(Data, I.iSubItem);
     }
     if (I.pszText != nullptr && I.cchTextMax > 0) {
       std::wstring W = ToWide(Text);
@@ -449,11 +502,91 @@ void TPTCustomShellList::GetDispInfo(TListItem* Item, NMLVDISPINFOW& Info) {
     if (Item->ImageIndex() >= 1 || Data == nullptr) {
       I.iImage = Item->ImageIndex();
     } else {
-      auto* D = static_cast<TShListItemData*>(Data);
-      if (D->IconIndex < 0) D->IconIndex = GetPidlIconIndex(D->GetAbsIdList(), SHGFI_SMALLICON);
-      I.iImage = D->IconIndex;
+      I.iImage = ShownIcon(Data);
     }
   }
+}
+
+// A large folder must page quickly: names come from the folder itself, sizes and dates
+// from one directory search, type names and icons of plain files by extension. Objects
+// outside the file system get the item data's own texts.
+
+std::string TPTCustomShellList::ShownName(TPTShListData* Data) {
+  if (!FShellFolder) return Data->GetDisplayName();
+  std::string Name = GetPidlDisplayName(FShellFolder.Get(), Data->RelIdList(), 0);
+  return Name.empty() ? Data->GetDisplayName() : Name;
+}
+
+const TPTCustomShellList::TFolderEntry* TPTCustomShellList::FactsOf(TPTShListData* Data,
+                                                                           std::string& FileName) {
+  if (!FFacts) {
+    FFacts = std::make_unique<TFolderFacts>();
+    std::string Path = PidlToPath(FIdList.Get());
+    if (!Path.empty()) {
+      TNoCriticalErrors NoBoxes;
+      WIN32_FIND_DATAW Found;
+      HANDLE Search = FindFirstFileW(ToWide(AddTrailingChar(Path, '\\') + "*").c_str(), &Found);
+      if (Search != INVALID_HANDLE_VALUE) {
+        do {
+          FILETIME T = Found.ftLastWriteTime;
+          if (T.dwLowDateTime == 0 && T.dwHighDateTime == 0) T = Found.ftCreationTime;
+          FFacts->Entries[FromWideBuf(Found.cFileName, MAX_PATH)] = {
+              (uint64_t(Found.nFileSizeHigh) << 32) | Found.nFileSizeLow, T, Found.dwFileAttributes};
+        } while (FindNextFileW(Search, &Found));
+        FindClose(Search);
+      }
+    }
+  }
+  if (FFacts->Entries.empty() || !FShellFolder) return nullptr;
+  auto* D = static_cast<TShListItemData*>(Data);
+  if (!D->NameKnown) {
+    D->FileName.clear();
+    STRRET Str{};
+    Str.uType = STRRET_CSTR;
+    if (SUCCEEDED(FShellFolder->GetDisplayNameOf(Data->RelIdList(), SHGDN_INFOLDER | SHGDN_FORPARSING, &Str))) {
+      D->FileName = StrRetToString(Data->RelIdList(), Str);
+      FreeStrRet(Str);
+    }
+    D->NameKnown = true;
+  }
+  FileName = D->FileName;
+  auto It = FFacts->Entries.find(FileName);
+  return It == FFacts->Entries.end() ? nullptr : &It->second;
+}
+
+std::string TPTCustomShellList::ShownDetail(TPTShListData* Data, int Column) {
+  if (FDetails) return Data->GetDetailText(Column);
+  if (Column < 1 || Column > 3) return {};
+  auto* D = static_cast<TShListItemData*>(Data);
+  if (!D->TextsReady) {
+    std::string Name;
+    const TFolderEntry* F = FactsOf(Data, Name);
+    if (F != nullptr) {
+      bool Directory = (F->Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      D->Texts[0] = Directory ? std::string() : SizeToText(F->Size);
+      D->Texts[1] = ByExtension(AnsiUpperCase(Name), Directory).TypeName;
+      D->Texts[2] = FormatDateTime(ShortDateFormat + " " + ShortTimeFormat, FileTimeToDateTime(F->Written));
+    } else {
+      D->Texts[0] = Data->GetSizeText();
+      D->Texts[1] = Data->GetTypeText();
+      D->Texts[2] = Data->GetModifiedText();
+    }
+    D->TextsReady = true;
+  }
+  return D->Texts[Column - 1];
+}
+
+int TPTCustomShellList::ShownIcon(TPTShListData* Data) {
+  auto* D = static_cast<TShListItemData*>(Data);
+  if (D->IconIndex < 0) {
+    std::string Name;
+    const TFolderEntry* F = FactsOf(Data, Name);
+    std::string Upper = AnsiUpperCase(Name);
+    if (F != nullptr && !HasOwnIcon(Upper, F->Attributes))
+      D->IconIndex = ByExtension(Upper, (F->Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0).Icon;
+    if (D->IconIndex < 0) D->IconIndex = GetPidlIconIndex(D->GetAbsIdList(), SHGFI_SMALLICON);
+  }
+  return D->IconIndex;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -583,16 +716,6 @@ std::unique_ptr<TPTCustomDraw> TPTCustomShellList::DoCustomDraw(NMLVCUSTOMDRAW& 
 // ---------------------------------------------------------------------------------------
 // Incremental refresh
 
-namespace {
-
-// Some shells validate nothing: a file-system object must also still be on disk.
-bool StillThere(TPTShListData* Data) {
-  if (!Data->IsValid()) return false;
-  std::string Path = Data->GetPath();
-  return Path.empty() || GetFileAttributesW(ToWide(Path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-}  // namespace
 
 void TPTCustomShellList::RefreshItems() {
   if (!HandleAllocated() || !FShellFolder) return;
@@ -600,59 +723,63 @@ void TPTCustomShellList::RefreshItems() {
     FRefreshPending = true;
     return;
   }
+  IShellFolder* Folder = FShellFolder.Get();
+  SHCONTF Flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
+  if (FOptions.Contains(ptsloShowHidden)) Flags |= SHCONTF_INCLUDEHIDDEN;
+  TComPtr<IEnumIDList> Enum;
+  // A folder that cannot be read now keeps what it showed.
+  if (FAILED(Folder->EnumObjects(OwnerWindow(), Flags, Enum.Out())) || !Enum) return;
+  std::vector<TPidl> Found;
+  for (;;) {
+    PItemIDList Rel = nullptr;
+    ULONG Fetched = 0;
+    if (Enum->Next(1, &Rel, &Fetched) != S_OK || Rel == nullptr) break;
+    Found.emplace_back(Rel, FMalloc.Get());
+  }
+  Enum.Reset();
+
   BuildFilterNames();
   struct TFreeNames {
     TPTCustomShellList* L;
     ~TFreeNames() { L->FreeFilterNames(); }
   } FreeNames{this};
   TItemsUpdate Update(Items());
-  IShellFolder* Folder = FShellFolder.Get();
+  FFacts.reset();
 
-  // Gone objects leave; the others are read again when shown.
-  for (int I = Items()->Count() - 1; I >= 0; --I) {
-    TPTShListData* Data = GetShellData(Items()->Item(I));
-    if (Data == nullptr) continue;
-    if (!StillThere(Data)) {
-      Items()->Delete(I);
-      continue;
-    }
-    Data->ResetCache();
-    static_cast<TShListItemData*>(Data)->IconIndex = -1;
-  }
-
-  // The folder's own order finds known objects in logarithmic time, so that a large
-  // folder refreshes quickly.
-  std::vector<PCItemIDList> Known;
-  for (int I = 0; I < Items()->Count(); ++I)
-    if (TPTShListData* Data = GetShellData(Items()->Item(I))) Known.push_back(Data->RelIdList());
+  // The folder's own order pairs the items with what the folder holds now, in
+  // logarithmic time per item, so that a large folder refreshes quickly. Items whose
+  // object is gone leave; the others are read again when shown.
   auto Less = [Folder](PCItemIDList A, PCItemIDList B) { return CompareCode(Folder->CompareIDs(0, A, B)) < 0; };
-  std::sort(Known.begin(), Known.end(), Less);
-
-  SHCONTF Flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
-  if (FOptions.Contains(ptsloShowHidden)) Flags |= SHCONTF_INCLUDEHIDDEN;
-  TComPtr<IEnumIDList> Enum;
-  if (FAILED(Folder->EnumObjects(OwnerWindow(), Flags, Enum.Out())) || !Enum) return;
-  std::vector<std::pair<PItemIDList, ULONG>> Added;
-  for (;;) {
-    PItemIDList Rel = nullptr;
-    ULONG Fetched = 0;
-    if (Enum->Next(1, &Rel, &Fetched) != S_OK || Rel == nullptr) break;
-    TPidl Owned(Rel, FMalloc.Get());
-    auto At = std::lower_bound(Known.begin(), Known.end(), PCItemIDList(Rel), Less);
-    bool Found = false;
-    // Equal neighbours of the order: any one that the folder calls the same object.
-    for (auto It = At; It != Known.end() && !Less(Rel, *It); ++It) {
-      HRESULT Hr = Folder->CompareIDs(0, Rel, *It);
-      if (SUCCEEDED(Hr) && CompareCode(Hr) == 0) {
-        Found = true;
+  auto Same = [Folder](PCItemIDList A, PCItemIDList B) {
+    HRESULT Hr = Folder->CompareIDs(0, A, B);
+    return SUCCEEDED(Hr) && CompareCode(Hr) == 0;
+  };
+  std::vector<size_t> Order(Found.size());
+  for (size_t I = 0; I < Order.size(); ++I) Order[I] = I;
+  std::sort(Order.begin(), Order.end(), [&](size_t A, size_t B) { return Less(Found[A].Get(), Found[B].Get()); });
+  std::vector<bool> Known(Found.size());
+  for (int I = Items()->Count() - 1; I >= 0; --I) {
+    auto* Data = static_cast<TShListItemData*>(GetShellData(Items()->Item(I)));
+    if (Data == nullptr) continue;
+    PCItemIDList Rel = Data->RelIdList();
+    auto At = std::lower_bound(Order.begin(), Order.end(), Rel,
+                               [&](size_t F, PCItemIDList R) { return Less(Found[F].Get(), R); });
+    bool Present = false;
+    for (auto It = At; It != Order.end() && !Less(Rel, Found[*It].Get()); ++It)
+      if (Same(Rel, Found[*It].Get())) {
+        Known[*It] = true;
+        Present = true;
         break;
       }
-    }
-    if (Found) continue;
+    if (Present) Data->Forget();
+    else Items()->Delete(I);
+  }
+  for (size_t I = 0; I < Found.size(); ++I) {
+    if (Known[I]) continue;
     ULONG Attribs = 0;
-    if (!Accepts(Folder, FIdList.Get(), Rel, Attribs)) continue;
+    if (!Accepts(Folder, FIdList.Get(), Found[I].Get(), Attribs)) continue;
     auto Data = std::make_unique<TShListItemData>(this);
-    Data->SetRelIdList(Owned.Release());
+    Data->SetRelIdList(Found[I].Release());
     AddItem(Data.release(), Attribs);
   }
 }
@@ -713,7 +840,8 @@ void TPTCustomShellList::Edit(const LVITEMW& I) {
       HRESULT Hr = FShellFolder->SetNameOf(nullptr, Data->RelIdList(), ToWide(Text).c_str(), SHGDN_INFOLDER, &NewRel);
       if (SUCCEEDED(Hr) && NewRel != nullptr) {
         Data->SetRelIdList(NewRel);
-        static_cast<TShListItemData*>(Data)->IconIndex = -1;
+        static_cast<TShListItemData*>(Data)->Forget();
+        FFacts.reset();
         SetItemCaption(Item, Text);
         Item->Update();
       } else {

@@ -149,6 +149,20 @@ private:
   // Hands Data to a new item at the end.
   void AddItem(TPTShListData* Data, ULONG Attribs);
   IShellDetails* GetShellDetails();
+  // What the list shows of an item.
+  struct TFolderEntry {
+    uint64_t Size;
+    FILETIME Written;
+    DWORD Attributes;
+  };
+  struct TFolderFacts;
+  // The folder listing's entry of the item, and its file name; nil when it has none.
+  const TFolderEntry* FactsOf(TPTShListData* Data, std::string& FileName);
+  std::string ShownName(TPTShListData* Data);
+  std::string ShownDetail(TPTShListData* Data, int Column);
+  int ShownIcon(TPTShListData* Data);
+  // The folder listing's entry of the item (and its file name); nil when it has none.
+
   void SetupColumns(IShellDetails* Details);
   void SetupStandardColumns();
   void SetupDetailsColumns(IShellDetails* Details);
@@ -174,6 +188,7 @@ private:
   TComPtr<IMalloc> FMalloc;
   TComPtr<IShellDetails> FDetails;
   bool FDetailsAsked = false;
+  std::unique_ptr<TFolderFacts> FFacts;  // read on first need after each fill or refresh
   TColumnMode FColumnMode = cmNone;
   bool FSharedWidths = false;
 
