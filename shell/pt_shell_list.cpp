@@ -227,8 +227,8 @@ void TPTCustomShellList::Notification(TComponent* AComponent, TOperation Operati
   if (static_cast<void*>(AComponent) == static_cast<void*>(FCombo)) FCombo = nullptr;
 }
 
-void TPTCustomShellList::SetLinkedTree(TPTShellTree* Value) { FTree = Value; }
-void TPTCustomShellList::SetLinkedCombo(TPTShellCombo* Value) { FCombo = Value; }
+void TPTCustomShellList::SetLinkedTree(TPTCustomShellTree* Value) { FTree = Value; }
+void TPTCustomShellList::SetLinkedCombo(TPTCustomShellCombo* Value) { FCombo = Value; }
 
 // ---------------------------------------------------------------------------------------
 // Properties

@@ -18,10 +18,11 @@
 #include "shell/change_handler_thread.h"
 #include "shell/pt_shell_data.h"
 #include "shell/pt_shell_locator.h"
+#include "shell/pt_shell_routines.h"
 #include "shell/pt_tree_list.h"
 
-class TPTShellTree;
-class TPTShellCombo;
+class TPTCustomShellTree;
+class TPTCustomShellCombo;
 
 enum TPTShellListOption {
   ptsloAutoFill,
@@ -47,9 +48,6 @@ inline constexpr UINT WM_PTSHELLBROWSER = WM_USER + 7;        // answers an IShe
 inline constexpr UINT WM_PTSHCHANGE = WM_USER + 101;          // from the change watcher
 inline constexpr UINT WM_PTSHRENAMENEWFOLDER = WM_USER + 102;  // rename the new folder
 
-using TPTShAddItemEvent =
-    std::function<void(TObject* aSender, IShellFolder* aParentIShf, PCItemIDList aParentAbsIdList,
-                       PCItemIDList aItemRelIdList, ULONG aAttribs, bool& afAllowAdd)>;
 using TPTShListDeleteItemEvent = std::function<void(TObject* aSender, TListItem* aNode, TPTShListData* aShListData)>;
 using TPTShDblClickOpenEvent = std::function<void(TObject* aSender, bool& afHandled)>;
 using TPTShLvCustomDrawEvent =
@@ -95,10 +93,10 @@ public:
   TPTShListData* GetSelectedData() const;
 
   // The controls linked to this list (set by them; cleared when they go).
-  TPTShellTree* LinkedTree() const { return FTree; }
-  void SetLinkedTree(TPTShellTree* Value);
-  TPTShellCombo* LinkedCombo() const { return FCombo; }
-  void SetLinkedCombo(TPTShellCombo* Value);
+  TPTCustomShellTree* LinkedTree() const { return FTree; }
+  void SetLinkedTree(TPTCustomShellTree* Value);
+  TPTCustomShellCombo* LinkedCombo() const { return FCombo; }
+  void SetLinkedCombo(TPTCustomShellCombo* Value);
 
   // TPTShListDataOwner
   IShellFolder* ListShellFolder() override { return FShellFolder.Get(); }
@@ -192,8 +190,8 @@ private:
   TColumnMode FColumnMode = cmNone;
   bool FSharedWidths = false;
 
-  TPTShellTree* FTree = nullptr;
-  TPTShellCombo* FCombo = nullptr;
+  TPTCustomShellTree* FTree = nullptr;
+  TPTCustomShellCombo* FCombo = nullptr;
   TCustomImageList* FSmallImages;
   TCustomImageList* FLargeImages;
 
