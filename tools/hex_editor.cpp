@@ -140,6 +140,11 @@ THexEditor::~THexEditor() {
   DestroyCaretShape();
   if (FCaretBitmap) DeleteObject(FCaretBitmap);
   if (FMarkerFont) DeleteObject(FMarkerFont);
+  if (FBackDC) {
+    SelectObject(FBackDC, FBackOld);
+    DeleteObject(FBackBitmap);
+    DeleteDC(FBackDC);
+  }
 }
 
 void THexEditor::CreateParams(TCreateParams& Params) {
@@ -163,6 +168,8 @@ void THexEditor::Loaded() {
 
 void THexEditor::InitWnd() {
   TCustomControl::InitWnd();
+  std::fill(std::begin(FVertBar), std::end(FVertBar), -1);  // a new window's bars are blank
+  std::fill(std::begin(FHorzBar), std::end(FHorzBar), -1);
   EmptyDocumentOnStart();
   Relayout();
 }
@@ -521,7 +528,12 @@ void THexEditor::UpdateScrollBars() {
     Si.nMax = RowCount() - 1;
     Si.nPage = VisibleRowCount();
     Si.nPos = FTopRow;
-    SetScrollInfo(FHandle, SB_VERT, &Si, TRUE);
+    if (Si.nMax != FVertBar[0] || int(Si.nPage) != FVertBar[1] || Si.nPos != FVertBar[2]) {
+      FVertBar[0] = Si.nMax;
+      FVertBar[1] = int(Si.nPage);
+      FVertBar[2] = Si.nPos;
+      SetScrollInfo(FHandle, SB_VERT, &Si, TRUE);
+    }
   }
   if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) {
     // Columns that fit beside the fixed ones, counted from the right end.
@@ -536,7 +548,12 @@ void THexEditor::UpdateScrollBars() {
     Si.nMax = ColCount() - 1;
     Si.nPage = std::max(1, Fit);
     Si.nPos = FLeftCol;
-    SetScrollInfo(FHandle, SB_HORZ, &Si, TRUE);
+    if (Si.nMax != FHorzBar[0] || int(Si.nPage) != FHorzBar[1] || Si.nPos != FHorzBar[2]) {
+      FHorzBar[0] = Si.nMax;
+      FHorzBar[1] = int(Si.nPage);
+      FHorzBar[2] = Si.nPos;
+      SetScrollInfo(FHandle, SB_HORZ, &Si, TRUE);
+    }
   }
 }
 
@@ -670,9 +687,23 @@ void THexEditor::PaintCell(HDC DC, int Col, int Row, const TRect& R) {
   if (Old) SelectObject(DC, Old);
 }
 
-void THexEditor::PaintWindow(HDC DC) {
+void THexEditor::PaintWindow(HDC Target) {
   RECT C;
   GetClientRect(FHandle, &C);
+  if (C.right <= 0 || C.bottom <= 0) return;
+  if (FBackDC == nullptr || C.right != FBackWidth || C.bottom != FBackHeight) {
+    if (FBackDC) {
+      SelectObject(FBackDC, FBackOld);
+      DeleteObject(FBackBitmap);
+      DeleteDC(FBackDC);
+    }
+    FBackDC = CreateCompatibleDC(Target);
+    FBackBitmap = CreateCompatibleBitmap(Target, C.right, C.bottom);
+    FBackOld = SelectObject(FBackDC, FBackBitmap);
+    FBackWidth = C.right;
+    FBackHeight = C.bottom;
+  }
+  HDC DC = FBackDC;
   HBRUSH Bg = CreateSolidBrush(Rgb(FColors->Background()));
   HGDIOBJ OldFont = SelectObject(DC, FontHandle(*Font()));
   int Rows = VisibleRowCount() + 1;
@@ -721,6 +752,7 @@ void THexEditor::PaintWindow(HDC DC) {
   }
   SelectObject(DC, OldFont);
   DeleteObject(Bg);
+  BitBlt(Target, 0, 0, C.right, C.bottom, DC, 0, 0, SRCCOPY);
 }
 
 // ---------------------------------------------------------------------------------------

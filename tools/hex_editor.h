@@ -216,6 +216,16 @@ private:
   bool FMouseSelecting = false;
   bool FStatePosted = false;
 
+  // The last numbers given to each scroll bar: a bar is set only when they change, since
+  // redrawing one costs more than painting the cells.
+  int FVertBar[3] = {-1, -1, -1};
+  int FHorzBar[3] = {-1, -1, -1};
+  // The picture a paint draws before one copy to the window.
+  HDC FBackDC = nullptr;
+  HBITMAP FBackBitmap = nullptr;
+  HGDIOBJ FBackOld = nullptr;
+  int FBackWidth = 0, FBackHeight = 0;
+
   HBITMAP FCaretBitmap = nullptr;
   bool FCaretCreated = false;
   bool FCaretShown = false;
