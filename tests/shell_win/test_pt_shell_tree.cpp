@@ -7,6 +7,7 @@
 #include "classlib/win/clipboard.h"
 #include "classlib/win/forms.h"
 #include "classlib/win/list_view.h"
+#include "shell/pt_data_transfer.h"
 #include "tests/support/form_test.h"
 #include "shell/pt_shell_combo.h"
 #include "shell/pt_shell_tree.h"
@@ -245,6 +246,54 @@ TEST_F(ShellTreeFixture, NodeDataObjectCarriesTheNode) {
   ASSERT_TRUE(Data);
   EXPECT_EQ(DataObjectPaths(Data.Get()), (std::vector<std::wstring>{ToWide(Dir / "alpha")}));
   EXPECT_FALSE(CreateTreeNodeDataObject(Tree, Root()));  // the root has no parent folder here
+}
+
+TEST_F(ShellTreeFixture, DropOnANodeCopiesOrMovesIntoItsFolder) {
+  TTempFolder Source(std::string("zx_shtree_drop_src"));
+  Source.MakeFile("a.txt", 10);
+  Source.MakeFile("b.txt", 20);
+  TPidl SourceList = ParsePath(Source.Path());
+  TPidl A = ParsePath(Source / "a.txt"), B = ParsePath(Source / "b.txt");
+  TPTIdListArray AA(A.Get()), BA(B.Get());
+  TPidl ARel(CopyPidl(nullptr, AA.Item(AA.Count() - 1))), BRel(CopyPidl(nullptr, BA.Item(BA.Count() - 1)));
+  TComPtr<IDataObject> Data = CreateShellDataObject(SourceList.Get(), {ARel.Get(), BRel.Get()});
+  TTreeNode* Gamma = Child(Root(), "gamma");
+  TRect R = Gamma->DisplayRect(true);
+  TPoint S = Tree->ClientToScreen(TPoint((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2));
+  POINTL At{S.X, S.Y};
+
+  // Ctrl: a copy.
+  DWORD Effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  ASSERT_EQ(Tree->DoDragEnter(Data.Get(), MK_LBUTTON | MK_CONTROL, At, &Effect), S_OK);
+  EXPECT_EQ(Effect, DWORD(DROPEFFECT_COPY));
+  EXPECT_EQ(Tree->DropTarget(), Gamma);
+  Effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  ASSERT_EQ(Tree->DoDrop(Data.Get(), MK_CONTROL, At, &Effect), S_OK);
+  EXPECT_EQ(Effect, DWORD(DROPEFFECT_COPY));
+  EXPECT_EQ(Tree->DropTarget(), nullptr);
+  EXPECT_NE(GetFileAttributesW(ToWide(Dir / "gamma\\b.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW(ToWide(Source / "b.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // Shift: a move, done here, so the source is told nothing is left to delete.
+  TTreeNode* Beta = Child(Root(), "beta");
+  R = Beta->DisplayRect(true);
+  S = Tree->ClientToScreen(TPoint((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2));
+  At = POINTL{S.X, S.Y};
+  Effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  Tree->DoDragEnter(Data.Get(), MK_LBUTTON | MK_SHIFT, At, &Effect);
+  EXPECT_EQ(Effect, DWORD(DROPEFFECT_MOVE));
+  Effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  ASSERT_EQ(Tree->DoDrop(Data.Get(), MK_SHIFT, At, &Effect), S_OK);
+  EXPECT_EQ(Effect, DWORD(DROPEFFECT_NONE));
+  EXPECT_NE(GetFileAttributesW(ToWide(Dir / "beta\\a.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(ToWide(Source / "a.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // Outside any node: nothing.
+  TPoint Far = Tree->ClientToScreen(TPoint(200, 340));
+  Effect = DROPEFFECT_COPY;
+  Tree->DoDragEnter(Data.Get(), MK_LBUTTON, POINTL{Far.X, Far.Y}, &Effect);
+  EXPECT_EQ(Effect, DWORD(DROPEFFECT_NONE));
+  Tree->DoDragLeave();
 }
 
 TEST_F(ShellTreeFixture, ComboFollowsAndDrivesTheTree) {
