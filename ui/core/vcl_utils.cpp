@@ -45,3 +45,64 @@ bool SetProgressMin(TObject* Control, int32_t MinValue) { return SetProgressProp
 bool SetProgressValue(TObject* Control, int32_t ProgressValue) {
   return SetProgressProp(Control, ppProgress, ProgressValue);
 }
+
+namespace {
+
+// Separators are the control characters and the blank; bytes above 127 (Cyrillic) are text.
+bool IsSeparator(char C) { return C != '\0' && static_cast<unsigned char>(C) <= 32; }
+
+}  // namespace
+
+std::vector<std::string> CommandLineWords(const std::string& CmdLine) {
+  std::vector<std::string> Words;
+  std::size_t I = 0, N = CmdLine.size();
+  for (;;) {
+    for (;;) {
+      while (I < N && IsSeparator(CmdLine[I])) ++I;
+      if (I + 1 < N && CmdLine[I] == '"' && CmdLine[I + 1] == '"' && (I + 2 == N || IsSeparator(CmdLine[I + 2])))
+        I += 2;
+      else
+        break;
+    }
+    if (I >= N) break;
+    std::string Word;
+    while (I < N && !IsSeparator(CmdLine[I])) {
+      if (CmdLine[I] == '"') {
+        ++I;
+        while (I < N && CmdLine[I] != '"') Word += CmdLine[I++];
+        if (I < N) ++I;
+      } else {
+        Word += CmdLine[I++];
+      }
+    }
+    Words.push_back(std::move(Word));
+  }
+  return Words;
+}
+
+void SplitCommandLine(const std::string& CmdLine, std::string& ExeName, std::string& Params) {
+  std::vector<std::string> Words = CommandLineWords(CmdLine);
+  ExeName.clear();
+  Params.clear();
+  for (std::size_t I = 0; I < Words.size(); ++I) {
+    if (I == 0) {
+      ExeName = Words[0];
+      continue;
+    }
+    if (!Params.empty()) Params += ' ';
+    if (Words[I].find(' ') != std::string::npos) Params += '"' + Words[I] + '"';
+    else Params += Words[I];
+  }
+}
+
+std::string MinimizeText(const std::string& Text, const std::function<int(const std::string&)>& TextWidth,
+                         int MaxWidth) {
+  std::string Result = Text;
+  std::size_t Keep = Text.size();
+  while (TextWidth(Result) > MaxWidth) {
+    if (Keep == 0) return "...";
+    --Keep;
+    Result = Text.substr(0, Keep) + "...";
+  }
+  return Result;
+}
