@@ -72,12 +72,13 @@ void TColorButton::ShowColorDialog() {
 }
 
 void TColorButton::Click() {
-  TCustomControl::Click();
   FState = 0;
   FTracking = false;
   if (HandleAllocated() && GetCapture() == FHandle) ReleaseCapture();
   Invalidate();
+  // OnClick comes once, after the dialog, so that it reads the colour chosen.
   if (FActivationEvent == aeClick) ShowColorDialog();
+  else TCustomControl::Click();
 }
 
 void TColorButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -90,8 +91,13 @@ void TColorButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
   // Moves outside the button still reach it while the button is held.
   if (HandleAllocated()) SetCapture(FHandle);
   if (FActivationEvent == aeMouseDown) {
+    // The dialog's own OnClick is this press's click: the release clicks no more.
     ShowColorDialog();
-    Click();
+    FMouseDown = false;
+    FState = 0;
+    FTracking = false;
+    if (HandleAllocated() && GetCapture() == FHandle) ReleaseCapture();
+    Invalidate();
   }
 }
 

@@ -113,13 +113,3 @@ private:
   TWinControl* FControl = nullptr;
   TControlHook* FControlHook = nullptr;
 };
-
-// Dispatch tables (vtables) of classes, through an instance of the class. Index 1 is the
-// first overridable method declared after TObject's own (its destructor and ClassInfo).
-// The entry at Index; nullptr when Index < 1.
-void* GetDispatchTableEntry(const void* Instance, int Index);
-// Replaces the entry (every instance of the class then calls Address) and returns the
-// previous one; when the page cannot be made writable nothing is written.
-void* SetMethodTableEntry(const void* Instance, int Index, void* Address);
-// The first index from 1 to Count whose entry is Address; 0 when none.
-int FindMethodTableIndex(const void* Instance, void* Address, int Count);

@@ -195,34 +195,3 @@ TEST(RxWindowHook, AnExceptionInAHandlerGoesToTheApplicationAndTheWalkGoesOn) {
   EXPECT_EQ(Errors, std::vector<std::string>{"bad hook"});
   EXPECT_EQ(Log, (std::vector<std::string>{"h1 before", "control", "h1 after"}));
 }
-
-// Outside an anonymous namespace, so that the compiler cannot know every class derived
-// from it and must call through the dispatch table.
-class TDispatchPatched : public TObject {
-public:
-  virtual int First() { return 1; }
-  virtual int Second() { return 2; }
-};
-
-namespace {
-
-int __attribute__((thiscall)) ReplacedSecond(TDispatchPatched*) { return 20; }
-
-int CallSecondImpl(TDispatchPatched* P) { return P->Second(); }
-int (*volatile CallSecond)(TDispatchPatched*) = CallSecondImpl;
-
-}  // namespace
-
-TEST(RxWindowHook, DispatchTableEntries) {
-  TDispatchPatched P;
-  void* Second = GetDispatchTableEntry(&P, 2);
-  ASSERT_NE(Second, nullptr);
-  EXPECT_EQ(FindMethodTableIndex(&P, Second, 2), 2);
-  EXPECT_EQ(FindMethodTableIndex(&P, reinterpret_cast<void*>(&ReplacedSecond), 2), 0);
-  void* Previous = SetMethodTableEntry(&P, 2, reinterpret_cast<void*>(&ReplacedSecond));
-  EXPECT_EQ(Previous, Second);
-  EXPECT_EQ(CallSecond(&P), 20);
-  SetMethodTableEntry(&P, 2, Previous);
-  EXPECT_EQ(CallSecond(&P), 2);
-  EXPECT_EQ(GetDispatchTableEntry(&P, 0), nullptr);
-}

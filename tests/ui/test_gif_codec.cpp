@@ -239,18 +239,34 @@ TEST(GifWrite, VersionLoopAndComment) {
   EXPECT_EQ(std::string(Out.begin(), Out.begin() + 6), "GIF87a");
   EXPECT_EQ(std::string(Out.begin(), Out.end()).find("NETSCAPE"), std::string::npos);
 
-  // A comment line of 300 characters becomes one sub-block of 255; empty lines are skipped.
-  One.Comment = {std::string(300, 'x'), "", "ok"};
+  // A comment line of 300 characters goes into sub-blocks of 255 and 45; empty lines are
+  // skipped.
+  std::string Long;
+  for (int I = 0; I < 300; ++I) Long += char('a' + I % 26);
+  One.Comment = {Long, "", "ok"};
   Out = GIFWriteFile(One);
   EXPECT_EQ(std::string(Out.begin(), Out.begin() + 6), "GIF89a");
   std::string S(Out.begin(), Out.end());
   size_t C = S.find("\x21\xFE");
   ASSERT_NE(C, std::string::npos);
   EXPECT_EQ(uint8_t(S[C + 2]), 255);
-  EXPECT_EQ(uint8_t(S[C + 3 + 255]), 2);
-  EXPECT_EQ(S.substr(C + 4 + 255, 2), "ok");
-  EXPECT_EQ(S[C + 6 + 255], 0);
-  EXPECT_EQ(Read(Out).Comment, (std::vector<std::string>{std::string(255, 'x') + "ok"}));
+  EXPECT_EQ(S.substr(C + 3, 255), Long.substr(0, 255));
+  EXPECT_EQ(uint8_t(S[C + 3 + 255]), 45);
+  EXPECT_EQ(S.substr(C + 4 + 255, 45), Long.substr(255));
+  EXPECT_EQ(uint8_t(S[C + 4 + 300]), 2);
+  EXPECT_EQ(S.substr(C + 5 + 300, 2), "ok");
+  EXPECT_EQ(S[C + 7 + 300], 0);
+  // The sub-blocks of one comment are one text again.
+  EXPECT_EQ(Read(Out).Comment, (std::vector<std::string>{Long + "ok"}));
+  One.Comment = {Long};
+  EXPECT_EQ(Read(GIFWriteFile(One)).Comment, (std::vector<std::string>{Long}));
+  // Exactly one sub-block's worth needs no second one.
+  One.Comment = {std::string(255, 'y')};
+  Out = GIFWriteFile(One);
+  S.assign(Out.begin(), Out.end());
+  C = S.find("\x21\xFE");
+  EXPECT_EQ(uint8_t(S[C + 2]), 255);
+  EXPECT_EQ(S[C + 3 + 255], 0);
 
   TGIFFileData Empty;
   EXPECT_THROW(GIFWriteFile(Empty), EGIFError);

@@ -716,10 +716,12 @@ std::vector<uint8_t> GIFWriteFile(TGIFFileData& File) {
     B.push_back('!');
     B.push_back(0xFE);
     for (const std::string& Line : File.Comment) {
-      if (Line.empty()) continue;
-      size_t N = std::min<size_t>(255, Line.size());
-      B.push_back(uint8_t(N));
-      B.insert(B.end(), Line.begin(), Line.begin() + N);
+      // A line longer than a sub-block goes on in the next ones: nothing of it is lost.
+      for (size_t At = 0; At < Line.size(); At += 255) {
+        size_t N = std::min<size_t>(255, Line.size() - At);
+        B.push_back(uint8_t(N));
+        B.insert(B.end(), Line.begin() + At, Line.begin() + At + N);
+      }
     }
     B.push_back(0);
   }
