@@ -409,7 +409,9 @@ void TMainForm::FormKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
 
 void TMainForm::Exit1Click(TObject*) { Close(); }
 
-void SplitCommandLine(const std::string& Line, std::string& Program, std::string& Params) {
+// The path box's line: the program, split at the first blank or after the closing quote
+// of a quoted program ("C:\Program Files\x.exe" a b), and its parameters as typed.
+static void SplitPathBoxLine(const std::string& Line, std::string& Program, std::string& Params) {
   Program.clear();
   Params.clear();
   if (!Line.empty() && Line[0] == '"') {
@@ -432,7 +434,7 @@ void TMainForm::PathBoxKeyDown(TObject*, uint16_t& Key, TShiftState) {
   std::string Line = Trim(PathBox->Text());
   if (Line.empty()) return;
   std::string Program, Params;
-  SplitCommandLine(Line, Program, Params);
+  SplitPathBoxLine(Line, Program, Params);
   Launch(Program, Params, PathInfo->Caption());
   if (PathBox->Items()->IndexOf(Line) < 0) PathBox->Items()->Add(Line);
 }

@@ -196,6 +196,3 @@ extern TMainForm* MainForm;
 // Ends the Windows session as ExitWindowsEx does, with the shutdown privilege; false, with
 // the reason shown, where it cannot (under Wine it would end every program of the prefix).
 bool EndSession(UINT Flags);
-// A command line's program and its parameters: split at the first blank, or after the
-// closing quote when the program is quoted ("C:\Program Files\x.exe" a b).
-void SplitCommandLine(const std::string& Line, std::string& Program, std::string& Params);
