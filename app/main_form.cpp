@@ -22,6 +22,7 @@
 #include "classlib/win/icon.h"
 #include "classlib/win/wide_string.h"
 #include "storage/core/file_utils.h"
+#include "storage/core/props_storage.h"
 
 TMainForm* MainForm = nullptr;
 bool EnglishTexts = true;
@@ -113,6 +114,11 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Handler("Hotkeys1Click", &TMainForm::Hotkeys1Click)
                                  .Handler("Writeus1Click", &TMainForm::Writeus1Click)
                                  .Handler("ArcViewStyleClick", &TMainForm::ArcViewStyleClick)
+                                 .Handler("PanelViewStyleClick", &TMainForm::PanelViewStyleClick)
+                                 .Handler("SpeedButton24Click", &TMainForm::SpeedButton24Click)
+                                 .Handler("SpeedButton26Click", &TMainForm::SpeedButton26Click)
+                                 .Field("ToolBar3", &TMainForm::ToolBar3)
+                                 .Field("ToolBar4", &TMainForm::ToolBar4)
                                  .Handler("SpeedButton63Click", &TMainForm::SpeedButton63Click)
                                  .Handler("SpeedButton73Click", &TMainForm::SpeedButton73Click)
                                  .Handler("FastMenuPopup", &TMainForm::FastMenuPopup)
@@ -228,6 +234,19 @@ void TMainForm::FormCreate(TObject*) {
   } catch (const std::exception&) {
     // A program built without its pictures still works; the buttons show their hints.
   }
+  MakePanel(true);
+  MakePanel(false);
+  // The panels' controls are made above, after the storage matched its list to the form's
+  // components: their stored properties join the list now.
+  static const char* const PanelProps[] = {
+      "RFTree.Height", "RF.Height",     "RF.Gridlines",  "RF.Color",     "RF.Font",      "RCombo.Font",   "RF.ViewStyle",
+      "LFTree.Height", "LF.Color",      "LF.Gridlines",  "LF.Font",      "LF.ViewStyle", "LCombo.Color",  "LFTree.Color",
+      "RCombo.Color",  "RFTree.Color",  "LF.Folder",     "RF.Folder",    "LCombo.Width", "RCombo.Width"};
+  TStringList Stored;
+  Stored.Assign(FormStorage1->StoredProps());
+  for (const char* P : PanelProps) Stored.Add(P);
+  UpdateStoredList(this, &Stored, true);
+  FormStorage1->SetStoredProps(&Stored);
   LImage->SetLeft(0);
   LImage->SetTop(34);
   RImage->SetLeft(0);
@@ -387,6 +406,20 @@ void TMainForm::FormClose(TObject*, TCloseAction&) {
     LAView->SetSmallImages(nullptr);
     RAView->SetSmallImages(nullptr);
   });
+  // The shell controls go before the window, in this order; the form storage has saved
+  // their state when the close was agreed.
+  Step([this] {
+    auto Free = [](auto*& Control) {
+      delete Control;
+      Control = nullptr;
+    };
+    Free(RF);
+    Free(LF);
+    Free(RFTree);
+    Free(LFTree);
+    Free(LCombo);
+    Free(RCombo);
+  });
   Step([] { ClearDir(ProgramFolder() + "Temp", false); });
   if (Failed) ShowMessage("Termination failed");
 }
@@ -400,7 +433,23 @@ void TMainForm::FormResize(TObject*) {
   Clock->SetLeft(ToolBar1->Width() - Clock->Width() - 3);
 }
 
-void TMainForm::FormShow(TObject* Sender) { FormResize(Sender); }
+// Runs after the form storage has restored the stored state (the panels' folders too).
+void TMainForm::FormShow(TObject* Sender) {
+  FormResize(Sender);
+  if (!FPanelsShown) {
+    FPanelsShown = true;
+    // The restored folders are read without a change: the lists are filled from them here.
+    // A stored folder that is gone leaves its panel on the desktop.
+    for (TPTShellList* List : {LF, RF}) {
+      try {
+        List->Refill();
+      } catch (const std::exception&) {
+        List->Folder()->Clear();
+      }
+    }
+  }
+  ApplyStartFolders();
+}
 
 void TMainForm::FormKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
   if (Key == VK_ESCAPE) PathBox->SetText("");
@@ -600,6 +649,103 @@ void TMainForm::ArcViewStyleClick(TObject* Sender) {
   if (B == nullptr || B->Tag() < vsIcon || B->Tag() > vsReport) return;
   TListView* View = B->Parent() != nullptr && B->Parent()->Parent() == LARc ? LAView : RAView;
   View->SetViewStyle(TViewStyle(B->Tag()));
+}
+
+namespace {
+
+// A path combo that tells when its folder changed, whoever changed it.
+class TPanelCombo : public TPTShellCombo {
+public:
+  using TPTShellCombo::TPTShellCombo;
+  std::function<void()> OnFolderChange;
+
+protected:
+  void FolderChanged() override {
+    TPTShellCombo::FolderChanged();
+    if (OnFolderChange) OnFolderChange();
+  }
+};
+
+}  // namespace
+
+// The shell's controls are made here rather than read from the form data; they take the
+// names that the stored options and the other commands know them by.
+void TMainForm::MakePanel(bool Left) {
+  TTabSheet* Page = Left ? LFiles : RFiles;
+  TToolBar* Bar = Left ? ToolBar3 : ToolBar4;
+  const char* Side = Left ? "L" : "R";
+  auto* Combo = new TPanelCombo(this);
+  Combo->SetName(std::string(Side) + "Combo");
+  Combo->SetLeft(1000);  // after the bar's buttons
+  Combo->SetWidth(220);
+  Combo->SetPopupMenu(Left ? FolderMenuL : FolderMenuR);
+  Combo->SetParent(Bar);
+  auto* Tree = new TPTShellTree(this);
+  Tree->SetName(std::string(Side) + "FTree");
+  Tree->SetAlign(alTop);
+  Tree->SetTop(30);
+  Tree->SetHeight(150);
+  Tree->SetVisible(false);  // the tree options show it
+  Tree->SetParent(Page);
+  auto* Split = new TSplitter(this);
+  Split->SetName(Left ? "Splitter2" : "Splitter3");
+  Split->SetAlign(alTop);
+  Split->SetTop(185);
+  Split->SetHeight(3);
+  Split->SetVisible(false);
+  Split->SetParent(Page);
+  auto* List = new TPTShellList(this);
+  List->SetName(std::string(Side) + "F");
+  List->SetAlign(alClient);
+  List->SetViewStyle(vsReport);
+  List->SetParent(Page);
+  (Left ? LCombo : RCombo) = Combo;
+  (Left ? LFTree : RFTree) = Tree;
+  (Left ? Splitter2 : Splitter3) = Split;
+  (Left ? LF : RF) = List;
+  // The three show one folder: a folder chosen in the combo or the tree is listed, and
+  // the list's folder is shown by the other two.
+  Combo->OnFolderChange = [List, Combo] { List->Folder()->Assign(Combo->Folder()); };
+  Tree->OnChange = [List, Tree](TObject*, TTreeNode*) {
+    if (Tree->Visible()) List->Folder()->Assign(Tree->CurrentFolder());
+  };
+  List->OnFillComplete = [List, Combo, Tree](TObject*) {
+    Combo->SetFolder(List->Folder());
+    if (Tree->Visible()) Tree->SetFolder(List->Folder());
+  };
+}
+
+void TMainForm::PanelViewStyleClick(TObject* Sender) {
+  auto* B = dynamic_cast<TToolButton*>(Sender);
+  if (B == nullptr || B->Tag() < vsIcon || B->Tag() > vsReport) return;
+  (B->Parent() == ToolBar3 ? LF : RF)->SetViewStyle(TViewStyle(B->Tag()));
+}
+
+void TMainForm::SpeedButton24Click(TObject*) { LF->GoUp(1); }
+void TMainForm::SpeedButton26Click(TObject*) { RF->GoUp(1); }
+
+void TMainForm::SetStartFolders(const std::string& Left, const std::string& Right) {
+  FStartLeft = Trim(Left);
+  FStartRight = Trim(Right);
+  FStartPending = true;
+  // Already shown: the stored state is in place, the start folders go on top of it.
+  if (Visible()) ApplyStartFolders();
+}
+
+void TMainForm::ApplyStartFolders() {
+  if (!FStartPending) return;
+  FStartPending = false;
+  // A start folder that cannot be shown leaves the panel where it was.
+  auto Go = [](TPTShellList* List, const std::string& Path) {
+    if (Path.empty()) return;
+    try {
+      List->Folder()->SetPath(Path);
+    } catch (const std::exception& E) {
+      Application->ShowException(E);
+    }
+  };
+  Go(LF, FStartLeft);
+  Go(RF, FStartRight);
 }
 
 void TMainForm::SpeedButton63Click(TObject*) { LPages->SetActivePage(LFiles); }

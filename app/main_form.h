@@ -21,6 +21,9 @@
 #include "editor/core/mw_pas_syn.h"
 #include "editor/core/mw_general_syn.h"
 #include "editor/custom_edit.h"
+#include "shell/pt_shell_combo.h"
+#include "shell/pt_shell_list.h"
+#include "shell/pt_shell_tree.h"
 #include "storage/form_placement.h"
 #include "ui/rx_clock.h"
 
@@ -58,6 +61,18 @@ public:
   TTabSheet* RFiles = nullptr;
   TTabSheet* REditPage = nullptr;
   TTabSheet* RArc = nullptr;
+  // The file panels: path combo and view buttons on the page's tool bar, the tree above
+  // the list (shown by an option), the list.
+  TToolBar* ToolBar3 = nullptr;
+  TToolBar* ToolBar4 = nullptr;
+  TPTShellCombo* LCombo = nullptr;
+  TPTShellCombo* RCombo = nullptr;
+  TPTShellTree* LFTree = nullptr;
+  TPTShellTree* RFTree = nullptr;
+  TSplitter* Splitter2 = nullptr;
+  TSplitter* Splitter3 = nullptr;
+  TPTShellList* LF = nullptr;
+  TPTShellList* RF = nullptr;
   TImage* LImage = nullptr;
   TImage* RImage = nullptr;
   TListView* LAView = nullptr;
@@ -147,6 +162,14 @@ public:
   void N11Click(TObject* Sender);
   void Hotkeys1Click(TObject* Sender);
   void Writeus1Click(TObject* Sender);
+  // File panels: view style (the button's Tag) and one level up.
+  void PanelViewStyleClick(TObject* Sender);
+  void SpeedButton24Click(TObject* Sender);
+  void SpeedButton26Click(TObject* Sender);
+  // The folders the options name for the panels at start; each non-empty one is shown
+  // once the window's stored state has been restored, so that it wins over the stored
+  // folder.
+  void SetStartFolders(const std::string& Left, const std::string& Right);
   // Archive pages: the list's view style (the button's Tag), back to the files.
   void ArcViewStyleClick(TObject* Sender);
   void SpeedButton63Click(TObject* Sender);
@@ -178,6 +201,11 @@ public:
   std::function<bool(UINT Flags)> ExitSystem;
 
 private:
+  void MakePanel(bool Left);
+  void ApplyStartFolders();
+  std::string FStartLeft, FStartRight;
+  bool FStartPending = false;
+  bool FPanelsShown = false;
   void ShowSettings(TTabSheet* Page);
   void RunTool(const std::string& Program);
   void PowerCommand(UINT Flags, const char* What);

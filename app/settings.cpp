@@ -25,6 +25,12 @@ const TClassInfo* TSettings::StaticClassInfo() {
           .Handler("DrComChange", &TSettings::DrComChange)
           .Handler("CheckBox1Click", &TSettings::CheckBox1Click)
           .Handler("CheckBox2Click", &TSettings::CheckBox2Click)
+          .Handler("CheckBox3Click", &TSettings::CheckBox3Click)
+          .Handler("HideFilesClick", &TSettings::HideFilesClick)
+          .Handler("lTreecClick", &TSettings::lTreecClick)
+          .Handler("rTreecClick", &TSettings::rTreecClick)
+          .Handler("PanButClick", &TSettings::PanButClick)
+          .Handler("BitBtn3Click", &TSettings::BitBtn3Click)
           .Handler("PathInCaptClick", &TSettings::PathInCaptClick)
           .Handler("CheckFastClick", &TSettings::CheckFastClick)
           .Handler("MusBarClick", &TSettings::MusBarClick)
@@ -50,7 +56,7 @@ const TClassInfo* TSettings::StaticClassInfo() {
           ZX_FIELD(Label9) ZX_FIELD(Label10) ZX_FIELD(Label11) ZX_FIELD(Label13) ZX_FIELD(Label14) ZX_FIELD(Label17)
           ZX_FIELD(Label18) ZX_FIELD(Label19) ZX_FIELD(Label20) ZX_FIELD(DrCom) ZX_FIELD(Label2) ZX_FIELD(Label3)
           ZX_FIELD(Label4) ZX_FIELD(Label5) ZX_FIELD(Label6) ZX_FIELD(FileType) ZX_FIELD(ColorBox) ZX_FIELD(Ital)
-          ZX_FIELD(Bold) ZX_FIELD(Button1) ZX_FIELD(Button2) ZX_FIELD(Button3) ZX_FIELD(PanBut) ZX_FIELD(ArcBut)
+          ZX_FIELD(Bold) ZX_FIELD(Button1) ZX_FIELD(Button2) ZX_FIELD(Button3) ZX_FIELD(PanBut) ZX_FIELD(BitBtn3) ZX_FIELD(ArcBut)
           ZX_FIELD(ForBut) ZX_FIELD(BitBtn4) ZX_FIELD(SpeedButton3) ZX_FIELD(GroupBox7)
           ZX_FIELD(CheckBox1) ZX_FIELD(CheckBox2) ZX_FIELD(CheckBox3) ZX_FIELD(HideFiles) ZX_FIELD(PathInCapt)
           ZX_FIELD(CheckFast) ZX_FIELD(MusBar) ZX_FIELD(lTreec) ZX_FIELD(rTreec) ZX_FIELD(CheckBox5)
@@ -163,8 +169,10 @@ void TSettings::DrComChange(TObject*) {
   GetVolumeInformationW(Root.c_str(), Volume, MAX_PATH, nullptr, nullptr, nullptr, FileSystem, MAX_PATH);
   Label5->SetCaption("File system: " + FromWide(FileSystem));
   Label6->SetCaption("Volume label: " + FromWide(Volume));
+  CheckBox3Click(CheckBox3);
   CheckBox2Click(CheckBox2);
   CheckBox1Click(CheckBox1);
+  HideFilesClick(HideFiles);
 }
 
 // Options shown on the main window.
@@ -177,6 +185,37 @@ void TSettings::CheckBox2Click(TObject*) {
   if (MainForm != nullptr) MainForm->ToolBar1->SetVisible(!CheckBox2->Checked());
 }
 
+void TSettings::CheckBox3Click(TObject*) {
+  if (MainForm == nullptr || MainForm->LF == nullptr) return;
+  MainForm->LF->SetGridLines(CheckBox3->Checked());
+  MainForm->RF->SetGridLines(CheckBox3->Checked());
+}
+
+void TSettings::HideFilesClick(TObject*) {
+  if (MainForm == nullptr || MainForm->LF == nullptr) return;
+  for (TPTShellList* L : {MainForm->LF, MainForm->RF}) {
+    TPTShellListOptions O = L->Options();
+    if (HideFiles->Checked())
+      O.Include(ptsloShowHidden);
+    else
+      O.Exclude(ptsloShowHidden);
+    if (O != L->Options()) L->SetOptions(O);
+  }
+}
+
+void TSettings::lTreecClick(TObject*) {
+  if (MainForm == nullptr || MainForm->LF == nullptr) return;
+  MainForm->LFTree->SetVisible(lTreec->Checked());
+  MainForm->Splitter2->SetVisible(lTreec->Checked());
+  if (lTreec->Checked()) MainForm->LFTree->SetFolder(MainForm->LF->Folder());
+}
+
+void TSettings::rTreecClick(TObject*) {
+  if (MainForm == nullptr || MainForm->LF == nullptr) return;
+  MainForm->RFTree->SetVisible(rTreec->Checked());
+  MainForm->Splitter3->SetVisible(rTreec->Checked());
+  if (rTreec->Checked()) MainForm->RFTree->SetFolder(MainForm->RF->Folder());
+}
 
 void TSettings::PathInCaptClick(TObject*) {
   if (MainForm != nullptr && !PathInCapt->Checked()) MainForm->SetCaption("Zembrix");
@@ -254,6 +293,22 @@ void TSettings::mp3PriorChange(TObject*) {
 
 // Colours and fonts of the main window
 
+void TSettings::PanButClick(TObject*) {
+  if (MainForm == nullptr || MainForm->LF == nullptr) return;
+  for (TWinControl* C : std::initializer_list<TWinControl*>{MainForm->LF, MainForm->RF, MainForm->LFTree,
+                                                            MainForm->RFTree})
+    C->SetColor(PanBut->Color());
+}
+
+void TSettings::BitBtn3Click(TObject*) {
+  if (MainForm == nullptr || MainForm->LF == nullptr) return;
+  pFont->SetFont(MainForm->LF->Font());
+  if (!pFont->Execute()) return;
+  for (TWinControl* C : std::initializer_list<TWinControl*>{MainForm->LF, MainForm->RF, MainForm->LFTree,
+                                                            MainForm->RFTree})
+    C->SetFont(pFont->Font());
+}
+
 void TSettings::ArcButClick(TObject*) {
   if (MainForm == nullptr) return;
   MainForm->LAView->SetColor(ArcBut->Color());
@@ -304,7 +359,7 @@ void TSettings::Button1Click(TObject*) {
 // Palettes
 
 void TSettings::Button2Click(TObject*) {
-  if (MainForm == nullptr) return;
+  if (MainForm == nullptr || MainForm->LF == nullptr) return;
   std::string OldFilter = OpenDialog1->Filter();
   OpenDialog1->SetFilter("Palettes|*.pal");
   OpenDialog1->SetInitialDir(ProgramFolder() + "ini\\pal");
@@ -313,7 +368,8 @@ void TSettings::Button2Click(TObject*) {
   if (!Chosen) return;
   TPalette P;
   P.FormFont = MainForm->Font();
-  P.FilesFont = MainForm->LAView->Font();
+  P.FilesFont = MainForm->LF->Font();
+  P.FilesColor = MainForm->LF->Color();
   try {
     LoadPalette(OpenDialog1->FileName(), P);
   } catch (const std::exception& E) {
@@ -322,22 +378,28 @@ void TSettings::Button2Click(TObject*) {
   }
   FileTypeColors = P.Types;
   MainForm->SetColor(P.FormColor);
+  MainForm->SetFont(P.FormFont);
   ForBut->SetColor(P.FormColor);
   PanBut->SetColor(P.FilesColor);
+  for (TWinControl* C : std::initializer_list<TWinControl*>{MainForm->LF, MainForm->RF, MainForm->LFTree,
+                                                            MainForm->RFTree}) {
+    C->SetColor(P.FilesColor);
+    C->SetFont(P.FilesFont);
+  }
   FileTypeChange(FileType);
   MainForm->Invalidate();
 }
 
 void TSettings::Button3Click(TObject*) {
-  if (MainForm == nullptr) return;
+  if (MainForm == nullptr || MainForm->LF == nullptr) return;
   pSave->SetInitialDir(ProgramFolder() + "ini\\pal");
   if (!pSave->Execute()) return;
   TPalette P;
   P.Types = FileTypeColors;
   P.FormFont = MainForm->Font();
   P.FormColor = MainForm->Color();
-  P.FilesFont = MainForm->LAView->Font();
-  P.FilesColor = PanBut->Color();
+  P.FilesFont = MainForm->LF->Font();
+  P.FilesColor = MainForm->LF->Color();
   try {
     SavePalette(pSave->FileName(), P);
   } catch (const std::exception& E) {
@@ -348,9 +410,12 @@ void TSettings::Button3Click(TObject*) {
 // Window
 
 void TSettings::FormShow(TObject*) {
-  if (MainForm != nullptr) {
+  if (MainForm != nullptr && MainForm->LF != nullptr) {
+    PanBut->SetColor(MainForm->LF->Color());
     ForBut->SetColor(MainForm->Color());
     ArcBut->SetColor(MainForm->LAView->Color());
+    lTreec->SetChecked(MainForm->LFTree->Visible());
+    rTreec->SetChecked(MainForm->RFTree->Visible());
   }
   FormStorage1->SaveFormPlacement();
 }

@@ -55,6 +55,7 @@ public:
   TButton* Button2 = nullptr;
   TButton* Button3 = nullptr;
   TColorButton* PanBut = nullptr;
+  TButton* BitBtn3 = nullptr;
   TColorButton* ArcBut = nullptr;
   TColorButton* ForBut = nullptr;
   TButton* BitBtn4 = nullptr;
@@ -115,6 +116,12 @@ public:
   void DrComChange(TObject* Sender);
   void CheckBox1Click(TObject* Sender);
   void CheckBox2Click(TObject* Sender);
+  void CheckBox3Click(TObject* Sender);
+  void HideFilesClick(TObject* Sender);
+  void lTreecClick(TObject* Sender);
+  void rTreecClick(TObject* Sender);
+  void PanButClick(TObject* Sender);
+  void BitBtn3Click(TObject* Sender);
   void PathInCaptClick(TObject* Sender);
   void CheckFastClick(TObject* Sender);
   void MusBarClick(TObject* Sender);

@@ -89,6 +89,9 @@ void StartUp(const std::function<void(const std::string&, int)>& Progress) {
   Settings->Show();
   Settings->Close();
   Step(nullptr, 100, true);
+  // The start folders win over the folders the main window keeps: it shows them once its
+  // stored state has been restored, when it is shown.
+  MainForm->SetStartFolders(Settings->LeftFolder->Text(), Settings->RightFolder->Text());
 
   MainForm->Lang->SetIniFileName(Language);
   Settings->Lang2->SetIniFileName(Language);

@@ -86,7 +86,7 @@ protected:
   // Closes the main window as the user does; true when it went.
   bool TryClose() {
     bool CanClose = true;
-    MainForm->FormCloseQuery(MainForm, CanClose);
+    MainForm->OnCloseQuery(MainForm, CanClose);  // the storages save here, as in a real close
     if (!CanClose) return false;
     TCloseAction A = caFree;
     MainForm->FormClose(MainForm, A);
@@ -239,6 +239,56 @@ TEST_F(MainWindow, MaximisedAtTheFirstStartThenAsLeft) {
   Open();
   MainForm->Show();
   EXPECT_EQ(MainForm->WindowState(), wsNormal);
+}
+
+std::string Folder(TPTShellList* List) { return UpperCase(ExcludeTrailingBackslash(List->Folder()->GetPath())); }
+
+// The panels come back on the folders they were left on; a start folder of the options wins
+// over the stored one, an empty one leaves it.
+TEST_F(MainWindow, StartFoldersWinOverTheStoredOnes) {
+  Open();
+  MainForm->Show();
+  MainForm->LF->Folder()->SetPath("C:\\windows");
+  MainForm->RF->Folder()->SetPath("C:\\windows\\system32");
+  ASSERT_TRUE(TryClose());
+
+  Open();
+  MainForm->SetStartFolders(Dir.Path(), "");
+  MainForm->Show();
+  EXPECT_EQ(Folder(MainForm->LF), UpperCase(Dir.Path()));
+  EXPECT_EQ(Folder(MainForm->RF), "C:\\WINDOWS\\SYSTEM32");
+  // The list shows what is there.
+  EXPECT_GT(MainForm->RF->Items()->Count(), 0);
+}
+
+TEST_F(MainWindow, PanelOptionsApplyToBothPanels) {
+  Open();
+  MainForm->Show();
+  Settings->Show();
+  Settings->CheckBox3->SetChecked(true);
+  EXPECT_TRUE(MainForm->LF->GridLines());
+  EXPECT_TRUE(MainForm->RF->GridLines());
+  Settings->HideFiles->SetChecked(true);
+  EXPECT_TRUE(MainForm->LF->Options().Contains(ptsloShowHidden));
+  EXPECT_TRUE(MainForm->RF->Options().Contains(ptsloShowHidden));
+  Settings->lTreec->SetChecked(true);
+  EXPECT_TRUE(MainForm->LFTree->Visible());
+  EXPECT_FALSE(MainForm->RFTree->Visible());
+  Settings->Close();
+  Click("SpeedButton5");
+  EXPECT_EQ(MainForm->RF->ViewStyle(), vsIcon);
+  EXPECT_EQ(MainForm->LF->ViewStyle(), vsReport);
+  ASSERT_TRUE(TryClose());
+
+  // Kept: the options and the view style.
+  Open();
+  MainForm->Show();
+  Settings->Show();
+  Settings->Close();
+  EXPECT_TRUE(MainForm->LF->GridLines());
+  EXPECT_TRUE(MainForm->LFTree->Visible());
+  EXPECT_EQ(MainForm->RF->ViewStyle(), vsIcon);
+  EXPECT_TRUE(static_cast<TToolButton*>(MainForm->FindComponent("SpeedButton5"))->Down());
 }
 
 TEST_F(MainWindow, DriveInformation) {
