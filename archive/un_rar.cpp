@@ -282,9 +282,11 @@ void TUnRAR::Run(void* Handle) {
     RarLastProgress = 255;
     RarProgressOn = false;
 
-    // Folders and entries not asked for are passed over; a name of which nothing safe
-    // is left is reported (by ProcessFileName) and passed over too.
-    if ((header.FileAttr & RarAttrDirectory) || !MatchFileSpec(name, FFileSpec, false) || !ProcessFileName(stored) ||
+    // Folders are made (even empty ones), then passed over like entries not asked for; a
+    // name of which nothing safe is left is reported (by ProcessFileName) and passed over too.
+    const bool folder = header.FileAttr & RarAttrDirectory;
+    if (folder) MakeStoredFolder(name);
+    if (folder || !MatchFileSpec(name, FFileSpec, false) || !ProcessFileName(stored) ||
         FileName.empty()) {
       const int r = RarLib.ProcessFile(Handle, RarSkip, nullptr, nullptr);
       RaiseCallbackError();

@@ -8,6 +8,7 @@
 #include "archive/core/travik.h"
 #include "archive/core/arc_header.h"
 #include "archive/core/arc_names.h"
+#include "archive/core/arj_header.h"
 #include "archive/core/le_bytes.h"
 #include "archive/core/lha_header.h"
 #include "archive/core/tar_header.h"
@@ -113,71 +114,63 @@ private:
 
 class TArjWalker : public TArcDirWalker {
 public:
-  using TArcDirWalker::TArcDirWalker;
+  TArjWalker(TTravik& Owner) : TArcDirWalker(Owner), FIn(Owner) {}
   void SetUp() override {
     T.HeaderLength = 34;
     T.Cursor = T.ArcStartOffset - 1;
-    uint8_t h[34] = {};
-    const int32_t got = T.ReadAt(T.Cursor, h, 34);
-    if (got == 34 && Get16(h) == 0xEA60 && Get16(h + 2) != 0) {
-      FMainFlags = h[8];
-      std::string name, comment;
-      int64_t next = 0;
-      if (ReadNames(T.Cursor, h, name, comment, next)) {
-        T.FileName = OemToAnsiName(name);
-        T.ArchiveComment = comment;
-        T.Cursor = next;
-      }
+    TArjHeader Main;
+    if (ArjReadHeader(FIn, T.Cursor, Main) == jsEntry && Main.FileType == 2) {
+      FMainFlags = Main.Flags;
+      T.FileName = OemToAnsiName(Main.Name);
+      T.ArchiveComment = Main.Comment;
+      T.Cursor = Main.NextPos;
     }
     T.ParseVolumeExt(T.ArchiveFile());
   }
 
   void Step() override {
-    const uint8_t* h = T.Header;
     const int64_t pos = T.HeaderPos - 1;
-    if (Get16(h) != 0xEA60 || Get16(h + 2) == 0) return T.EndWalk();
-    std::string name, comment;
-    int64_t dataPos = 0;
-    if (!ReadNames(pos, h, name, comment, dataPos)) return T.EndWalk(errBadFileHeader);
+    TArjHeader h;
+    switch (ArjReadHeader(FIn, pos, h)) {
+      case jsEntry: break;
+      case jsEnd: return T.EndWalk();
+      case jsBadHeader: return T.EndWalk(errBadFileHeader);
+      case jsHeaderCrc: return Fault(h, errHeaderCrc);
+      case jsTruncated: return Fault(h, errReadingFile);
+    }
     TListEntry e;
-    e.Name = OemToAnsiName(name);
-    e.Comment = comment;
+    e.Name = OemToAnsiName(h.Name);
+    e.IsDirectory = h.IsFolder();
+    if (e.IsDirectory && !e.Name.empty() && e.Name.back() != '\\') e.Name += '\\';  // as the other formats list folders
+    e.Comment = h.Comment;
     e.Offset = pos;
-    e.IsDirectory = h[10] == 3;
-    // ARJ for Unix stamps its entries in Unix time.
-    e.Date = h[7] == 2 ? UnixDateToDateTime(static_cast<int32_t>(Get32(h + 12))) : DosDateToDateTime(Get32(h + 12));
-    e.Version = h[5];
-    e.VersionNeeded = h[6];
-    e.CRC = Get32(h + 24);
-    e.Encrypted = (h[8] & 0x01) != 0;
-    e.MethodID = h[9];
-    e.MethodName = T.GetCompressMethodName(h[9], h[10]);
-    e.InternalAttr = e.ExternalAttr = Get16(h + 30);
-    T.SpanPacked = Get32(h + 16);
-    T.SpanUnpacked = Get32(h + 20);
-    e.VolumeID = (FMainFlags & 0x04) ? ArcExtractFileName(T.CurrentVolume()) : std::string();
-    int64_t next = dataPos + Get32(h + 16);
+    e.Date = ArjEntryDate(h);
+    e.Version = h.ArjVersion;
+    e.VersionNeeded = h.MinVersion;
+    e.CRC = h.Crc;
+    e.Encrypted = h.Garbled();
+    e.MethodID = h.Method;
+    e.MethodName = T.GetCompressMethodName(h.Method, h.FileType);
+    e.InternalAttr = e.ExternalAttr = h.FileAttr;
+    T.SpanPacked = h.PackedSize;
+    T.SpanUnpacked = h.OrigSize;
+    e.VolumeID = (FMainFlags & ArjMultiVolume) ? ArcExtractFileName(T.CurrentVolume()) : std::string();
+    int64_t next = h.NextPos;
     // The entry goes on in the next volumes: its parts' sizes add up.
-    uint8_t flags = h[8];
-    while (flags & 0x04) {
+    while (h.ContinuesInNextVolume()) {
       if (T.Volume.VolumeNumber >= 1000)
         T.RaiseArchiveError(T.CurrentVolume(), "", "0", errMaxVolumes);
       const std::string number = std::to_string(T.Volume.VolumeNumber);
       const std::string volume = T.MakeNextVolumeName(T.CurrentVolume());
       if (volume.empty()) T.RaiseArchiveError(T.CurrentVolume(), "", "0", errOpeningFile);
       if (!T.SwitchVolume(volume, number)) return T.EndWalk();
-      uint8_t m[34] = {}, c[34] = {};
-      std::string n, cm;
-      int64_t after = 0, contData = 0;
-      if (T.ReadAt(0, m, 34) != 34 || Get16(m) != 0xEA60 || !ReadNames(0, m, n, cm, after) ||
-          T.ReadAt(after, c, 34) != 34 || Get16(c) != 0xEA60 || Get16(c + 2) == 0 ||
-          !ReadNames(after, c, n, cm, contData))
+      TArjHeader m;
+      if (ArjReadHeader(FIn, 0, m) != jsEntry || ArjReadHeader(FIn, m.NextPos, h) != jsEntry)
         return T.EndWalk(errBadFileHeader);
-      T.SpanPacked = SatAdd(T.SpanPacked, Get32(c + 16));
-      T.SpanUnpacked = SatAdd(T.SpanUnpacked, Get32(c + 20));
-      flags = c[8];
-      e.CRC = Get32(c + 24);
-      next = contData + Get32(c + 16);
+      T.SpanPacked = SatAdd(T.SpanPacked, h.PackedSize);
+      T.SpanUnpacked = SatAdd(T.SpanUnpacked, h.OrigSize);
+      e.CRC = h.Crc;
+      next = h.NextPos;
     }
     e.PackedSize = T.SpanPacked;
     e.UnpackedSize = T.SpanUnpacked;
@@ -186,34 +179,14 @@ public:
   }
 
 private:
-  // The name and comment of the header at Pos (H: its first 34 bytes) and where its data
-  // begin (behind the header CRC and the extended headers). False for a malformed header.
-  bool ReadNames(int64_t Pos, const uint8_t* H, std::string& Name, std::string& Comment, int64_t& DataPos) {
-    const int basic = Get16(H + 2);
-    const int first = H[4];
-    if (basic > 2600 || first < 30 || first > basic) return false;
-    int32_t got = 0;
-    const auto b = ReadBlock(T, Pos + 4, basic, &got);
-    if (got < basic) return false;
-    // The name stands behind the first-header part, whatever its size; the comment behind the name.
-    const uint8_t* p = b.data() + first;
-    const size_t left = static_cast<size_t>(basic - first);
-    Name = ZText(p, left);
-    Comment = Name.size() < left ? ZText(p + Name.size() + 1, left - Name.size() - 1) : std::string();
-    int64_t at = Pos + 4 + basic + 4;
-    uint8_t s[2] = {};
-    for (;;) {  // extended headers: size, data, CRC-32; a size of 0 ends them
-      if (T.ReadAt(at, s, 2) != 2) return false;
-      at += 2;
-      const int size = Get16(s);
-      if (size == 0) break;
-      at += size + 4;
-      if (at >= T.EndLimit) return false;
-    }
-    DataPos = at;
-    return true;
+  // A header that cannot be read whole ends the list, told by the entry's name as the
+  // reader tells it.
+  void Fault(const TArjHeader& H, int ECode) {
+    T.ReportArchiveError(H.Name.empty() ? T.CurrentVolume() : OemToAnsiName(H.Name), "", "0", ECode);
+    T.EndWalk();
   }
 
+  TTravikInput FIn;
   uint8_t FMainFlags = 0;
 };
 

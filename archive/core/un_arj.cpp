@@ -4,20 +4,11 @@
 #include <vector>
 
 #include "archive/core/entry_io.h"
-#include "archive/core/le_bytes.h"
 
 namespace {
 
-constexpr int MaxHeaderSize = 2600;
+// How far from the archive's start (or a self-extractor's stub) the main header is sought.
 constexpr int64_t SearchLimit = 25000;
-using le::Get16;
-using le::Get32;
-
-uint32_t HeaderCrc(const uint8_t* P, size_t Len) {
-  uint32_t Crc = 0xFFFFFFFF;
-  UpdateCrc32(P, Len, Crc);
-  return ~Crc;
-}
 
 }  // namespace
 
@@ -33,66 +24,27 @@ void TUnARJ::Fail(int ECode, const std::string& FN) {
   RaiseArchiveError(FN.empty() ? FArchiveFile : FN, std::to_string(Volume.VolumeNumber), "0", ECode);
 }
 
-int64_t TUnARJ::ArjFindHeader() {
-  const int64_t Start = ArcFile.Position();
-  const int64_t Size = ArcFile.Size();
-  int64_t End = Size - 2;
-  if (FArcType == atArjExe)
-    End = std::min(End, Start + SearchLimit);
-  else
-    End = std::min(End, SearchLimit);
-  if (End <= Start) return -1;
-  // The whole search area with room for the last candidate's header and CRC.
-  std::vector<uint8_t> Buf(size_t(std::min<int64_t>(End - Start + 4 + MaxHeaderSize + 4, Size - Start)));
-  ArcFile.Seek(Start);
-  const int32_t Got = ArcFile.Read(Buf.data(), int32_t(Buf.size()));
-  for (int64_t I = 0; I < End - Start && I + 4 <= Got; I++) {
-    if (Buf[I] != 0x60 || Buf[I + 1] != 0xEA) continue;
-    const int B = Get16(&Buf[I + 2]);
-    if (B == 0 || B > MaxHeaderSize || I + 4 + B + 4 > Got) continue;
-    if (HeaderCrc(&Buf[I + 4], B) == Get32(&Buf[I + 4 + B])) {
-      ArcFile.Seek(Start + I);
-      return Start + I;
-    }
+TArjHeader TUnARJ::ArjHeaderAt(int64_t Pos, bool Main) {
+  TArcFileInput In(ArcFile);
+  TArjHeader H;
+  switch (ArjReadHeader(In, Pos, H)) {
+    case jsEntry: break;
+    case jsEnd:
+      if (!Main) return H;  // the end mark: DataPos stays 0
+      [[fallthrough]];
+    case jsBadHeader: Fail(Main ? errUnsupportedArcType : errBadFileHeader, OemToAnsiName(H.Name));
+    case jsHeaderCrc: Fail(errHeaderCrc, OemToAnsiName(H.Name));
+    case jsTruncated: Fail(errReadingFile, OemToAnsiName(H.Name));
   }
-  return -1;
+  return H;
 }
 
-bool TUnARJ::ArjReadHeader(bool First) {
-  uint8_t Id[4];
-  ArcFile.ReadExact(Id, 2);
-  if (Get16(Id) != 0xEA60) Fail(First ? errUnsupportedArcType : errBadFileHeader);
-  ArcFile.ReadExact(Id, 2);
-  const int B = Get16(Id);
-  if (B == 0) return false;
-  if (B > MaxHeaderSize) Fail(errBadFileHeader);
-  uint8_t H[MaxHeaderSize + 4];
-  ArcFile.ReadExact(H, B + 4);
-  if (HeaderCrc(H, B) != Get32(H + B)) Fail(errHeaderCrc);
-  const int F = H[0];
-  // The fixed part must fit, and the name lies within the header.
-  if (F < 30 || F > B) Fail(errBadFileHeader);
-  FHdr.ArjVersion = H[1];
-  FHdr.MinVersion = H[2];
-  FHdr.HostOS = H[3];
-  FHdr.Flags = H[4];
-  FHdr.Method = H[5];
-  FHdr.FileType = H[6];
-  FHdr.DateTime = Get32(H + 8);
-  FHdr.PackedSize = Get32(H + 12);
-  FHdr.OrigSize = Get32(H + 16);
-  FHdr.Crc = Get32(H + 20);
-  const uint8_t* Name = H + F;
-  const uint8_t* End = H + B;
-  FHdr.Name.assign(reinterpret_cast<const char*>(Name), size_t(std::find(Name, End, uint8_t(0)) - Name));
-  // Extended headers: each followed by its CRC and the size of the next.
-  uint8_t Ext[2];
-  ArcFile.ReadExact(Ext, 2);
-  for (int E = Get16(Ext); E != 0; E = Get16(Ext)) {
-    ArcFile.Seek(ArcFile.Position() + E + 4);
-    ArcFile.ReadExact(Ext, 2);
-  }
-  return true;
+TArjHeader TUnARJ::ArjFindMain(int64_t Start) {
+  TArcFileInput In(ArcFile);
+  const int64_t Limit = FArcType == atArjExe ? Start + SearchLimit : SearchLimit;
+  const int64_t Pos = ArjFindMainHeader(In, Start, Limit);
+  if (Pos < 0) Fail(errUnsupportedArcType);
+  return ArjHeaderAt(Pos, true);
 }
 
 bool TUnARJ::ArjCheckHeader() {
@@ -108,14 +60,6 @@ bool TUnARJ::ArjCheckHeader() {
   return true;
 }
 
-void TUnARJ::ArjSkipEntry() {
-  try {
-    ArcFile.Seek(ArcFile.Position() + FHdr.PackedSize);
-  } catch (const EInOutError&) {
-    Fail(errSeek);
-  }
-}
-
 bool TUnARJ::ArjNextVolume() {
   std::string Next = MakeNextVolumeName(FArchiveFile);
   if (Next.empty() || Volume.VolumeNumber - 1 >= 1000) Fail(errMaxVolumes);
@@ -129,7 +73,9 @@ bool TUnARJ::ArjNextVolume() {
     Fail(errOpeningFile, FN);
   }
   FVolumeName = FN;
-  if (!ArjReadHeader(true)) Fail(errBadFileHeader);
+  // The continued entry's header follows the volume's main header.
+  FHdr = ArjHeaderAt(ArjFindMain(0).NextPos, false);
+  if (FHdr.DataPos == 0) Fail(errBadFileHeader);  // the end mark where the entry's rest should be
   return true;
 }
 
@@ -146,26 +92,18 @@ void TUnARJ::ArjDecodePart() {
 }
 
 bool TUnARJ::ArjExtractEntry() {
-  const int64_t DataPos = ArcFile.Position();
   const std::string Name = OemToAnsiName(FHdr.Name);
-  if (!MatchFileSpec(Name, FFileSpec, false) || !ArjCheckHeader() || !ProcessFileName(FHdr.Name) ||
-      FileName.empty()) {
-    ArjSkipEntry();
+  if (!MatchFileSpec(Name, FFileSpec, false) || !ArjCheckHeader() || !ProcessFileName(FHdr.Name) || FileName.empty())
     return false;
-  }
-  const TDateTime EntryDate = ConvertDate(FHdr.DateTime);
+  const TDateTime EntryDate = ArjEntryDate(FHdr);
   bool Extract = true;
   if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
     OnFileExists(this, FileName, EntryDate, Extract);
   const std::string EventName = EntryEventName(*this, Name);
   if (Extract && OnBegin) OnBegin(this, EventName, RecNum + 1, Extract);
-  if (!Extract) {
-    ArjSkipEntry();
-    return false;
-  }
+  if (!Extract) return false;
   if (!OpenOutFile(OutFile, FileName)) {
     ReportArchiveError(FileName, std::to_string(Volume.VolumeNumber), "0", errOpeningFile);
-    ArjSkipEntry();
     ReportEntryCrc(*this, EventName, false);
     return false;
   }
@@ -173,7 +111,7 @@ bool TUnARJ::ArjExtractEntry() {
   ProgressStep = std::max<int64_t>(ProgressStepPercent * int64_t(FHdr.PackedSize) / 100, FHdr.PackedSize ? 1 : 0);
   bool Complete = true;
   // An error leaves the output open: EndRun removes the part written.
-  ArcFile.Seek(DataPos);
+  ArcFile.Seek(FHdr.DataPos);
   ArjDecodePart();
   while (FHdr.Flags & 4) {
     // The rest of the entry is in the next volume, with its own CRC.
@@ -188,7 +126,7 @@ bool TUnARJ::ArjExtractEntry() {
       Complete = false;
       break;
     }
-    if (!ArjReadHeader(false)) Fail(errBadFileHeader);
+    ArcFile.Seek(FHdr.DataPos);
     ArjDecodePart();
   }
   if (Engine.OutputMode == omToFile) {
@@ -222,19 +160,17 @@ void TUnARJ::ExtractIt() {
   Engine.DateMode = FSetDateTo;
   if (OnActivate) OnActivate(this);
   try {
-    try {
-      ArcFile.Seek(ArcStartOffset > 0 ? ArcStartOffset - 1 : 0);
-    } catch (const EInOutError&) {
-      Fail(errSeek);
-    }
-    if (ArjFindHeader() < 0) Fail(errUnsupportedArcType);
-    if (!ArjReadHeader(true)) Fail(errBadFileHeader);
-    FMainVersion = FHdr.ArjVersion;
+    const TArjHeader Main = ArjFindMain(ArcStartOffset > 0 ? ArcStartOffset - 1 : 0);
+    FMainVersion = Main.ArjVersion;
+    int64_t Pos = Main.NextPos;
     if (OnElapsedTime) Timer.Start();
-    while (!Cancel && ArjReadHeader(false)) {
+    while (!Cancel) {
+      FHdr = ArjHeaderAt(Pos, false);
+      if (FHdr.DataPos == 0) break;  // the end mark
+      Pos = FHdr.NextPos;
       Engine.Crc32Val = 0xFFFFFFFF;
-      if (FHdr.FileType == 3) {
-        ArjSkipEntry();
+      if (FHdr.IsFolder()) {
+        MakeStoredFolder(OemToAnsiName(FHdr.Name));
         continue;
       }
       if (ArjExtractEntry() && (!SpecHasWildcards || Engine.OutputMode == omToStream)) break;

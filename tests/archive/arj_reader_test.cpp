@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/core/un_arj.h"
+#include "lister_test_util.h"
 #include "old_readers_test_util.h"
 
 namespace {
@@ -19,6 +20,31 @@ TEST(ArjReader, Methods0To4) {
     EXPECT_EQ(ReadWholeFile(Tmp.Path() + "text.txt"), Plain("text.txt"));
     EXPECT_EQ(ReadWholeFile(Tmp.Path() + "runs.bin"), Plain("runs.bin"));
   }
+}
+
+// Made by arj on Unix: names in code page 866, an empty folder, Unix time stamps.
+TEST(ArjReader, OemNamesFoldersAndUnixDates) {
+  const std::string Arc = FixturePath("oemnames/names.arj");
+  const std::string Folder = "\xCF\xE0\xEF\xEA\xE0";            // Папка
+  const std::string File = Folder + "\\\xCF\xF0\xE8\xE2\xE5\xF2.txt";  // Папка\Привет.txt
+  const std::string Empty = Folder + "\\\xEF\xF3\xF1\xF2\xEE";      // Папка\пусто
+  const TDateTime Stamp = UnixDateToDateTime(1614834368);        // 2021-03-04 05:06:08 UTC
+
+  TTempDir Tmp;
+  TUnARJ R(nullptr);
+  TReaderEvents Ev;
+  ExtractInto(R, Ev, Arc, Tmp.Path());
+  EXPECT_TRUE(Ev.Errors.empty());
+  EXPECT_EQ(ReadWholeFile(Tmp.Path() + File), (TByteVec{'h', 'e', 'l', 'l', 'o', '\n'}));
+  EXPECT_TRUE(DirectoryExists(Tmp.Path() + Empty));
+  EXPECT_EQ(FileAge(Tmp.Path() + File), DateTimeToFileDate(Stamp));
+
+  // The lister shows the same names and the same date.
+  const TListing L = ListArchive(Arc);
+  ASSERT_EQ(L.Entries.size(), 2u);
+  EXPECT_EQ(L.Entries[0].Name, Empty + "\\");
+  EXPECT_EQ(L.Entries[1].Name, File);
+  EXPECT_EQ(L.Entries[1].Date, "2021-03-04 05:06:08");  // the lister counts in UTC here
 }
 
 // sub/far.bin stored over vol.arj, vol.a01 and vol.a02.

@@ -111,6 +111,7 @@ TEST(ReaderContract, TheListerShowsWhatTheReaderExtracts) {
       {"LHA", FixturePath("plain.lzh")},          {"LHA", OldFixture("level0.lzh")},
       {"LHA", OldFixture("level1.lzh")},          {"LHA", OldFixture("level2.lzh")},
       {"ARJ", FixturePath("plain.arj")},          {"ARJ", ListerFixture("methods.arj")},
+      {"ARJ", FixturePath("oemnames/names.arj")},
       {"ARC", FixturePath("plain.arc")},          {"ARC", OldFixture("nested.arc")},
       {"ZOO", OldFixture("zoo.zoo")},             {"UU", FixturePath("binary.uue")},
   };

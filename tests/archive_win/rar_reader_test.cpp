@@ -53,6 +53,12 @@ TEST(RarReader, CorpusArchivesExtractWhole) {
     EXPECT_EQ(Ev.Deactivates, 1);
     ExpectFiles(Tmp.Path() + "out\\", C.Files);
   }
+  // Folders are made even when nothing is extracted into them.
+  TTempDir Tmp;
+  TUnRAR R(nullptr);
+  TReaderEvents Ev;
+  ExtractInto(R, Ev, LibarchiveTestFile(Tmp.Path(), "test_read_format_rar.rar"), Tmp.Path() + "out\\");
+  EXPECT_TRUE(DirectoryExists(Tmp.Path() + "out\\testemptydir"));
 }
 
 // Entries made on Unix carry modes, not DOS attributes: 0644 must not become system,
@@ -249,6 +255,32 @@ TEST(RarReader, ExtractToStream) {
   EXPECT_FALSE(FileExists(Tmp.Path() + "testdir\\LibarchiveAddingTest.html"));
   ASSERT_FALSE(Ev.Progress.empty());
   EXPECT_EQ(Ev.Progress.back(), 100);
+}
+
+// A text file, an empty file and a cut archive are told through OnError; the run returns
+// with nothing open and no part of a file left behind.
+TEST(RarReader, BadInputIsToldAndTheRunReturns) {
+  TTempDir Tmp;
+  const TByteVec whole = ReadWholeFile(LibarchiveTestFile(Tmp.Path(), "test_read_format_rar_compress_normal.rar"));
+  const std::string text = "just some text\r\n";
+  struct {
+    const char* Name;
+    TByteVec Data;
+  } Cases[] = {{"text.rar", TByteVec(text.begin(), text.end())},
+               {"empty.rar", {}},
+               {"cut.rar", TByteVec(whole.begin(), whole.begin() + long(whole.size() / 2))}};
+  for (auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    WriteWholeFile(Tmp.Path() + C.Name, C.Data);
+    TUnRAR R(nullptr);
+    TReaderEvents Ev;
+    EXPECT_NO_THROW(ExtractInto(R, Ev, Tmp.Path() + C.Name, Tmp.Path() + "out\\"));
+    EXPECT_FALSE(Ev.Errors.empty() && Ev.FailedEnds() == 0);
+    EXPECT_EQ(Ev.Activates, Ev.Deactivates);
+    EXPECT_FALSE(R.ArcFile.IsOpen());
+    EXPECT_FALSE(R.OutFile.IsOpen());
+    EXPECT_FALSE(FileExists(Tmp.Path() + "out\\LibarchiveAddingTest.html"));
+  }
 }
 
 // Without UnRAR.dll, only 25258 (raised) and nothing opened.
