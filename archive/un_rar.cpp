@@ -284,9 +284,9 @@ void TUnRAR::Run(void* Handle) {
 
     // Folders are made (even empty ones), then passed over like entries not asked for; a
     // name of which nothing safe is left is reported (by ProcessFileName) and passed over too.
-    const bool folder = header.FileAttr & RarAttrDirectory;
-    if (folder) MakeStoredFolder(name);
-    if (folder || !MatchFileSpec(name, FFileSpec, false) || !ProcessFileName(stored) ||
+    const bool isFolder = header.FileAttr & RarAttrDirectory;
+    if (isFolder) MakeStoredFolder(name);
+    if (isFolder || !MatchFileSpec(name, FFileSpec, false) || !ProcessFileName(stored) ||
         FileName.empty()) {
       const int r = RarLib.ProcessFile(Handle, RarSkip, nullptr, nullptr);
       RaiseCallbackError();
