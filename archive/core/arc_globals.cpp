@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <new>
 
 #include "classlib/core/code_page.h"
 #include "classlib/core/sys_utils.h"
@@ -13,8 +14,14 @@ thread_local TArcEngineState* tRunning = nullptr;
 }  // namespace
 
 TArcEngineState& ArcEngineNow() {
-  thread_local TArcEngineState Idle;
-  return tRunning ? *tRunning : Idle;
+  if (tRunning) return *tRunning;
+  // A thread's state between runs, made on first use and never destroyed: MinGW may free a
+  // thread's storage before it runs the destructors of thread-local objects, so none here
+  // has one. Its callbacks stay empty, so it holds no memory of its own.
+  alignas(TArcEngineState) thread_local unsigned char IdleStore[sizeof(TArcEngineState)];
+  thread_local TArcEngineState* Idle = nullptr;
+  if (!Idle) Idle = new (IdleStore) TArcEngineState;
+  return *Idle;
 }
 
 TArcEngineScope::TArcEngineScope(TArcEngineState& State) : FSaved(tRunning) { tRunning = &State; }

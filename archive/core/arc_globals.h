@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "classlib/core/exception.h"
@@ -24,6 +25,8 @@ enum : uint8_t { omToFile = 1, omToStream = 2 };
 // The running state of one archive component: its CRCs, output mode and callbacks. Each
 // component keeps its own (TAwkMain::Engine), so that two runs can go on at once on two
 // threads; the decoders reach the running one through ArcEngineNow.
+struct TZipDecoderState;
+
 struct TArcEngineState {
   uint8_t ProgressPercent = 0;  // last CalcProgress result
   uint32_t Crc32Val = 0;        // running CRC-32 of the current entry
@@ -40,6 +43,7 @@ struct TArcEngineState {
   TSetDate DateMode = sdOrigDate;             // copy of the running reader's SetDateTo
   TAwkMain* ActiveComponent = nullptr;        // whose Cancel the loops and reports test
   uint32_t SfxStartOffset = 0;
+  std::shared_ptr<TZipDecoderState> ZipDecoders;  // the ZIP decoders' tables, made on first use
 };
 
 // The state of the run going on on this thread: that of the component whose run installed

@@ -12,11 +12,11 @@
 #include "archive/core/unshrink.h"
 #include "archive/core/zip_crypt.h"
 
-namespace {
-
-// The decoders' buffers and tables, made once per thread and kept: entries of one thread
-// run one at a time, and an archive of many small files should not pay for them per entry.
-struct TDecoderState {
+// The decoders' buffers and tables, made once per reader and kept with its running state:
+// its entries run one at a time, and an archive of many small files should not pay for
+// them per entry. (Not thread-local: MinGW may free a thread's storage before running the
+// destructors of its thread-local objects.)
+struct TZipDecoderState {
   TBitInput In;
   TDecodeWindow Out;
   std::unique_ptr<TInflater> Inflater;
@@ -25,9 +25,12 @@ struct TDecoderState {
   std::unique_ptr<TExploder> Exploder;
 };
 
-TDecoderState& State() {
-  thread_local std::unique_ptr<TDecoderState> S(new TDecoderState);
-  return *S;
+namespace {
+
+TZipDecoderState& State() {
+  TArcEngineState& E = ArcEngineNow();
+  if (!E.ZipDecoders) E.ZipDecoders = std::make_shared<TZipDecoderState>();
+  return *E.ZipDecoders;
 }
 
 template <class T>
@@ -81,7 +84,7 @@ void ZipMethodDispatch(TUnBase& R, const TZipMethodEntry& E, bool Encrypted, int
   // Nothing to decode: an empty entry makes no output and no complaint, whatever its method.
   if (E.UnpackedSize == 0 && Remaining == 0) return;
 
-  TDecoderState& S = State();
+  TZipDecoderState& S = State();
   S.In.Reset(&Src);
   S.Out.Reset(&Sink);
   TDecodeResult Res;
