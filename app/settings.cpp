@@ -73,6 +73,8 @@ const TClassInfo* TSettings::StaticClassInfo() {
 }
 
 TSettings::TSettings(TComponent* AOwner) : TForm(AOwner) {
+  cpu = new TCPUID(this);
+  cpu->SetName("cpu");
   RegisterStorageClasses();
   RegisterColorButton();
   RegisterColorCombos();
@@ -139,20 +141,11 @@ void TSettings::FormCreate(TObject*) {
 }
 
 void TSettings::FormPaint(TObject*) {
-  const std::string Cpu = "\\Hardware\\Description\\System\\CentralProcessor\\0";
-  std::string Id = RegText(HKEY_LOCAL_MACHINE, Cpu, "Identifier");
-  auto After = [&Id](const std::string& Word) {
-    size_t P = Id.find(Word);
-    if (P == std::string::npos) return std::string();
-    P += Word.size();
-    size_t E = Id.find(' ', P + 1);
-    return Trim(Id.substr(P, E == std::string::npos ? std::string::npos : E - P));
-  };
-  Label7->SetCaption("Processor description: " + RegText(HKEY_LOCAL_MACHINE, Cpu, "ProcessorNameString"));
-  Label8->SetCaption("Processor speed: " + RegText(HKEY_LOCAL_MACHINE, Cpu, "~MHz"));
-  Label9->SetCaption("Processor vendor: " + RegText(HKEY_LOCAL_MACHINE, Cpu, "VendorIdentifier"));
-  Label10->SetCaption("Processor family: " + After("Family "));
-  Label11->SetCaption("Processor model: " + After("Model "));
+  Label7->SetCaption("Processor description: " + cpu->ProcessorDescription());
+  Label8->SetCaption("Processor speed: " + FloatToStr(cpu->ProcessorSpeed()));
+  Label9->SetCaption("Processor vendor: " + cpu->ProcessorVendor());
+  Label10->SetCaption("Processor family: " + IntToStr(cpu->ProcessorFamily()));
+  Label11->SetCaption("Processor model: " + IntToStr(cpu->ProcessorModel()));
 }
 
 void TSettings::DrComChange(TObject*) {

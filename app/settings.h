@@ -10,6 +10,7 @@
 #include "classlib/win/forms.h"
 #include "classlib/win/std_ctrls.h"
 #include "storage/form_placement.h"
+#include "tools/core/cpuid.h"
 #include "ui/color_button.h"
 #include "ui/color_combo.h"
 
@@ -18,6 +19,9 @@ public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   explicit TSettings(TComponent* AOwner);
+
+  // The processor information the system page shows.
+  TCPUID* cpu = nullptr;
 
   TPageControl* PageControl1 = nullptr;
   TTabSheet* SysInfo = nullptr;

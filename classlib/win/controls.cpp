@@ -249,6 +249,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   }
   if (Old.Width() != AWidth || Old.Height() != AHeight) Resize();
   RequestAlign();
+  if (FParent != nullptr) FParent->ChildBoundsChanged(this);
 }
 
 void TControl::UpdateBoundsRect(const TRect& R) {

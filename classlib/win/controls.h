@@ -356,6 +356,8 @@ protected:
   // Lays the aligned children out in Rect (the client area, less any frame of its own).
   virtual void AlignControls(TRect& Rect);
   virtual void AdjustClientRect(TRect& Rect) {}
+  // A child's bounds changed (aligned or not).
+  virtual void ChildBoundsChanged(TControl* Child) {}
   virtual void KeyDown(uint16_t& Key, TShiftState Shift);
   virtual void KeyPress(char& Key);
   virtual void KeyUp(uint16_t& Key, TShiftState Shift);

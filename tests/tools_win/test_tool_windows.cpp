@@ -1,0 +1,267 @@
+// The picture window, the calendar and alarm dialogs and the tag window, driven through
+// their handlers and keys under Wine; screenshots of each.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "classlib/core/exception.h"
+#include "classlib/core/stream.h"
+#include "classlib/win/application.h"
+#include "classlib/win/bitmap.h"
+#include "classlib/win/jpeg_image.h"
+#include "tests/classlib/temp_folder.h"
+#include "tests/support/form_test.h"
+#include "tests/support/screenshot.h"
+#include "tools/alarms.h"
+#include "tools/calendar_form.h"
+#include "tools/core/mp3_info.h"
+#include "tools/mp3_form.h"
+#include "tools/pict.h"
+#include "ui/gif_image.h"
+
+namespace {
+
+// A 40 x 30 picture: a red field with a blue bar.
+std::unique_ptr<TBitmap> Picture() {
+  auto B = std::make_unique<TBitmap>();
+  B->SetSize(40, 30);
+  B->Canvas()->Brush()->SetColor(clRed);
+  B->Canvas()->FillRect(TRect(0, 0, 40, 30));
+  B->Canvas()->Brush()->SetColor(clBlue);
+  B->Canvas()->FillRect(TRect(0, 10, 40, 20));
+  return B;
+}
+
+TEST(PictureWindow, ShowsJpegAndGifAndZoomsWithinLimits) {
+  RegisterPictureForm();
+  TTempFolder Temp;
+  {
+    TJPEGImage Jpeg;
+    Jpeg.Assign(Picture().get());
+    Jpeg.SaveToFile(Temp / "p.jpg");
+    TGIFImage Gif;
+    Gif.Assign(Picture().get());
+    Gif.SaveToFile(Temp / "p.gif");
+  }
+  std::unique_ptr<TForm1> F(CreateForm<TForm1>(nullptr));
+  for (const char* Name : {"p.jpg", "p.gif"}) {
+    F->Image1->Picture()->LoadFromFile(Temp / Name);
+    EXPECT_EQ(F->Image1->Width(), 40) << Name;
+    EXPECT_EQ(F->Image1->Height(), 30) << Name;
+  }
+  F->Show();
+  PumpMessages();
+  EXPECT_EQ(F->WindowState(), wsMaximized);
+
+  // Keypad plus and the left button double; keypad minus and the right button halve.
+  PressKey(VK_ADD);
+  EXPECT_EQ(F->Image1->Width(), 80);
+  F->Image1MouseDown(F->Image1, mbLeft, {}, 1, 1);
+  EXPECT_EQ(F->Image1->Height(), 120);
+  // The scroll box follows the picture's size.
+  EXPECT_EQ(F->ScrollBox1->HorzRange(), F->Image1->Left() + 160 + F->ScrollBox1->HorzPosition());
+  F->Image1MouseDown(F->Image1, mbRight, {}, 1, 1);
+  PressKey(VK_SUBTRACT);
+  EXPECT_EQ(F->Image1->Width(), 40);
+  // Halving stops before a side would vanish: 30 -> 15 -> 7 -> 3 -> 1, then no more.
+  for (int i = 0; i < 10; ++i) PressKey(VK_SUBTRACT);
+  EXPECT_EQ(F->Image1->Height(), 1);
+  EXPECT_EQ(F->Image1->Width(), 2);
+  EXPECT_FALSE(F->ZoomOut());
+  // Doubling stops before a side would pass the largest.
+  for (int i = 0; i < 40; ++i) F->ZoomIn();
+  EXPECT_LE(F->Image1->Width(), TForm1::MaxSide);
+  EXPECT_GT(F->Image1->Width() * 2, TForm1::MaxSide);
+  EXPECT_FALSE(F->ZoomIn());
+
+  while (F->ZoomOut()) {
+  }
+  while (F->Image1->Width() < 320 && F->ZoomIn()) {
+  }
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("picture-window.png")), 0);
+  PressKey(VK_ESCAPE);
+  EXPECT_FALSE(F->Visible());
+}
+
+TEST(CalendarDialog, LabelMonthsAndYears) {
+  std::unique_ptr<TCalendarForm> F(CreateForm<TCalendarForm>(nullptr));
+  F->Show();  // the year box reports its changes through its window
+  F->Calendar->SetCalendarDate(EncodeDate(2001, 1, 1));
+  EXPECT_EQ(F->Label1->Caption(), " January 1, 2001, Monday");
+  EXPECT_EQ(F->dYear->Value(), 2001);
+  EXPECT_EQ(F->Calendar->StartOfWeek(), 1);
+  int Col, Row;
+  ASSERT_TRUE(F->Calendar->DayCell(1, Col, Row));
+  EXPECT_EQ(Col, 0);  // a Monday starts the week
+
+  struct Case {
+    int Y, M, D;
+    std::function<void()> Act;
+    int EY, EM, ED;
+  } Cases[] = {
+      {2001, 1, 31, [&] { F->Button3Click(nullptr); }, 2001, 2, 28},
+      {2000, 1, 31, [&] { F->Button3Click(nullptr); }, 2000, 2, 29},
+      {2001, 3, 31, [&] { F->Button2Click(nullptr); }, 2001, 2, 28},
+      {2001, 12, 15, [&] { F->Button3Click(nullptr); }, 2002, 1, 15},
+      {2001, 1, 15, [&] { F->Button2Click(nullptr); }, 2000, 12, 15},
+      {2024, 2, 29, [&] { F->dYear->SetValue(2023); }, 2023, 2, 28},
+      {2024, 2, 29, [&] { F->dYear->SetValue(9999); }, 3000, 2, 28},  // the box's limit
+  };
+  for (const Case& C : Cases) {
+    F->Calendar->SetCalendarDate(EncodeDate(C.Y, C.M, C.D));
+    C.Act();
+    EXPECT_EQ(F->Calendar->Year() * 10000 + F->Calendar->Month() * 100 + F->Calendar->Day(),
+              C.EY * 10000 + C.EM * 100 + C.ED)
+        << C.Y << "-" << C.M << "-" << C.D;
+    EXPECT_EQ(F->dYear->Value(), F->Calendar->Year());
+  }
+  F->Button1Click(nullptr);
+  EXPECT_EQ(F->Calendar->CalendarDate(), Date());
+
+  F->Calendar->SetCalendarDate(EncodeDate(2001, 1, 1));
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("calendar.png")), 0);
+  int Topics = 0;
+  TCalendarForm::ShowHelp = [&](int Topic) { Topics += Topic; };
+  PressKey(VK_F1);
+  EXPECT_EQ(Topics, 14);
+  TCalendarForm::ShowHelp = nullptr;
+  PressKey(VK_ESCAPE);
+  EXPECT_FALSE(F->Visible());
+}
+
+struct TAlarmFixture {
+  std::unique_ptr<TForm> Main{CreateForm<TForm>(nullptr)};
+  TRxClock* Clock = new TRxClock(Main.get());
+  TLabel* Label = new TLabel(Main.get());
+  TDateTime Now = EncodeTime(7, 0, 0, 0);
+  int Alarms = 0;
+  TAlarmFixture() {
+    Clock->SetParent(Main.get());
+    Label->SetParent(Main.get());
+    Clock->OnGetTime = [this](TObject*, TDateTime& T) { T = Now; };
+    Clock->OnAlarm = [this](TObject*) { ++Alarms; };
+    TAlarms::DefaultClock = Clock;
+    TAlarms::DefaultTimeLabel = Label;
+  }
+  ~TAlarmFixture() { TAlarms::DefaultClock = nullptr, TAlarms::DefaultTimeLabel = nullptr; }
+  std::unique_ptr<TAlarms> Dialog() {
+    std::unique_ptr<TAlarms> D(CreateForm<TAlarms>(nullptr));
+    D->Message = [this](const std::string& Text) { Messages += Text + "\n"; };
+    return D;
+  }
+  std::string Messages;
+};
+
+TEST(AlarmDialog, SetsTheClocksAlarmWhichFires) {
+  TAlarmFixture F;
+  F.Clock->SetAlarmHour(6);
+  F.Clock->SetAlarmMinute(5);
+  F.Clock->SetAlarmFile("old.wav");
+  auto D = F.Dialog();
+  EXPECT_EQ(D->Label4->Caption(), "6:5:0");
+  EXPECT_EQ(D->WaveEdit->Text(), "old.wav");
+  EXPECT_EQ(D->TimeEdit->Text(), "00:00:00");
+
+  D->CheckBox1->SetChecked(true);
+  D->CheckBox1Click(nullptr);
+  EXPECT_EQ(D->WaveEdit->Text(), "ZQsound.wav");
+  D->TimeEdit->SetText("07:30:00");
+  D->BitBtn1Click(nullptr);
+  EXPECT_TRUE(F.Clock->AlarmEnabled());
+  EXPECT_EQ(F.Clock->AlarmHour() * 10000 + F.Clock->AlarmMinute() * 100 + F.Clock->AlarmSecond(), 73000);
+  EXPECT_EQ(F.Clock->AlarmFile(), "ZQsound.wav");
+  EXPECT_EQ(F.Label->Caption(), "07:30:00");
+  EXPECT_EQ(D->Files->Items()->Text(), "ZQsound.wav\r\n");
+  EXPECT_EQ(D->ModalResult(), mrOk);
+
+  // The clock sounds it when the time comes.
+  F.Now = EncodeTime(7, 29, 59, 0);
+  F.Clock->Tick();
+  EXPECT_EQ(F.Alarms, 0);
+  F.Now = EncodeTime(7, 30, 1, 0);
+  F.Clock->Tick();
+  EXPECT_EQ(F.Alarms, 1);
+}
+
+TEST(AlarmDialog, RefusalsChangeNothing) {
+  TAlarmFixture F;
+  F.Clock->SetAlarmHour(6);
+  auto D = F.Dialog();
+  // A time the mask left half empty: refused before the alarm is switched on.
+  D->WaveEdit->SetText("a.wav");
+  for (const char* Bad : {"7_:30:00", "25:00:00", "__:__:__"}) {
+    D->TimeEdit->SetText(Bad);
+    EXPECT_THROW(D->BitBtn1Click(nullptr), EConvertError) << Bad;
+    EXPECT_FALSE(F.Clock->AlarmEnabled());
+    EXPECT_EQ(F.Clock->AlarmHour(), 6);
+    EXPECT_EQ(F.Clock->AlarmFile(), "");
+    EXPECT_EQ(D->Files->Items()->Count(), 0);
+  }
+  // No sound or program: the language's "Invalid" message, nothing set.
+  D->TimeEdit->SetText("07:30:00");
+  D->WaveEdit->SetText("");
+  D->BitBtn1Click(nullptr);
+  EXPECT_FALSE(F.Messages.empty());
+  EXPECT_FALSE(F.Clock->AlarmEnabled());
+  // The entries used before fill the file box; Clear empties the list.
+  D->Files->Items()->Add("one.wav");
+  D->Files->Items()->Add("two.exe");
+  D->Files->SetItemIndex(1);
+  D->FilesChange(nullptr);
+  EXPECT_EQ(D->WaveEdit->Text(), "two.exe");
+  D->Button1Click(nullptr);
+  EXPECT_EQ(D->Files->Items()->Count(), 0);
+}
+
+TEST(AlarmDialog, MaskedTyping) {
+  TAlarmFixture F;
+  auto D = F.Dialog();
+  D->Show();
+  D->TimeEdit->SetFocus();
+  D->TimeEdit->SetText("__:__:__");
+  D->TimeEdit->SetSelStart(0);
+  for (char C : std::string("0x7305"))  // the letter is refused; digits skip the colons
+    D->TimeEdit->TypeChar(C);
+  EXPECT_EQ(D->TimeEdit->Text(), "07:30:5_");
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(D->Handle(), ScreenshotPath("alarm.png")), 0);
+}
+
+TEST(TagWindow, ShowsATag) {
+  TTempFolder Temp;
+  std::string Tag(128, ' ');
+  Tag.replace(0, 3, "TAG");
+  Tag.replace(3, 13, "\xCF\xE5\xF1\xED\xFF \xEE \xE2\xE5\xF2\xF0\xE5");  // a title in 1251
+  Tag.replace(33, 8, "\xC0\xED\xF1\xE0\xEC\xE1\xEB\xFC");
+  Tag.replace(93, 4, "1999");
+  Tag[127] = char(8);
+  {
+    TFileStream S(Temp / "song.mp3", fmCreate);
+    const std::string Data = std::string(1000, '\0') + Tag;
+    S.WriteBuffer(Data.data(), int64_t(Data.size()));
+  }
+  TMP3Info Info(nullptr);
+  Info.SetFilename(Temp / "song.mp3");
+  ASSERT_TRUE(Info.Valid());
+  std::unique_ptr<TMP3Form> F(CreateForm<TMP3Form>(nullptr));
+  // As the main window fills it.
+  F->Memo1->Lines()->Clear();
+  F->Memo1->Lines()->Add("Artist: " + Info.Artist());
+  F->Memo1->Lines()->Add("Title: " + Info.Title());
+  F->Memo1->Lines()->Add("Album: " + Info.Album());
+  F->Memo1->Lines()->Add("Year: " + Info.Year());
+  F->Memo1->Lines()->Add("Comment: " + Info.Comment());
+  F->Memo1->Lines()->Add("Genre: " + Info.Genre());
+  EXPECT_EQ(F->Memo1->Lines()->Strings(5), "Genre: Jazz");
+  F->Show();
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("mp3-tag.png")), 0);
+  PressKey(VK_ESCAPE);
+  EXPECT_FALSE(F->Visible());
+}
+
+}  // namespace

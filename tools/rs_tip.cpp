@@ -1,0 +1,78 @@
+#include "tools/rs_tip.h"
+
+#include <memory>
+
+#include "classlib/core/ini_file.h"
+#include "classlib/core/strings.h"
+#include "classlib/core/typinfo.h"
+
+const TClassInfo* TTipForm::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TTipForm, TForm>("TTipForm")
+                                     .Handler("NextButtonClick", &TTipForm::NextButtonClick)
+                                     .Handler("FormKeyDown", &TTipForm::FormKeyDown)
+                                     .Field("Label1", &TTipForm::Label1)
+                                     .Field("TipText", &TTipForm::TipText)
+                                     .Field("ShowCheck", &TTipForm::ShowCheck)
+                                     .Field("NextButton", &TTipForm::NextButton)
+                                     .Field("CloseButton", &TTipForm::CloseButton)
+                                     .Build();
+  return &Info;
+}
+
+void TTipForm::ShowTip(int AIndex) {
+  if (Tips.empty()) return;
+  Index = ((AIndex % int(Tips.size())) + int(Tips.size())) % int(Tips.size());
+  TipText->SetText(Tips[Index]);
+}
+
+void TTipForm::NextButtonClick(TObject*) { ShowTip(Index + 1); }
+
+void TTipForm::FormKeyDown(TObject*, uint16_t& Key, TShiftState) {
+  if (Key == VK_ESCAPE) {
+    SetModalResult(mrCancel);
+    Close();
+    Key = 0;
+  }
+}
+
+const TClassInfo* TrsTip::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TrsTip, TComponent>("TrsTip")
+                                     .Prop("IniFileName", &TrsTip::IniFileName, &TrsTip::SetIniFileName)
+                                     .Prop("TipsFileName", &TrsTip::TipsFileName, &TrsTip::SetTipsFileName)
+                                     .Build();
+  return &Info;
+}
+
+void RegisterTips() {
+  static const bool Done = (RegisterClass(TrsTip::StaticClassInfo()), true);
+  (void)Done;
+}
+
+TrsTip::TrsTip(TComponent* AOwner) : TComponent(AOwner) {
+  RunForm = [](TTipForm* Form) { Form->ShowModal(); };
+}
+
+void TrsTip::Execute() {
+  TIniFile State(FIniFileName);
+  if (!State.ReadBool("Tips", "ShowAgain", true)) return;
+  std::vector<std::string> Tips;
+  {
+    TIniFile Source(FTipsFileName);
+    TStringList Values;
+    Source.ReadSectionValues("Tips", &Values);
+    for (int i = 0; i < Values.Count(); ++i) {
+      const std::string Line = Values.Strings(i);
+      const size_t Eq = Line.find('=');
+      const std::string Text = Eq == std::string::npos ? Line : Line.substr(Eq + 1);
+      if (!Text.empty()) Tips.push_back(Text);
+    }
+  }
+  if (Tips.empty()) return;
+  std::unique_ptr<TTipForm> Form(CreateForm<TTipForm>(nullptr));
+  Form->Tips = Tips;
+  Form->ShowTip(State.ReadInteger("Tips", "Index", 0));
+  Form->ShowCheck->SetChecked(true);
+  RunForm(Form.get());
+  State.WriteInteger("Tips", "Index", (Form->Index + 1) % int(Tips.size()));
+  State.WriteBool("Tips", "ShowAgain", Form->ShowCheck->Checked());
+}

@@ -1,0 +1,57 @@
+// Tips of the day. TrsTip.Execute shows the welcome tip window at the tip after the one
+// shown last time, unless the user asked not to see it again. The tips are the values of
+// the language file's section "Tips", in order; what was shown and whether to show again
+// are kept in the tips state file, section "Tips", keys "Index" and "ShowAgain".
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "classlib/core/component.h"
+#include "classlib/win/forms.h"
+#include "classlib/win/std_ctrls.h"
+
+class TTipForm : public TForm {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TTipForm(TComponent* AOwner) : TForm(AOwner) {}
+
+  TLabel* Label1 = nullptr;
+  TMemo* TipText = nullptr;
+  TCheckBox* ShowCheck = nullptr;
+  TButton* NextButton = nullptr;
+  TButton* CloseButton = nullptr;
+
+  std::vector<std::string> Tips;
+  int Index = 0;
+  void ShowTip(int AIndex);
+  void NextButtonClick(TObject* Sender);
+  void FormKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
+};
+
+class TrsTip : public TComponent {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TrsTip(TComponent* AOwner);
+
+  // The tips state file and the file the tips come from (the language file).
+  const std::string& IniFileName() const { return FIniFileName; }
+  void SetIniFileName(const std::string& Value) { FIniFileName = Value; }
+  const std::string& TipsFileName() const { return FTipsFileName; }
+  void SetTipsFileName(const std::string& Value) { FTipsFileName = Value; }
+
+  // Shows the tip window modally when the state says so; advances and saves the state.
+  // Nothing is shown when there are no tips.
+  void Execute();
+
+  // Runs the window; tests run it in their own way.
+  std::function<void(TTipForm* Form)> RunForm;
+
+private:
+  std::string FIniFileName, FTipsFileName;
+};
+
+void RegisterTips();
