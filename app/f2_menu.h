@@ -28,7 +28,7 @@ public:
   TOpenDialog* MOpen = nullptr;
   TFormStorage* FormStorage1 = nullptr;  // captions from the language file, section "menu"
 
-  // How a chosen line is run: ExecuteFile with the whole line as the file, by default.
+  // How a chosen line is run: ExecuteFile with the line as a command line, by default.
   std::function<void(const std::string& Line)> RunLine;
   // How the file to add is chosen: MOpen's Execute, by default.
   std::function<bool(TOpenDialog* Dialog)> ChooseFile;

@@ -6,7 +6,17 @@
 #include <string>
 
 // Runs or opens FileName through the shell with its default action, owned by the main
-// window; the three strings go to the shell whole. The result is the shell's (above 32 on
-// success); the shell reports its own failures.
+// window. When Params is empty and FileName is not itself an existing file or folder,
+// FileName is a command line: its program is run with the rest as arguments ("prog.exe
+// arg", "\"C:\\My tools\\x.exe\" -a"). The result is the shell's: above 32 on success;
+// on failure the system's message for it has been shown.
 HINSTANCE ExecuteFile(const std::string& FileName, const std::string& Params, const std::string& DefaultDir,
                       int ShowCmd);
+
+class TControl;
+class TImage;
+
+// Loads the picture into Image and shows it on Page (a panel's text/picture page, whose top
+// 33 pixels are its tool bar): at its own size when it fits, else scaled into the page
+// keeping its proportions. A file that cannot be read raises.
+void FitPicture(TControl* Page, TImage* Image, const std::string& FileName);

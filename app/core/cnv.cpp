@@ -107,6 +107,7 @@ public:
     for (int Shift = 18; Shift >= 0; Shift -= 6) FChars += UUChar((Bits >> Shift) & 0x3F);
     FBytes += Count;
   }
+  bool Empty() const { return FChars.empty(); }
   void WriteLine() {
     FOut.Put(UUChar(FBytes));
     FOut.Put(FChars);
@@ -142,6 +143,8 @@ void UUEncodeFile(const std::string& FileName, int Mode) {
     }
   }
   if (InGroup > 0) Lines.AddGroup(Group, InGroup);
+  if (!Lines.Empty()) Lines.WriteLine();
+  // The line of no bytes ends the data; uudecode refuses a file without it.
   Lines.WriteLine();
   Out.Put("end\r\n");
   Out.Flush();

@@ -10,7 +10,8 @@
 
 // Writes FileName with the extension ".uue" (in place of its own) in the same folder,
 // replacing an existing one: "begin <Mode> <name>", lines of up to 45 bytes as 60
-// characters after a length character (a space written as "`"), then "end"; CR LF lines.
+// characters after a length character (a space written as "`"), the line "`" of no bytes,
+// then "end"; CR LF lines.
 // A file that already ends in ".uue" is read whole before it is replaced by its encoding.
 void UUEncodeFile(const std::string& FileName, int Mode);
 

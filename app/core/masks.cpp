@@ -12,13 +12,19 @@ std::string NormalizeMask(std::string_view Text) {
       Result += Text[I++];
       continue;
     }
-    std::size_t End = I;
+    // Inside a run the order does not matter: "*?" and "?*" both mean one character or
+    // more. The "?"s are kept and one "*" goes last, so a "*" is never followed by
+    // another wildcard.
+    std::size_t End = I, Marks = 0;
     bool Star = false;
-    for (; End < Text.size() && (Text[End] == '*' || Text[End] == '?'); ++End) Star = Star || Text[End] == '*';
-    if (Star)
-      Result += '*';
-    else
-      Result.append(Text.substr(I, End - I));
+    for (; End < Text.size() && (Text[End] == '*' || Text[End] == '?'); ++End) {
+      if (Text[End] == '*')
+        Star = true;
+      else
+        ++Marks;
+    }
+    Result.append(Marks, '?');
+    if (Star) Result += '*';
     I = End;
   }
   return Result;

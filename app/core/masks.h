@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-// Every run of wildcards that holds a "*" becomes one "*" ("**", "*?", "?*"); runs of
-// "?" alone stay.
+// Every run of wildcards that holds a "*" becomes its "?"s followed by one "*" ("**" is
+// "*", "*?" and "?*" are "?*": one character or more); runs of "?" alone stay.
 std::string NormalizeMask(std::string_view Text);
 
 bool MatchesMask(std::string_view Name, std::string_view Mask);

@@ -603,6 +603,75 @@ void TStatusBar::UpdatePanels() {
 }
 
 // ---------------------------------------------------------------------------------------
+// Animation
+
+template <> const TTypeInfo* TypeInfoOf<TCommonAVI>() {
+  static const TTypeInfo Info =
+      EnumTypeInfo("TCommonAVI", {"aviNone", "aviFindFolder", "aviFindFile", "aviFindComputer", "aviCopyFiles",
+                                  "aviCopyFile", "aviRecycleFile", "aviEmptyRecycle", "aviDeleteFile"});
+  return &Info;
+}
+
+const TClassInfo* TAnimate::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TAnimate, TWinControl>("TAnimate")
+                                     .Prop("CommonAVI", &TAnimate::CommonAVI, &TAnimate::SetCommonAVI)
+                                     .Prop("Active", &TAnimate::Active, &TAnimate::SetActive)
+                                     .Build();
+  return &Info;
+}
+
+TAnimate::TAnimate(TComponent* AOwner) : TWinControl(AOwner) {
+  FWidth = 100;
+  FHeight = 80;
+}
+
+void TAnimate::CreateParams(TCreateParams& P) {
+  TWinControl::CreateParams(P);
+  P.SysClass = ANIMATE_CLASSW;
+  P.Style |= ACS_TRANSPARENT | ACS_CENTER;
+}
+
+void TAnimate::InitWnd() {
+  OpenClip();
+  if (FActive && FOpened) Animate_Play(FHandle, 0, -1, -1);
+}
+
+// The clips are resources of the shell library, numbered as the shell numbers them.
+void TAnimate::OpenClip() {
+  FOpened = false;
+  if (FHandle == nullptr) return;
+  static const int Ids[] = {0, 150, 151, 152, 160, 161, 162, 163, 164};
+  if (FCommonAVI == aviNone) {
+    Animate_Close(FHandle);
+    return;
+  }
+  HMODULE Shell = GetModuleHandleW(L"shell32.dll");
+  if (Shell == nullptr) Shell = LoadLibraryW(L"shell32.dll");
+  FOpened = Shell != nullptr && SendMessageW(FHandle, ACM_OPENW, reinterpret_cast<WPARAM>(Shell),
+                                             reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(Ids[FCommonAVI]))) != 0;
+  if (!FOpened) FActive = false;
+}
+
+void TAnimate::SetCommonAVI(TCommonAVI Value) {
+  FCommonAVI = Value;
+  if (FHandle == nullptr) return;
+  OpenClip();
+  if (FActive && FOpened) Animate_Play(FHandle, 0, -1, -1);
+}
+
+void TAnimate::SetActive(bool Value) {
+  FActive = Value;
+  if (FHandle == nullptr) return;
+  if (!Value) {
+    Animate_Stop(FHandle);
+  } else if (FOpened) {
+    Animate_Play(FHandle, 0, -1, -1);
+  } else {
+    FActive = false;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
 // Progress bar
 
 const TClassInfo* TProgressBar::StaticClassInfo() {

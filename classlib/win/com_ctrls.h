@@ -1,5 +1,5 @@
 // Common controls: page control with tab sheets, tool bar with buttons, status bar with
-// panels, progress bar.
+// panels, progress bar, animation.
 #pragma once
 
 #include <functional>
@@ -266,6 +266,38 @@ private:
   int FPosition = 0;
   int FStep = 10;
   bool FSmooth = false;
+};
+
+// The animation control playing one of the shell's common file-operation clips.
+enum TCommonAVI {
+  aviNone, aviFindFolder, aviFindFile, aviFindComputer, aviCopyFiles, aviCopyFile, aviRecycleFile,
+  aviEmptyRecycle, aviDeleteFile
+};
+template <> const TTypeInfo* TypeInfoOf<TCommonAVI>();
+
+class TAnimate : public TWinControl {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit TAnimate(TComponent* AOwner);
+
+  TCommonAVI CommonAVI() const { return FCommonAVI; }
+  void SetCommonAVI(TCommonAVI Value);
+  // Playing; false also when the clip could not be opened (the system may lack it).
+  bool Active() const { return FActive; }
+  void SetActive(bool Value);
+  // Whether the clip of CommonAVI was found and opened.
+  bool Opened() const { return FOpened; }
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void InitWnd() override;
+
+private:
+  void OpenClip();
+  TCommonAVI FCommonAVI = aviNone;
+  bool FActive = false;
+  bool FOpened = false;
 };
 
 // A slider over a whole-number range; OnChange fires when the position changes, by the

@@ -538,7 +538,7 @@ void RegisterControlClasses() {
   static const bool Done = [] {
     RegisterClasses<TForm, TMainMenu, TPopupMenu, TMenuItem, TLabel, TButton, TEdit, TMemo, TCheckBox, TRadioButton,
                     TGroupBox, TComboBox, TListBox, TPanel, TSplitter, TImage, TPageControl, TTabSheet, TToolBar,
-                    TToolButton, TStatusBar, TStatusPanel, TProgressBar, TTrackBar, TListView, TTreeView, TListColumn>();
+                    TToolButton, TStatusBar, TStatusPanel, TProgressBar, TAnimate, TTrackBar, TListView, TTreeView, TListColumn>();
     // String lists, and the non-visual components that forms hold.
     RegisterClasses<TStrings, TStringList, TImageList, TTimer, TOpenDialog, TSaveDialog, TFontDialog, TColorDialog,
                     TPrintDialog, TFindDialog, TReplaceDialog>();

@@ -38,6 +38,19 @@ const TMaskCase Cases[] = {
     {"abc", "**?", true},
     {"abc", "?**", true},
     {"", "***", true},
+    // "*?" and "?*" need one character at least.
+    {"", "**?", false},
+    {"", "?**", false},
+    {"ac", "a*?c", false},
+    {"abc", "a*?c", true},
+    {"abbbc", "a*?c", true},
+    {"ab", "a?*b", false},
+    {"axb", "a?*b", true},
+    {"ab", "a*??", false},
+    {"abc", "a*??", true},
+    {"ac", "a*c", true},
+    {"a*?c", "ac", false},  // the same from the other side
+    {"a?*", "a*", true},
     {"ab", "??", true},
     {"ab", "???", false},
     {"abcabd", "*ab?", true},
@@ -55,13 +68,14 @@ TEST(MatchesMask, Table) {
     EXPECT_EQ(MatchesMask(C.Name, C.Mask), C.Matches) << "name \"" << C.Name << "\" mask \"" << C.Mask << "\"";
 }
 
-TEST(NormalizeMask, RunsWithAStarCollapse) {
+TEST(NormalizeMask, RunsWithAStarKeepTheirMarks) {
   const struct {
     const char* In;
     const char* Out;
   } Rows[] = {
-      {"***", "*"},     {"**?", "*"},       {"?**", "*"},           {"*?*?", "*"},  {"a??b", "a??b"},
-      {"a?*b", "a*b"},  {"*.*", "*.*"},     {"??.*??x", "??.*x"},   {"", ""},       {"abc", "abc"},
+      {"***", "*"},      {"**?", "?*"},  {"?**", "?*"},         {"*?*?", "??*"}, {"a??b", "a??b"},
+      {"a?*b", "a?*b"},  {"a*?b", "a?*b"}, {"*.*", "*.*"},      {"??.*??x", "??.??*x"}, {"", ""},
+      {"abc", "abc"},
   };
   for (const auto& R : Rows) EXPECT_EQ(NormalizeMask(R.In), R.Out) << R.In;
 }

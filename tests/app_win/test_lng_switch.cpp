@@ -1,0 +1,89 @@
+// Either language file copied over "INI\zq.lng" gives every window that loads its captions
+// from it all of its texts in that language.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/core/lng_strings.h"
+#include "app/f2_menu.h"
+#include "app/fast_list.h"
+#include "app/main_form.h"
+#include "app/settings.h"
+#include "app/small_dialogs.h"
+#include "classlib/core/ini_file.h"
+#include "classlib/core/stream.h"
+#include "classlib/core/sys_utils.h"
+#include "classlib/core/typinfo.h"
+#include "classlib/win/registry.h"
+#include "tests/classlib/temp_folder.h"
+#include "tests/support/form_test.h"
+
+namespace {
+
+const std::string Langs = std::string(ZX_TEST_DATA) + "/../../resources/langs/";
+
+// Each stored text of the form's language storage is the language file's text.
+void ExpectCaptionsFrom(TForm* Form, TFormStorage* Lang, const std::string& Language) {
+  SCOPED_TRACE(Form->ClassInfo()->Name + " in " + Language);
+  Lang->SetIniFileName(LngFileName());
+  Lang->RestoreFormPlacement();
+  TIniFile File(LngFileName());
+  TStrings* Props = Lang->StoredProps();
+  ASSERT_GT(Props->Count(), 0);
+  for (int I = 0; I < Props->Count(); ++I) {
+    const std::string Line = Props->Strings(I);
+    const auto Dot = Line.find('.');
+    TComponent* C = Form->FindComponent(Line.substr(0, Dot));
+    ASSERT_NE(C, nullptr) << Line;
+    const std::string Prop = Line.substr(Dot + 1);
+    const std::string Want = File.ReadString(Lang->IniSection(), Line.substr(0, Dot) + "_" + Prop, "-+-");
+    ASSERT_NE(Want, "-+-") << Line;
+    if (Prop == "Color")
+      EXPECT_EQ(std::to_string(GetOrdProp(C, Prop)), Want) << Line;
+    else
+      EXPECT_EQ(GetStrProp(C, Prop), Want) << Line;
+  }
+}
+
+class LanguageSwitch : public ::testing::TestWithParam<const char*> {
+protected:
+  void SetUp() override {
+    TRegistry().DeleteKey("\\Software\\Zembrix");
+    FOld = ProgramFolder();
+    SetProgramFolder(Dir.Path() + "\\");
+    ASSERT_TRUE(CreateDir(Dir / "INI"));
+    TMemoryStream S;
+    S.LoadFromFile(Langs + GetParam() + ".zq.lng");
+    S.SaveToFile(LngFileName());
+  }
+  void TearDown() override {
+    delete Settings;
+    Settings = nullptr;
+    delete MainForm;
+    MainForm = nullptr;
+    PumpMessages();
+    SetProgramFolder(FOld);
+  }
+  TTempFolder Dir;
+  std::string FOld;
+};
+
+TEST_P(LanguageSwitch, EveryCaptionComesFromTheFile) {
+  MainForm = CreateForm<TMainForm>(nullptr);
+  Settings = CreateForm<TSettings>(nullptr);
+  ExpectCaptionsFrom(MainForm, MainForm->Lang, GetParam());
+  ExpectCaptionsFrom(Settings, Settings->Lang2, GetParam());
+  std::unique_ptr<TF2Menu> Menu(CreateForm<TF2Menu>(nullptr));
+  ExpectCaptionsFrom(Menu.get(), Menu->FormStorage1, GetParam());
+  std::unique_ptr<TFastList> Fast(CreateForm<TFastList>(nullptr));
+  ExpectCaptionsFrom(Fast.get(), Fast->FormStorage1, GetParam());
+  std::unique_ptr<TMoveForm> Move(CreateForm<TMoveForm>(nullptr));
+  ExpectCaptionsFrom(Move.get(), Move->Langc, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, LanguageSwitch, ::testing::Values("Russian", "English"));
+
+}  // namespace
