@@ -1,5 +1,5 @@
 // Quick find: a small window whose text selects the items of a panel whose names begin
-// with it, and deselects the others. Layout: "quick_find.zfm".
+// with it, and deselects the others. Layout: "qfind.zfm".
 #pragma once
 
 #include "classlib/win/forms.h"

@@ -3,7 +3,10 @@
 #include "classlib/win/graphics.h"
 
 const TClassInfo* TREllipseButton::StaticClassInfo() {
-  static const TClassInfo Info = TClassBuilder<TREllipseButton, TGraphicControl>("TREllipseButton").Build();
+  static const TClassInfo Info =
+      TClassBuilder<TREllipseButton, TGraphicControl>("TREllipseButton")
+          .Prop("Caption", [](const TREllipseButton& B) { return B.Caption(); }, &TREllipseButton::SetCaption)
+          .Build();
   return &Info;
 }
 

@@ -96,6 +96,7 @@ void TTabSheet::SetImageIndex(int Value) {
 }
 
 void TTabSheet::TextChanged() {
+  TWinControl::TextChanged();
   if (FPageControl != nullptr) FPageControl->UpdateTabs();
 }
 

@@ -86,7 +86,7 @@ TEST(UUEncodeFile, LargeFileRoundTripsAndReplacesAnOldOutput) {
   const std::string Text = ReadFile(Dir / "big.tar.uue");
   EXPECT_EQ(Text.substr(0, 23), "begin 664 big.tar.gz\r\nM");
   EXPECT_EQ(Text.find(' ', 22), std::string::npos);  // spaces are written as "`"
-  EXPECT_EQ(Text.substr(Text.size() - 8), "\r\n`\r\nend\r\n");
+  EXPECT_EQ(Text.substr(Text.size() - 10), "\r\n`\r\nend\r\n");
   EXPECT_EQ(UUDecodeText(Text), Data);
 }
 

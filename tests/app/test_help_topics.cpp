@@ -20,7 +20,7 @@ protected:
   }
   void TearDown() override { SetProgramFolder(FOld); }
   void WriteHelp(const std::string& Text) {
-    ASSERT_TRUE(ForceDirectories(Dir / "ini"));
+    ASSERT_TRUE(CreateDir(Dir / "ini"));
     TFileStream F(Dir / "ini\\help.ini", fmCreate);
     F.WriteBuffer(Text.data(), Text.size());
   }

@@ -42,22 +42,35 @@ bool CopyTree(const std::string& From, const std::string& To) {
 
 struct TFound {
   DWORD Pid;
+  std::wstring Want;
   HWND Wnd;
 };
 
-BOOL CALLBACK FindMainWindow(HWND Wnd, LPARAM LParam) {
+BOOL CALLBACK HasText(HWND Wnd, LPARAM LParam) {
   auto* F = reinterpret_cast<TFound*>(LParam);
-  DWORD Pid = 0;
-  GetWindowThreadProcessId(Wnd, &Pid);
-  if (Pid == F->Pid && IsWindowVisible(Wnd) && GetMenu(Wnd) != nullptr) {
+  wchar_t Buf[256] = {};
+  GetWindowTextW(Wnd, Buf, 256);
+  if (F->Want == Buf) {
     F->Wnd = Wnd;
     return FALSE;
   }
   return TRUE;
 }
 
-// Starts the program, waits for its main window and returns the caption of its first menu.
-std::string FirstMenuCaption(const std::string& Exe, const std::string& CurrentFolder) {
+BOOL CALLBACK FindWindowWithText(HWND Wnd, LPARAM LParam) {
+  auto* F = reinterpret_cast<TFound*>(LParam);
+  DWORD Pid = 0;
+  GetWindowThreadProcessId(Wnd, &Pid);
+  if (Pid != F->Pid || !IsWindowVisible(Wnd)) return TRUE;
+  EnumChildWindows(Wnd, HasText, LParam);
+  if (F->Wnd == nullptr) return TRUE;
+  F->Wnd = Wnd;
+  return FALSE;
+}
+
+// Starts the program and waits until its main window shows a page captioned Text; true
+// when it does. The program is then closed as a user closes it.
+bool ShowsPage(const std::string& Exe, const std::string& CurrentFolder, const std::string& Text) {
   std::wstring Command = L"\"" + ToWide(Exe) + L"\"";
   STARTUPINFOW Si{};
   Si.cb = sizeof Si;
@@ -65,29 +78,23 @@ std::string FirstMenuCaption(const std::string& Exe, const std::string& CurrentF
   if (!CreateProcessW(nullptr, Command.data(), nullptr, nullptr, FALSE, 0, nullptr, ToWide(CurrentFolder).c_str(), &Si,
                       &Pi)) {
     ADD_FAILURE() << "cannot start " << Exe << ": " << SysErrorMessage(static_cast<int>(GetLastError()));
-    return "";
+    return false;
   }
-  TFound F{Pi.dwProcessId, nullptr};
-  for (int I = 0; I < 1200 && F.Wnd == nullptr; ++I) {
-    if (WaitForSingleObject(Pi.hProcess, 50) == WAIT_OBJECT_0) break;
-    EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&F));
+  TFound F{Pi.dwProcessId, ToWide(Text), nullptr};
+  for (int I = 0; I < 600 && F.Wnd == nullptr; ++I) {
+    if (WaitForSingleObject(Pi.hProcess, 100) == WAIT_OBJECT_0) break;
+    EnumWindows(FindWindowWithText, reinterpret_cast<LPARAM>(&F));
   }
-  std::string Caption;
-  if (F.Wnd != nullptr) {
-    wchar_t Buf[256] = {};
-    GetMenuStringW(GetMenu(F.Wnd), 0, Buf, 256, MF_BYPOSITION);
-    Caption = FromWide(Buf);
-    PostMessageW(F.Wnd, WM_CLOSE, 0, 0);
-  } else {
-    ADD_FAILURE() << "no main window";
-  }
-  if (WaitForSingleObject(Pi.hProcess, 30000) != WAIT_OBJECT_0) {
-    ADD_FAILURE() << "the program did not end after its window was closed";
+  const bool Found = F.Wnd != nullptr;
+  if (Found) PostMessageW(F.Wnd, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(Pi.hProcess, Found ? 30000 : 0) != WAIT_OBJECT_0) {
+    if (Found) ADD_FAILURE() << "the program did not end after its window was closed";
     TerminateProcess(Pi.hProcess, 1);
+    WaitForSingleObject(Pi.hProcess, 10000);
   }
   CloseHandle(Pi.hThread);
   CloseHandle(Pi.hProcess);
-  return Caption;
+  return Found;
 }
 
 TEST(ProgramFolder, ACopyFindsItsOwnLanguageFile) {
@@ -105,16 +112,21 @@ TEST(ProgramFolder, ACopyFindsItsOwnLanguageFile) {
   ASSERT_TRUE(CreateDir(Dir / "elsewhere"));
   const std::string Exe = Dir / "Zembrix\\zembrix.exe";
   ASSERT_TRUE(FileExists(Exe));
+  // The page of the editor is captioned by the language file in use; the colour file is
+  // written back into the program's own folder, not the current one.
+  ASSERT_TRUE(DeleteFile(Dir / "Zembrix\\INI\\Color.ini"));
   const struct {
     const char* Language;
     const char* Caption;  // UTF-8
-  } Rows[] = {{"Russian", "&Файл"}, {"English", "&File"}};
+  } Rows[] = {{"English", "Editor"}, {"Russian", "Редактор"}};
   for (const auto& R : Rows) {
     TRegistry().DeleteKey("\\Software\\Zembrix");
     ASSERT_TRUE(CopyFileW(ToWide(Dir / ("Zembrix\\Langs\\" + std::string(R.Language) + ".zq.lng")).c_str(),
                           ToWide(Dir / "Zembrix\\INI\\zq.lng").c_str(), FALSE));
-    EXPECT_EQ(FirstMenuCaption(Exe, Dir / "elsewhere"), Utf8ToCp1251(R.Caption)) << R.Language;
+    EXPECT_TRUE(ShowsPage(Exe, Dir / "elsewhere", Utf8ToCp1251(R.Caption))) << R.Language;
   }
+  EXPECT_TRUE(FileExists(Dir / "Zembrix\\INI\\Color.ini"));
+  EXPECT_FALSE(DirectoryExists(Dir / "elsewhere\\ini"));
   TRegistry().DeleteKey("\\Software\\Zembrix");
 }
 

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include <shlobj.h>
+
 #include "app/shell_dialogs.h"
 #include "classlib/core/code_page.h"
 #include "classlib/win/forms.h"

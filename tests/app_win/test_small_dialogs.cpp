@@ -48,7 +48,7 @@ std::string ReadBytes(const std::string& Name) {
 // Whether a label's whole text fits its box in its font (word-wrapped when it wraps).
 bool TextFits(TLabel* L) {
   HDC DC = GetDC(nullptr);
-  HGDIOBJ Old = SelectObject(DC, L->Font()->Handle());
+  HGDIOBJ Old = SelectObject(DC, FontHandle(*L->Font()));
   RECT R{0, 0, L->Width(), 0};
   std::wstring Text = ToWide(L->Caption());
   DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &R,
