@@ -152,7 +152,8 @@ int ZipReadCentral(TArcInput& In, int64_t Pos, int64_t Limit, TZipCentral& H) {
     // with the next central header that can be found.
     const int64_t Next = FindCentralSig(In, Pos + 4, Limit);
     H.NextPos = Next < 0 ? Limit : Next;
-    std::string Raw(size_t(std::min<int64_t>({int64_t(NameLen), H.NextPos - Pos - ZipCentralSize, 255})), '\0');
+    // The next signature may stand inside this header's fixed part: then no name is read.
+    std::string Raw(size_t(std::clamp<int64_t>(std::min<int64_t>(NameLen, H.NextPos - Pos - ZipCentralSize), 0, 255)), '\0');
     const int32_t Got = Raw.empty() ? 0 : In.ReadAt(Pos + ZipCentralSize, &Raw[0], int32_t(Raw.size()));
     Raw.resize(size_t(std::max(Got, 0)));
     const auto Stop = std::find_if(Raw.begin(), Raw.end(), [](char c) { return uint8_t(c) < 0x20; });
