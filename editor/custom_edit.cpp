@@ -13,6 +13,7 @@
 #include "editor/core/mw_general_syn.h"
 #include "editor/core/mw_pas_syn.h"
 #include "editor/win_clipboard.h"
+#include "classlib/win/scroll_request.h"
 
 namespace {
 
@@ -463,25 +464,7 @@ void TmwCustomEdit::Scroll(int Bar, int Code) {
   int Current = Vertical ? FModel->TopLine() : FModel->LeftChar();
   int Page = Vertical ? FModel->LinesInWindow() : FModel->CharsInWindow();
   int Value;
-  switch (Code) {
-    case SB_LINEUP: Value = Current - 1; break;
-    case SB_LINEDOWN: Value = Current + 1; break;
-    case SB_PAGEUP: Value = Current - Page; break;
-    case SB_PAGEDOWN: Value = Current + Page; break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      // The message carries 16 bits only; the bar knows the whole position.
-      SCROLLINFO Si{};
-      Si.cbSize = sizeof Si;
-      Si.fMask = SIF_TRACKPOS;
-      GetScrollInfo(FHandle, Bar, &Si);
-      Value = Si.nTrackPos;
-      break;
-    }
-    case SB_TOP: Value = 1; break;
-    case SB_BOTTOM: Value = Vertical ? FModel->LineCount() : FModel->MaxLeftChar(); break;
-    default: return;
-  }
+  if (!ScrollRequestTarget(FHandle, Bar, Code, Current, Page, 1, Vertical ? FModel->LineCount() : FModel->MaxLeftChar(), Value)) return;
   if (Vertical)
     FModel->SetTopLine(Value);
   else

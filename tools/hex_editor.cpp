@@ -6,6 +6,7 @@
 #include "classlib/win/application.h"
 #include "classlib/win/graphics.h"
 #include "classlib/win/wide_string.h"
+#include "classlib/win/scroll_request.h"
 
 template <> const TTypeInfo* TypeInfoOf<TCaretStyle>() {
   static const TTypeInfo Info = EnumTypeInfo("TCaretStyle", {"csFull", "csLeftLine", "csBottomLine"});
@@ -562,25 +563,7 @@ void THexEditor::Scroll(int Bar, int Code) {
   int Current = Vertical ? FTopRow : FLeftCol;
   int Page = Vertical ? VisibleRowCount() : 4;
   int Value;
-  switch (Code) {
-    case SB_LINEUP: Value = Current - 1; break;
-    case SB_LINEDOWN: Value = Current + 1; break;
-    case SB_PAGEUP: Value = Current - Page; break;
-    case SB_PAGEDOWN: Value = Current + Page; break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      // The message carries 16 bits only; the bar knows the whole position.
-      SCROLLINFO Si{};
-      Si.cbSize = sizeof Si;
-      Si.fMask = SIF_TRACKPOS;
-      GetScrollInfo(FHandle, Bar, &Si);
-      Value = Si.nTrackPos;
-      break;
-    }
-    case SB_TOP: Value = 0; break;
-    case SB_BOTTOM: Value = Vertical ? RowCount() : ColCount(); break;
-    default: return;
-  }
+  if (!ScrollRequestTarget(FHandle, Bar, Code, Current, Page, 0, Vertical ? RowCount() : ColCount(), Value)) return;
   if (Vertical) {
     SetTopRow(Value);
   } else {
