@@ -107,6 +107,10 @@ PItemIDList ConcatPidls(IMalloc* Malloc, PCItemIDList First, PCItemIDList Second
   return ListFromBytes(Malloc, JoinPidlBytes(First, Second));
 }
 
+HRESULT (*ComparePidlsDesktop)(IShellFolder** Folder) = [](IShellFolder** Folder) {
+  return SHGetDesktopFolder(Folder);
+};
+
 int ComparePidls(PCItemIDList A, PCItemIDList B) {
   if (A == nullptr && B == nullptr) return 0;
   if (A == nullptr || B == nullptr) return -1;
@@ -114,7 +118,7 @@ int ComparePidls(PCItemIDList A, PCItemIDList B) {
   if (EmptyA && EmptyB) return 0;
   if (EmptyA || EmptyB) return -1;
   TComPtr<IShellFolder> Desktop;
-  if (FAILED(SHGetDesktopFolder(Desktop.Out()))) return PidlNoAnswer;
+  if (FAILED(ComparePidlsDesktop(Desktop.Out())) || !Desktop) return PidlNoAnswer;
   HRESULT Hr = Desktop->CompareIDs(0, A, B);
   if (FAILED(Hr)) return PidlNoAnswer;
   return static_cast<int16_t>(HRESULT_CODE(Hr) & 0xFFFF);

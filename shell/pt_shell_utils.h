@@ -48,6 +48,9 @@ PItemIDList ConcatPidls(IMalloc* Malloc, PCItemIDList First, PCItemIDList Second
 inline constexpr int PidlNoAnswer = 0x7FFFFFFF;
 // Absolute lists: 0 the same object, negative or positive their order, PidlNoAnswer.
 int ComparePidls(PCItemIDList A, PCItemIDList B);
+// Where ComparePidls gets the desktop folder that compares. Tests put in a folder that
+// cannot answer, which Wine's desktop never does.
+extern HRESULT (*ComparePidlsDesktop)(IShellFolder** Folder);
 
 // An item-ID list owned together with the allocator that made it (nil: the shell's).
 class TPidl {

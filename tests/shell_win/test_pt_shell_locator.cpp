@@ -169,4 +169,66 @@ TEST(ShellLocator, StartUpRegistersTheIdListFormat) {
   if (SUCCEEDED(Hr)) OleUninitialize();
 }
 
+
+// A desktop that cannot compare: every other call is refused too.
+struct TMuteDesktop : IShellFolder {
+  ULONG Refs = 1;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Iid, void** Out) override {
+    if (Iid == IID_IUnknown || Iid == IID_IShellFolder) {
+      *Out = this;
+      AddRef();
+      return S_OK;
+    }
+    *Out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++Refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --Refs; }
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*,
+                                             ULONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override {
+    return E_FAIL;
+  }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*,
+                                          void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF,
+                                      PITEMID_CHILD*) override { return E_NOTIMPL; }
+};
+
+TMuteDesktop MuteDesktop;
+
+TEST(ShellLocator, AShellThatCannotCompareCountsAsAChange) {
+  TTempFolder Dir("zx_loc_mute");
+  TCounted L;
+  L.SetPath(Dir.Path());
+  TPidl Same = ParsePath(Dir.Path());
+  auto Saved = ComparePidlsDesktop;
+  ComparePidlsDesktop = [](IShellFolder** Folder) {
+    MuteDesktop.AddRef();
+    *Folder = &MuteDesktop;
+    return S_OK;
+  };
+  EXPECT_EQ(ComparePidls(L.GetIdList(), Same.Get()), PidlNoAnswer);
+  L.Changes = 0;
+  L.SetIdList(Same.Get());  // no proof that nothing changed: listeners must look again
+  ComparePidlsDesktop = Saved;
+  EXPECT_EQ(L.Changes, 1);
+  EXPECT_EQ(L.GetPath(), Dir.Path());
+  EXPECT_EQ(MuteDesktop.Refs, 1u);
+}
+
 }  // namespace
