@@ -8,6 +8,7 @@
 #include <cmath>
 #include <memory>
 
+#include "app/arc_page.h"
 #include "app/core/cnv.h"
 #include "app/core/lng_strings.h"
 #include "app/core/program_files.h"
@@ -236,6 +237,7 @@ void TMainForm::FormCreate(TObject*) {
   }
   MakePanel(true);
   MakePanel(false);
+  if (ArcPage == nullptr) ArcPage = new TArcPage(this);
   // The panels' controls are made above, after the storage matched its list to the form's
   // components: their stored properties join the list now.
   static const char* const PanelProps[] = {
@@ -698,6 +700,7 @@ void TMainForm::MakePanel(bool Left) {
   List->SetName(std::string(Side) + "F");
   List->SetAlign(alClient);
   List->SetViewStyle(vsReport);
+  List->SetMultiSelect(true);
   List->SetParent(Page);
   (Left ? LCombo : RCombo) = Combo;
   (Left ? LFTree : RFTree) = Tree;

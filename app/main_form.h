@@ -33,6 +33,7 @@ extern bool StartingUp;         // until the main window's first paint
 extern bool KeyboardLayoutSet;  // the panels switched the keyboard layout themselves
 
 class THtmlPage;
+class TArcPage;
 
 class TMainForm : public TForm {
 public:
@@ -77,6 +78,7 @@ public:
   TImage* RImage = nullptr;
   TListView* LAView = nullptr;
   TListView* RAView = nullptr;
+  TArcPage* ArcPage = nullptr;  // the archive pages' lists, commands and dialogs
   TToolBar* FastBar = nullptr;
   TImageList* Fast = nullptr;
   // The tool bars' pictures, from the program's own bitmap resource.

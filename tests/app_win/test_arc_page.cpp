@@ -1,0 +1,466 @@
+// The archive pages on the real main window: an archive listed with its sizes, types and
+// dates; entries extracted into the other panel's folder, each side through its own
+// reader; Cancel in the progress window; view, run and double-click; the staging list
+// handed to a packer with every name quoted; the keys of the page; and the archive
+// dialogs (add to ZIP with our writer, add with a packer, the question, the progress).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/arc_dialogs.h"
+#include "app/arc_page.h"
+#include "app/core/lng_strings.h"
+#include "app/main_form.h"
+#include "app/settings.h"
+#include "archive/arc_win.h"
+#include "archive/core/travik.h"
+#include "archive/core/un_zip.h"
+#include "archive/un_rar.h"
+#include "classlib/core/stream.h"
+#include "classlib/core/sys_utils.h"
+#include "classlib/win/application.h"
+#include "classlib/win/registry.h"
+#include "classlib/win/wide_string.h"
+#include "tests/archive_win/corpus_util.h"
+#include "tests/classlib/temp_folder.h"
+#include "tests/support/form_test.h"
+#include "tests/support/screenshot.h"
+
+namespace {
+
+std::string Fixture(const std::string& Name) {
+  return SlashToBackslash(std::string("Z:") + ZX_TEST_DATA + "/data/arc/" + Name);
+}
+
+std::string ReadAll(const std::string& FileName) {
+  TMemoryStream S;
+  S.LoadFromFile(FileName);
+  return std::string(static_cast<const char*>(S.Memory()), size_t(S.Size()));
+}
+
+void WriteAll(const std::string& FileName, const std::string& Text) {
+  TFileStream F(FileName, fmCreate);
+  F.WriteBuffer(Text.data(), Text.size());
+}
+
+// big.bin of the fixture, as make-fixtures.sh made it.
+std::string BigBin() {
+  std::string S(4 << 20, '\0');
+  for (size_t I = 0; I < S.size(); ++I) S[I] = char((I * 7 + I / 4096) % 251);
+  return S;
+}
+
+// Runs Action on the first modal window of the program once it is up.
+class TModalDriver {
+public:
+  explicit TModalDriver(std::function<void(TForm*)> Action) {
+    Current = this;
+    FAction = std::move(Action);
+    FTimer = SetTimer(nullptr, 0, 30, Tick);
+  }
+  ~TModalDriver() {
+    KillTimer(nullptr, FTimer);
+    Current = nullptr;
+  }
+  bool Ran() const { return FRan; }
+
+private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (Current == nullptr || Current->FRan) return;
+    auto* F = dynamic_cast<TForm*>(FindControl(GetActiveWindow()));
+    if (F == nullptr || !F->Modal()) return;
+    Current->FRan = true;
+    Current->FAction(F);
+  }
+  static inline TModalDriver* Current = nullptr;
+  std::function<void(TForm*)> FAction;
+  UINT_PTR FTimer = 0;
+  bool FRan = false;
+};
+
+class ArcPage : public ::testing::Test {
+protected:
+  void SetUp() override {
+    SetDllDirectoryW(ToWide(SlashToBackslash(ZX_DIST_DIR)).c_str());
+    InstallArchiveWin("Zembrix", nullptr);  // the shell's icons and type names of entries
+    TRegistry().DeleteKey("\\Software\\Zembrix");
+    FOldFolder = ProgramFolder();
+    SetProgramFolder(Dir.Path() + "\\");
+    CreateDir(Dir / "left");
+    CreateDir(Dir / "right");
+    MainForm = CreateForm<TMainForm>(nullptr);
+    Settings = CreateForm<TSettings>(nullptr);
+    MainForm->Ask = [this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
+      Told.push_back(Msg);
+      return int(mrOk);
+    };
+    MainForm->AskText = [this](const std::string&, const std::string&, std::string& Value) {
+      if (Typed.empty()) return false;
+      Value = Typed;
+      return true;
+    };
+    MainForm->Launch = [this](const std::string& File, const std::string& Params, const std::string& Folder) {
+      Launched.push_back(File + "|" + Params + "|" + Folder);
+    };
+    Page = MainForm->ArcPage;
+    Page->ConfirmExtract = [this] {
+      ++Confirmed;
+      return true;
+    };
+    MainForm->Show();
+    MainForm->LF->Folder()->SetPath(Dir / "left");
+    MainForm->RF->Folder()->SetPath(Dir / "right");
+  }
+  void TearDown() override {
+    ArcProcessMessages = nullptr;
+    delete Settings;
+    Settings = nullptr;
+    delete MainForm;
+    MainForm = nullptr;
+    SetProgramFolder(FOldFolder);
+    PumpMessages();
+  }
+
+  std::vector<std::string> Captions(TListView* View) {
+    std::vector<std::string> R;
+    for (int I = 0; I < View->Items()->Count(); ++I) R.push_back(View->Items()->Item(I)->Caption());
+    return R;
+  }
+  TListItem* Row(TListView* View, const std::string& Caption) {
+    for (int I = 0; I < View->Items()->Count(); ++I)
+      if (View->Items()->Item(I)->Caption() == Caption) return View->Items()->Item(I);
+    ADD_FAILURE() << "no row " << Caption;
+    return nullptr;
+  }
+  void SelectOnly(TListView* View, std::initializer_list<const char*> Names) {
+    for (int I = 0; I < View->Items()->Count(); ++I) View->Items()->Item(I)->SetSelected(false);
+    for (const char* N : Names)
+      if (TListItem* R = Row(View, N)) R->SetSelected(true);
+  }
+  void SelectFiles(TPTShellList* List, std::initializer_list<const char*> Names) {
+    List->Refill();
+    for (int I = 0; I < List->Items()->Count(); ++I) {
+      TListItem* It = List->Items()->Item(I);
+      bool On = false;
+      for (const char* N : Names) On = On || AnsiSameText(ExtractFileName(List->GetItemData(I)->GetPath()), N);
+      It->SetSelected(On);
+    }
+  }
+
+  TTempFolder Dir;
+  TArcPage* Page = nullptr;
+  std::vector<std::string> Told, Launched;
+  std::string Typed;
+  int Confirmed = 0;
+
+private:
+  std::string FOldFolder;
+};
+
+TEST_F(ArcPage, OpenedZipListsEntriesWithSizesTypesAndDates) {
+  Page->OpenArchiveInPanel(MainForm->LAView, Fixture("folders.zip"));
+  EXPECT_EQ(MainForm->LPages->ActivePage(), MainForm->LARc);
+  EXPECT_EQ(Page->ArchiveName(true), Fixture("folders.zip"));
+  EXPECT_FALSE(Page->NewArchive(true));
+  EXPECT_TRUE(Page->NewArchive(false));
+  const std::vector<std::string> Want = {"readme.txt", "docs\\", "docs\\notes.txt", "big.bin"};
+  ASSERT_EQ(Captions(MainForm->LAView), Want);
+  wchar_t Sep[8] = {};
+  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDATE, Sep, 8);
+  const std::string S = FromWide(Sep).substr(0, 1);
+  TListItem* R = Row(MainForm->LAView, "docs\\notes.txt");
+  ASSERT_EQ(R->SubItems()->Count(), 3);
+  EXPECT_EQ(R->SubItems()->Strings(0), "1151");
+  EXPECT_EQ(R->SubItems()->Strings(2), "04" + S + "05" + S + "03 06:07");
+  EXPECT_EQ(Row(MainForm->LAView, "big.bin")->SubItems()->Strings(0), "4194304");
+  // The shell's type name, when the shell knows the extension.
+  std::string Type;
+  Page->Travik1->ShellTypeName("notes.txt", Type);
+  EXPECT_EQ(R->SubItems()->Strings(1), Type);
+  EXPECT_TRUE(Told.empty());
+  MainForm->SetBounds(0, 0, 900, 500);
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(MainForm->Handle(), ScreenshotPath("arc_page_listing.png")), 0);
+}
+
+TEST_F(ArcPage, ExtractsOneEntryAndTheWholeArchiveByteIdentical) {
+  Page->OpenArchiveInPanel(MainForm->LAView, Fixture("folders.zip"));
+  SelectOnly(MainForm->LAView, {"readme.txt"});
+  Page->ExtractSelected(true);
+  EXPECT_EQ(Confirmed, 1);
+  EXPECT_EQ(ReadAll(Dir / "right\\readme.txt"), ReadAll(Fixture("readme.txt")));
+  EXPECT_FALSE(FileExists(Dir / "right\\big.bin"));
+  EXPECT_FALSE(Page->Form2->Visible());
+
+  for (int I = 0; I < MainForm->LAView->Items()->Count(); ++I) MainForm->LAView->Items()->Item(I)->SetSelected(true);
+  Page->ExtractSelected(true);
+  EXPECT_EQ(ReadAll(Dir / "right\\docs\\notes.txt"), ReadAll(Fixture("notes.txt")));
+  EXPECT_EQ(ReadAll(Dir / "right\\big.bin"), BigBin());
+  EXPECT_TRUE(Told.empty()) << Told.front();
+  EXPECT_EQ(Page->Form2->ProgressBar1->Position(), 100);
+}
+
+// A ZIP on the left and a RAR on the right: each page extracts through its own reader.
+TEST_F(ArcPage, EachSideExtractsWithItsOwnReader) {
+  const std::string Rar = LibarchiveTestFile(Dir / "", "test_read_format_rar.rar");
+  Page->OpenArchiveInPanel(MainForm->LAView, Fixture("folders.zip"));
+  Page->OpenArchiveInPanel(MainForm->RAView, Rar);
+  EXPECT_EQ(MainForm->RPages->ActivePage(), MainForm->RArc);
+  EXPECT_NE(dynamic_cast<TUnZIP*>(Page->Reader(true)), nullptr);
+  EXPECT_NE(dynamic_cast<TUnRAR*>(Page->Reader(false)), nullptr);
+  EXPECT_EQ(Captions(MainForm->RAView),
+            (std::vector<std::string>{"test.txt", "testlink", "testdir\\test.txt", "testdir", "testemptydir"}));
+
+  SelectOnly(MainForm->LAView, {"docs\\notes.txt"});
+  Page->ExtractSelected(true);
+  EXPECT_EQ(ReadAll(Dir / "right\\docs\\notes.txt"), ReadAll(Fixture("notes.txt")));
+  SelectOnly(MainForm->RAView, {"testdir\\test.txt"});
+  Page->ExtractSelected(false);
+  EXPECT_EQ(ReadAll(Dir / "left\\testdir\\test.txt"), "test text document\r\n");
+  EXPECT_TRUE(Told.empty()) << Told.front();
+}
+
+// Cancel in the progress window stops the reader that runs, and the entry it was writing
+// is not left behind half-written.
+TEST_F(ArcPage, CancelStopsTheRunningReaderAndLeavesNoPartialFile) {
+  Page->OpenArchiveInPanel(MainForm->LAView, Fixture("folders.zip"));
+  SelectOnly(MainForm->LAView, {"big.bin"});
+  int Reports = 0;
+  // The user presses Cancel while the messages of the first progress report of the
+  // extraction run.
+  ArcProcessMessages = [this, &Reports] {
+    if (Page->Form2->Visible() && ++Reports == 1) Page->Form2->BitBtn1->Click();
+  };
+  Page->ExtractSelected(true);
+  EXPECT_GE(Reports, 1);
+  EXPECT_TRUE(Page->Reader(true)->Cancel);
+  EXPECT_LT(Page->Form2->ProgressBar1->Position(), 100);
+  EXPECT_FALSE(FileExists(Dir / "right\\big.bin"));
+  EXPECT_FALSE(Page->Form2->Visible());
+  EXPECT_TRUE(Told.empty()) << Told.front();
+}
+
+// View shows the selected row's entry, whichever entry the lister reported last.
+TEST_F(ArcPage, ViewShowsTheSelectedEntry) {
+  std::string Shown;
+  Page->ShowStream = [&Shown](TStream* S) {
+    std::string T(size_t(S->Size() - S->Position()), '\0');
+    S->ReadBuffer(T.data(), T.size());
+    Shown = T;
+  };
+  Page->OpenArchiveInPanel(MainForm->LAView, Fixture("folders.zip"));
+  SelectOnly(MainForm->LAView, {"docs\\notes.txt"});
+  Page->ViewEntry(true);
+  EXPECT_EQ(Shown, ReadAll(Fixture("notes.txt")));
+  EXPECT_FALSE(Page->Form2->Visible());
+}
+
+// Run and double-click open the entry under its own name from a folder of its own, and
+// the copy stays (the program opening it may read it later).
+TEST_F(ArcPage, RunAndDoubleClickOpenACopyThatStays) {
+  Page->OpenArchiveInPanel(MainForm->LAView, Fixture("folders.zip"));
+  SelectOnly(MainForm->LAView, {"docs\\notes.txt"});
+  Page->RunEntry(true);
+  MainForm->LAView->OnDblClick(MainForm->LAView);
+  ASSERT_EQ(Launched.size(), 2u);
+  std::vector<std::string> Files;
+  for (const std::string& L : Launched) {
+    const std::string File = L.substr(0, L.find('|'));
+    EXPECT_EQ(ExtractFileName(File), "notes.txt");
+    EXPECT_EQ(UpperCase(File.substr(0, (Dir / "temp\\").size())), UpperCase(Dir / "temp\\"));
+    EXPECT_EQ(ReadAll(File), ReadAll(Fixture("notes.txt")));
+    Files.push_back(File);
+  }
+  EXPECT_NE(Files[0], Files[1]);
+  PumpMessages();
+  EXPECT_TRUE(FileExists(Files[0]));
+}
+
+// The staging list goes to the packer of the save dialog's filter, every name quoted, on
+// both pages; nothing runs when the list is no staging list, the dialog is cancelled or
+// the name is empty.
+TEST_F(ArcPage, SaveHandsTheStagedFilesToThePackerQuoted) {
+  WriteAll(Dir / "right\\a b.txt", "12345");
+  WriteAll(Dir / "right\\c&d.txt", "1");
+  SelectFiles(MainForm->RF, {"a b.txt", "c&d.txt"});
+  std::string Name = Dir / "out dir\\new.zip";
+  int Index = 3;
+  bool Accept = true;
+  Page->AskSaveName = [&](std::string& N, int& I) {
+    N = Name;
+    I = Index;
+    return Accept;
+  };
+  ASSERT_TRUE(Page->NewArchive(true));  // a staging list from the start
+  Page->StageFiles(true);
+  ASSERT_EQ(Captions(MainForm->LAView), (std::vector<std::string>{Dir / "right\\a b.txt", Dir / "right\\c&d.txt"}));
+  EXPECT_EQ(Row(MainForm->LAView, Dir / "right\\a b.txt")->SubItems()->Strings(0), "5");
+  Page->SaveArchive(true);
+  ASSERT_EQ(Launched.size(), 1u);
+  EXPECT_EQ(Launched[0], "pkzip.exe|-a \"" + Name + "\" \"" + Dir / "right\\a b.txt" + "\" \"" + Dir / "right\\c&d.txt" +
+                             "\"|" + Dir / "out dir\\");
+
+  // The right page quotes too.
+  WriteAll(Dir / "left\\e f.txt", "x");
+  SelectFiles(MainForm->LF, {"e f.txt"});
+  Page->StageFiles(false);
+  Index = 1;
+  Name = Dir / "r.rar";
+  Page->SaveArchive(false);
+  ASSERT_EQ(Launched.size(), 2u);
+  EXPECT_EQ(Launched[1], "rar.exe|a \"" + Name + "\" \"" + Dir / "left\\e f.txt" + "\"|" + Dir.Path() + "\\");
+
+  Accept = false;
+  Page->SaveArchive(true);
+  Accept = true;
+  Name = "  ";
+  Page->SaveArchive(true);
+  ASSERT_EQ(Told.size(), 1u);
+  std::string Input;
+  GetLngString("Input_filename", Input);
+  EXPECT_EQ(Told[0], Input);
+  Name = Dir / "x.rar";
+  Page->OpenArchiveInPanel(MainForm->LAView, Fixture("folders.zip"));
+  Page->StageFiles(true);  // a listed archive takes no files
+  Page->SaveArchive(true);
+  EXPECT_EQ(Launched.size(), 2u);
+  EXPECT_EQ(MainForm->LAView->Items()->Count(), 4);
+  Page->CreateArchive(true);
+  EXPECT_EQ(MainForm->LAView->Items()->Count(), 0);
+  EXPECT_TRUE(Page->NewArchive(true));
+}
+
+// The page's keys, typed on the list.
+TEST_F(ArcPage, KeysOfThePage) {
+  Page->OpenArchiveInPanel(MainForm->LAView, Fixture("folders.zip"));
+  MainForm->LAView->SetFocus();
+  PressKey('3', {ssCtrl});
+  EXPECT_EQ(MainForm->LAView->ViewStyle(), vsList);
+  PressKey('4', {ssCtrl});
+  EXPECT_EQ(MainForm->LAView->ViewStyle(), vsReport);
+  // Num + selects by mask.
+  Typed = "*.TXT";
+  PressKey(VK_ADD);
+  EXPECT_TRUE(Row(MainForm->LAView, "readme.txt")->Selected());
+  EXPECT_TRUE(Row(MainForm->LAView, "docs\\notes.txt")->Selected());
+  EXPECT_FALSE(Row(MainForm->LAView, "big.bin")->Selected());
+  PressKey(VK_SUBTRACT);
+  EXPECT_FALSE(Row(MainForm->LAView, "readme.txt")->Selected());
+  SelectOnly(MainForm->LAView, {"readme.txt"});
+  PressKey(VK_F5);
+  EXPECT_EQ(Confirmed, 1);
+  EXPECT_TRUE(FileExists(Dir / "right\\readme.txt"));
+  PressKey(VK_RETURN);
+  ASSERT_EQ(Launched.size(), 1u);
+  EXPECT_EQ(ExtractFileName(Launched[0].substr(0, Launched[0].find('|'))), "readme.txt");
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(MainForm->LPages->ActivePage(), MainForm->LFiles);
+}
+
+// The extraction question: OK is the default, so Enter extracts.
+TEST_F(ArcPage, EnterInTheExtractionQuestionExtracts) {
+  std::unique_ptr<TExtrDial> D(CreateForm<TExtrDial>(Application));
+  TModalDriver Driver([](TForm* F) {
+    EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("arc_extract_question.png")), 0);
+    PressKey(VK_RETURN);
+  });
+  EXPECT_EQ(D->ShowModal(), mrOk);
+  EXPECT_TRUE(Driver.Ran());
+  Page->Form2->Show();
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(Page->Form2->Handle(), ScreenshotPath("arc_progress.png")), 0);
+  Page->Form2->Hide();
+}
+
+// Add to archive: the packer of the chosen row gets the archive name, the extra
+// parameters and the selected files' names, each quoted, in the selection's folder.
+TEST_F(ArcPage, AddToArchiveQuotesEveryName) {
+  WriteAll(Dir / "left\\a b.txt", "1");
+  WriteAll(Dir / "left\\plain.txt", "2");
+  SelectFiles(MainForm->LF, {"a b.txt", "plain.txt"});
+  TArcForm* F = Page->ArcForm;
+  std::vector<std::string> FormTold;
+  F->Tell = [&FormTold](const std::string& T) { FormTold.push_back(T); };
+  EXPECT_EQ(F->ArcName->Text(), "archive");
+  F->LeftSide = true;
+  F->ArcName->SetText("my arc");
+  F->ArcParam->SetText("-r");
+  F->ArcBox->SetItemIndex(2);
+  F->Show();
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("arc_add_to_archive.png")), 0);
+  F->BitBtn1->Click();
+  F->Hide();
+  ASSERT_EQ(Launched.size(), 1u);
+  EXPECT_EQ(Launched[0], "pkzip.exe|-a \"my arc\" -r \"a b.txt\" \"plain.txt\"|" + Dir / "left\\");
+  // No name, or no packer: said, and nothing runs.
+  F->ArcName->SetText("");
+  F->BitBtn1->Click();
+  F->ArcName->SetText("x");
+  F->ArcBox->SetItemIndex(-1);
+  F->ArcBox->SetText("");
+  F->BitBtn1->Click();
+  EXPECT_EQ(Launched.size(), 1u);
+  ASSERT_EQ(FormTold.size(), 2u);
+  std::string Input, Select;
+  GetLngString("Input_filename", Input);
+  GetLngString("Select_archiver", Select);
+  EXPECT_EQ(FormTold[0], Input);
+  EXPECT_EQ(FormTold[1], Select);
+}
+
+// Add to ZIP packs the selection of the panel the path label shows into an archive our
+// reader extracts whole; a password encrypts, none leaves the entries plain.
+TEST_F(ArcPage, AddToZipPacksTheSelection) {
+  WriteAll(Dir / "right\\one.txt", "first file\r\n");
+  WriteAll(Dir / "right\\two.bin", BigBin().substr(0, 70000));
+  CreateDir(Dir / "right\\sub");
+  WriteAll(Dir / "right\\sub\\three.txt", "third");
+  WriteAll(Dir / "right\\skip.txt", "not selected");
+  SelectFiles(MainForm->RF, {"one.txt", "two.bin", "sub"});
+  MainForm->PathInfo->SetCaption(Dir / "right");  // neither panel's path would pick RF too
+  for (const char* Password : {"", "secret"}) {
+    SCOPED_TRACE(Password);
+    std::unique_ptr<TZipForm> F(CreateForm<TZipForm>(Application));
+    std::vector<std::string> FormTold;
+    F->Tell = [&FormTold](const std::string& T) { FormTold.push_back(T); };
+    EXPECT_EQ(F->Edit1->Text(), "ZipFile.zip");
+    F->Edit1->SetText(*Password ? "locked.zip" : "packed.zip");
+    F->Edit2->SetText(Password);
+    if (!*Password) {
+      F->Show();
+      PumpMessages();
+      EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("arc_add_to_zip.png")), 0);
+    }
+    F->BitBtn1->Click();
+    EXPECT_TRUE(FormTold.empty()) << FormTold.front();
+    const std::string Zip = Dir / (*Password ? "right\\locked.zip" : "right\\packed.zip");
+    ASSERT_TRUE(FileExists(Zip));
+    TTravik L(nullptr);
+    std::vector<std::string> Names;
+    bool AnyEncrypted = false;
+    L.OnRead = [&](TObject*, int, int) {
+      Names.push_back(L.FileName);
+      AnyEncrypted = AnyEncrypted || L.Encrypted;
+    };
+    L.SetArchiveFile(Zip);
+    L.Activate();
+    EXPECT_EQ(Names, (std::vector<std::string>{"one.txt", "two.bin", "three.txt"}));
+    EXPECT_EQ(AnyEncrypted, *Password != 0);
+    if (!*Password) {
+      TUnZIP R(nullptr);
+      R.SetArchiveFile(Zip);
+      R.SetExtractDir(Dir / "check");
+      R.Extract();
+      EXPECT_EQ(ReadAll(Dir / "check\\one.txt"), "first file\r\n");
+      EXPECT_EQ(ReadAll(Dir / "check\\two.bin"), BigBin().substr(0, 70000));
+      EXPECT_EQ(ReadAll(Dir / "check\\three.txt"), "third");
+    }
+  }
+}
+
+}  // namespace
