@@ -60,6 +60,50 @@ struct THourGlass {
 
 constexpr int64_t LargeEntry = 1048576;
 
+// The file names a drop carries (CF_HDROP), as the shell's drags and the panels' offer them.
+std::vector<std::string> DroppedFiles(IDataObject* Data) {
+  std::vector<std::string> Files;
+  FORMATETC Format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM Medium{};
+  if (Data == nullptr || FAILED(Data->GetData(&Format, &Medium))) return Files;
+  if (auto Drop = static_cast<HDROP>(GlobalLock(Medium.hGlobal))) {
+    const UINT Count = DragQueryFileW(Drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT I = 0; I < Count; ++I) {
+      std::wstring Name(DragQueryFileW(Drop, I, nullptr, 0) + 1, L'\0');
+      Name.resize(DragQueryFileW(Drop, I, Name.data(), UINT(Name.size())));
+      Files.push_back(FromWide(Name));
+    }
+    GlobalUnlock(Medium.hGlobal);
+  }
+  ReleaseStgMedium(&Medium);
+  return Files;
+}
+
+// The archive list as a drop target: any drag is welcome (a listed archive simply
+// ignores the drop).
+class TStageDropTarget : public TComObject<IDropTarget> {
+public:
+  explicit TStageDropTarget(std::function<void(const std::vector<std::string>&)> OnDrop) : FOnDrop(std::move(OnDrop)) {}
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* Effect) override {
+    *Effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* Effect) override {
+    *Effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* Data, DWORD, POINTL, DWORD* Effect) override {
+    *Effect = DROPEFFECT_COPY;
+    if (FOnDrop) FOnDrop(DroppedFiles(Data));
+    return S_OK;
+  }
+  void Detach() { FOnDrop = nullptr; }
+
+private:
+  std::function<void(const std::vector<std::string>&)> FOnDrop;
+};
+
 }  // namespace
 
 TArcPage::TArcPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
@@ -92,6 +136,9 @@ TArcPage::TArcPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
     View->OnDblClick = [this, Left](TObject*) { OpenEntry(Left); };
     View->OnKeyDown = [this, Left](TObject*, uint16_t& Key, TShiftState Shift) { ViewKeyDown(Left, Key, Shift); };
     AssignSystemImageLists(this, View);
+    TComPtr<IDropTarget> Target(
+        new TStageDropTarget([this, Left](const std::vector<std::string>& Paths) { StageFiles(Left, Paths); }));
+    if (SUCCEEDED(RegisterDragDrop(View->Handle(), Target.Get()))) Side(Left).Drop = Target;
   }
   Bind(true, "SpeedButton64", "SpeedButton65", "SpeedButton66", "SpeedButton87", "SpeedButton67", "SpeedButton68");
   Bind(false, "SpeedButton74", "SpeedButton75", "SpeedButton76", "SpeedButton88", "SpeedButton77", "SpeedButton78");
@@ -127,9 +174,17 @@ TArcPage::TArcPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
 }
 
 TArcPage::~TArcPage() {
-  for (bool Left : {true, false})
-    if (Side(Left).View != nullptr) FreeSystemImageLists(Side(Left).View);
+  for (bool Left : {true, false}) {
+    TSide& S = Side(Left);
+    if (S.Drop) {
+      if (S.View->HandleAllocated()) RevokeDragDrop(S.View->Handle());
+      static_cast<TStageDropTarget*>(S.Drop.Get())->Detach();
+    }
+    if (S.View != nullptr) FreeSystemImageLists(S.View);
+  }
 }
+
+IDropTarget* TArcPage::DropTarget(bool Left) const { return Side(Left).Drop.Get(); }
 
 void TArcPage::Bind(bool Left, const char* Extract, const char* View, const char* Run, const char* Save,
                     const char* Open, const char* Create) {
@@ -383,10 +438,10 @@ void TArcPage::CreateArchive(bool Left) {
   S.NewArchive = true;
 }
 
-void TArcPage::StageFiles(bool Left) {
+void TArcPage::StageFiles(bool Left, const std::vector<std::string>& Paths) {
   TSide& S = Side(Left);
   if (!S.NewArchive) return;
-  for (const std::string& Path : SelectedPaths(S.Other)) {
+  for (const std::string& Path : Paths) {
     TListItem* Row = S.View->Items()->Add();
     Row->SetCaption(Path);
     Row->SubItems()->Add(std::to_string(GetFileSizeByName(Path)));
@@ -459,4 +514,8 @@ void TArcPage::ViewKeyDown(bool Left, uint16_t& Key, TShiftState Shift) {
     return;
   }
   Key = 0;
+}
+
+void OpenArchiveInPanel(TListView* ListView, const std::string& FileName) {
+  if (MainForm != nullptr && MainForm->ArcPage != nullptr) MainForm->ArcPage->OpenArchiveInPanel(ListView, FileName);
 }

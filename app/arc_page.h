@@ -12,6 +12,7 @@
 #include "classlib/core/component.h"
 #include "classlib/core/stream.h"
 #include "classlib/win/controls.h"
+#include "shell/com_ptr.h"
 
 class TMainForm;
 class TListView;
@@ -52,7 +53,10 @@ public:
   void OpenEntry(bool Left);  // row double-click: opened without the progress window
   void OpenArchive(bool Left);
   void CreateArchive(bool Left);
-  void StageFiles(bool Left);  // the other panel's selection joins the staging list
+  // Files join the side's staging list (while it is one) with their sizes.
+  void StageFiles(bool Left, const std::vector<std::string>& Paths);
+  // What the side's list takes drops through: files dragged onto a staging list join it.
+  IDropTarget* DropTarget(bool Left) const;
   void SaveArchive(bool Left);
   void ViewKeyDown(bool Left, uint16_t& Key, TShiftState Shift);
 
@@ -75,6 +79,7 @@ private:
     std::string ArchiveName;
     bool NewArchive = true;
     TUnBase* Reader = nullptr;
+    TComPtr<IDropTarget> Drop;
   };
   TSide& Side(bool Left) { return Left ? FLeft : FRight; }
   const TSide& Side(bool Left) const { return Left ? FLeft : FRight; }
@@ -96,3 +101,7 @@ private:
   std::vector<std::string> FErrors;
   std::string FBegun;     // the output the reader is writing, until its end is reported
 };
+
+// Lists an archive on one of the main window's archive pages (LAView or RAView), as the
+// panels' keys and double-clicks open archives.
+void OpenArchiveInPanel(TListView* ListView, const std::string& FileName);

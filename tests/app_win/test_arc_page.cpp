@@ -25,6 +25,7 @@
 #include "classlib/win/application.h"
 #include "classlib/win/registry.h"
 #include "classlib/win/wide_string.h"
+#include "shell/pt_data_transfer.h"
 #include "tests/archive_win/corpus_util.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
@@ -96,7 +97,7 @@ protected:
     Settings = CreateForm<TSettings>(nullptr);
     MainForm->Ask = [this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
       Told.push_back(Msg);
-      return int(mrOk);
+      return Answer;
     };
     MainForm->AskText = [this](const std::string&, const std::string&, std::string& Value) {
       if (Typed.empty()) return false;
@@ -151,11 +152,28 @@ protected:
     }
   }
 
+  // Drags the selection of List onto the archive list of a side, as the panels' drags
+  // offer it.
+  void DropSelection(TPTShellList* List, bool Left) {
+    std::vector<PCItemIDList> Children;
+    for (int I = 0; I < List->Items()->Count(); ++I)
+      if (List->Items()->Item(I)->Selected()) Children.push_back(List->GetItemData(I)->RelIdList());
+    TComPtr<IDataObject> Data = CreateShellDataObject(List->ListFolderIdList(), Children);
+    ASSERT_TRUE(Data);
+    IDropTarget* Target = Page->DropTarget(Left);
+    ASSERT_NE(Target, nullptr);
+    DWORD Effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(Target->DragEnter(Data.Get(), MK_LBUTTON, POINTL{5, 5}, &Effect), S_OK);
+    EXPECT_EQ(Effect, DWORD(DROPEFFECT_COPY));
+    Target->Drop(Data.Get(), 0, POINTL{5, 5}, &Effect);
+  }
+
   TTempFolder Dir;
   TArcPage* Page = nullptr;
   std::vector<std::string> Told, Launched;
   std::string Typed;
   int Confirmed = 0;
+  int Answer = mrOk;
 
 private:
   std::string FOldFolder;
@@ -257,6 +275,22 @@ TEST_F(ArcPage, ViewShowsTheSelectedEntry) {
   Page->ViewEntry(true);
   EXPECT_EQ(Shown, ReadAll(Fixture("notes.txt")));
   EXPECT_FALSE(Page->Form2->Visible());
+
+  // An entry over 1 MiB is asked about only with the option on.
+  SelectOnly(MainForm->LAView, {"big.bin"});
+  Settings->OpenLarge->SetChecked(false);
+  Page->ViewEntry(true);
+  EXPECT_EQ(Shown.size(), size_t(4 << 20));
+  EXPECT_TRUE(Told.empty());
+  Shown.clear();
+  Settings->OpenLarge->SetChecked(true);
+  Answer = mrCancel;
+  Page->ViewEntry(true);
+  EXPECT_TRUE(Shown.empty());
+  std::string Question;
+  GetLngString("Open_file", Question);
+  ASSERT_EQ(Told.size(), 1u);
+  EXPECT_EQ(Told[0], Question);
 }
 
 // Run and double-click open the entry under its own name from a folder of its own, and
@@ -296,7 +330,7 @@ TEST_F(ArcPage, SaveHandsTheStagedFilesToThePackerQuoted) {
     return Accept;
   };
   ASSERT_TRUE(Page->NewArchive(true));  // a staging list from the start
-  Page->StageFiles(true);
+  DropSelection(MainForm->RF, true);
   ASSERT_EQ(Captions(MainForm->LAView), (std::vector<std::string>{Dir / "right\\a b.txt", Dir / "right\\c&d.txt"}));
   EXPECT_EQ(Row(MainForm->LAView, Dir / "right\\a b.txt")->SubItems()->Strings(0), "5");
   Page->SaveArchive(true);
@@ -307,7 +341,7 @@ TEST_F(ArcPage, SaveHandsTheStagedFilesToThePackerQuoted) {
   // The right page quotes too.
   WriteAll(Dir / "left\\e f.txt", "x");
   SelectFiles(MainForm->LF, {"e f.txt"});
-  Page->StageFiles(false);
+  DropSelection(MainForm->LF, false);
   Index = 1;
   Name = Dir / "r.rar";
   Page->SaveArchive(false);
@@ -325,7 +359,7 @@ TEST_F(ArcPage, SaveHandsTheStagedFilesToThePackerQuoted) {
   EXPECT_EQ(Told[0], Input);
   Name = Dir / "x.rar";
   Page->OpenArchiveInPanel(MainForm->LAView, Fixture("folders.zip"));
-  Page->StageFiles(true);  // a listed archive takes no files
+  DropSelection(MainForm->RF, true);  // a listed archive takes no files
   Page->SaveArchive(true);
   EXPECT_EQ(Launched.size(), 2u);
   EXPECT_EQ(MainForm->LAView->Items()->Count(), 4);
