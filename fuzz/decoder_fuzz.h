@@ -1,6 +1,7 @@
 // The sink of the decoder fuzz targets: keeps nothing and stops a decompression bomb.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -13,3 +14,12 @@ struct TFuzzSink : TByteSink {
     return N < (64u << 20);
   }
 };
+
+// The most an LZW stream of Bytes bytes in codes of at least MinBits bits can give: the
+// string of the k-th code is at most k bytes long (each new string is an older one plus
+// one byte), and no string is longer than the table.
+inline uint64_t LzwOutputBound(size_t Bytes, unsigned MinBits, uint64_t TableSize) {
+  const uint64_t Codes = uint64_t(Bytes) * 8 / MinBits + 1;
+  const uint64_t Growing = std::min(Codes, TableSize);
+  return Growing * (Growing + 1) / 2 + (Codes - Growing) * TableSize;
+}

@@ -69,3 +69,7 @@ put("arc_zoo_decoders_fuzz", "zoo-lzw", bytes([0]) + struct.pack("<I", orig) + a
 # Whole small archives for the readers.
 for name in ("lh1.lzh", "m1.arj", "m4.arj", "garbled.arj", "nested.arc"):
     put("old_readers_fuzz", name, read(name))
+# ZOO: the small one of the lister's fixtures and the one of both methods.
+with open(os.path.join(fx, "..", "lister", "zoo.zoo"), "rb") as f:
+    put("old_readers_fuzz", "small.zoo", f.read())
+put("old_readers_fuzz", "zoo.zoo", read("zoo.zoo"))

@@ -48,7 +48,7 @@ bool TBitInput::Refill() {
   return Got;
 }
 
-TDecodeWindow::TDecodeWindow() : FMem(new uint8_t[kHist + kArea + kSlack]) {
+TDecodeWindow::TDecodeWindow() : FMem(new uint8_t[kHist + kArea]) {
   Buf = FMem.get();
   Reset(nullptr);
 }

@@ -140,7 +140,6 @@ public:
   static constexpr size_t kHist = 32768;
   static constexpr size_t kBlock = 32768;
   static constexpr size_t kArea = 7 * kBlock;
-  static constexpr size_t kSlack = 512;  // a fast copy may run this far past Limit
 
   TDecodeWindow();
   void Reset(TByteSink* Sink);
@@ -168,7 +167,7 @@ private:
 };
 
 // Copies Len bytes from Dist bytes back; Dist may be smaller than Len (a run). The
-// caller guarantees kSlack bytes of room past the end.
+// caller guarantees Len + 8 bytes of room: whole 8-byte stores may pass the end by 7.
 inline void CopyMatch(uint8_t*& Out, size_t Dist, size_t Len) {
   uint8_t* Dst = Out;
   const uint8_t* Src = Dst - Dist;

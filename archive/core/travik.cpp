@@ -1,6 +1,7 @@
 #include "archive/core/travik.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "archive/core/arc_directory.h"
@@ -224,7 +225,13 @@ bool TTravik::Activate() {
       throw;
     }
     Cleanup(timerStarted);
+  } catch (const E_RAISE&) {
+    result = false;  // OnError has been told
   } catch (...) {
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // Not an archive error: a fault of a walker (or a handler) that the fuzzer must see.
+    std::abort();
+#endif
     result = false;
   }
   return result;
