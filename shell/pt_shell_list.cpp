@@ -12,7 +12,10 @@
 #include "classlib/win/wide_string.h"
 #include "shell/core/pt_shell_strings.h"
 #include "shell/core/shell_list_rules.h"
+#include "shell/pt_data_transfer.h"
+#include "shell/pt_shell_combo.h"
 #include "shell/pt_shell_routines.h"
+#include "shell/pt_shell_tree.h"
 
 template <> const TTypeInfo* TypeInfoOf<TPTShellListOption>() {
   static const TTypeInfo Info = EnumTypeInfo(
@@ -794,7 +797,10 @@ void TPTCustomShellList::ChangeToFolder(PCItemIDList AbsIdList) {
     TItemsUpdate Update(Items());
     Items()->Clear();
   }
-  FFolder->SetIdList(Target.Get());
+  // The linked partner moves first and hands the folder on to this list.
+  if (FTree != nullptr) FTree->CurrentFolder()->SetIdList(Target.Get());
+  else if (FCombo != nullptr) FCombo->Folder()->SetIdList(Target.Get());
+  else FFolder->SetIdList(Target.Get());
 }
 
 void TPTCustomShellList::GoUp(int Levels) {
@@ -802,9 +808,258 @@ void TPTCustomShellList::GoUp(int Levels) {
   PCItemIDList Current = FFolder->GetIdList();
   TPTIdListArray Chain(Current);
   int Count = Chain.Count();
+  if (FTree != nullptr) {
+    FTree->GoUp(Levels);
+    return;
+  }
+  if (FCombo != nullptr) {
+    FCombo->GoUp(Levels);
+    return;
+  }
   if (Count == 0) return;  // the desktop has nothing above it
   TPidl Ancestor(CopyPidl(nullptr, Chain.AncestorIdList(std::min(Levels, Count))));
   FFolder->SetIdList(Ancestor.Get());
+}
+
+// ---------------------------------------------------------------------------------------
+// Commands
+
+std::vector<TPidl> TPTCustomShellList::SelectedIdLists(IMalloc* Malloc) const {
+  std::vector<TPidl> Lists;
+  for (TListItem* Item = GetNextItem(nullptr, LVNI_SELECTED); Item != nullptr;
+       Item = GetNextItem(Item, LVNI_SELECTED))
+    if (TPTShListData* Data = GetShellData(Item)) Lists.emplace_back(CopyPidl(Malloc, Data->RelIdList()), Malloc);
+  return Lists;
+}
+
+HRESULT TPTCustomShellList::GetSelectionUIObject(IMalloc* Malloc, REFIID Iid, void** Object) {
+  if (Object == nullptr) return E_POINTER;
+  *Object = nullptr;
+  if (!FShellFolder) return E_FAIL;
+  std::vector<TPidl> Lists = SelectedIdLists(Malloc);
+  if (Lists.empty()) return E_FAIL;
+  std::vector<PCItemIDList> Raw;
+  for (const TPidl& L : Lists) Raw.push_back(L.Get());
+  return FShellFolder->GetUIObjectOf(OwnerWindow(), UINT(Raw.size()), Raw.data(), Iid, nullptr, Object);
+}
+
+HRESULT TPTCustomShellList::InvokeCommandOnSelected(const std::string& Verb) {
+  if (!FShellFolder) return E_FAIL;
+  std::vector<TPidl> Lists = SelectedIdLists(nullptr);
+  if (Lists.empty()) return E_FAIL;
+  std::vector<PCItemIDList> Raw;
+  for (const TPidl& L : Lists) Raw.push_back(L.Get());
+  return InvokeItemsVerb(OwnerWindow(), FIdList.Get(), Raw, Verb);
+}
+
+void TPTCustomShellList::InvokeCommandOnFolder(const std::string& Verb) {
+  if (!FShellFolder) RaiseSysError(E_FAIL);
+  HRESULT Hr;
+  if (AnsiSameText(Verb, "paste") && PidlToWidePath(FIdList.Get()).empty()) {
+    // A folder outside the file system pastes through its own background menu: the item
+    // menu that its parent gives has no paste.
+    TComPtr<IContextMenu> Menu;
+    Hr = FShellFolder->CreateViewObject(OwnerWindow(), IID_IContextMenu, reinterpret_cast<void**>(Menu.Out()));
+    if (SUCCEEDED(Hr)) Hr = InvokeVerb(Menu.Get(), OwnerWindow(), Verb);
+  } else {
+    Hr = InvokeVerbOnObject(OwnerWindow(), FIdList.Get(), Verb);
+  }
+  // A cancelled confirmation is the user's answer, not a failure.
+  if (Hr != HRESULT_FROM_WIN32(ERROR_CANCELLED)) CheckHResult(Hr);
+}
+
+bool TPTCustomShellList::DoDblClickOpen() {
+  bool Handled = false;
+  if (OnDblClickOpen) OnDblClickOpen(this, Handled);
+  return !Handled;
+}
+
+bool TPTCustomShellList::InvokeDefaultCommand(std::vector<TPidl>& Lists) {
+  std::vector<PCItemIDList> Raw;
+  for (const TPidl& L : Lists) Raw.push_back(L.Get());
+  HMENU Handle = nullptr;
+  TComPtr<IContextMenu> Menu;
+  HWND Owner = OwnerWindow();
+  if (FAILED(GetContextMenu(Owner, FShellFolder.Get(), UINT(Raw.size()), Raw.data(), CMF_EXPLORE,
+                            ShellFirstCommandId, Handle, Menu)) ||
+      Handle == nullptr)
+    return false;
+  UINT Id = GetMenuDefaultItem(Handle, FALSE, 0);
+  DestroyMenu(Handle);
+  if (Id == UINT(-1) || Id < ShellFirstCommandId) return false;
+  UINT Offset = Id - ShellFirstCommandId;
+  // Files of the file system run their verb by name: the item menu's own command reports
+  // success under Wine and runs nothing. The shell tells its own failures either way.
+  std::string Verb = GetCommandVerb(Menu.Get(), Offset);
+  std::vector<std::wstring> Files;
+  for (PCItemIDList Rel : Raw) {
+    TPidl Abs(ConcatPidls(nullptr, FIdList.Get(), Rel));
+    std::wstring Path = PidlToWidePath(Abs.Get());
+    DWORD Attributes = Path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Path.c_str());
+    if (Attributes == INVALID_FILE_ATTRIBUTES || (Attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      Files.clear();
+      break;
+    }
+    Files.push_back(Path);
+  }
+  if (Verb.empty() || Files.empty()) {
+    InvokeVerb(Menu.Get(), Owner, Offset);
+    return true;
+  }
+  std::wstring WideVerb = ToWide(Verb);
+  std::wstring Directory = PidlToWidePath(FIdList.Get());
+  for (const std::wstring& File : Files) {
+    SHELLEXECUTEINFOW Info{};
+    Info.cbSize = sizeof(Info);
+    Info.hwnd = Owner;
+    Info.lpVerb = WideVerb.c_str();
+    Info.lpFile = File.c_str();
+    Info.lpDirectory = Directory.empty() ? nullptr : Directory.c_str();
+    Info.nShow = SW_SHOWNORMAL;
+    ShellExecuteExW(&Info);
+  }
+  return true;
+}
+
+void TPTCustomShellList::OpenSelected() {
+  FlushPendingUpdate(true);
+  if (!FShellFolder) return;
+  std::vector<TPidl> Lists = SelectedIdLists(nullptr);
+  if (Lists.size() >= 2) {
+    THourGlass Wait;
+    InvokeDefaultCommand(Lists);
+  } else if (TListItem* Item = Selected()) {
+    OpenItem(Item);
+  }
+}
+
+void TPTCustomShellList::OpenItem(TListItem* Item) {
+  FlushPendingUpdate(true);
+  TPTShListData* Data = GetShellData(Item);
+  if (Data == nullptr || !FShellFolder) {
+    DoDblClickOpen();
+    return;
+  }
+  THourGlass Wait;
+  TPidl Abs(ConcatPidls(nullptr, FIdList.Get(), Data->RelIdList()));
+  PCItemIDList Rel = Data->RelIdList();
+  ULONG Attributes = SFGAO_FOLDER;
+  if (SUCCEEDED(FShellFolder->GetAttributesOf(1, &Rel, &Attributes)) && (Attributes & SFGAO_FOLDER)) {
+    ChangeToFolder(Abs.Get());
+    return;
+  }
+  std::string Path = PidlToPath(Abs.Get());
+  if (AnsiSameText(ExtractFileExt(Path), ".lnk")) {
+    TLinkData Link;
+    if (SUCCEEDED(GetLinkData(Path, Link, false)) && !Link.Path.empty()) {
+      DWORD Target = GetFileAttributesW(ToWide(Link.Path).c_str());
+      TPidl TargetList;
+      if (Target != INVALID_FILE_ATTRIBUTES && (Target & FILE_ATTRIBUTE_DIRECTORY) &&
+          SUCCEEDED(PathToPidl(Link.Path, *TargetList.Out()))) {
+        ChangeToFolder(TargetList.Get());
+        return;
+      }
+    }
+  }
+  if (!DoDblClickOpen()) return;
+  std::vector<TPidl> One;
+  One.emplace_back(CopyPidl(nullptr, Rel));
+  InvokeDefaultCommand(One);
+}
+
+void TPTCustomShellList::SelectAll() {
+  TItemsUpdate Update(Items());
+  for (int I = 0; I < Items()->Count(); ++I) Items()->Item(I)->SetSelected(true);
+}
+
+bool TPTCustomShellList::CreateNewFolder(bool SelectAndRename) {
+  std::string Path = PidlToPath(FIdList ? FIdList.Get() : FFolder->GetIdList());
+  std::string Name;
+  // The watcher would refill for the folder made here; RefreshItems shows it at once.
+  FSkipNextChange = true;
+  // CreateNewFolderIn refuses (and says so) a folder without a path.
+  if (!CreateNewFolderIn(Path, Name)) {
+    // Nothing changed, so no notification comes to be dropped: the next real one counts.
+    FSkipNextChange = false;
+    return false;
+  }
+  RefreshItems();
+  if (SelectAndRename && HandleAllocated()) {
+    FNewFolderName = Name;
+    PostMessageW(Handle(), WM_PTSHRENAMENEWFOLDER, 0, 0);
+  }
+  return true;
+}
+
+bool TPTCustomShellList::ShowContextMenu(TListItem* Item, TPoint P) {
+  if (!FOptions.Contains(ptsloContextMenus) || Designing() || FOwnDrag || !FShellFolder)
+    return TPTCustomListView::ShowContextMenu(Item, P);
+  FRightClick = true;
+  std::vector<TPidl> Lists = SelectedIdLists(nullptr);
+  if (Lists.empty()) return true;
+  std::vector<PCItemIDList> Raw;
+  for (const TPidl& L : Lists) Raw.push_back(L.Get());
+  TPoint S = ClientToScreen(P);
+  TrackShellContextMenu(Handle(), OwnerWindow(), FShellFolder.Get(), UINT(Raw.size()), Raw.data(), POINT{S.X, S.Y},
+                        FContextMenu, [this, &Raw] { return CreateShellDataObject(FIdList.Get(), Raw); });
+  return true;
+}
+
+void TPTCustomShellList::KeyDown(uint16_t& Key, TShiftState Shift) {
+  if (IsEditing() || Designing()) {
+    TPTCustomListView::KeyDown(Key, Shift);
+    return;
+  }
+  // The context-menu keys and OnKeyDown come first and may take the key.
+  TPTCustomListView::KeyDown(Key, Shift);
+  if (Key == 0 || !FOptions.Contains(ptsloDefaultKeyHandling)) return;
+  HRESULT Hr = S_OK;
+  switch (FindDefaultShortcut(ShortCut(Key, Shift))) {
+    case dscSelectAll:
+      SelectAll();
+      break;
+    case dscDelete:
+      Hr = InvokeCommandOnSelected("delete");
+      break;
+    case dscCopy:
+      Hr = InvokeCommandOnSelected("copy");
+      break;
+    case dscCut:
+      Hr = InvokeCommandOnSelected("cut");
+      break;
+    case dscPaste:
+      Key = 0;
+      InvokeCommandOnFolder("paste");
+      return;
+    case dscRefresh:
+      Refill();
+      break;
+    case dscRename:
+      if (TListItem* Item = ItemFocused()) Item->EditCaption();
+      break;
+    default:
+      return;
+  }
+  Key = 0;
+  // No selection is no error; a verb that failed is told, a cancelled one is not.
+  if (FAILED(Hr) && Hr != E_FAIL && Hr != HRESULT_FROM_WIN32(ERROR_CANCELLED)) CheckHResult(Hr);
+}
+
+void TPTCustomShellList::KeyPress(char& Key) {
+  TPTCustomListView::KeyPress(Key);
+  if (Key == 0 || IsEditing() || Designing() || !FOptions.Contains(ptsloDefaultKeyHandling)) return;
+  if (Key == '\b') {
+    Key = 0;
+    GoUp(1);
+  } else if (Key == '\r') {
+    Key = 0;
+    OpenSelected();
+  }
+}
+
+void TPTCustomShellList::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TPTCustomListView::MouseDown(Button, Shift, X, Y);
+  if (Button == mbLeft && Shift.Contains(ssDouble)) OpenSelected();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -910,11 +1165,16 @@ void TPTCustomShellList::RefreshTimerTick(TObject*) {
     int& Count;
     ~TPass() { --Count; }
   } Pass{FUpdatePass};
+  if (FCombo != nullptr) FCombo->FlushPendingUpdate(false);
+  if (FTree != nullptr) FTree->FlushPendingUpdate(false);
   RefreshItems();
 }
 
 void TPTCustomShellList::FlushPendingUpdate(bool AlsoLinked) {
-  (void)AlsoLinked;
+  if (AlsoLinked) {
+    if (FCombo != nullptr) FCombo->FlushPendingUpdate(false);
+    if (FTree != nullptr) FTree->FlushPendingUpdate(false);
+  }
   if (FRefreshTimer->Enabled()) RefreshTimerTick(this);
 }
 
@@ -922,7 +1182,32 @@ void TPTCustomShellList::FlushPendingUpdate(bool AlsoLinked) {
 // Window
 
 void TPTCustomShellList::WndProc(TMessage& M) {
+  if (FContextMenu) {
+    switch (M.Msg) {
+      case WM_INITMENUPOPUP:
+      case WM_DRAWITEM:
+      case WM_MEASUREITEM:
+      case WM_MENUCHAR:
+      case WM_MENUSELECT:
+        if (HandleContextMenuMessage(M, FContextMenu.Get(), this, OnPopupHint)) return;
+        break;
+    }
+  }
   switch (M.Msg) {
+    case WM_GETDLGCODE:
+      TPTCustomListView::WndProc(M);
+      if (IsEditing()) {
+        M.Result |= DLGC_WANTALLKEYS;
+      } else if (M.WParam == VK_RETURN) {
+        // Enter on a folder opens it rather than pressing a dialog's default button.
+        TPTShListData* Data = GetSelectedData();
+        PCItemIDList Rel = Data != nullptr ? Data->RelIdList() : nullptr;
+        ULONG Attributes = SFGAO_FOLDER;
+        if (Rel != nullptr && FShellFolder && SUCCEEDED(FShellFolder->GetAttributesOf(1, &Rel, &Attributes)) &&
+            (Attributes & SFGAO_FOLDER))
+          M.Result |= DLGC_WANTALLKEYS;
+      }
+      return;
     case WM_DESTROY:
       if (FSharedWidths && Columns()->Count() > 0) SaveColumnWidths();
       break;

@@ -79,6 +79,24 @@ public:
   // new ones appended, sizes and dates asked again.
   void RefreshItems();
 
+  // Opens the selected items: enters a folder or a shortcut's target folder, else runs the
+  // default command (of all of them together when two or more are selected).
+  void OpenSelected();
+  // Runs Verb on the selected items; the result of the verb, E_FAIL when none is selected.
+  // A caller that goes on with the verb's outcome (a paste after a copy) stops on failure.
+  HRESULT InvokeCommandOnSelected(const std::string& Verb);
+  // Runs Verb on the folder shown; raises when it cannot.
+  void InvokeCommandOnFolder(const std::string& Verb);
+  // A UI object (IContextMenu, IDataObject...) of all selected items; E_FAIL with none.
+  // Malloc makes the copies of their lists (nil: the shell's allocator).
+  virtual HRESULT GetSelectionUIObject(IMalloc* Malloc, REFIID Iid, void** Object);
+  // Fires OnDblClickOpen; true when the application did not handle it.
+  bool DoDblClickOpen();
+  void SelectAll();
+  // Makes the first free "New Folder" in the folder shown (with SelectAndRename its name
+  // then goes into editing); false when it could not.
+  bool CreateNewFolder(bool SelectAndRename);
+
   // Shows the ancestor Levels up (more than there are: the desktop).
   void GoUp(int Levels);
   // Starts editing the name of the first item whose display name is Name; false when
@@ -105,6 +123,7 @@ public:
   IShellDetails* ListShellDetails() override { return FDetails.Get(); }
 
   void WndProc(TMessage& Message) override;
+  bool ShowContextMenu(TListItem* Item, TPoint P) override;
 
   TPTShAddItemEvent OnAddItem;
   TPTShListDeleteItemEvent OnDeleteItem;
@@ -112,6 +131,7 @@ public:
   TPTShLvCustomDrawEvent OnCustomDrawSh;    // item prepaint
   TPTShLvCustomDrawEvent OnCustomDrawShEx;  // every stage
   TNotifyEvent OnFillComplete;
+  TPTShPopupHintEvent OnPopupHint;
 
 protected:
   // Filter and OnAddItem: whether an accepted object gets an item.
@@ -132,6 +152,11 @@ protected:
   void ColClick(TListColumn* Column) override;
   bool CanEdit(TListItem* Item) override;
   void Edit(const LVITEMW& Item) override;
+  void KeyDown(uint16_t& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  // Opens one item (see OpenSelected).
+  void OpenItem(TListItem* Item);
   // Shows the folder AbsIdList through the linked tree or combo, else through Folder;
   // nothing with ptsloDontChangeFolder.
   void ChangeToFolder(PCItemIDList AbsIdList);
@@ -173,6 +198,10 @@ private:
   void StopWatching();
   void ChangeNotified();
   void RefreshTimerTick(TObject* Sender);
+  // Copies of the relative lists of the selected items with shell data, in item order.
+  std::vector<TPidl> SelectedIdLists(IMalloc* Malloc) const;
+  // Runs the default command of a context menu of Lists; false when it has none.
+  bool InvokeDefaultCommand(std::vector<TPidl>& Lists);
 
   TPTShellListOptions FOptions = DefaultShellListOptions;
   std::unique_ptr<TPTShellLocator> FFolder;
@@ -209,6 +238,7 @@ private:
   bool FEditingName = false;  // a shell item's name is edited in place
   bool FOwnDrag = false;
   int FUpdatePass = 0;
+  TComPtr<IContextMenu> FContextMenu;  // while the shell's context menu is shown
 };
 
 class TPTShellList : public TPTCustomShellList {

@@ -199,6 +199,12 @@ HRESULT InvokeVerb(IContextMenu* ContextMenu, HWND Owner, UINT Offset) {
   return ContextMenu->InvokeCommand(&Info);
 }
 
+std::string GetCommandVerb(IContextMenu* ContextMenu, UINT Offset) {
+  std::string Verb;
+  if (ContextMenu == nullptr || !CommandString(ContextMenu, Offset, GCS_VERBW, GCS_VERBA, Verb)) Verb.clear();
+  return Verb;
+}
+
 HRESULT InvokeVerb(IContextMenu* ContextMenu, HWND Owner, const std::string& Verb) {
   if (ContextMenu == nullptr) return E_POINTER;
   int Offset = FindVerbCommand(ContextMenu, Verb);
@@ -230,9 +236,22 @@ HRESULT InvokeItemsVerb(HWND Owner, PCItemIDList ParentList, const std::vector<P
   if (Cut || AnsiSameText(Verb, "copy")) {
     // Files go on the clipboard by our own data object, which tells a cut from a copy.
     bool Files = true;
+    DWORD Missing = ERROR_SUCCESS;
     for (PCItemIDList C : Children) {
       TPidl Abs(ConcatPidls(nullptr, ParentList, C));
-      Files = Files && !PidlToWidePath(Abs.Get()).empty();
+      std::wstring Path = PidlToWidePath(Abs.Get());
+      Files = Files && !Path.empty();
+      if (!Path.empty() && Missing == ERROR_SUCCESS && GetFileAttributesW(Path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        Missing = GetLastError() == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : GetLastError();
+    }
+    if (Files && Missing != ERROR_SUCCESS) {
+      // The user meant to replace the clipboard: a paste after this failure must not
+      // bring in what was copied before.
+      if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+      }
+      return HRESULT_FROM_WIN32(Missing);
     }
     if (Files) return SetClipboardItems(ParentList, Children, Cut ? DROPEFFECT_MOVE : DROPEFFECT_COPY);
   }

@@ -64,6 +64,8 @@ int FindVerbCommand(IContextMenu* ContextMenu, const std::string& Verb);
 // Runs the command of Verb; HRESULT_FROM_WIN32(ERROR_NOT_FOUND) and nothing run when the
 // menu has no such verb.
 HRESULT InvokeVerb(IContextMenu* ContextMenu, HWND Owner, const std::string& Verb);
+// The verb of the command at Offset; empty when it has none.
+std::string GetCommandVerb(IContextMenu* ContextMenu, UINT Offset);
 // Runs the command at Offset (below 0x10000).
 HRESULT InvokeVerb(IContextMenu* ContextMenu, HWND Owner, UINT Offset);
 // The window of the form at the top of Control's parent chain; 0 when that is no form.

@@ -89,6 +89,8 @@ struct ShellListFixture : ::testing::Test {
     List->OnCustomDrawShEx = nullptr;
     List->OnEdited = nullptr;
     List->OnAddItem = nullptr;
+    List->OnDblClickOpen = nullptr;
+    List->OnKeyDown = nullptr;
   }
   void ShowOn(const std::string& Path) {
     TPidl P = ParsePath(Path);
@@ -443,4 +445,304 @@ TEST(ShellListScreenshot, TwoListsSideBySide) {
   EXPECT_EQ(Lists[0]->Items()->Count(), 3);
   EXPECT_EQ(Lists[1]->Items()->Count(), 3);
   EXPECT_GT(SaveWindowPng(Form.Handle(), ScreenshotPath("pt_shell_list_two_panels.png")), 1000);
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening, keys, verbs and new folders
+
+namespace {
+
+// A key as the user types it: down, then its character when it has one.
+void Press(TWinControl* C, uint16_t Key, wchar_t Char = 0) {
+  SendMessageW(C->Handle(), WM_KEYDOWN, Key, 1);
+  if (Char != 0) SendMessageW(C->Handle(), WM_CHAR, Char, 1);
+  PumpMessages();
+}
+
+void SelectOnly(TCustomListView* L, const std::vector<int>& Indexes) {
+  for (int I = 0; I < L->Items()->Count(); ++I) L->Items()->Item(I)->SetSelected(false);
+  for (int I : Indexes) L->Items()->Item(I)->SetSelected(true);
+  if (!Indexes.empty()) L->Items()->Item(Indexes[0])->SetFocused(true);
+}
+
+void MakeShortcut(const std::string& LinkPath, const std::string& Target) {
+  TComPtr<IShellLinkW> Link;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         reinterpret_cast<void**>(Link.Out()))));
+  Link->SetPath(ToWide(Target).c_str());
+  TComPtr<IPersistFile> File;
+  ASSERT_TRUE(SUCCEEDED(Link.As(File)));
+  ASSERT_TRUE(SUCCEEDED(File->Save(ToWide(LinkPath).c_str(), TRUE)));
+}
+
+// Files of the extension ".zxopen" open by writing "<name>.opened" beside them (in the
+// tests' own Wine prefix).
+struct TRecordingHandler {
+  TRecordingHandler() {
+    TRegistry Reg;
+    Reg.SetRootKey(HKEY_CLASSES_ROOT);
+    EXPECT_TRUE(Reg.OpenKey(".zxopen", true));
+    Reg.WriteString("", "zxopen.file");
+    Reg.CloseKey();
+    EXPECT_TRUE(Reg.OpenKey("zxopen.file\\shell\\open\\command", true));
+    Reg.WriteString("", "C:\\windows\\system32\\cmd.exe /c copy \"%1\" \"%1.opened\"");
+  }
+  ~TRecordingHandler() {
+    TRegistry Reg;
+    Reg.SetRootKey(HKEY_CLASSES_ROOT);
+    Reg.DeleteKey(".zxopen");
+    Reg.DeleteKey("zxopen.file");
+  }
+};
+
+std::string ReadAll(const std::string& Path) {
+  std::string R;
+  HANDLE H = CreateFileW(ToWide(Path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (H == INVALID_HANDLE_VALUE) return "<missing>";
+  char Buf[4096];
+  DWORD Got = 0;
+  while (ReadFile(H, Buf, sizeof Buf, &Got, nullptr) && Got != 0) R.append(Buf, Got);
+  CloseHandle(H);
+  return R;
+}
+
+// A list that counts its re-reads of the folder and the watcher's notifications.
+class TCountingList : public TPTShellList {
+public:
+  using TPTShellList::TPTShellList;
+  int Reads = 0;
+  int Changes = 0;
+  void WndProc(TMessage& M) override {
+    if (M.Msg == WM_PTSHCHANGE) ++Changes;
+    TPTShellList::WndProc(M);
+  }
+
+protected:
+  void BuildFilterNames() override {
+    ++Reads;
+    TPTShellList::BuildFilterNames();
+  }
+};
+
+}  // namespace
+
+TEST_F(ShellListFixture, EnterBackspaceAndDoubleClickMoveAboutUnlessForbidden) {
+  std::string Sub = Dir.MakeFolder("sub");
+  Dir.MakeFile("sub\\inside.txt", 1);
+  std::string Target = Dir.MakeFolder("target");
+  Dir.MakeFile("target\\there.txt", 1);
+  // Shown without its extension.
+  ASSERT_NO_FATAL_FAILURE(MakeShortcut(Dir / "to target.lnk", Target));
+  struct TCase {
+    const char* Item;  // selected in Dir; empty: Backspace in sub
+    bool DoubleClick;
+    std::string Expected;
+  } Cases[] = {{"sub", false, Sub},
+               {"to target", false, Target},
+               {"", false, Dir.Path()},
+               {"sub", true, Sub}};
+  for (bool Forbidden : {false, true}) {
+    for (const TCase& C : Cases) {
+      std::string Start = *C.Item != 0 ? Dir.Path() : Sub;
+      List->SetOptions(List->Options() - TPTShellListOptions{ptsloDontChangeFolder});
+      ShowOn(Start);
+      if (Forbidden) List->SetOptions(List->Options() + TPTShellListOptions{ptsloDontChangeFolder});
+      std::string Label = std::string(C.Item) + (C.DoubleClick ? " (double click)" : "") +
+                          (Forbidden ? " forbidden" : "");
+      if (*C.Item == 0) {
+        Press(List, VK_BACK, L'\b');
+      } else {
+        int Index = IndexOf(C.Item);
+        ASSERT_GE(Index, 0) << Label;
+        SelectOnly(List, {Index});
+        if (C.DoubleClick) {
+          TRect R = List->Items()->Item(Index)->DisplayRect(LVIR_LABEL);
+          SendMessageW(List->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(R.Left + 2, R.Top + 2));
+          SendMessageW(List->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(R.Left + 2, R.Top + 2));
+          PumpMessages();
+        } else {
+          Press(List, VK_RETURN, L'\r');
+        }
+      }
+      EXPECT_EQ(List->Folder()->GetPath(), Forbidden ? Start : C.Expected) << Label;
+    }
+  }
+}
+
+TEST_F(ShellListFixture, EnterOnFilesRunsTheirDefaultCommandUnlessTheApplicationHandlesIt) {
+  TRecordingHandler Handler;
+  Dir.MakeFile("vetoed.zxopen", 3);
+  Dir.MakeFile("one.zxopen", 4);
+  Dir.MakeFile("two.zxopen", 5);
+  Dir.MakeFile("three.zxopen", 6);
+  ShowOn(Dir.Path());
+  bool Veto = true;
+  int Asked = 0;
+  List->OnDblClickOpen = [&](TObject*, bool& Handled) {
+    ++Asked;
+    Handled = Veto;
+  };
+  SelectOnly(List, {IndexOf("vetoed.zxopen")});
+  Press(List, VK_RETURN, L'\r');
+  EXPECT_EQ(Asked, 1);
+  Veto = false;
+  SelectOnly(List, {IndexOf("one.zxopen")});
+  Press(List, VK_RETURN, L'\r');
+  // Two together: the default command of both, without asking the application.
+  SelectOnly(List, {IndexOf("two.zxopen"), IndexOf("three.zxopen")});
+  List->OpenSelected();
+  EXPECT_EQ(Asked, 2);
+  EXPECT_TRUE(WaitFor([&] {
+    return Exists(Dir / "one.zxopen.opened") && Exists(Dir / "two.zxopen.opened") &&
+           Exists(Dir / "three.zxopen.opened");
+  }));
+  EXPECT_EQ(ReadAll(Dir / "one.zxopen.opened"), "xxxx");
+  EXPECT_FALSE(Exists(Dir / "vetoed.zxopen.opened"));
+  List->OnDblClickOpen = nullptr;
+}
+
+TEST_F(ShellListFixture, F2EditsTheFocusedNameAndF5ReadsTheFolderAgain) {
+  Dir.MakeFile("b.txt", 1);
+  Dir.MakeFile("a.txt", 1);
+  ShowOn(Dir.Path());
+  SelectOnly(List, {IndexOf("b.txt")});
+  Press(List, VK_F2);
+  EXPECT_TRUE(List->IsEditing());
+  SendMessageW(reinterpret_cast<HWND>(SendMessageW(List->Handle(), LVM_GETEDITCONTROL, 0, 0)), WM_KEYDOWN,
+               VK_ESCAPE, 1);
+  PumpMessages();
+  EXPECT_FALSE(List->IsEditing());
+  Dir.MakeFile("0.txt", 1);
+  List->RefreshItems();
+  EXPECT_EQ(Names(List).back(), "0.txt");  // appended
+  // A handler that takes F5 keeps the list as it is; without it F5 sorts anew.
+  List->OnKeyDown = [](TObject*, uint16_t& Key, TShiftState) {
+    if (Key == VK_F5) Key = 0;
+  };
+  Press(List, VK_F5);
+  EXPECT_EQ(Names(List).back(), "0.txt");
+  List->OnKeyDown = nullptr;
+  Press(List, VK_F5);
+  EXPECT_EQ(Names(List), (std::vector<std::string>{"0.txt", "a.txt", "b.txt"}));
+}
+
+TEST(ShellListCommands, CopyCutAndPasteBetweenTwoListsAndAFailedCopyPastesNothing) {
+  TTempFolder Dir("zx_shlist_copy");
+  std::string From = Dir.MakeFolder("from"), To = Dir.MakeFolder("to");
+  std::string One = Dir.MakeFile("from\\one.bin", 1000), Two = Dir.MakeFile("from\\two.bin", 3000);
+  Dir.MakeFile("from\\moved.bin", 2000);
+  Dir.MakeFile("from\\old.bin", 10);
+  std::string Gone = Dir.MakeFile("from\\gone.bin", 10);
+  TForm Form(nullptr);
+  Form.SetBounds(0, 0, 640, 400);
+  TPTShellList* Lists[2];
+  for (int I = 0; I < 2; ++I) {
+    Lists[I] = new TPTShellList(&Form);
+    Lists[I]->SetParent(&Form);
+    Lists[I]->SetBounds(I * 320, 0, 310, 360);
+    Lists[I]->SetViewStyle(vsReport);
+    Lists[I]->SetMultiSelect(true);
+    TPidl P = ParsePath(I == 0 ? From : To);
+    Lists[I]->Folder()->SetIdList(P.Get());
+  }
+  Form.Show();
+  PumpMessages();
+  TPTShellList* A = Lists[0];
+  TPTShellList* B = Lists[1];
+  auto Index = [&](const std::string& Name) {
+    std::vector<std::string> N = Names(A);
+    return int(std::find(N.begin(), N.end(), Name) - N.begin());
+  };
+  SelectOnly(A, {Index("one.bin"), Index("two.bin")});
+  ASSERT_EQ(A->InvokeCommandOnSelected("copy"), S_OK);
+  B->InvokeCommandOnFolder("paste");
+  EXPECT_EQ(ReadAll(To + "\\one.bin"), ReadAll(One));
+  EXPECT_EQ(ReadAll(To + "\\two.bin"), ReadAll(Two));
+  EXPECT_TRUE(Exists(One));
+
+  SelectOnly(A, {Index("moved.bin")});
+  ASSERT_EQ(A->InvokeCommandOnSelected("cut"), S_OK);
+  B->InvokeCommandOnFolder("paste");
+  EXPECT_EQ(ReadAll(To + "\\moved.bin"), std::string(2000, 'x'));
+  EXPECT_FALSE(Exists(From + "\\moved.bin"));
+
+  // A copy whose source went away fails, and the paste after it brings nothing, not
+  // what was copied before.
+  SelectOnly(A, {Index("old.bin")});
+  ASSERT_EQ(A->InvokeCommandOnSelected("copy"), S_OK);
+  SelectOnly(A, {Index("gone.bin")});
+  ASSERT_TRUE(DeleteFileW(ToWide(Gone).c_str()));
+  EXPECT_TRUE(FAILED(A->InvokeCommandOnSelected("copy")));
+  B->InvokeCommandOnFolder("paste");
+  EXPECT_FALSE(Exists(To + "\\old.bin"));
+  EXPECT_FALSE(Exists(To + "\\gone.bin"));
+  // Nothing selected: no verb runs.
+  SelectOnly(A, {});
+  EXPECT_EQ(A->InvokeCommandOnSelected("copy"), E_FAIL);
+}
+
+TEST(ShellListNewFolder, AppearsInRenameAndItsOwnChangeIsNotReadAgain) {
+  TTempFolder Dir("zx_shlist_newfolder");
+  Dir.MakeFile("file.txt", 1);
+  TForm Form(nullptr);
+  Form.SetBounds(0, 0, 640, 400);
+  auto* L = new TCountingList(&Form);
+  L->SetParent(&Form);
+  L->SetBounds(0, 0, 620, 360);
+  L->SetViewStyle(vsReport);
+  TPidl P = ParsePath(Dir.Path());
+  L->Folder()->SetIdList(P.Get());
+  Form.Show();
+  PumpMessages();
+  L->Reads = 0;
+  ASSERT_TRUE(L->CreateNewFolder(false));
+  EXPECT_TRUE(Exists(Dir / "New Folder"));
+  EXPECT_EQ(Sorted(Names(L)), (std::vector<std::string>{"New Folder", "file.txt"}));
+  EXPECT_EQ(L->Reads, 1);
+  // The watcher reports the folder made; that report is dropped, so nothing waits to run.
+  ASSERT_TRUE(WaitFor([&] { return L->Changes >= 1; }));
+  L->FlushPendingUpdate(false);
+  EXPECT_EQ(L->Reads, 1);
+
+  // With rename: the second free name, at once in editing.
+  ASSERT_TRUE(L->CreateNewFolder(true));
+  EXPECT_TRUE(Exists(Dir / "New Folder (2)"));
+  ASSERT_TRUE(WaitFor([&] { return L->IsEditing(); }));
+  EXPECT_EQ(L->Selected()->Caption(), "New Folder (2)");
+  SendMessageW(reinterpret_cast<HWND>(SendMessageW(L->Handle(), LVM_GETEDITCONTROL, 0, 0)), WM_KEYDOWN, VK_ESCAPE,
+               1);
+  PumpMessages();
+}
+
+TEST(ShellListNewFolder, AFailedNewFolderLeavesTheNextChangeCountingAndAFolderWithoutPathRefuses) {
+  TTempFolder Dir("zx_shlist_newfolder_full");
+  Dir.MakeFolder("New Folder");
+  for (int N = 2; N <= 50; ++N) Dir.MakeFolder("New Folder (" + std::to_string(N) + ")");
+  TForm Form(nullptr);
+  Form.SetBounds(0, 0, 640, 400);
+  auto* L = new TCountingList(&Form);
+  L->SetParent(&Form);
+  L->SetBounds(0, 0, 620, 360);
+  L->SetViewStyle(vsReport);
+  TPidl P = ParsePath(Dir.Path());
+  L->Folder()->SetIdList(P.Get());
+  Form.Show();
+  PumpMessages();
+  {
+    TDialogWatcher Watcher;
+    EXPECT_FALSE(L->CreateNewFolder(true));
+    EXPECT_EQ(Watcher.Answered().size(), 1u);
+  }
+  // The first change from outside is not taken for the list's own.
+  Dir.MakeFile("outside.txt", 1);
+  ASSERT_TRUE(WaitFor([&] { return L->Changes >= 1; }));
+  L->FlushPendingUpdate(false);
+  EXPECT_EQ(Names(L).back(), "outside.txt");
+
+  TPidl Drives;
+  ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, Drives.Out())));
+  L->Folder()->SetIdList(Drives.Get());
+  TDialogWatcher Watcher;
+  EXPECT_FALSE(L->CreateNewFolder(false));
+  EXPECT_EQ(Watcher.Answered().size(), 1u);
 }
