@@ -606,6 +606,7 @@ TEST_F(ShellListFixture, F2EditsTheFocusedNameAndF5ReadsTheFolderAgain) {
   Dir.MakeFile("a.txt", 1);
   ShowOn(Dir.Path());
   SelectOnly(List, {IndexOf("b.txt")});
+  List->SetFocus();  // the user's keys come to the focused list
   Press(List, VK_F2);
   EXPECT_TRUE(List->IsEditing());
   SendMessageW(reinterpret_cast<HWND>(SendMessageW(List->Handle(), LVM_GETEDITCONTROL, 0, 0)), WM_KEYDOWN,
