@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/arc_page.h"
+#include "app/menu_commands.h"
 #include "app/core/cnv.h"
 #include "app/core/lng_strings.h"
 #include "app/core/program_files.h"
@@ -262,6 +263,7 @@ void TMainForm::FormCreate(TObject*) {
   LoadFolderMenus();
   if (CustSyn == nullptr) CustSyn = new TmwGeneralSyn(this);
   LoadSyntaxMenu();
+  if (MenuCommands == nullptr) MenuCommands = new TMenuCommands(this);
 }
 
 void TMainForm::LoadFastBar() {

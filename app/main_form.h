@@ -34,6 +34,7 @@ extern bool KeyboardLayoutSet;  // the panels switched the keyboard layout thems
 
 class THtmlPage;
 class TArcPage;
+class TMenuCommands;
 
 class TMainForm : public TForm {
 public:
@@ -79,6 +80,7 @@ public:
   TListView* LAView = nullptr;
   TListView* RAView = nullptr;
   TArcPage* ArcPage = nullptr;  // the archive pages' lists, commands and dialogs
+  TMenuCommands* MenuCommands = nullptr;  // add to ZIP, swap, compare, listing, bookmarks
   TToolBar* FastBar = nullptr;
   TImageList* Fast = nullptr;
   // The tool bars' pictures, from the program's own bitmap resource.
