@@ -43,22 +43,6 @@ void ArcReportProgress(uint8_t Percent) {
 
 namespace {
 
-// Eight tables for the CRC-32 (slicing by eight bytes): table k gives the CRC of a byte
-// followed by k zero bytes, so eight bytes fold in at once.
-using TCrcTables = std::array<std::array<uint32_t, 256>, 8>;
-
-constexpr TCrcTables MakeCrc32Tables() {
-  TCrcTables T{};
-  for (uint32_t n = 0; n < 256; ++n) {
-    uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    T[0][n] = c;
-  }
-  for (uint32_t n = 0; n < 256; ++n)
-    for (int k = 1; k < 8; ++k) T[k][n] = T[0][T[k - 1][n] & 0xFF] ^ (T[k - 1][n] >> 8);
-  return T;
-}
-
 constexpr std::array<uint16_t, 256> MakeCrc16Table() {
   std::array<uint16_t, 256> T{};
   for (uint32_t n = 0; n < 256; ++n) {
@@ -69,27 +53,9 @@ constexpr std::array<uint16_t, 256> MakeCrc16Table() {
   return T;
 }
 
-constexpr TCrcTables Crc32Tables = MakeCrc32Tables();
 constexpr std::array<uint16_t, 256> Crc16Table = MakeCrc16Table();
 
 }  // namespace
-
-constexpr std::array<uint32_t, 256> Crc32Table = Crc32Tables[0];
-
-void UpdateCrc32(const void* Buf, size_t Len, uint32_t& Crc) {
-  const uint8_t* p = static_cast<const uint8_t*>(Buf);
-  uint32_t c = Crc;
-  const auto& T = Crc32Tables;
-  while (Len >= 8) {
-    uint32_t lo = c ^ (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-    c = T[7][lo & 0xFF] ^ T[6][(lo >> 8) & 0xFF] ^ T[5][(lo >> 16) & 0xFF] ^ T[4][lo >> 24] ^
-        T[3][p[4]] ^ T[2][p[5]] ^ T[1][p[6]] ^ T[0][p[7]];
-    p += 8;
-    Len -= 8;
-  }
-  while (Len--) c = T[0][(*p++ ^ c) & 0xFF] ^ (c >> 8);
-  Crc = c;
-}
 
 void UpdateCrc16(const void* Buf, size_t Len, uint32_t& Crc) {
   const uint8_t* p = static_cast<const uint8_t*>(Buf);

@@ -72,6 +72,11 @@ inline uint32_t UpdateCrc32Byte(uint8_t B, uint32_t Crc) {
   return Crc32Table[(B ^ Crc) & 0xFF] ^ (Crc >> 8);
 }
 void UpdateCrc32(const void* Buf, size_t Len, uint32_t& Crc);
+// The two ways UpdateCrc32 takes (it picks one by the length and the CPU): sixteen tables,
+// and carry-less multiplication, which gives false without doing anything on a CPU that
+// lacks it.
+void UpdateCrc32Tables(const void* Buf, size_t Len, uint32_t& Crc);
+bool UpdateCrc32Clmul(const void* Buf, size_t Len, uint32_t& Crc);
 // CRC-16 of ARC, LHA and ZOO (reflected 0xA001), no presetting or inversion.
 void UpdateCrc16(const void* Buf, size_t Len, uint32_t& Crc);
 

@@ -37,6 +37,30 @@ TEST(ArcChecksums, BlockCrcEqualsByteCrcAtEveryLengthAndSplit) {
   }
 }
 
+// Both ways of the block CRC against the byte CRC: lengths around the 16-byte steps and
+// the 64-byte folds, unaligned starts, any running value.
+TEST(ArcChecksums, TablesAndFoldingAgreeWithTheByteCrc) {
+  std::vector<uint8_t> data(4200);
+  uint32_t seed = 12345;
+  for (auto& b : data) b = uint8_t((seed = seed * 1103515245 + 12345) >> 16);
+  for (size_t len : {0, 15, 16, 17, 63, 64, 65, 79, 127, 128, 129, 255, 256, 257, 1000, 4096, 4195}) {
+    for (size_t at : {0, 1, 3}) {
+      for (uint32_t start : {0xFFFFFFFFu, 0u, 0x12345678u}) {
+        uint32_t bytewise = start;
+        for (size_t i = 0; i < len; ++i) bytewise = UpdateCrc32Byte(data[at + i], bytewise);
+        uint32_t tables = start, folded = start, any = start;
+        UpdateCrc32Tables(data.data() + at, len, tables);
+        EXPECT_EQ(tables, bytewise) << "tables, len " << len << " at " << at;
+        if (UpdateCrc32Clmul(data.data() + at, len, folded)) {
+          EXPECT_EQ(folded, bytewise) << "folding, len " << len << " at " << at;
+        }
+        UpdateCrc32(data.data() + at, len, any);
+        EXPECT_EQ(any, bytewise) << "len " << len << " at " << at;
+      }
+    }
+  }
+}
+
 TEST(ArcGlobals, CalcProgress) {
   struct {
     int64_t done, total;
