@@ -15,6 +15,7 @@
 #include "app/core/program_files.h"
 #include "app/f2_menu.h"
 #include "app/html_page.h"
+#include "app/panel_keys.h"
 #include "app/settings.h"
 #include "app/shared_routines.h"
 #include "classlib/core/stream.h"
@@ -157,6 +158,9 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
     ExecuteFile(File, Params, Dir, SW_SHOWNORMAL);
   };
   ExitSystem = [](UINT Flags) { return EndSession(Flags); };
+  AskBox = [](const std::string& Text, const std::string& Caption, UINT Flags) {
+    return Application->MessageBox(Text, Caption, Flags);
+  };
 }
 
 namespace {
@@ -698,8 +702,14 @@ void TMainForm::MakePanel(bool Left) {
   Split->SetHeight(3);
   Split->SetVisible(false);
   Split->SetParent(Page);
-  auto* List = new TPTShellList(this);
+  TPTShellList* List = CreatePanelList(this);
   List->SetName(std::string(Side) + "F");
+  List->OnKeyDown = [this, Left](TObject* Sender, uint16_t& Key, TShiftState Shift) {
+    if (Left)
+      LFKeyDown(Sender, Key, Shift);
+    else
+      RFKeyDown(Sender, Key, Shift);
+  };
   List->SetAlign(alClient);
   List->SetViewStyle(vsReport);
   List->SetMultiSelect(true);

@@ -31,6 +31,8 @@
 extern bool EnglishTexts;       // run-time texts and names in English
 extern bool StartingUp;         // until the main window's first paint
 extern bool KeyboardLayoutSet;  // the panels switched the keyboard layout themselves
+// The panel that quick find and the add-to-archive dialog work on: true for the left one.
+extern bool ArcSideLeft;
 
 class THtmlPage;
 class TArcPage;
@@ -203,8 +205,23 @@ public:
   // Ends the Windows session (EWX_SHUTDOWN, EWX_REBOOT, EWX_LOGOFF); false, with a message
   // already shown, when it cannot. Tests never reach the real one.
   std::function<bool(UINT Flags)> ExitSystem;
+  // A message box with its own caption (MB_* flags, ID* result); tests answer in its place.
+  std::function<int(const std::string& Text, const std::string& Caption, UINT Flags)> AskBox;
+
+  // The file panels' keys (panel_keys.cpp): the two lists' handlers are mirror images.
+  void LFKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
+  void RFKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
+  // Select by a typed mask in the left and the right panel.
+  void N35Click(TObject* Sender);
+  void N37Click(TObject* Sender);
+  // Quick view: while on, the file selected in the panel is shown on the other side's
+  // text/picture page.
+  bool LQuickView = false;
+  bool RQuickView = false;
 
 private:
+  void PanelKeyDown(bool Left, uint16_t& Key, TShiftState Shift);
+  void PanelSelectByMask(bool Left);
   void MakePanel(bool Left);
   void ApplyStartFolders();
   std::string FStartLeft, FStartRight;

@@ -105,6 +105,9 @@ bool RunNewNameDialog(const std::string& SourceFolder, const std::string& Target
 
 bool ConfirmCopyMoveDialog(int Mode, int Count) {
   std::unique_ptr<TCPY> F(CreateForm<TCPY>(Application));
+  // In front of the window that asks (the main window for the panels' keys), which waits.
+  if (HWND Asking = GetActiveWindow())
+    SetWindowLongPtrW(F->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Asking));
   const bool Move = Mode == pMoveMode;
   F->SetCaption(Move ? Lng("Move") : Lng("Copy"));
   F->Label1->SetCaption(FilesQuestion(Move ? Lng("Are_you_move") : Lng("Are_you_copy"), Count));

@@ -21,6 +21,7 @@
 #include "storage/core/file_utils.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/dialog_watcher.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
 
@@ -57,35 +58,6 @@ bool TextFits(TLabel* L) {
   ReleaseDC(nullptr, DC);
   return R.right <= L->Width() && R.bottom <= L->Height();
 }
-
-// Runs Action on the first modal window of the program once it is up (from a timer of the
-// modal loop), so that a test can look at it and answer it.
-class TModalDriver {
-public:
-  explicit TModalDriver(std::function<void(TForm*)> Action) {
-    Current = this;
-    FAction = std::move(Action);
-    FTimer = SetTimer(nullptr, 0, 30, Tick);
-  }
-  ~TModalDriver() {
-    KillTimer(nullptr, FTimer);
-    Current = nullptr;
-  }
-  bool Ran() const { return FRan; }
-
-private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (Current == nullptr || Current->FRan) return;
-    auto* F = dynamic_cast<TForm*>(FindControl(GetActiveWindow()));
-    if (F == nullptr || !F->Modal()) return;
-    Current->FRan = true;
-    Current->FAction(F);
-  }
-  static inline TModalDriver* Current = nullptr;
-  std::function<void(TForm*)> FAction;
-  UINT_PTR FTimer = 0;
-  bool FRan = false;
-};
 
 // A program folder with one of the shipped language files as its "INI\zq.lng".
 class SmallDialogs : public ::testing::TestWithParam<const char*> {

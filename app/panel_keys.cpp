@@ -1,0 +1,579 @@
+#include "app/panel_keys.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <memory>
+
+#include "app/core/lng_strings.h"
+#include "app/core/masks.h"
+#include "app/core/zemb_rout.h"
+#include "app/help_form.h"
+#include "app/html_page.h"
+#include "app/main_form.h"
+#include "app/quick_find.h"
+#include "app/settings.h"
+#include "app/small_dialogs.h"
+#include "classlib/core/sys_utils.h"
+#include "classlib/win/application.h"
+#include "classlib/win/dialogs.h"
+#include "classlib/win/wide_string.h"
+#include "shell/pt_data_transfer.h"
+#include "storage/core/file_utils.h"
+#include "tools/hex_edit.h"
+#include "tools/pict.h"
+
+bool ArcSideLeft = true;
+
+// ---------------------------------------------------------------------------------------
+// Commands on a panel's selection
+
+namespace {
+
+class TPanelList : public TPTShellList {
+public:
+  using TPTShellList::TPTShellList;
+
+  void WndProc(TMessage& Message) override {
+    TPTShellList::WndProc(Message);
+    if (Message.Msg == WM_GETDLGCODE) Message.Result |= DLGC_WANTTAB;
+  }
+};
+
+std::string Lng(const char* Key) {
+  std::string S;
+  GetLngString(Key, S);
+  return S;
+}
+
+// The selected items that have shell data, in the list's order.
+std::vector<TPTShListData*> SelectedData(TPTCustomShellList* List) {
+  std::vector<TPTShListData*> Result;
+  for (TListItem* Item = List->GetNextItem(nullptr, LVNI_SELECTED); Item != nullptr;
+       Item = List->GetNextItem(Item, LVNI_SELECTED))
+    if (TPTShListData* Data = List->GetItemData(Item->Index())) Result.push_back(Data);
+  return Result;
+}
+
+std::wstring DoubleZeroList(const std::vector<std::string>& Paths) {
+  std::wstring R;
+  for (const std::string& P : Paths) R += ToWide(P) + L'\0';
+  return R + L'\0';
+}
+
+void Tell(const std::string& Text) { MessageDlg(Text, mtError, TMsgDlgButtons{mbOK}, 0); }
+
+HWND OwnerOf(TPTCustomShellList* List) {
+  HWND Owner = GetOwnerFormHandle(List);
+  return Owner != nullptr ? Owner : Application->Handle();
+}
+
+}  // namespace
+
+TPTShellList* CreatePanelList(TComponent* AOwner) { return new TPanelList(AOwner); }
+
+std::vector<std::string> SelectedPaths(TPTCustomShellList* List) {
+  std::vector<std::string> Paths;
+  for (TPTShListData* Data : SelectedData(List)) {
+    std::string P = Data->GetPath();
+    if (!P.empty()) Paths.push_back(P);
+  }
+  return Paths;
+}
+
+std::string ItemName(TPTShListData* Data) {
+  std::string Name = Data->GetFileName();
+  return Name.empty() ? Data->GetDisplayName() : Name;
+}
+
+bool TransferSelection(TPTCustomShellList* From, TPTCustomShellList* To, bool Move) {
+  std::vector<TPTShListData*> Items = SelectedData(From);
+  if (Items.empty()) return false;
+  std::vector<PCItemIDList> Children;
+  for (TPTShListData* D : Items) Children.push_back(D->RelIdList());
+  const DWORD Effect = Move ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+  TComPtr<IDataObject> Data = CreateShellDataObject(From->ListFolderIdList(), Children, Effect);
+  if (!Data) return false;
+  HRESULT Hr = TransferIntoFolder(OwnerOf(From), Data.Get(), To->ListFolderIdList(), Effect);
+  // The watchers would show the change a moment later; the user sees it at once.
+  From->RefreshItems();
+  if (To != From) To->RefreshItems();
+  if (Hr == S_OK) return true;
+  if (Hr == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return false;
+  if (Hr == S_FALSE)
+    Tell("Only files and folders can be copied or moved.");
+  else if (Hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND))
+    Tell("The other panel shows no folder of the file system.");
+  else if (Hr == HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER))
+    Tell("A folder cannot be copied or moved into itself.");
+  else
+    Tell(SysErrorMessage(int(Hr & 0xFFFF)));
+  return false;
+}
+
+bool RecycleSelection(TPTCustomShellList* List) {
+  std::vector<std::string> Paths = SelectedPaths(List);
+  if (Paths.empty()) return false;
+  std::wstring From = DoubleZeroList(Paths);
+  SHFILEOPSTRUCTW Op{};
+  Op.hwnd = OwnerOf(List);
+  Op.wFunc = FO_DELETE;
+  Op.pFrom = From.c_str();
+  // The question has been asked already.
+  Op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
+  int R = SHFileOperationW(&Op);
+  List->RefreshItems();
+  if (Op.fAnyOperationsAborted) return false;
+  if (R != 0) {
+    Tell("Not everything could be moved to the recycle bin.\n\n" + SysErrorMessage(R));
+    return false;
+  }
+  return true;
+}
+
+std::vector<std::string> DeleteSelection(TPTCustomShellList* List) {
+  std::vector<std::string> Failed;
+  for (TPTShListData* D : SelectedData(List)) {
+    std::string Path = D->GetPath();
+    if (Path.empty()) continue;
+    DWORD Attr = GetFileAttributesW(ToWide(Path).c_str());
+    bool Done;
+    if (Attr != INVALID_FILE_ATTRIBUTES && (Attr & FILE_ATTRIBUTE_DIRECTORY))
+      Done = ClearDir(Path, true);
+    else
+      Done = DeleteFileW(ToWide(Path).c_str()) != 0;
+    if (!Done) Failed.push_back(Path);
+  }
+  List->RefreshItems();
+  return Failed;
+}
+
+bool IsNewFolderName(const std::string& Name) {
+  // A name with trailing blanks or dots would be made under another name than typed.
+  return IsPlainFileName(Name) && Name.back() != ' ' && Name.back() != '.';
+}
+
+bool MakeNewFolder(const std::string& Folder, const std::string& Name, std::string& Error) {
+  Error.clear();
+  if (Folder.empty()) {
+    Error = "This panel shows no folder of the file system.";
+    return false;
+  }
+  if (!IsNewFolderName(Name)) {
+    Error = "\"" + Name + "\" is not a folder name: a name without \\ / : * ? \" < > | and ..";
+    return false;
+  }
+  std::string Path = Folder.size() < 4 ? Folder + Name : Folder + "\\" + Name;
+  if (CreateDirectoryW(ToWide(Path).c_str(), nullptr)) return true;
+  DWORD Code = GetLastError();
+  Error = "Unable to create the folder \"" + Path + "\"\n\n" + SysErrorMessage(int(Code));
+  return false;
+}
+
+bool LinkSelection(TPTCustomShellList* List) {
+  std::string Folder = PidlToPath(List->ListFolderIdList());
+  std::vector<std::string> Failed;
+  std::string Reason;
+  for (TPTShListData* D : SelectedData(List)) {
+    std::string Target = D->GetPath();
+    if (Target.empty() || Folder.empty()) {
+      Failed.push_back(D->GetDisplayName());
+      Reason = "Shortcuts are made to files and folders only.";
+      continue;
+    }
+    std::string Base = IncludeTrailingBackslash(Folder) + "Shortcut to " + ExtractFileName(Target);
+    std::string Name = Base + ".lnk";
+    for (int N = 2; FileExists(Name) || DirExists(Name); ++N) Name = Base + " (" + std::to_string(N) + ").lnk";
+    TComPtr<IShellLinkW> Link;
+    HRESULT Hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(Link.Out()));
+    if (SUCCEEDED(Hr)) Hr = Link->SetPath(ToWide(Target).c_str());
+    if (SUCCEEDED(Hr)) Hr = Link->SetWorkingDirectory(ToWide(ExtractFileDir(Target)).c_str());
+    TComPtr<IPersistFile> File;
+    if (SUCCEEDED(Hr)) Hr = Link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(File.Out()));
+    if (SUCCEEDED(Hr)) Hr = File->Save(ToWide(Name).c_str(), TRUE);
+    if (FAILED(Hr)) {
+      Failed.push_back(Target);
+      Reason = SysErrorMessage(int(Hr & 0xFFFF));
+    }
+  }
+  List->RefreshItems();
+  if (Failed.empty()) return true;
+  std::string Text = "No shortcut could be made to:";
+  for (const std::string& F : Failed) Text += "\n" + F;
+  Tell(Text + "\n\n" + Reason);
+  return false;
+}
+
+void SelectByMask(TPTCustomShellList* List, const std::string& Mask, bool Select) {
+  const std::string M = UpperCase(Mask);
+  TListItems* Items = List->Items();
+  for (int I = 0; I < Items->Count(); ++I) {
+    TPTShListData* D = List->GetItemData(I);
+    if (D == nullptr) continue;
+    TListItem* Item = Items->Item(I);
+    if (Item->Selected() != Select && MatchesMask(UpperCase(ItemName(D)), M)) Item->SetSelected(Select);
+  }
+}
+
+void InvertSelection(TPTCustomShellList* List) {
+  TListItems* Items = List->Items();
+  for (int I = 0; I < Items->Count(); ++I) Items->Item(I)->SetSelected(!Items->Item(I)->Selected());
+}
+
+// ---------------------------------------------------------------------------------------
+// The key tables
+
+namespace {
+
+// What one panel key works on: this panel and the other one, each with its own pages.
+struct TSide {
+  TMainForm* F;
+  bool Left;
+  TPTShellList* List;
+  TPTShellList* Other;
+  TPageControl* Pages;
+  TPageControl* OtherPages;
+  TTabSheet* FilesPage;
+  TTabSheet* EditPage;
+  TTabSheet* ArcPage;
+  TToolBar* Bar;
+  bool& QuickView;
+
+  std::string Folder() const { return PidlToPath(List->ListFolderIdList()); }
+};
+
+bool Checked(TCheckBox* TSettings::*Box) {
+  return Settings != nullptr && Settings->*Box != nullptr && (Settings->*Box)->Checked();
+}
+
+std::string OptionText(TEdit* TSettings::*Edit) {
+  return Settings != nullptr && Settings->*Edit != nullptr ? Trim((Settings->*Edit)->Text()) : std::string();
+}
+
+void ShowTip(const char* Key) {
+  if (!Checked(&TSettings::AssCheck)) return;
+  std::string Tip;
+  GetLngTip(Key, Tip);
+  ShowHelpText(Tip);
+}
+
+std::string Quoted(const std::string& S) { return S.find(' ') != std::string::npos ? "\"" + S + "\"" : S; }
+
+// The modifier keys of a shift state, without the mouse buttons.
+TShiftState Mods(TShiftState S) {
+  TShiftState R;
+  for (TShiftStateItem I : {ssShift, ssAlt, ssCtrl})
+    if (S.Contains(I)) R << I;
+  return R;
+}
+
+const TShiftState None{};
+const TShiftState Ctrl{ssCtrl};
+const TShiftState Alt{ssAlt};
+const TShiftState Shift{ssShift};
+const TShiftState CtrlShift{ssCtrl, ssShift};
+const TShiftState CtrlAlt{ssCtrl, ssAlt};
+
+// A row's action: true when it ends the handler.
+using TAction = bool (*)(TSide& S, uint16_t Key);
+// Without an item
+struct TKeyRow {
+  uint16_t From, To;  // the key codes the row takes
+  TShiftState Mods;
+  TAction Action;
+};
+// With the selected item
+using TItemAction = bool (*)(TSide& S, TPTShListData* Item, const std::string& Path);
+struct TItemRow {
+  uint16_t Key;
+  TShiftState Mods;
+  TItemAction Action;
+};
+
+void SetViewStyle(TSide& S, int Style) {
+  S.List->SetViewStyle(TViewStyle(Style));
+  // The panel's view button of that style goes down with it.
+  for (int I = 0; I < S.Bar->ButtonCount(); ++I) {
+    TToolButton* B = S.Bar->Buttons(I);
+    if (B->Style() == tbsCheck && B->Tag() == Style && B->Grouped()) B->SetDown(true);
+  }
+}
+
+bool NewFolder(TSide& S) {
+  std::string Name;
+  if (!S.F->AskText(Lng("Create_folder"), Lng("Input_folder_name"), Name)) return true;
+  if (Trim(Name).empty()) {
+    ShowTip("Create_folder");
+    return true;
+  }
+  std::string Error;
+  if (!MakeNewFolder(S.Folder(), Name, Error))
+    Tell(Error);
+  else
+    S.List->RefreshItems();
+  return true;
+}
+
+bool MaskQuestion(TSide& S, std::string& Mask) {
+  Mask = "*.*";
+  if (!S.F->AskText(Lng("Input_mask"), Lng("Input_mask_full"), Mask)) return false;
+  if (Mask.empty()) {
+    ShowTip("Input_mask");
+    return false;
+  }
+  return true;
+}
+
+const TKeyRow KeyRows[] = {
+    {VK_F1, VK_F1, None, [](TSide&, uint16_t) {
+       ShowHelpTopic(0);
+       return true;
+     }},
+    {'1', '4', Ctrl, [](TSide& S, uint16_t Key) {
+       SetViewStyle(S, Key - '1');
+       return true;
+     }},
+    {'5', '9', Ctrl, [](TSide& S, uint16_t Key) {
+       TTabSheet* Page = Key == '5' ? S.FilesPage : Key == '7' ? S.EditPage : Key == '9' ? S.ArcPage : nullptr;
+       if (Page == nullptr) return false;  // 6 and 8
+       S.Pages->SetActivePage(Page);
+       return true;
+     }},
+    // Quick find on either panel (the keys up to 0x5B).
+    {0x30, 0x5B, Alt, [](TSide& S, uint16_t Key) {
+       if (Key > 0x39 && Key < 0x41) return false;  // no digit, no letter
+       ArcSideLeft = S.Left;
+       if (QFind == nullptr) Application->CreateForm(QFind);
+       QFind->SetPanel(S.List);
+       QFind->Edit1->SetText(std::string(1, char(Key)));
+       QFind->Show();
+       S.List->SetFocus();
+       return true;
+     }},
+    {VK_F7, VK_F7, None, [](TSide& S, uint16_t) { return NewFolder(S); }},
+    {VK_MULTIPLY, VK_MULTIPLY, None, [](TSide& S, uint16_t) {
+       InvertSelection(S.List);
+       return true;
+     }},
+    {VK_ADD, VK_ADD, None, [](TSide& S, uint16_t) {
+       (S.Left ? S.F->N35Click(S.F) : S.F->N37Click(S.F));
+       return true;
+     }},
+    {VK_SUBTRACT, VK_SUBTRACT, None, [](TSide& S, uint16_t) {
+       std::string Mask;
+       if (MaskQuestion(S, Mask)) SelectByMask(S.List, Mask, false);
+       return true;
+     }},
+    // Insert marks the focused item and moves on; Space marks it in place.
+    {VK_INSERT, VK_INSERT, None, [](TSide& S, uint16_t) {
+       TListItem* Item = S.List->ItemFocused();
+       if (Item == nullptr) return true;
+       Item->SetSelected(!Item->Selected());
+       if (TListItem* Next = S.List->GetNextItem(Item, LVNI_BELOW)) {
+         Next->SetFocused(true);
+         Next->MakeVisible();
+       }
+       return true;
+     }},
+    {VK_SPACE, VK_SPACE, None, [](TSide& S, uint16_t) {
+       if (TListItem* Item = S.List->ItemFocused()) Item->SetSelected(!Item->Selected());
+       return true;
+     }},
+    {VK_TAB, VK_TAB, None, [](TSide& S, uint16_t) {
+       if (S.Other->CanFocus()) S.Other->SetFocus();
+       return true;
+     }},
+    {VK_TAB, VK_TAB, Shift, [](TSide& S, uint16_t) {
+       if (S.Other->CanFocus()) S.Other->SetFocus();
+       return true;
+     }},
+};
+
+void Properties(TSide& S) {
+  std::vector<PCItemIDList> Children;
+  for (TPTShListData* D : SelectedData(S.List)) Children.push_back(D->RelIdList());
+  if (!Children.empty()) InvokeItemsVerb(OwnerOf(S.List), S.List->ListFolderIdList(), Children, "properties");
+}
+
+bool View(TSide& S, TPTShListData* Item, const std::string& Path) {
+  if (S.List->SelCount() > 1) {
+    Properties(S);
+  } else if (IsHtmlFile(Path) && S.F->HtmlPage != nullptr) {
+    S.F->HtmlPage->FrView->LoadFromFile(Path);
+    S.F->MainPage->SetActivePage(S.F->HTMLTab);
+  } else if (IsPictureFile(Path) && !Item->IsFolder()) {
+    if (Form1 == nullptr) Application->CreateForm(Form1);
+    Form1->Image1->Picture()->LoadFromFile(Path);
+    Form1->Show();
+  } else if (Item->IsFolder()) {
+    Properties(S);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool CopyMove(TSide& S, bool Move) {
+  const int Count = S.List->SelCount();
+  if (!ConfirmCopyMove(Move ? pMoveMode : pCopyMode, Count)) return true;
+  TransferSelection(S.List, S.Other, Move);
+  return true;
+}
+
+bool NewNames(TSide& S, bool Move) {
+  std::string From = S.Folder(), To = PidlToPath(S.Other->ListFolderIdList());
+  if (From.empty() || To.empty()) return true;
+  for (const std::string& P : SelectedPaths(S.List)) {
+    if (DirExists(P)) continue;  // files only: a folder has no single copy to rename
+    if (Move)
+      MoveWithNewName(From, To, ExtractFileName(P));
+    else
+      CopyWithNewName(From, To, ExtractFileName(P));
+  }
+  S.List->RefreshItems();
+  S.Other->RefreshItems();
+  return true;
+}
+
+bool Delete(TSide& S) {
+  const bool Recycle = Checked(&TSettings::CheckDel) || !Checked(&TSettings::CheckBox6);
+  if (S.F->AskBox(Lng("Delete_files_query"), Lng("Delete_files"), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    return true;
+  if (Recycle) {
+    RecycleSelection(S.List);
+    return true;
+  }
+  std::vector<std::string> Failed = DeleteSelection(S.List);
+  if (!Failed.empty()) {
+    std::string Text = "Not deleted:";
+    for (const std::string& F : Failed) Text += "\n" + F;
+    Tell(Text);
+  }
+  return true;
+}
+
+bool DeleteForGood(TSide& S) {
+  if (S.F->Ask(Lng("Delete_files_query"), mtConfirmation, TMsgDlgButtons{mbYes, mbNo, mbCancel}) != mrYes)
+    return true;
+  std::vector<std::string> Failed = DeleteSelection(S.List);
+  if (!Failed.empty()) {
+    std::string Text = "Not deleted:";
+    for (const std::string& F : Failed) Text += "\n" + F;
+    Tell(Text);
+  }
+  return true;
+}
+
+bool AppendToPathBox(TSide& S, const std::string& Text) {
+  std::string Box = S.F->PathBox->Text();
+  S.F->PathBox->SetText(Box.empty() ? Text : Box + " " + Text);
+  return true;
+}
+
+bool RunOptionProgram(TSide& S, TEdit* TSettings::*Edit, const std::string& Path) {
+  std::string Program = OptionText(Edit);
+  if (!Program.empty()) S.F->Launch(Program, Quoted(Path), "");
+  return true;
+}
+
+const TItemRow ItemRows[] = {
+    {VK_F2, Ctrl, [](TSide& S, TPTShListData*, const std::string&) {
+       S.QuickView = !S.QuickView;
+       return true;
+     }},
+    {'Q', Ctrl, [](TSide& S, TPTShListData*, const std::string&) {
+       S.QuickView = !S.QuickView;
+       return true;
+     }},
+    {VK_F5, Alt, [](TSide& S, TPTShListData*, const std::string&) { return NewNames(S, false); }},
+    {VK_F6, Shift, [](TSide& S, TPTShListData*, const std::string&) { return NewNames(S, true); }},
+    {VK_F3, None, [](TSide& S, TPTShListData* Item, const std::string& Path) { return View(S, Item, Path); }},
+    {VK_F4, None, [](TSide& S, TPTShListData* Item, const std::string& Path) {
+       if (Item->IsFolder() || Path.empty()) return true;
+       S.F->EditFile(Path);
+       return true;
+     }},
+    {VK_RETURN, Ctrl, [](TSide& S, TPTShListData*, const std::string& Path) {
+       return AppendToPathBox(S, ExtractFileName(Path));
+     }},
+    {VK_RETURN, CtrlShift, [](TSide& S, TPTShListData*, const std::string& Path) {
+       return AppendToPathBox(S, ExtractFilePath(Path));
+     }},
+    {VK_F5, None, [](TSide& S, TPTShListData*, const std::string&) { return CopyMove(S, false); }},
+    {VK_F6, None, [](TSide& S, TPTShListData*, const std::string&) { return CopyMove(S, true); }},
+    {VK_F8, None, [](TSide& S, TPTShListData*, const std::string&) { return Delete(S); }},
+    {'J', Ctrl, [](TSide&, TPTShListData* Item, const std::string& Path) {
+       if (!Item->IsFolder()) ShowInHexEditor(Path);
+       return true;
+     }},
+    {VK_F4, Ctrl, [](TSide& S, TPTShListData*, const std::string& Path) {
+       return RunOptionProgram(S, &TSettings::AltEditor, Path);
+     }},
+    {VK_F3, Ctrl, [](TSide& S, TPTShListData*, const std::string& Path) {
+       return RunOptionProgram(S, &TSettings::AltViewer, Path);
+     }},
+    {VK_DELETE, Ctrl, [](TSide& S, TPTShListData*, const std::string&) { return DeleteForGood(S); }},
+    {VK_F3, Shift, [](TSide& S, TPTShListData*, const std::string&) {
+       Properties(S);
+       return true;
+     }},
+    {VK_F5, Shift, [](TSide& S, TPTShListData*, const std::string&) {
+       LinkSelection(S.List);
+       return true;
+     }},
+};
+
+}  // namespace
+
+void TMainForm::LFKeyDown(TObject*, uint16_t& Key, TShiftState Shift) { PanelKeyDown(true, Key, Shift); }
+void TMainForm::RFKeyDown(TObject*, uint16_t& Key, TShiftState Shift) { PanelKeyDown(false, Key, Shift); }
+
+// A key the panel acted on is used up, so that the list does not act on it too (F5 would
+// read the folder again after a copy, Space would select the focused item alone).
+void TMainForm::PanelKeyDown(bool Left, uint16_t& Key, TShiftState Shift) {
+  TSide S{this,
+          Left,
+          Left ? LF : RF,
+          Left ? RF : LF,
+          Left ? LPages : RPages,
+          Left ? RPages : LPages,
+          Left ? LFiles : RFiles,
+          Left ? LEditPage : REditPage,
+          Left ? LARc : RArc,
+          Left ? ToolBar3 : ToolBar4,
+          Left ? LQuickView : RQuickView};
+  const TShiftState M = Mods(Shift);
+  try {
+    for (const TKeyRow& R : KeyRows)
+      if (Key >= R.From && Key <= R.To && M == R.Mods && R.Action(S, Key)) {
+        Key = 0;
+        return;
+      }
+    TPTShListData* Item = S.List->GetSelectedData();
+    if (Item == nullptr) return;
+    const std::string Path = Item->GetPath();
+    for (const TItemRow& R : ItemRows)
+      if (Key == R.Key && M == R.Mods && R.Action(S, Item, Path)) {
+        Key = 0;
+        return;
+      }
+  } catch (const std::exception&) {
+    Key = 0;
+    ShowLittleError();
+  }
+}
+
+void TMainForm::N35Click(TObject*) { PanelSelectByMask(true); }
+void TMainForm::N37Click(TObject*) { PanelSelectByMask(false); }
+
+void TMainForm::PanelSelectByMask(bool Left) {
+  std::string Mask = "*.*";
+  if (!AskText(Lng("Input_mask"), Lng("Input_mask_full"), Mask)) return;
+  if (Mask.empty()) {
+    ShowTip("Input_mask");
+    return;
+  }
+  SelectByMask(Left ? LF : RF, Mask, true);
+}
