@@ -710,6 +710,7 @@ void TMainForm::MakePanel(bool Left) {
     else
       RFKeyDown(Sender, Key, Shift);
   };
+  List->OnKeyPress = [this, Left](TObject*, char& Key) { PanelKeyPress(Left, Key); };
   List->SetAlign(alClient);
   List->SetViewStyle(vsReport);
   List->SetMultiSelect(true);

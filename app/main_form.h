@@ -31,8 +31,6 @@
 extern bool EnglishTexts;       // run-time texts and names in English
 extern bool StartingUp;         // until the main window's first paint
 extern bool KeyboardLayoutSet;  // the panels switched the keyboard layout themselves
-// The panel that quick find and the add-to-archive dialog work on: true for the left one.
-extern bool ArcSideLeft;
 
 class THtmlPage;
 class TArcPage;
@@ -221,6 +219,7 @@ public:
 
 private:
   void PanelKeyDown(bool Left, uint16_t& Key, TShiftState Shift);
+  void PanelKeyPress(bool Left, char& Key);
   void PanelSelectByMask(bool Left);
   void MakePanel(bool Left);
   void ApplyStartFolders();

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "app/arc_dialogs.h"
+#include "app/arc_page.h"
 #include "app/core/lng_strings.h"
 #include "app/core/masks.h"
 #include "app/core/zemb_rout.h"
@@ -23,8 +25,6 @@
 #include "storage/core/file_utils.h"
 #include "tools/hex_edit.h"
 #include "tools/pict.h"
-
-bool ArcSideLeft = true;
 
 // ---------------------------------------------------------------------------------------
 // Commands on a panel's selection
@@ -48,7 +48,7 @@ std::string Lng(const char* Key) {
 }
 
 // The selected items that have shell data, in the list's order.
-std::vector<TPTShListData*> SelectedData(TPTCustomShellList* List) {
+std::vector<TPTShListData*> SelectedData(TPTShellList* List) {
   std::vector<TPTShListData*> Result;
   for (TListItem* Item = List->GetNextItem(nullptr, LVNI_SELECTED); Item != nullptr;
        Item = List->GetNextItem(Item, LVNI_SELECTED))
@@ -64,7 +64,7 @@ std::wstring DoubleZeroList(const std::vector<std::string>& Paths) {
 
 void Tell(const std::string& Text) { MessageDlg(Text, mtError, TMsgDlgButtons{mbOK}, 0); }
 
-HWND OwnerOf(TPTCustomShellList* List) {
+HWND OwnerOf(TPTShellList* List) {
   HWND Owner = GetOwnerFormHandle(List);
   return Owner != nullptr ? Owner : Application->Handle();
 }
@@ -73,21 +73,12 @@ HWND OwnerOf(TPTCustomShellList* List) {
 
 TPTShellList* CreatePanelList(TComponent* AOwner) { return new TPanelList(AOwner); }
 
-std::vector<std::string> SelectedPaths(TPTCustomShellList* List) {
-  std::vector<std::string> Paths;
-  for (TPTShListData* Data : SelectedData(List)) {
-    std::string P = Data->GetPath();
-    if (!P.empty()) Paths.push_back(P);
-  }
-  return Paths;
-}
-
 std::string ItemName(TPTShListData* Data) {
   std::string Name = Data->GetFileName();
   return Name.empty() ? Data->GetDisplayName() : Name;
 }
 
-bool TransferSelection(TPTCustomShellList* From, TPTCustomShellList* To, bool Move) {
+bool TransferSelection(TPTShellList* From, TPTShellList* To, bool Move) {
   std::vector<TPTShListData*> Items = SelectedData(From);
   if (Items.empty()) return false;
   std::vector<PCItemIDList> Children;
@@ -112,7 +103,7 @@ bool TransferSelection(TPTCustomShellList* From, TPTCustomShellList* To, bool Mo
   return false;
 }
 
-bool RecycleSelection(TPTCustomShellList* List) {
+bool RecycleSelection(TPTShellList* List) {
   std::vector<std::string> Paths = SelectedPaths(List);
   if (Paths.empty()) return false;
   std::wstring From = DoubleZeroList(Paths);
@@ -132,7 +123,7 @@ bool RecycleSelection(TPTCustomShellList* List) {
   return true;
 }
 
-std::vector<std::string> DeleteSelection(TPTCustomShellList* List) {
+std::vector<std::string> DeleteSelection(TPTShellList* List) {
   std::vector<std::string> Failed;
   for (TPTShListData* D : SelectedData(List)) {
     std::string Path = D->GetPath();
@@ -171,7 +162,7 @@ bool MakeNewFolder(const std::string& Folder, const std::string& Name, std::stri
   return false;
 }
 
-bool LinkSelection(TPTCustomShellList* List) {
+bool LinkSelection(TPTShellList* List) {
   std::string Folder = PidlToPath(List->ListFolderIdList());
   std::vector<std::string> Failed;
   std::string Reason;
@@ -206,7 +197,7 @@ bool LinkSelection(TPTCustomShellList* List) {
   return false;
 }
 
-void SelectByMask(TPTCustomShellList* List, const std::string& Mask, bool Select) {
+void SelectByMask(TPTShellList* List, const std::string& Mask, bool Select) {
   const std::string M = UpperCase(Mask);
   TListItems* Items = List->Items();
   for (int I = 0; I < Items->Count(); ++I) {
@@ -217,7 +208,7 @@ void SelectByMask(TPTCustomShellList* List, const std::string& Mask, bool Select
   }
 }
 
-void InvertSelection(TPTCustomShellList* List) {
+void InvertSelection(TPTShellList* List) {
   TListItems* Items = List->Items();
   for (int I = 0; I < Items->Count(); ++I) Items->Item(I)->SetSelected(!Items->Item(I)->Selected());
 }
@@ -238,6 +229,7 @@ struct TSide {
   TTabSheet* FilesPage;
   TTabSheet* EditPage;
   TTabSheet* ArcPage;
+  TListView* AView;
   TToolBar* Bar;
   bool& QuickView;
 
@@ -344,7 +336,7 @@ const TKeyRow KeyRows[] = {
     // Quick find on either panel (the keys up to 0x5B).
     {0x30, 0x5B, Alt, [](TSide& S, uint16_t Key) {
        if (Key > 0x39 && Key < 0x41) return false;  // no digit, no letter
-       ArcSideLeft = S.Left;
+       S.F->ArcPage->ArchiveSideLeft = S.Left;
        if (QFind == nullptr) Application->CreateForm(QFind);
        QFind->SetPanel(S.List);
        QFind->Edit1->SetText(std::string(1, char(Key)));
@@ -400,6 +392,8 @@ void Properties(TSide& S) {
 bool View(TSide& S, TPTShListData* Item, const std::string& Path) {
   if (S.List->SelCount() > 1) {
     Properties(S);
+  } else if (IsArchiveFile(Path) && !Item->IsFolder()) {
+    OpenArchiveInPanel(S.AView, Path);
   } else if (IsHtmlFile(Path) && S.F->HtmlPage != nullptr) {
     S.F->HtmlPage->FrView->LoadFromFile(Path);
     S.F->MainPage->SetActivePage(S.F->HTMLTab);
@@ -478,7 +472,22 @@ bool RunOptionProgram(TSide& S, TEdit* TSettings::*Edit, const std::string& Path
   return true;
 }
 
+bool ListArchive(TSide& S, TPTShListData* Item, const std::string& Path) {
+  if (!Item->IsFolder() && !Path.empty()) OpenArchiveInPanel(S.AView, Path);
+  return true;
+}
+
 const TItemRow ItemRows[] = {
+    {VK_NEXT, Ctrl, ListArchive},
+    {VK_F1, Shift, [](TSide& S, TPTShListData*, const std::string&) {
+       S.F->ArcPage->ArchiveSideLeft = S.Left;
+       S.F->ArcPage->ArcForm->LeftSide = S.Left;
+       S.F->ArcPage->ArcForm->ShowModal();
+       return true;
+     }},
+    {VK_F2, Shift, [](TSide& S, TPTShListData* Item, const std::string& Path) {
+       return IsArchiveFile(Path) && ListArchive(S, Item, Path);
+     }},
     {VK_F2, Ctrl, [](TSide& S, TPTShListData*, const std::string&) {
        S.QuickView = !S.QuickView;
        return true;
@@ -542,6 +551,7 @@ void TMainForm::PanelKeyDown(bool Left, uint16_t& Key, TShiftState Shift) {
           Left ? LFiles : RFiles,
           Left ? LEditPage : REditPage,
           Left ? LARc : RArc,
+          Left ? LAView : RAView,
           Left ? ToolBar3 : ToolBar4,
           Left ? LQuickView : RQuickView};
   const TShiftState M = Mods(Shift);
@@ -561,6 +571,24 @@ void TMainForm::PanelKeyDown(bool Left, uint16_t& Key, TShiftState Shift) {
       }
   } catch (const std::exception&) {
     Key = 0;
+    ShowLittleError();
+  }
+}
+
+// Enter on an archive lists it on the panel's archive page when the options say so; the
+// list would otherwise open it. Enter arrives as a character, so it is taken here.
+void TMainForm::PanelKeyPress(bool Left, char& Key) {
+  if (Key != '\r' || !Checked(&TSettings::CheckBox4)) return;
+  if (Mods(KeyboardStateToShiftState()) != None) return;
+  TPTShellList* List = Left ? LF : RF;
+  TPTShListData* Item = List->GetSelectedData();
+  if (Item == nullptr || List->SelCount() != 1) return;
+  const std::string Path = Item->GetPath();
+  if (Path.empty() || Item->IsFolder() || !IsArchiveFile(Path)) return;
+  Key = 0;
+  try {
+    OpenArchiveInPanel(Left ? LAView : RAView, Path);
+  } catch (const std::exception&) {
     ShowLittleError();
   }
 }

@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "app/arc_dialogs.h"
+#include "app/arc_page.h"
 #include "app/core/lng_strings.h"
 #include "app/main_form.h"
 #include "app/panel_keys.h"
 #include "app/quick_find.h"
 #include "app/settings.h"
+#include "archive/core/arc_globals.h"
 #include "app/small_dialogs.h"
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
@@ -28,6 +31,12 @@
 #include "tests/support/screenshot.h"
 
 namespace {
+
+void CopyInto(const std::string& From, const std::string& To) {
+  TMemoryStream S;
+  S.LoadFromFile(From);
+  S.SaveToFile(To);
+}
 
 void WriteBytes(const std::string& FileName, const std::string& Bytes) {
   TFileStream F(FileName, fmCreate);
@@ -314,13 +323,13 @@ TEST_F(PanelKeys, AltLetterOpensQuickFindForThatPanel) {
     const char* Text;
   } Rows[] = {{true, 'Z', "Z"}, {false, 'F', "F"}, {true, 0x5B, "["}, {false, 0x5B, "["}};
   for (const auto& R : Rows) {
-    ArcSideLeft = !R.Left;
+    MainForm->ArcPage->ArchiveSideLeft = !R.Left;
     TPTShellList* List = R.Left ? MainForm->LF : MainForm->RF;
     Press(List, R.Key, {ssAlt});
     ASSERT_NE(QFind, nullptr);
     EXPECT_TRUE(QFind->Visible()) << R.Text;
     EXPECT_EQ(QFind->Edit1->Text(), R.Text);
-    EXPECT_EQ(ArcSideLeft, R.Left) << R.Text;
+    EXPECT_EQ(MainForm->ArcPage->ArchiveSideLeft, R.Left) << R.Text;
     EXPECT_EQ(QFind->Panel(), List);
     QFind->Hide();
   }
@@ -368,6 +377,57 @@ TEST_F(PanelKeys, ItemKeys) {
   EXPECT_TRUE(MainForm->LQuickView);
   Press(MainForm->LF, 'Q', {ssCtrl});
   EXPECT_FALSE(MainForm->LQuickView);
+}
+
+TEST_F(PanelKeys, ArchivesAreListedOnThePanelsOwnArchivePage) {
+  const std::string Zip = SlashToBackslash(std::string("Z:") + ZX_TEST_DATA + "/data/arc/folders.zip");
+  CopyInto(Zip, Dir / "L\\f.zip");
+  CopyInto(Zip, Dir / "R\\g.zip");
+  MainForm->LF->RefreshItems();
+  MainForm->RF->RefreshItems();
+  const struct {
+    bool Left;
+    uint16_t Key;
+    TShiftState Shift;
+    bool Listed;
+  } Rows[] = {{true, VK_NEXT, {ssCtrl}, true}, {true, VK_F2, {ssShift}, true}, {false, VK_F3, {}, true},
+              {true, VK_NEXT, {ssCtrl, ssShift}, false}, {true, VK_F2, {ssCtrl, ssShift}, false}};
+  for (const auto& R : Rows) {
+    TPTShellList* List = R.Left ? MainForm->LF : MainForm->RF;
+    TPageControl* Pages = R.Left ? MainForm->LPages : MainForm->RPages;
+    TListView* View = R.Left ? MainForm->LAView : MainForm->RAView;
+    Pages->SetActivePage(R.Left ? MainForm->LFiles : MainForm->RFiles);
+    View->Items()->Clear();
+    Select(List, {R.Left ? "f.zip" : "g.zip"});
+    Press(List, R.Key, R.Shift);
+    EXPECT_EQ(Pages->ActivePage() == (R.Left ? MainForm->LARc : MainForm->RArc), R.Listed) << R.Key;
+    EXPECT_EQ(View->Items()->Count() > 0, R.Listed) << R.Key;
+  }
+  // Shift+F2 on a file that is no archive leaves the files page.
+  MainForm->LPages->SetActivePage(MainForm->LFiles);
+  Select(MainForm->LF, {"b.txt"});
+  Press(MainForm->LF, VK_F2, {ssShift});
+  EXPECT_EQ(MainForm->LPages->ActivePage(), MainForm->LFiles);
+
+  // Enter lists the archive only when the options say so.
+  Settings->CheckBox4->SetChecked(true);
+  MainForm->LAView->Items()->Clear();
+  Select(MainForm->LF, {"f.zip"});
+  Press(MainForm->LF, VK_RETURN);
+  EXPECT_EQ(MainForm->LPages->ActivePage(), MainForm->LARc);
+  EXPECT_GT(MainForm->LAView->Items()->Count(), 0);
+
+  // Shift+F1 packs this panel's selection.
+  MainForm->ArcPage->ArchiveSideLeft = true;
+  TModalDriver Driver([](TForm* F) {
+    EXPECT_EQ(F, MainForm->ArcPage->ArcForm);
+    F->Close();
+  });
+  Select(MainForm->RF, {"g.zip"});
+  Press(MainForm->RF, VK_F1, {ssShift});
+  EXPECT_TRUE(Driver.Ran());
+  EXPECT_FALSE(MainForm->ArcPage->ArchiveSideLeft);
+  EXPECT_FALSE(MainForm->ArcPage->ArcForm->LeftSide);
 }
 
 }  // namespace
