@@ -13,6 +13,7 @@
 #include "app/core/cnv.h"
 #include "app/core/lng_strings.h"
 #include "app/core/program_files.h"
+#include "app/core/zemb_rout.h"
 #include "app/f2_menu.h"
 #include "app/html_page.h"
 #include "app/panel_keys.h"
@@ -140,6 +141,18 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Field("ClockMenu", &TMainForm::ClockMenu)
                                  .Field("Analog1", &TMainForm::Analog1)
                                  .Field("Digital1", &TMainForm::Digital1)
+                                 .Field("N78", &TMainForm::N78)
+                                 .Handler("FormPaint", &TMainForm::FormPaint)
+                                 .Handler("SpeedButton19Click", &TMainForm::SpeedButton19Click)
+                                 .Handler("SpeedButton23Click", &TMainForm::SpeedButton23Click)
+                                 .Handler("osd1Click", &TMainForm::osd1Click)
+                                 .Handler("SpeedButton30Click", &TMainForm::SpeedButton30Click)
+                                 .Handler("SpeedButton31Click", &TMainForm::SpeedButton31Click)
+                                 .Handler("SpeedButton32Click", &TMainForm::SpeedButton32Click)
+                                 .Handler("SpeedButton33Click", &TMainForm::SpeedButton33Click)
+                                 .Handler("SpeedButton34Click", &TMainForm::SpeedButton34Click)
+                                 .Handler("SpeedButton35Click", &TMainForm::SpeedButton35Click)
+                                 .Handler("Compactstyle1Click", &TMainForm::Compactstyle1Click)
                                  .Build();
   return &Info;
 }
@@ -161,6 +174,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   AskBox = [](const std::string& Text, const std::string& Caption, UINT Flags) {
     return Application->MessageBox(Text, Caption, Flags);
   };
+  FindFiles = [] { ShellFindFiles(); };
 }
 
 namespace {
@@ -439,6 +453,7 @@ void TMainForm::FormResize(TObject*) {
   MusicPath->SetWidth(ToolBar2->Width() - 360);
   ToolBar11->Realign();  // the progress bar follows the music line
   Clock->SetLeft(ToolBar1->Width() - Clock->Width() - 3);
+  KeepPanelShares();
 }
 
 // Runs after the form storage has restored the stored state (the panels' folders too).
@@ -446,6 +461,7 @@ void TMainForm::FormShow(TObject* Sender) {
   FormResize(Sender);
   if (!FPanelsShown) {
     FPanelsShown = true;
+    RememberPanelShare();
     // The restored folders are read without a change: the lists are filled from them here.
     // A stored folder that is gone leaves its panel on the desktop.
     for (TPTShellList* List : {LF, RF}) {
@@ -459,40 +475,15 @@ void TMainForm::FormShow(TObject* Sender) {
   ApplyStartFolders();
 }
 
-void TMainForm::FormKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
-  if (Key == VK_ESCAPE) PathBox->SetText("");
-  (void)Shift;
-}
-
 void TMainForm::Exit1Click(TObject*) { Close(); }
-
-// The path box's line: the program, split at the first blank or after the closing quote
-// of a quoted program ("C:\Program Files\x.exe" a b), and its parameters as typed.
-static void SplitPathBoxLine(const std::string& Line, std::string& Program, std::string& Params) {
-  Program.clear();
-  Params.clear();
-  if (!Line.empty() && Line[0] == '"') {
-    std::size_t Close = Line.find('"', 1);
-    if (Close != std::string::npos) {
-      Program = Line.substr(1, Close - 1);
-      std::size_t Rest = Line.find_first_not_of(' ', Close + 1);
-      if (Rest != std::string::npos) Params = Line.substr(Rest);
-      return;
-    }
-  }
-  std::size_t Space = Line.find(' ');
-  Program = Line.substr(0, Space);
-  if (Space != std::string::npos) Params = Line.substr(Space + 1);
-}
 
 // The path box is a command line: Enter runs it in the active panel's folder.
 void TMainForm::PathBoxKeyDown(TObject*, uint16_t& Key, TShiftState) {
   if (Key != VK_RETURN) return;
   std::string Line = Trim(PathBox->Text());
   if (Line.empty()) return;
-  std::string Program, Params;
-  SplitPathBoxLine(Line, Program, Params);
-  Launch(Program, Params, PathInfo->Caption());
+  const TCommandLine C = SplitCommandLine(Line);
+  Launch(C.Program, C.Params, PathInfo->Caption());
   if (PathBox->Items()->IndexOf(Line) < 0) PathBox->Items()->Add(Line);
 }
 
@@ -685,7 +676,7 @@ void TMainForm::MakePanel(bool Left) {
   auto* Combo = new TPanelCombo(this);
   Combo->SetName(std::string(Side) + "Combo");
   Combo->SetLeft(1000);  // after the bar's buttons
-  Combo->SetWidth(220);
+  Combo->SetWidth(150);  // the bar's buttons and the combo fit half of an 800-pixel window
   Combo->SetPopupMenu(Left ? FolderMenuL : FolderMenuR);
   Combo->SetParent(Bar);
   auto* Tree = new TPTShellTree(this);
@@ -729,6 +720,7 @@ void TMainForm::MakePanel(bool Left) {
     Combo->SetFolder(List->Folder());
     if (Tree->Visible()) Tree->SetFolder(List->Folder());
   };
+  WirePanelEvents(Left);
 }
 
 void TMainForm::PanelViewStyleClick(TObject* Sender) {
@@ -805,6 +797,7 @@ void TMainForm::Digital1Click(TObject*) {
 }
 
 void TMainForm::Splitter1Moved(TObject*) {
+  RememberPanelShare();
   int W = Width();
   if (W > 0) Splitter1->SetHint(std::to_string(std::lround(100.0 * LPages->Width() / W)) + "%");
 }

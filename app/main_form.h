@@ -217,11 +217,64 @@ public:
   bool LQuickView = false;
   bool RQuickView = false;
 
+  // Opens the shell's file search; where it cannot, a message says so. Tests record the
+  // call instead.
+  std::function<void()> FindFiles;
+
+  // Window-wide keys and the panels' events.
+  void FormPaint(TObject* Sender);
+  // The selection changed: the status bar names the item; quick view shows it.
+  void LFChange(TObject* Sender, TListItem* Item, TItemChange Change);
+  void RFChange(TObject* Sender, TListItem* Item, TItemChange Change);
+  // The panel's folder changed: free space, current directory, caption, folder history.
+  void LFChanging(TObject* Sender);
+  void RFChanging(TObject* Sender);
+  void GoToFolder(TObject* Sender);
+  void SpeedButton19Click(TObject* Sender);
+  void SpeedButton23Click(TObject* Sender);
+  void osd1Click(TObject* Sender);
+  // The file pages' clipboard buttons: copy, cut, paste on the left, then on the right.
+  void SpeedButton30Click(TObject* Sender);
+  void SpeedButton31Click(TObject* Sender);
+  void SpeedButton32Click(TObject* Sender);
+  void SpeedButton33Click(TObject* Sender);
+  void SpeedButton34Click(TObject* Sender);
+  void SpeedButton35Click(TObject* Sender);
+  // Panel display: names coloured by kind, the path label and the current directory
+  // following the focused panel, free space, the compact style.
+  void LFCustomDrawSh(TObject* Sender, TPTCustomDraw* CD, TListItem* Item, TPTShListData* Data);
+  void RFCustomDrawSh(TObject* Sender, TPTCustomDraw* CD, TListItem* Item, TPTShListData* Data);
+  void LFFillComplete(TObject* Sender);
+  void RFFillComplete(TObject* Sender);
+  void LFEnter(TObject* Sender);
+  void RFEnter(TObject* Sender);
+  void LComboChange(TObject* Sender);
+  void RComboChange(TObject* Sender);
+  void Compactstyle1Click(TObject* Sender);
+  // Status panel 3: the free space of the drive that holds Folder; empty for no folder.
+  void ShowFreeSpace(const std::string& Folder);
+
+  TMenuItem* N78 = nullptr;  // the folder history
+  // The caption button's distance from the window's right edge, from the desktop metrics.
+  int CaptionMargin = 0;
+
 private:
   void PanelKeyDown(bool Left, uint16_t& Key, TShiftState Shift);
   void PanelKeyPress(bool Left, char& Key);
   void PanelSelectByMask(bool Left);
   void MakePanel(bool Left);
+  void WirePanelEvents(bool Left);
+  void PanelChange(bool Left);
+  void RecordFolder(bool Left);
+  void PanelFocused(bool Left);
+  void SwapPanels();
+  void ToggleKeyboardLayout();
+  void ClipboardVerb(bool Left, const char* Verb);
+  void KeepPanelShares();
+  void RememberPanelShare();
+  bool FActiveLeft = true;   // the panel that had the focus last
+  bool FFirstPaint = true;
+  double FLeftShare = 0.5;   // the left panel's part of the width, kept on resizing
   void ApplyStartFolders();
   std::string FStartLeft, FStartRight;
   bool FStartPending = false;
@@ -244,3 +297,5 @@ extern TMainForm* MainForm;
 // Ends the Windows session as ExitWindowsEx does, with the shutdown privilege; false, with
 // the reason shown, where it cannot (under Wine it would end every program of the prefix).
 bool EndSession(UINT Flags);
+// Opens the shell's find window; where it cannot (under Wine), says so.
+void ShellFindFiles();

@@ -1,9 +1,11 @@
 #include "app/core/cnv.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <vector>
 
+#include "classlib/core/code_page.h"
 #include "classlib/core/exception.h"
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
@@ -122,6 +124,23 @@ private:
   int FBytes = 0;
 };
 
+// Windows 1251 to DOS 866 for every byte: the letters, Ё, ё, №, Є, Ї, Ў, the degree
+// sign and the rest that 866 has go to their places. 866 has no typographic quotes or
+// dashes: they become their plain forms, as DOS texts wrote them. Only what 866 cannot
+// show at all becomes "?".
+const std::array<char, 256>& WinToDosTable() {
+  static const std::array<char, 256> T = [] {
+    std::array<char, 256> R{};
+    for (int C = 0; C < 256; ++C) R[C] = static_cast<char>(C);
+    Cp1251ToCp866Buf(R.data(), R.size());
+    for (unsigned char C : {0x84, 0x93, 0x94, 0xAB, 0xBB}) R[C] = '"';
+    for (unsigned char C : {0x82, 0x91, 0x92}) R[C] = '\'';
+    for (unsigned char C : {0x96, 0x97}) R[C] = '-';
+    return R;
+  }();
+  return T;
+}
+
 }  // namespace
 
 void UUEncodeFile(const std::string& FileName, int Mode) {
@@ -166,15 +185,8 @@ void TCnv::Execute() {
   TTarget Out(FOutputFile);
   std::vector<char> Buf(BlockSize);
   for (int N; (N = In.Read(Buf.data(), BlockSize)) > 0;) {
-    for (int I = 0; I < N; ++I) {
-      const unsigned char C = static_cast<unsigned char>(Buf[I]);
-      if (C >= 0xC0 && C <= 0xEF)
-        Buf[I] = static_cast<char>(C - 0x40);
-      else if (C >= 0xF0 && C <= 0xFE)
-        Buf[I] = static_cast<char>(C - 0x10);
-      else if (C == 0xFF)
-        Buf[I] = static_cast<char>(0xEF);
-    }
+    const auto& Table = WinToDosTable();
+    for (int I = 0; I < N; ++I) Buf[I] = Table[static_cast<unsigned char>(Buf[I])];
     Out.Put(Buf.data(), N);
   }
   Out.Flush();

@@ -15,10 +15,11 @@
 // A file that already ends in ".uue" is read whole before it is replaced by its encoding.
 void UUEncodeFile(const std::string& FileName, int Mode);
 
-// Copies InputFile to OutputFile (replaced) with the 1251 Cyrillic letters moved to their
-// 866 places: 0xC0..0xEF - 0x40, 0xF0..0xFE - 0x10, 0xFF -> 0xEF; every other byte, Ё and
-// ё among them, unchanged. Does nothing when InputFile does not exist. OutputFile may be
-// InputFile itself: the input is then read whole before it is replaced.
+// Copies InputFile to OutputFile (replaced) converted from Windows 1251 to DOS 866: the
+// letters (Ё and ё too) and the signs 866 has (№, °) to their places, typographic quotes
+// and dashes to '"', '\'' and '-', anything else above 0x7F that 866 lacks to '?'.
+// Does nothing when InputFile does not exist. OutputFile may be InputFile itself: the input
+// is then read whole before it is replaced.
 class TCnv : public TComponent {
 public:
   explicit TCnv(TComponent* AOwner);

@@ -129,7 +129,7 @@ TEST(UUEncodeFile, MissingInputRaisesAnIOError) {
   EXPECT_FALSE(FileExists(Dir / "none.uue"));
 }
 
-TEST(TCnv, MapsCyrillicLettersOnly) {
+TEST(TCnv, ConvertsEveryByteTo866) {
   TTempFolder Dir;
   std::string All;
   for (int C = 0; C < 256; ++C) All += static_cast<char>(C);
@@ -140,19 +140,31 @@ TEST(TCnv, MapsCyrillicLettersOnly) {
   Conv.Execute();
   const std::string Out = ReadFile(Dir / "out.txt");
   ASSERT_EQ(Out.size(), 256u);
-  for (int C = 0; C < 256; ++C) {
-    int Expected = C;
-    if (C >= 0xC0 && C <= 0xEF) Expected = C - 0x40;
-    else if (C >= 0xF0 && C <= 0xFE) Expected = C - 0x10;
-    else if (C == 0xFF) Expected = 0xEF;
-    EXPECT_EQ(static_cast<unsigned char>(Out[C]), Expected) << "byte " << C;
-  }
-  EXPECT_EQ(static_cast<unsigned char>(Out[0xC0]), 0x80);
-  EXPECT_EQ(static_cast<unsigned char>(Out[0xE0]), 0xA0);
-  EXPECT_EQ(static_cast<unsigned char>(Out[0xF0]), 0xE0);
-  EXPECT_EQ(static_cast<unsigned char>(Out[0xFF]), 0xEF);
-  EXPECT_EQ(static_cast<unsigned char>(Out[0xA8]), 0xA8);
-  EXPECT_EQ(static_cast<unsigned char>(Out[0xB8]), 0xB8);
+  for (int C = 0; C < 0x80; ++C) EXPECT_EQ(static_cast<unsigned char>(Out[C]), C) << "byte " << C;
+  // The letters keep their order in both code pages.
+  for (int C = 0xC0; C <= 0xFF; ++C)
+    EXPECT_EQ(static_cast<unsigned char>(Out[C]), C < 0xF0 ? C - 0x40 : C - 0x10) << "byte " << C;
+  const struct {
+    unsigned char Win, Dos;
+    const char* What;
+  } Rows[] = {
+      {0xA8, 0xF0, "Yo"},         {0xB8, 0xF1, "yo"},          {0xB9, 0xFC, "numero"},
+      {0xAB, '"', "left angle"}, {0xBB, '"', "right angle"}, {0x93, '"', "left quote"},
+      {0x96, '-', "en dash"},    {0x97, '-', "em dash"},      {0xB0, 0xF8, "degree"},
+      {0xAA, 0xF2, "Ukrainian Ye"}, {0xA1, 0xF6, "short U"},  {0xA0, 0xFF, "no-break space"},
+      {0x88, '?', "euro"},
+  };
+  for (const auto& R : Rows) EXPECT_EQ(static_cast<unsigned char>(Out[R.Win]), R.Dos) << R.What;
+}
+
+TEST(TCnv, DosTextOfACyrillicLine) {
+  TTempFolder Dir;
+  WriteFile(Dir / "in.txt", "\xA8\xEB\xEA\xE0 \xB9" "1 \xABx\xBB\r\n");  // Ёлка №1 «x»
+  TCnv Conv(nullptr);
+  Conv.SetInputFile(Dir / "in.txt");
+  Conv.SetOutputFile(Dir / "out.txt");
+  Conv.Execute();
+  EXPECT_EQ(ReadFile(Dir / "out.txt"), "\xF0\xAB\xAA\xA0 \xFC" "1 \"x\"\r\n");
 }
 
 TEST(TCnv, ReplacesOutputAndConvertsInPlace) {

@@ -346,13 +346,13 @@ TEST_F(MainWindow, FileTypeRowsSetOnlyTheirRecord) {
   for (int K = 0; K < ftOther; ++K) EXPECT_EQ(FileTypeColors[K], Before[K]);
 }
 
-// Leaf items of a menu that do nothing when chosen.
+// Enabled leaf items of a menu that do nothing when chosen.
 void Unbound(TMenuItem* Item, std::vector<std::string>& Out) {
   for (int I = 0; I < Item->Count(); ++I) {
     TMenuItem* C = Item->Items(I);
     if (C->Count() > 0)
       Unbound(C, Out);
-    else if (!C->IsLine() && !C->OnClick)
+    else if (!C->IsLine() && !C->OnClick && C->Enabled())
       Out.push_back(C->Name());
   }
 }
