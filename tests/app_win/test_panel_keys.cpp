@@ -430,4 +430,30 @@ TEST_F(PanelKeys, ArchivesAreListedOnThePanelsOwnArchivePage) {
   EXPECT_FALSE(MainForm->ArcPage->ArcForm->LeftSide);
 }
 
+// Keys bound twice: an enabled menu shortcut takes its key first, so Ctrl+F2 opens the user
+// menu and leaves the panel's quick view alone (Ctrl+Q is the panel's own key for it).
+TEST_F(PanelKeys, AMenuShortcutTakesItsKeyBeforeThePanel) {
+  Select(MainForm->LF, {"b.txt"});
+  int Shown = 0;
+  TModalDriver Driver([&](TForm* F) {
+    ++Shown;
+    F->Close();
+  });
+  Press(MainForm->LF, VK_F2, {ssCtrl});
+  EXPECT_EQ(Shown, 1);
+  EXPECT_FALSE(MainForm->LQuickView);
+}
+
+TEST_F(PanelKeys, F3OnAFolderShowsItsProperties) {
+  Select(MainForm->LF, {"sub"});
+  TDialogWatcher Watcher;
+  Press(MainForm->LF, VK_F3);
+  for (int I = 0; I < 100 && Watcher.Answered().empty(); ++I) {
+    PumpMessages();
+    Sleep(20);
+  }
+  ASSERT_FALSE(Watcher.Answered().empty());
+  PumpMessages();
+}
+
 }  // namespace
