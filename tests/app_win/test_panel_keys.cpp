@@ -456,4 +456,20 @@ TEST_F(PanelKeys, F3OnAFolderShowsItsProperties) {
   PumpMessages();
 }
 
+TEST_F(PanelKeys, UpButtonsAndTheSplittersShare) {
+  for (bool Left : {true, false}) {
+    TPTShellList* List = Left ? MainForm->LF : MainForm->RF;
+    static_cast<TToolButton*>(MainForm->FindComponent(Left ? "SpeedButton24" : "SpeedButton26"))->Click();
+    EXPECT_EQ(UpperCase(List->Folder()->GetPath()), UpperCase(Dir.Path()));
+  }
+  MainForm->SetWindowState(wsNormal);
+  MainForm->SetBounds(0, 0, 1000, 700);
+  MainForm->LPages->SetWidth(333);
+  MainForm->Splitter1Moved(MainForm->Splitter1);
+  EXPECT_EQ(MainForm->Splitter1->Hint(), "33%");
+  MainForm->LPages->SetWidth(335);
+  MainForm->Splitter1Moved(MainForm->Splitter1);
+  EXPECT_EQ(MainForm->Splitter1->Hint(), "34%");  // 33.5 rounds up
+}
+
 }  // namespace
