@@ -191,3 +191,33 @@ void TCnv::Execute() {
   }
   Out.Flush();
 }
+
+void SaveAsDosText(const std::string& Source, const std::string& FileName) {
+  if (!FileExists(Source)) throw EInOutError("Cannot open " + Source, 2);
+  const std::string Fresh = FileName + ".$$$";
+  const std::string Old = FileName + ".~$$";
+  if (FileExists(Fresh) && !DeleteFile(Fresh)) throw EInOutError("Cannot create " + Fresh, 5);
+  try {
+    TCnv Conv(nullptr);
+    Conv.SetInputFile(Source);
+    Conv.SetOutputFile(Fresh);
+    Conv.Execute();
+  } catch (...) {
+    DeleteFile(Fresh);
+    throw;
+  }
+  const bool Replacing = FileExists(FileName);
+  if (Replacing) {
+    if (FileExists(Old)) DeleteFile(Old);
+    if (!RenameFile(FileName, Old)) {
+      DeleteFile(Fresh);
+      throw EInOutError("Cannot replace " + FileName, 5);
+    }
+  }
+  if (!RenameFile(Fresh, FileName)) {
+    if (Replacing) RenameFile(Old, FileName);
+    DeleteFile(Fresh);
+    throw EInOutError("Cannot write " + FileName, 5);
+  }
+  if (Replacing) DeleteFile(Old);
+}

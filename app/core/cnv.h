@@ -37,3 +37,9 @@ private:
   std::string FInputFile;
   std::string FOutputFile;
 };
+
+// Writes the Windows 1251 text file Source as the DOS 866 file FileName (TCnv's table). The
+// new file is made whole beside the target first and only then takes its name, so that a
+// failure at any step leaves an existing FileName as it was; the failure raises
+// EInOutError naming the step and the file.
+void SaveAsDosText(const std::string& Source, const std::string& FileName);

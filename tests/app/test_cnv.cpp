@@ -167,6 +167,24 @@ TEST(TCnv, DosTextOfACyrillicLine) {
   EXPECT_EQ(ReadFile(Dir / "out.txt"), "\xF0\xAB\xAA\xA0 \xFC" "1 \"x\"\r\n");
 }
 
+// The text page's DOS save: the converted text replaces an old file; a failure leaves the
+// old file and no stray files.
+TEST(SaveAsDosText, ReplacesTheOldFileOnlyWhenTheNewOneIsWhole) {
+  TTempFolder Dir;
+  WriteFile(Dir / "text.tmp", "\xA8\xEB\xEA\xE0 \xB9" "1 \xABx\xBB\r\n");  // Ёлка №1 «x»
+  WriteFile(Dir / "out.txt", "old contents, longer than the new ones");
+  SaveAsDosText(Dir / "text.tmp", Dir / "out.txt");
+  EXPECT_EQ(ReadFile(Dir / "out.txt"), "\xF0\xAB\xAA\xA0 \xFC" "1 \"x\"\r\n");
+  SaveAsDosText(Dir / "text.tmp", Dir / "new.txt");
+  EXPECT_EQ(ReadFile(Dir / "new.txt"), ReadFile(Dir / "out.txt"));
+
+  EXPECT_THROW(SaveAsDosText(Dir / "missing.tmp", Dir / "out.txt"), EInOutError);
+  EXPECT_THROW(SaveAsDosText(Dir / "text.tmp", Dir / "no\\such\\out.txt"), EInOutError);
+  EXPECT_EQ(ReadFile(Dir / "out.txt"), "\xF0\xAB\xAA\xA0 \xFC" "1 \"x\"\r\n");
+  for (const char* Stray : {"out.txt.$$$", "out.txt.~$$", "new.txt.$$$", "new.txt.~$$"})
+    EXPECT_FALSE(FileExists(Dir / Stray)) << Stray;
+}
+
 TEST(TCnv, ReplacesOutputAndConvertsInPlace) {
   TTempFolder Dir;
   const std::string Text = std::string(150000, '\xE0') + "abc";  // several read blocks
