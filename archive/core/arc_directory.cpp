@@ -835,7 +835,9 @@ public:
   }
 
   void Step() override {
-    TZipCentral h;
+    // The header and the entry are kept from step to step, so that their strings' buffers
+    // serve every name: a long directory is walked without an allocation per entry.
+    TZipCentral& h = FHead;
     const int got = ZipReadCentral(FIn, T.HeaderPos - 1, FDir.CentralEnd, h);
     if (got < 0 || (got == 0 && h.StoredName.empty())) return T.EndWalk();
     if (got > 0) {  // a damaged header: told, and the walk goes on behind it
@@ -843,8 +845,10 @@ public:
       T.Cursor = h.NextPos;
       return;
     }
-    TListEntry e;
-    e.Name = h.Name;
+    TListEntry& e = FEntry;
+    e.Name.assign(h.Name);
+    e.Comment.clear();
+    e.DeflateOption = -1;
     if (h.CommentLen != 0) T.ReadComment(e.Comment, h.CommentPos, h.CommentLen);
     e.IsDirectory = h.IsDirectory;
     e.Counted = !e.IsDirectory;
@@ -875,6 +879,8 @@ public:
 private:
   TTravikInput FIn;
   TZipDirectory FDir;
+  TZipCentral FHead;
+  TListEntry FEntry;
 };
 
 // ---- ZOO -----------------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "archive/core/arc_file.h"
 
+#include <algorithm>
+#include <cstring>
 #include <cstdlib>
 
 #include "archive/core/arc_globals.h"
@@ -97,6 +99,35 @@ int32_t TArcFileInput::ReadAt(int64_t Pos, void* Buf, int32_t Count) {
   }
 }
 
+int64_t TBufferedArcInput::Size() {
+  try {
+    return FFile.Size();
+  } catch (const EInOutError&) {
+    return -1;
+  }
+}
+
+int32_t TBufferedArcInput::ReadAt(int64_t Pos, void* Buf, int32_t Count) {
+  if (Count <= 0) return 0;
+  if (Pos < FBufPos || Pos + Count > FBufPos + FBufLen) {
+    try {
+      FFile.Seek(Pos);
+      if (Count >= FBlock) return FFile.Read(Buf, Count);
+      FBuf.resize(size_t(FBlock));
+      FBufPos = Pos;
+      FBufLen = 0;
+      FBufLen = FFile.Read(FBuf.data(), FBlock);
+    } catch (const EInOutError&) {
+      FBufLen = 0;
+      return -1;
+    }
+  }
+  const int32_t N = int32_t(std::min<int64_t>(Count, FBufPos + FBufLen - Pos));
+  if (N <= 0) return 0;
+  memcpy(Buf, FBuf.data() + (Pos - FBufPos), size_t(N));
+  return N;
+}
+
 std::function<bool(char Drive)> ArcDriveReadyProc;
 
 bool CheckDriveReady(const std::string& Name) {
@@ -134,6 +165,9 @@ bool ForceDirectories(const std::string& Dir) {
 bool OpenOutFile(TArcFile& F, const std::string& Name) {
   if (ArcEngineNow().OutputMode != omToFile) return true;
   if (!CheckDriveReady(Name)) return false;
+  // Most entries go to a folder that is there already: the folders are looked at only
+  // when the file cannot be made.
+  if (F.Create(Name)) return true;
   ForceDirectories(ExtractFilePath(Name));
   if (F.Create(Name)) return true;
   const int attr = FileGetAttr(Name);

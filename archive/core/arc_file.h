@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "archive/core/arc_type.h"
 #include "classlib/core/sys_utils.h"
@@ -52,6 +53,23 @@ public:
 
 private:
   TArcFile& FFile;
+};
+
+// The same through a block buffer: many small reads near each other (the headers of a
+// central directory) cost one system call per block. It seeks before every block, so
+// that the file's position may be used by others in between.
+class TBufferedArcInput : public TArcInput {
+public:
+  explicit TBufferedArcInput(TArcFile& F, int32_t Block = 65536) : FFile(F), FBlock(Block) {}
+  int64_t Size() override;
+  int32_t ReadAt(int64_t Pos, void* Buf, int32_t Count) override;
+
+private:
+  TArcFile& FFile;
+  int32_t FBlock;
+  std::vector<uint8_t> FBuf;
+  int64_t FBufPos = 0;
+  int32_t FBufLen = 0;
 };
 
 // The drive check: the Windows side installs a routine that asks the drive and, while it

@@ -1,6 +1,7 @@
 #include "archive/core/arc_names.h"
 
 #include <cctype>
+#include <string_view>
 #include <vector>
 
 #include "archive/core/arc_globals.h"
@@ -61,7 +62,29 @@ bool WildMatch(const std::string& N, const std::string& S) {
 
 }  // namespace
 
+namespace {
+
+// The default mask "*.*" against a name without wildcards, without building anything: a
+// name with a dot matches, and so does one without (".*" is added to it); only a name
+// whose last character is its one dot does not (the dot goes and nothing is added).
+bool MatchesEverything(std::string_view N, bool NamesOnly) {
+  if (NamesOnly) {
+    const size_t Cut = N.find_last_of("\\/");
+    if (Cut != std::string_view::npos) {
+      N.remove_prefix(Cut + 1);
+      if (N.empty()) return false;  // a folder: no name part
+    }
+  }
+  if (N.empty() || N.back() != '.') return true;
+  N.remove_suffix(1);
+  return N.empty() || N.find('.') != std::string_view::npos;
+}
+
+}  // namespace
+
 bool MatchFileSpec(const std::string& Name, const std::string& Spec, bool NamesOnly) {
+  // Listing and extracting everything is the common case: no copies, no table.
+  if (Spec == "*.*" && Name.find_first_of("*?") == std::string::npos) return MatchesEverything(Name, NamesOnly);
   std::string N = SlashToBackslash(Name), S = SlashToBackslash(Spec);
   if (NamesOnly) {
     const bool hadN = !N.empty(), hadS = !S.empty();

@@ -50,12 +50,15 @@ bool TBitInput::Refill() {
 
 TDecodeWindow::TDecodeWindow() : FMem(new uint8_t[kHist + kArea]) {
   Buf = FMem.get();
+  FHistoryUsed = true;
   Reset(nullptr);
 }
 
 void TDecodeWindow::Reset(TByteSink* Sink) {
   FSink = Sink;
-  memset(Buf, 0, kHist);
+  // Only a slide brings output into the history: small entries leave it zero.
+  if (FHistoryUsed) memset(Buf, 0, kHist);
+  FHistoryUsed = false;
   Pos = Flushed = DictStart = Buf + kHist;
   Limit = Buf + kHist + kArea;
   FBase = 0;
@@ -69,6 +72,7 @@ bool TDecodeWindow::Slide() {
   size_t Shift = size_t(Pos - Buf) - kHist;
   if (Shift == 0) return true;
   memmove(Buf, Buf + Shift, kHist);
+  FHistoryUsed = true;
   Pos -= Shift;
   Flushed -= Shift;
   DictStart = DictStart - Buf >= ptrdiff_t(Shift) ? DictStart - Shift : Buf;

@@ -164,6 +164,7 @@ private:
   std::unique_ptr<uint8_t[]> FMem;
   TByteSink* FSink = nullptr;
   uint64_t FBase = 0;
+  bool FHistoryUsed = true;  // the history holds something other than zeros
 };
 
 // Copies Len bytes from Dist bytes back; Dist may be smaller than Len (a run). The

@@ -34,7 +34,8 @@ TEntrySource::TEntrySource(TArcFile& F, int64_t Size, int StepPercent, bool Prog
 }
 
 size_t TEntrySource::Read(uint8_t* Buf, size_t Size) {
-  int64_t Want = std::min<int64_t>({int64_t(Size), FSize - FDone, FProgress.ToNext(FDone), 0x7FFFFFFF});
+  // Whole blocks: the report points a block passes are reported after it is read.
+  int64_t Want = std::min<int64_t>({int64_t(Size), FSize - FDone, 0x7FFFFFFF});
   if (Want <= 0 || FShort || (CancelFlag && *CancelFlag)) return 0;
   int32_t Got = FFile.Read(Buf, int32_t(Want));
   if (Got <= 0) {

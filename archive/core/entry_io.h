@@ -1,8 +1,8 @@
 // Block input and output of one archive entry for the LHA, ZOO, ARJ and ARC readers: the
 // entry's packed bytes read from the archive file, and decoded bytes written through the
 // engine's write callback with the running CRC kept. Progress is reported here, at the
-// same points as a byte-by-byte count would reach them: the reads stop short at each
-// report point instead of the decoders counting every byte.
+// same points as a byte-by-byte count would reach them, each block's points as soon as
+// it has been read (the reads do not stop at them: a small entry is one read).
 #pragma once
 
 #include <cstdint>

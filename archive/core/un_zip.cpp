@@ -111,7 +111,7 @@ void TUnZIP::ExtractIt() {
     BeginRun({atZIP, atZipExe, atZip250, atZip250Exe});
     Begun = true;
     FLastPassword.clear();
-    TArcFileInput In(ArcFile);
+    TBufferedArcInput In(ArcFile);
     // An archive found through the stub's string resources may count from there.
     const int64_t Embedded = Engine.SfxStartOffset > 0 && ArcStartOffset - 1 == int64_t(Engine.SfxStartOffset)
                                  ? int64_t(Engine.SfxStartOffset)

@@ -6,6 +6,7 @@
 #include "archive/core/arc_globals.h"
 #include "archive/core/arc_names.h"
 #include "archive/core/le_bytes.h"
+#include "classlib/core/code_page.h"
 
 using le::Get16;
 using le::Get32;
@@ -47,9 +48,21 @@ int64_t FindCentralSig(TArcInput& In, int64_t From, int64_t Limit) {
 }  // namespace
 
 std::string ZipEntryName(const std::string& Stored, uint16_t Flags, uint16_t MadeBy) {
+  std::string Name;
+  ZipEntryNameInto(Stored, Flags, MadeBy, Name);
+  return Name;
+}
+
+void ZipEntryNameInto(const std::string& Stored, uint16_t Flags, uint16_t MadeBy, std::string& Name) {
   const bool Unix = (MadeBy >> 8) == 3;
-  if ((Flags & 0x800) || (Unix && IsNonAsciiUtf8(Stored))) return SlashToBackslash(Utf8NameToAnsi(Stored));
-  return OemToAnsiName(Stored);
+  if ((Flags & 0x800) || (Unix && IsNonAsciiUtf8(Stored))) {
+    Name = SlashToBackslash(Utf8NameToAnsi(Stored));
+    return;
+  }
+  // In place, so that a walk over many names reuses one buffer.
+  Name.assign(Stored);
+  Cp866ToCp1251Buf(Name.data(), Name.size());
+  std::replace(Name.begin(), Name.end(), '/', '\\');
 }
 
 int ZipFindDirectory(TArcInput& In, int64_t EmbeddedAt, TZipDirectory& Dir) {
@@ -124,7 +137,15 @@ int ZipFindDirectory(TArcInput& In, int64_t EmbeddedAt, TZipDirectory& Dir) {
 }
 
 int ZipReadCentral(TArcInput& In, int64_t Pos, int64_t Limit, TZipCentral& H) {
-  H = TZipCentral();
+  {
+    // Cleared, but the names keep their buffers for the next header.
+    std::string Stored = std::move(H.StoredName), Name = std::move(H.Name);
+    H = TZipCentral();
+    H.StoredName = std::move(Stored);
+    H.Name = std::move(Name);
+    H.StoredName.clear();
+    H.Name.clear();
+  }
   uint8_t C[ZipCentralSize];
   if (Pos < 0 || Pos + ZipCentralSize > Limit || !ReadFull(In, Pos, C, ZipCentralSize) || Get32(C) != ZipCentralSig)
     return -1;
@@ -165,10 +186,11 @@ int ZipReadCentral(TArcInput& In, int64_t Pos, int64_t Limit, TZipCentral& H) {
 
   H.StoredName.assign(NameLen, '\0');
   if (NameLen && !ReadFull(In, Pos + ZipCentralSize, &H.StoredName[0], NameLen)) return -1;
-  H.Name = ZipEntryName(H.StoredName, H.Flags, H.MadeBy);
+  ZipEntryNameInto(H.StoredName, H.Flags, H.MadeBy, H.Name);
 
   // Zip64 sizes and offset: the fields set to all ones are in the extra field, in order.
-  if (H.ExtraLen >= 4) {
+  const bool Zip64 = H.UnpackedSize == 0xFFFFFFFF || H.PackedSize == 0xFFFFFFFF || H.LocalOffset == 0xFFFFFFFF;
+  if (Zip64 && H.ExtraLen >= 4) {
     std::vector<uint8_t> X(H.ExtraLen);
     if (ReadFull(In, H.ExtraPos, X.data(), H.ExtraLen))
       for (size_t p = 0; p + 4 <= X.size();) {

@@ -56,6 +56,8 @@ int ZipReadCentral(TArcInput& In, int64_t Pos, int64_t Limit, TZipCentral& H);
 // on Unix (host 3) that is valid UTF-8 and not plain ASCII, as Unix archivers write
 // names without the flag; otherwise the DOS code page. A character 1251 lacks becomes '_'.
 std::string ZipEntryName(const std::string& Stored, uint16_t Flags, uint16_t MadeBy);
+// The same into Name, reusing its buffer.
+void ZipEntryNameInto(const std::string& Stored, uint16_t Flags, uint16_t MadeBy, std::string& Name);
 
 // The local header of an entry whose central header is H: where its data begin, 0 when
 // no local header stands there.

@@ -75,6 +75,18 @@ TEST(MatchFileSpec, AgreesWithTheRecursiveDefinition) {
   }
 }
 
+// "*.*" is answered without the matcher; "**.*" means the same and goes through it.
+TEST(MatchFileSpec, DefaultMaskAgreesWithTheMatcher) {
+  const char Alphabet[] = {'a', '.', '\\', '/'};
+  std::vector<std::string> Names = {""};
+  for (size_t k = 0; k < Names.size() && Names.size() < 1400; ++k)
+    if (Names[k].size() < 5)
+      for (char c : Alphabet) Names.push_back(Names[k] + c);
+  for (const std::string& n : Names)
+    for (bool namesOnly : {false, true})
+      ASSERT_EQ(MatchFileSpec(n, "*.*", namesOnly), MatchFileSpec(n, "**.*", namesOnly)) << n << " " << namesOnly;
+}
+
 TEST(MatchFileSpec, ManyStarsStayPolynomial) {
   std::string name(3000, 'a');
   std::string mask;

@@ -280,3 +280,28 @@ TEST(ZipFormat, ArchivesOfRealToolsWithRussianNames) {
     EXPECT_EQ(Listed, Made);
   }
 }
+
+// The block buffer of the central directory gives what the file gives at every place,
+// whether a read fits the buffer, straddles its end, runs past the file or is larger.
+TEST(ZipFormat, BufferedInputReadsWhatTheFileHolds) {
+  TTempDir Dir;
+  std::string Data(1000, '\0');
+  for (size_t i = 0; i < Data.size(); i++) Data[i] = char(i * 7 + i / 251);
+  WriteWholeFile(Dir.Path() + "f.bin", Data);
+  TArcFile F;
+  ASSERT_TRUE(F.OpenRead(Dir.Path() + "f.bin"));
+  TBufferedArcInput In(F, 64);
+  EXPECT_EQ(In.Size(), 1000);
+  struct {
+    int64_t Pos;
+    int32_t Count;
+  } Cases[] = {{0, 46}, {40, 20}, {10, 14}, {60, 10}, {0, 64}, {5, 200}, {990, 30}, {1000, 4}, {900, 46}, {3, 1}};
+  for (const auto& C : Cases) {
+    std::string Got(size_t(C.Count), '\0');
+    const int32_t N = In.ReadAt(C.Pos, Got.data(), C.Count);
+    const int64_t Want = std::max<int64_t>(0, std::min<int64_t>(C.Count, 1000 - C.Pos));
+    ASSERT_EQ(N, Want) << C.Pos << " " << C.Count;
+    EXPECT_EQ(Got.substr(0, size_t(N)), Data.substr(size_t(C.Pos), size_t(N))) << C.Pos << " " << C.Count;
+    F.Seek(500);  // others move the file between reads
+  }
+}
