@@ -168,12 +168,24 @@ private:
 };
 
 // Copies Len bytes from Dist bytes back; Dist may be smaller than Len (a run). The
-// caller guarantees Len + 8 bytes of room: whole 8-byte stores may pass the end by 7.
+// caller guarantees Len + 16 bytes of room: whole 16-byte stores may pass the end. Most
+// matches are short, so the first 16 bytes go without a loop whose exit would be guessed.
 inline void CopyMatch(uint8_t*& Out, size_t Dist, size_t Len) {
   uint8_t* Dst = Out;
   const uint8_t* Src = Dst - Dist;
   uint8_t* End = Dst + Len;
-  if (Dist >= 8) {
+  if (Dist >= 16) {
+    memcpy(Dst, Src, 16);
+    if (Len > 16) {
+      Dst += 16;
+      Src += 16;
+      do {
+        memcpy(Dst, Src, 16);
+        Dst += 16;
+        Src += 16;
+      } while (Dst < End);
+    }
+  } else if (Dist >= 8) {
     do {
       memcpy(Dst, Src, 8);
       Dst += 8;
