@@ -57,7 +57,7 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TApplication::~TApplication() {
-  if (FHintWindow != nullptr) DestroyWindow(FHintWindow);
+  FHintWindow.reset();
   if (FHandle != nullptr) DeallocateHWnd(FHandle);
 }
 
@@ -221,29 +221,26 @@ void TApplication::ShowHintNow() {
     FHintControl = nullptr;
     return;
   }
-  if (FHintWindow == nullptr) {
-    FHintWindow = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                  0, 0, 0, 0, Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (FHintWindow == nullptr) return;
-    TOOLINFOW TI{};
-    TI.cbSize = sizeof TI;
-    TI.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-    TI.hwnd = Handle();
-    TI.uId = 1;
-    TI.lpszText = const_cast<wchar_t*>(L"");
-    SendMessageW(FHintWindow, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&TI));
-  }
+  if (FHintWindow == nullptr)
+    FHintWindow = FHintWindowClass ? FHintWindowClass() : std::make_unique<THintWindow>(nullptr);
   FHintShown = ShortHint(FHintControl->Hint());
-  std::wstring Text = ToWide(FHintShown);
-  TOOLINFOW TI{};
-  TI.cbSize = sizeof TI;
-  TI.hwnd = Handle();
-  TI.uId = 1;
-  TI.lpszText = Text.data();
-  SendMessageW(FHintWindow, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&TI));
-  SendMessageW(FHintWindow, TTM_TRACKPOSITION, 0, MAKELPARAM(P.x, P.y + 20));
-  SendMessageW(FHintWindow, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&TI));
+  // Below the cursor, as wide as the screen allows.
+  TRect R = FHintWindow->CalcHintRect(Screen != nullptr ? Screen->Width() : 0, FHintShown, nullptr);
+  int Below = GetSystemMetrics(SM_CYCURSOR) * 2 / 3;
+  FHintWindow->ActivateHint(TRect(P.x, P.y + Below, P.x + R.Width(), P.y + Below + R.Height()), FHintShown);
   SetTimer(Handle(), kHintHideTimer, static_cast<UINT>(FHintHidePause), nullptr);
+}
+
+void TApplication::SetHintWindowClass(THintWindowClass Value) {
+  FHintWindowClass = std::move(Value);
+  // Off and on again: the window of the old class goes, the next hint makes a new one.
+  if (FShowHint) {
+    SetShowHint(false);
+    FHintWindow.reset();
+    SetShowHint(true);
+  } else {
+    FHintWindow.reset();
+  }
 }
 
 void TApplication::CancelHint() {
@@ -251,13 +248,7 @@ void TApplication::CancelHint() {
     KillTimer(FHandle, kHintShowTimer);
     KillTimer(FHandle, kHintHideTimer);
   }
-  if (FHintWindow != nullptr && !FHintShown.empty()) {
-    TOOLINFOW TI{};
-    TI.cbSize = sizeof TI;
-    TI.hwnd = Handle();
-    TI.uId = 1;
-    SendMessageW(FHintWindow, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&TI));
-  }
+  if (FHintWindow != nullptr) FHintWindow->ReleaseHint();
   FHintShown.clear();
   FHintControl = nullptr;
 }

@@ -6,11 +6,13 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "classlib/core/component.h"
 #include "classlib/win/controls.h"
+#include "classlib/win/hint_window.h"
 #include "classlib/win/types.h"
 
 class TCustomForm;
@@ -71,6 +73,10 @@ public:
   TControl* HintControl() const { return FHintControl; }
   // The hint window's text while it is shown, else empty.
   std::string HintShown() const { return FHintShown; }
+  // The class of the hint window; a change makes the next hint in a window of the new class.
+  void SetHintWindowClass(THintWindowClass Value);
+  // The hint window, once a hint was shown (nullptr before).
+  THintWindow* HintWindow() const { return FHintWindow.get(); }
 
   TNotifyEvent OnHint;
   TExceptionEvent OnException;
@@ -95,7 +101,8 @@ private:
   int FHintHidePause = 2500;
   std::string FHint;
   TControl* FHintControl = nullptr;
-  HWND FHintWindow = nullptr;
+  THintWindowClass FHintWindowClass;
+  std::unique_ptr<THintWindow> FHintWindow;
   std::string FHintShown;
 };
 
