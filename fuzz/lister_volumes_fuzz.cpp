@@ -24,6 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   };
   t.SetShowBlankDirs(Size % 2 == 0);
   t.SetArchiveFile(Paths[0]);
+  // Asking for a volume makes its folder the current one: the fuzzer's own relative
+  // paths must keep working.
+  const std::string Cwd = GetCurrentDir();
   t.Activate();
+  SetCurrentDir(Cwd);
   return sum == size_t(-1);
 }
