@@ -82,7 +82,7 @@ const TByExtension& ByExtension(const std::string& UpperName, bool Directory) {
 }
 
 // Attributes asked of every enumerated object.
-constexpr ULONG AcceptMask = 0xF20B0000 | SFGAO_GHOSTED;
+constexpr ULONG AcceptMask = 0xF20B0000 | SFGAO_GHOSTED | SFGAO_STREAM;
 
 // The "DirectoryCols" record last read by any list (the bytes live with the locator unit).
 int& CachedColumnRecordSize() {
@@ -226,12 +226,32 @@ void TPTCustomShellList::InitWnd() {
 void TPTCustomShellList::Notification(TComponent* AComponent, TOperation Operation) {
   TPTCustomListView::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  if (static_cast<void*>(AComponent) == static_cast<void*>(FTree)) FTree = nullptr;
-  if (static_cast<void*>(AComponent) == static_cast<void*>(FCombo)) FCombo = nullptr;
+  if (FTree != nullptr && AComponent == static_cast<TComponent*>(FTree)) FTree = nullptr;
+  if (FCombo != nullptr && AComponent == static_cast<TComponent*>(FCombo)) FCombo = nullptr;
 }
 
-void TPTCustomShellList::SetLinkedTree(TPTCustomShellTree* Value) { FTree = Value; }
-void TPTCustomShellList::SetLinkedCombo(TPTCustomShellCombo* Value) { FCombo = Value; }
+void TPTCustomShellList::LinkTree(TPTCustomShellTree* Tree) {
+  if (Tree == FTree) return;
+  if (FTree != nullptr) FTree->RemoveFreeNotification(this);
+  FTree = Tree;
+  if (FTree != nullptr) FTree->FreeNotification(this);
+  // Folders shown by the tree may leave the list, or come back.
+  if (FOptions.Contains(ptsloHideFoldersWhenLinkedToTree) && HandleAllocated() && !Loading()) Refill();
+}
+
+void TPTCustomShellList::LinkCombo(TPTCustomShellCombo* Combo) {
+  if (Combo == FCombo) return;
+  if (FCombo != nullptr) FCombo->RemoveFreeNotification(this);
+  FCombo = Combo;
+  if (FCombo != nullptr) FCombo->FreeNotification(this);
+}
+
+void TPTCustomShellList::SyncToNode(TTreeNode* Node) {
+  if (Node == nullptr || Loading() || FTree == nullptr || FTree->Selected() != Node) return;
+  TPTShTreeData* Data = FTree->NodeData(Node);
+  if (Data == nullptr) return;
+  FFolder->SetIdList(Data->GetAbsIdList());
+}
 
 // ---------------------------------------------------------------------------------------
 // Properties
@@ -245,7 +265,9 @@ void TPTCustomShellList::SetOptions(TPTShellListOptions Value) {
     if (Value.Contains(ptsloDynamicRefresh)) StartWatching();
     else StopWatching();
   }
-  if (Changed(ptsloShowHidden) || Changed(ptsloHideFoldersWhenLinkedToTree)) RefreshItems();
+  // A refresh keeps the items it finds, so items the new rules leave out would stay:
+  // the folder is read anew.
+  if (Changed(ptsloShowHidden) || Changed(ptsloHideFoldersWhenLinkedToTree)) Refill();
 }
 
 void TPTCustomShellList::SetFolder(TPTShellLocator* Value) { FFolder->Assign(Value); }
@@ -290,6 +312,11 @@ void TPTCustomShellList::FolderChanged(TObject*) {
       if (Own) --Count;
     }
   } Pass{FUpdatePass, Own};
+  // The partners show the new folder too (a change that came from them is not fed back).
+  if (Own) {
+    if (FTree != nullptr) FTree->SetFolder(FFolder.get());
+    else if (FCombo != nullptr) FCombo->SetFolder(FFolder.get());
+  }
   Refill();
 }
 
@@ -332,9 +359,11 @@ bool TPTCustomShellList::Accepts(IShellFolder* Folder, PCItemIDList AbsIdList, P
   if (FAILED(Folder->GetAttributesOf(1, &Rel, &Attribs))) Attribs = 0;
   if (!FOptions.Contains(ptsloNonFilesystemAncestors) && (Attribs & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)) == 0)
     return false;
+  // Plain directories are left to the tree. Directories carry SFGAO_FILESYSANCESTOR too,
+  // so that bit tells nothing; a file that browses as a folder (an archive) is a stream.
   if (FOptions.Contains(ptsloHideFoldersWhenLinkedToTree) && FTree != nullptr &&
       (Attribs & (SFGAO_FOLDER | SFGAO_FILESYSTEM)) == (SFGAO_FOLDER | SFGAO_FILESYSTEM) &&
-      (Attribs & SFGAO_FILESYSANCESTOR) == 0)
+      (Attribs & SFGAO_STREAM) == 0)
     return false;
   return DoAddItem(Folder, AbsIdList, Rel, Attribs);
 }

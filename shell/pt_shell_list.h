@@ -17,6 +17,7 @@
 #include "classlib/win/timer.h"
 #include "shell/change_handler_thread.h"
 #include "shell/pt_shell_data.h"
+#include "shell/pt_shell_links.h"
 #include "shell/pt_shell_locator.h"
 #include "shell/pt_shell_routines.h"
 #include "shell/pt_tree_list.h"
@@ -53,7 +54,7 @@ using TPTShDblClickOpenEvent = std::function<void(TObject* aSender, bool& afHand
 using TPTShLvCustomDrawEvent =
     std::function<void(TObject* aSender, TPTCustomDraw* aCD, TListItem* aItem, TPTShListData* aData)>;
 
-class TPTCustomShellList : public TPTCustomListView, public TPTShListDataOwner {
+class TPTCustomShellList : public TPTCustomListView, public TPTShListDataOwner, public TPTShellListLink {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
@@ -105,16 +106,24 @@ public:
 
   // Runs a refresh that the change timer still holds back (and first, with AlsoLinked,
   // the pending updates of the linked tree and combo).
-  void FlushPendingUpdate(bool AlsoLinked);
+  void FlushPendingUpdate(bool AlsoLinked) override;
 
   TPTShListData* GetItemData(int Index) const;
   TPTShListData* GetSelectedData() const;
 
-  // The controls linked to this list (set by them; cleared when they go).
+  // The controls linked to this list (set by them through LinkTree and LinkCombo; cleared
+  // when they go).
   TPTCustomShellTree* LinkedTree() const { return FTree; }
-  void SetLinkedTree(TPTCustomShellTree* Value);
   TPTCustomShellCombo* LinkedCombo() const { return FCombo; }
-  void SetLinkedCombo(TPTCustomShellCombo* Value);
+
+  // TPTShellListLink
+  TComponent* LinkComponent() override { return this; }
+  // Takes the folder of Node when it is the selected node of its tree.
+  void SyncToNode(TTreeNode* Node) override;
+  void AssignFolder(TPTShellLocator* Folder) override { SetFolder(Folder); }
+  bool HideFoldersWhenLinkedToTree() override { return FOptions.Contains(ptsloHideFoldersWhenLinkedToTree); }
+  void LinkTree(TPTCustomShellTree* Tree) override;
+  void LinkCombo(TPTCustomShellCombo* Combo) override;
 
   // TPTShListDataOwner
   IShellFolder* ListShellFolder() override { return FShellFolder.Get(); }

@@ -8,7 +8,9 @@
 #include "classlib/win/application.h"
 #include "classlib/win/forms.h"
 #include "classlib/win/registry.h"
+#include "shell/pt_shell_combo.h"
 #include "shell/pt_shell_list.h"
+#include "shell/pt_shell_tree.h"
 #include "tests/shell_win/shell_test_util.h"
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/form_test.h"
@@ -179,6 +181,9 @@ TEST_F(ShellListFixture, HiddenFilesOnlyWithTheOption) {
   EXPECT_EQ(Names(List), (std::vector<std::string>{"shown.txt"}));
   List->SetOptions(List->Options() + TPTShellListOptions{ptsloShowHidden});
   EXPECT_EQ(Sorted(Names(List)), (std::vector<std::string>{"secret.txt", "shown.txt"}));
+  // Switched off again, the hidden file leaves the list.
+  List->SetOptions(List->Options() - TPTShellListOptions{ptsloShowHidden});
+  EXPECT_EQ(Names(List), (std::vector<std::string>{"shown.txt"}));
 }
 
 TEST_F(ShellListFixture, AddItemVetoAndDeleteEvent) {
@@ -746,4 +751,73 @@ TEST(ShellListNewFolder, AFailedNewFolderLeavesTheNextChangeCountingAndAFolderWi
   TDialogWatcher Watcher;
   EXPECT_FALSE(L->CreateNewFolder(false));
   EXPECT_EQ(Watcher.Answered().size(), 1u);
+}
+
+// ---------------------------------------------------------------------------------------
+// A tree, a combo and a list linked as one panel
+
+TEST(ShellListLinked, TreeComboAndListFollowEachOther) {
+  TTempFolder Dir("zx_shlist_linked");
+  std::string Sub = Dir.MakeFolder("sub");
+  std::string Deeper = Dir.MakeFolder("sub\\deeper");
+  Dir.MakeFile("sub\\file.txt", 1);
+  TForm Form(nullptr);
+  Form.SetBounds(0, 0, 700, 400);
+  auto* Combo = new TPTShellCombo(&Form);
+  auto* Tree = new TPTShellTree(&Form);
+  auto* List = new TPTShellList(&Form);
+  Combo->SetParent(&Form);
+  Combo->SetBounds(0, 0, 690, 24);
+  Tree->SetParent(&Form);
+  Tree->SetBounds(0, 30, 240, 360);
+  List->SetParent(&Form);
+  List->SetBounds(250, 30, 440, 360);
+  List->SetViewStyle(vsReport);
+  Tree->BaseFolder()->SetPath(Dir.Path());
+  Tree->SetShellList(List);
+  Combo->SetShellTree(Tree);
+  Form.Show();
+  PumpMessages();
+  ASSERT_EQ(List->LinkedTree(), Tree);
+  auto Same = [](const std::string& A, const std::string& B) { return AnsiSameText(A, B); };
+
+  // The tree moves the list and the combo.
+  TPidl P = ParsePath(Sub);
+  Tree->SelectFolder(P.Get());
+  PumpMessages();
+  EXPECT_TRUE(Same(List->Folder()->GetPath(), Sub)) << List->Folder()->GetPath();
+  EXPECT_EQ(Sorted(Names(List)), (std::vector<std::string>{"deeper", "file.txt"}));
+  EXPECT_TRUE(Same(Combo->Folder()->GetPath(), Sub));
+
+  // Entering a folder in the list goes through the tree; going up too.
+  List->SetFocus();
+  for (int I = 0; I < List->Items()->Count(); ++I)
+    List->Items()->Item(I)->SetSelected(Names(List)[size_t(I)] == "deeper");
+  List->OpenSelected();
+  PumpMessages();
+  EXPECT_TRUE(Same(List->Folder()->GetPath(), Deeper));
+  ASSERT_NE(Tree->Selected(), nullptr);
+  EXPECT_EQ(Tree->Selected()->Text(), "deeper");
+  EXPECT_TRUE(Same(Combo->Folder()->GetPath(), Deeper));
+  List->GoUp(1);
+  PumpMessages();
+  EXPECT_TRUE(Same(List->Folder()->GetPath(), Sub));
+  EXPECT_TRUE(Same(Tree->CurrentFolder()->GetPath(), Sub));
+
+  // Setting the list's folder moves the tree.
+  TPidl D = ParsePath(Deeper);
+  List->Folder()->SetIdList(D.Get());
+  PumpMessages();
+  EXPECT_TRUE(Same(Tree->CurrentFolder()->GetPath(), Deeper));
+
+  // The tree shows the folders, so the list may leave them out.
+  List->Folder()->SetIdList(P.Get());
+  List->SetOptions(List->Options() + TPTShellListOptions{ptsloHideFoldersWhenLinkedToTree});
+  EXPECT_EQ(Names(List), (std::vector<std::string>{"file.txt"}));
+
+  // A list freed first leaves the tree and combo without it.
+  delete List;
+  EXPECT_EQ(Tree->ShellList(), nullptr);
+  Tree->SelectFolder(D.Get());
+  PumpMessages();
 }
