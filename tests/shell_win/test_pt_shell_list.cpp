@@ -611,9 +611,13 @@ TEST_F(ShellListFixture, F2EditsTheFocusedNameAndF5ReadsTheFolderAgain) {
   Dir.MakeFile("a.txt", 1);
   ShowOn(Dir.Path());
   SelectOnly(List, {IndexOf("b.txt")});
-  List->SetFocus();  // the user's keys come to the focused list
+  // The user's keys come to the focused list of the active window; an editor that loses
+  // the focus ends at once.
+  SetForegroundWindow(Form.Handle());
+  List->SetFocus();
+  ASSERT_TRUE(WaitFor([&] { return List->Focused(); }, 3000));
   Press(List, VK_F2);
-  EXPECT_TRUE(List->IsEditing());
+  EXPECT_TRUE(WaitFor([&] { return List->IsEditing(); }, 3000));
   SendMessageW(reinterpret_cast<HWND>(SendMessageW(List->Handle(), LVM_GETEDITCONTROL, 0, 0)), WM_KEYDOWN,
                VK_ESCAPE, 1);
   PumpMessages();
