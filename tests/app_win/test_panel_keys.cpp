@@ -83,6 +83,7 @@ protected:
       return Answer == mrOk ? IDOK : IDCANCEL;
     };
     MainForm->AskText = [this](const std::string&, const std::string&, std::string& Value) {
+      Offered.push_back(Value);
       if (Typed.empty()) return false;
       Value = Typed;
       return true;
@@ -144,6 +145,7 @@ protected:
   int Answer = mrCancel;
   std::vector<std::string> Asked;
   std::string Typed;
+  std::vector<std::string> Offered;  // what each text box offered before the answer
   std::vector<std::string> Launched;
 
 private:
@@ -470,6 +472,16 @@ TEST_F(PanelKeys, UpButtonsAndTheSplittersShare) {
   MainForm->LPages->SetWidth(335);
   MainForm->Splitter1Moved(MainForm->Splitter1);
   EXPECT_EQ(MainForm->Splitter1->Hint(), "34%");  // 33.5 rounds up
+}
+
+// F4 edits the selected file; Shift+F4 (the menu's new-file command) offers its name.
+TEST_F(PanelKeys, ShiftF4OffersTheSelectedNameForANewFile) {
+  Select(MainForm->LF, {"b.txt"});
+  PumpMessages();
+  Press(MainForm->LF, VK_F4, {ssShift});
+  ASSERT_EQ(Offered.size(), 1u);
+  EXPECT_EQ(UpperCase(Offered[0]), UpperCase(Dir / "L\\b.txt"));
+  EXPECT_EQ(MainForm->MainPage->ActivePage(), MainForm->Main);  // cancelled: nothing opened
 }
 
 }  // namespace
