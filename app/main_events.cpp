@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <ddeml.h>
 
+#include "app/arc_page.h"
 #include "app/core/lng_strings.h"
+#include "app/core/zemb_rout.h"
 #include "app/f2_menu.h"
 #include "app/help_form.h"
 #include "app/main_form.h"
@@ -188,6 +190,19 @@ void TMainForm::GoToFolder(TObject* Sender) {
   auto* Item = dynamic_cast<TMenuItem*>(Sender);
   if (Item == nullptr) return;
   (FActiveLeft ? LF : RF)->Folder()->SetPath(Item->Caption());
+}
+
+void TMainForm::LFDblClickOpen(TObject*, bool& Handled) { PanelDblClickOpen(true, Handled); }
+void TMainForm::RFDblClickOpen(TObject*, bool& Handled) { PanelDblClickOpen(false, Handled); }
+
+void TMainForm::PanelDblClickOpen(bool Left, bool& Handled) {
+  if (Settings == nullptr || !Settings->CheckBox4->Checked()) return;
+  TPTShListData* Item = (Left ? LF : RF)->GetSelectedData();
+  if (Item == nullptr || Item->IsFolder()) return;
+  const std::string Path = Item->GetPath();
+  if (Path.empty() || !IsArchiveFile(Path)) return;
+  Handled = true;
+  OpenArchiveInPanel(Left ? LAView : RAView, Path);
 }
 
 void TMainForm::SpeedButton19Click(TObject*) {

@@ -230,6 +230,10 @@ public:
   void LFChanging(TObject* Sender);
   void RFChanging(TObject* Sender);
   void GoToFolder(TObject* Sender);
+  // A double-clicked archive is listed on the panel's archive page when the options say
+  // so, instead of being opened by the shell.
+  void LFDblClickOpen(TObject* Sender, bool& Handled);
+  void RFDblClickOpen(TObject* Sender, bool& Handled);
   void SpeedButton19Click(TObject* Sender);
   void SpeedButton23Click(TObject* Sender);
   void osd1Click(TObject* Sender);
@@ -265,6 +269,7 @@ private:
   void MakePanel(bool Left);
   void WirePanelEvents(bool Left);
   void PanelChange(bool Left);
+  void PanelDblClickOpen(bool Left, bool& Handled);
   void RecordFolder(bool Left);
   void PanelFocused(bool Left);
   void SwapPanels();

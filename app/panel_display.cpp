@@ -23,6 +23,9 @@ void TMainForm::WirePanelEvents(bool Left) {
   };
   List->OnChange = [this, Left](TObject* S, TListItem* I, TItemChange C) { Left ? LFChange(S, I, C) : RFChange(S, I, C); };
   List->OnEnter = [this, Left](TObject* S) { Left ? LFEnter(S) : RFEnter(S); };
+  List->OnDblClickOpen = [this, Left](TObject* S, bool& Handled) {
+    Left ? LFDblClickOpen(S, Handled) : RFDblClickOpen(S, Handled);
+  };
   TNotifyEvent Filled = List->OnFillComplete;
   List->OnFillComplete = [this, Left, Filled](TObject* S) {
     if (Filled) Filled(S);

@@ -242,6 +242,39 @@ TEST_F(MainEvents, FoldersAreRecordedOnceAndFollowTheFocus) {
   EXPECT_TRUE(WaitUntil([&] { return Upper(MainForm->LF->Folder()->GetPath()) == Upper(Dir / "B"); }));
 }
 
+// A double-clicked archive goes to the panel's archive page when the options say so; the
+// shell opens everything else.
+TEST_F(MainEvents, DoubleClickedArchivesAreListedOnTheirSide) {
+  ASSERT_TRUE(CopyFileW(ToWide(std::string("Z:") + ZX_TEST_DATA + "/data/arc/folders.zip").c_str(),
+                        ToWide(Dir / "B\\folders.zip").c_str(), FALSE));
+  Go(MainForm->RF, Dir / "A");
+  Go(MainForm->RF, Dir / "B");
+  const struct {
+    const char* Name;
+    bool Option, Handled;
+  } Rows[] = {{"folders.zip", false, false}, {"folders.zip", true, true}};
+  for (const auto& R : Rows) {
+    SCOPED_TRACE(std::string(R.Name) + (R.Option ? " with the option" : ""));
+    MainForm->RPages->SetActivePage(MainForm->RFiles);
+    Settings->CheckBox4->SetChecked(R.Option);
+    const int I = ItemOf(MainForm->RF, R.Name);
+    ASSERT_GE(I, 0);
+    MainForm->RF->Items()->Item(I)->SetSelected(true);
+    bool Handled = false;
+    MainForm->RF->OnDblClickOpen(MainForm->RF, Handled);
+    EXPECT_EQ(Handled, R.Handled);
+    EXPECT_EQ(MainForm->RPages->ActivePage(), R.Handled ? MainForm->RArc : MainForm->RFiles);
+    EXPECT_EQ(MainForm->LPages->ActivePage(), MainForm->LFiles);
+  }
+  // Not an archive: the shell's.
+  const int I = ItemOf(MainForm->LF, "b.jpg");
+  ASSERT_GE(I, 0);
+  MainForm->LF->Items()->Item(I)->SetSelected(true);
+  bool Handled = false;
+  MainForm->LF->OnDblClickOpen(MainForm->LF, Handled);
+  EXPECT_FALSE(Handled);
+}
+
 TEST_F(MainEvents, FreeSpaceOfTheRealFolder) {
   MainForm->ShowFreeSpace(Dir / "A");
   const std::string Shown = Panel(3);
