@@ -15,6 +15,7 @@
 #include "app/arc_page.h"
 #include "app/core/lng_strings.h"
 #include "app/main_form.h"
+#include "app/shared_routines.h"
 #include "app/settings.h"
 #include "archive/arc_win.h"
 #include "archive/core/travik.h"
@@ -366,6 +367,39 @@ TEST_F(ArcPage, SaveHandsTheStagedFilesToThePackerQuoted) {
   Page->CreateArchive(true);
   EXPECT_EQ(MainForm->LAView->Items()->Count(), 0);
   EXPECT_TRUE(Page->NewArchive(true));
+}
+
+// A packer really started (a stand-in that records its command line) gets every name of
+// the staging list quoted, so that blanks and the shell's characters stay inside names.
+TEST_F(ArcPage, StandInPackerIsGivenEveryNameQuoted) {
+  CreateDir(Dir / "out dir");
+  ASSERT_TRUE(CopyFileW(ToWide(SlashToBackslash(ZX_PACKER_STUB)).c_str(), ToWide(Dir / "out dir\\rar.exe").c_str(), FALSE));
+  WriteAll(Dir / "right\\a b.txt", "1");
+  WriteAll(Dir / "right\\x&y;z.txt", "2");
+  SelectFiles(MainForm->RF, {"a b.txt", "x&y;z.txt"});
+  DropSelection(MainForm->RF, true);
+  const std::string Archive = Dir / "out dir\\new arc.rar";
+  Page->AskSaveName = [&Archive](std::string& N, int& I) {
+    N = Archive;
+    I = 1;
+    return true;
+  };
+  MainForm->Launch = [](const std::string& File, const std::string& Params, const std::string& Folder) {
+    ExecuteFile(File, Params, Folder, SW_SHOWNORMAL);
+  };
+  Page->SaveArchive(true);
+  const std::string Record = Dir / "out dir\\args.txt";
+  const DWORD Until = GetTickCount() + 30000;
+  while (!FileExists(Record) && GetTickCount() < Until) {
+    PumpMessages();
+    Sleep(20);
+  }
+  ASSERT_TRUE(FileExists(Record));
+  const std::string Raw = ReadAll(Record);
+  const std::string Line = FromWide(std::wstring(reinterpret_cast<const wchar_t*>(Raw.data()), Raw.size() / 2));
+  const std::string Want = " a \"" + Archive + "\" \"" + Dir / "right\\a b.txt" + "\" \"" + Dir / "right\\x&y;z.txt" + "\"";
+  ASSERT_GE(Line.size(), Want.size()) << Line;
+  EXPECT_EQ(Line.substr(Line.size() - Want.size()), Want) << Line;
 }
 
 // The page's keys, typed on the list.
