@@ -10,6 +10,7 @@
 
 #include "app/arc_page.h"
 #include "app/menu_commands.h"
+#include "app/editor_page.h"
 #include "app/core/cnv.h"
 #include "app/core/lng_strings.h"
 #include "app/core/program_files.h"
@@ -282,6 +283,7 @@ void TMainForm::FormCreate(TObject*) {
   if (CustSyn == nullptr) CustSyn = new TmwGeneralSyn(this);
   LoadSyntaxMenu();
   if (MenuCommands == nullptr) MenuCommands = new TMenuCommands(this);
+  if (EditorPage == nullptr) EditorPage = new TEditorPage(this);
 }
 
 void TMainForm::LoadFastBar() {

@@ -35,6 +35,7 @@ extern bool KeyboardLayoutSet;  // the panels switched the keyboard layout thems
 class THtmlPage;
 class TArcPage;
 class TMenuCommands;
+class TEditorPage;
 
 class TMainForm : public TForm {
 public:
@@ -81,6 +82,7 @@ public:
   TListView* RAView = nullptr;
   TArcPage* ArcPage = nullptr;  // the archive pages' lists, commands and dialogs
   TMenuCommands* MenuCommands = nullptr;  // add to ZIP, swap, compare, listing, bookmarks
+  TEditorPage* EditorPage = nullptr;  // the editor page's commands and status
   TToolBar* FastBar = nullptr;
   TImageList* Fast = nullptr;
   // The tool bars' pictures, from the program's own bitmap resource.
