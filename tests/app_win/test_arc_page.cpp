@@ -30,6 +30,7 @@
 #include "tests/archive_win/corpus_util.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 
 namespace {
@@ -55,34 +56,6 @@ std::string BigBin() {
   for (size_t I = 0; I < S.size(); ++I) S[I] = char((I * 7 + I / 4096) % 251);
   return S;
 }
-
-// Runs Action on the first modal window of the program once it is up.
-class TModalDriver {
-public:
-  explicit TModalDriver(std::function<void(TForm*)> Action) {
-    Current = this;
-    FAction = std::move(Action);
-    FTimer = SetTimer(nullptr, 0, 30, Tick);
-  }
-  ~TModalDriver() {
-    KillTimer(nullptr, FTimer);
-    Current = nullptr;
-  }
-  bool Ran() const { return FRan; }
-
-private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (Current == nullptr || Current->FRan) return;
-    auto* F = dynamic_cast<TForm*>(FindControl(GetActiveWindow()));
-    if (F == nullptr || !F->Modal()) return;
-    Current->FRan = true;
-    Current->FAction(F);
-  }
-  static inline TModalDriver* Current = nullptr;
-  std::function<void(TForm*)> FAction;
-  UINT_PTR FTimer = 0;
-  bool FRan = false;
-};
 
 class ArcPage : public ::testing::Test {
 protected:
