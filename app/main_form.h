@@ -83,6 +83,9 @@ public:
   TArcPage* ArcPage = nullptr;  // the archive pages' lists, commands and dialogs
   TMenuCommands* MenuCommands = nullptr;  // add to ZIP, swap, compare, listing, bookmarks
   TEditorPage* EditorPage = nullptr;  // the editor page's commands and status
+  // The left panel shows the right one's folder and the right one the left one's (Ctrl+U
+  // and the Commands menu).
+  void SwapPanels();
   TToolBar* FastBar = nullptr;
   TImageList* Fast = nullptr;
   // The tool bars' pictures, from the program's own bitmap resource.
@@ -274,7 +277,6 @@ private:
   void PanelDblClickOpen(bool Left, bool& Handled);
   void RecordFolder(bool Left);
   void PanelFocused(bool Left);
-  void SwapPanels();
   void ToggleKeyboardLayout();
   void ClipboardVerb(bool Left, const char* Verb);
   void KeepPanelShares();

@@ -35,7 +35,7 @@ TMenuCommands::TMenuCommands(TMainForm* Form) : TComponent(Form), FForm(Form) {
       Item->OnClick = [Work](TObject*) { Work(); };
   };
   On("AddtoZIP1", [this] { AddtoZIP1Click(); });
-  On("cN77", [this] { SwapPanels(); });
+  On("cN77", [this] { FForm->SwapPanels(); });
   On("cN78", [this] { CompareFolders(); });
   On("N5", [this] { FileListingClick(); });
   On("FolderAddL", [this] { AddBookmark(true); });
@@ -47,13 +47,6 @@ TMenuCommands::TMenuCommands(TMainForm* Form) : TComponent(Form), FForm(Form) {
 void TMenuCommands::AddtoZIP1Click() {
   std::unique_ptr<TZipForm> F(CreateForm<TZipForm>(Application));
   F->ShowModal();
-}
-
-void TMenuCommands::SwapPanels() {
-  TPTShellLocator Left;
-  Left.Assign(FForm->LF->Folder());
-  FForm->LF->Folder()->Assign(FForm->RF->Folder());
-  FForm->RF->Folder()->Assign(&Left);
 }
 
 bool TMenuCommands::CompareFolders() {

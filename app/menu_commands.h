@@ -1,5 +1,5 @@
 // Commands of the main window's menus that work on both panels or on the current file:
-// add to ZIP, swap panels, compare folders, the file listing, and the folder bookmarks of
+// add to ZIP, swap panels (the window's own swap, also on Ctrl+U), compare folders, the file listing, and the folder bookmarks of
 // the path combos.
 #pragma once
 
@@ -17,8 +17,6 @@ public:
   explicit TMenuCommands(TMainForm* Form);
 
   void AddtoZIP1Click();
-  // The left panel shows the right one's folder and the right one the left one's.
-  void SwapPanels();
   // Marks what differs between the panels' folders: the left panel selects its files with
   // no equal file on the right (same name, any case; same size in bytes), the right
   // panel selects its files that have one. Both selections are cleared first. False,
