@@ -25,9 +25,13 @@
 #include "classlib/win/application.h"
 #include "classlib/win/bitmap.h"
 #include "classlib/win/icon.h"
+#include "classlib/win/media_player.h"
 #include "classlib/win/wide_string.h"
 #include "storage/core/file_utils.h"
 #include "storage/core/props_storage.h"
+#include "tools/core/mp3_info.h"
+#include "tools/mod_plug_player.h"
+#include "tools/mpeg_player.h"
 
 TMainForm* MainForm = nullptr;
 bool EnglishTexts = true;
@@ -66,6 +70,12 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Field("REditPage", &TMainForm::REditPage)
                                  .Field("RArc", &TMainForm::RArc)
                                  .Field("LImage", &TMainForm::LImage)
+                                 .Field("LEdit", &TMainForm::LEdit)
+                                 .Field("REdit", &TMainForm::REdit)
+                                 .Field("MP", &TMainForm::MP)
+                                 .Field("mp3", &TMainForm::mp3)
+                                 .Field("mpp", &TMainForm::mpp)
+                                 .Field("MP3Info", &TMainForm::MP3Info)
                                  .Field("RImage", &TMainForm::RImage)
                                  .Field("LAView", &TMainForm::LAView)
                                  .Field("RAView", &TMainForm::RAView)
@@ -162,6 +172,12 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   RegisterEditorClasses();
   RegisterStorageClasses();
   RegisterRxClock();
+  RegisterRxRichEdit();
+  RegisterMediaPlayer();
+  RegisterMPEGPlayer();
+  RegisterModPlugPlayer();
+  static const bool TagReaderRegistered = (RegisterClass(TMP3Info::StaticClassInfo()), true);
+  (void)TagReaderRegistered;
   Ask = [](const std::string& Msg, TMsgDlgType Type, TMsgDlgButtons Buttons) {
     return MessageDlg(Msg, Type, Buttons, 0);
   };
@@ -269,6 +285,8 @@ void TMainForm::FormCreate(TObject*) {
   for (const char* P : PanelProps) Stored.Add(P);
   UpdateStoredList(this, &Stored, true);
   FormStorage1->SetStoredProps(&Stored);
+  // The MPEG decoder library is one of the program's own files.
+  mp3->SetPathToDLL(ProgramFolder());
   LImage->SetLeft(0);
   LImage->SetTop(34);
   RImage->SetLeft(0);

@@ -26,6 +26,7 @@
 #include "shell/pt_shell_tree.h"
 #include "storage/form_placement.h"
 #include "ui/rx_clock.h"
+#include "ui/rx_rich_edit.h"
 
 // Process-wide state that the main window's creation sets up.
 extern bool EnglishTexts;       // run-time texts and names in English
@@ -36,6 +37,10 @@ class THtmlPage;
 class TArcPage;
 class TMenuCommands;
 class TEditorPage;
+class TMediaPlayer;
+class TMPEGPlayer;
+class TModPlugPlayer;
+class TMP3Info;
 
 class TMainForm : public TForm {
 public:
@@ -76,6 +81,9 @@ public:
   TSplitter* Splitter3 = nullptr;
   TPTShellList* LF = nullptr;
   TPTShellList* RF = nullptr;
+  // The text/picture pages' text and picture.
+  TRxRichEdit* LEdit = nullptr;
+  TRxRichEdit* REdit = nullptr;
   TImage* LImage = nullptr;
   TImage* RImage = nullptr;
   TListView* LAView = nullptr;
@@ -97,6 +105,12 @@ public:
   TToolBar* ToolBar11 = nullptr;
   TLabel* MusicPath = nullptr;
   TProgressBar* Musbar = nullptr;
+  // The players: MCI files (WAV, MIDI, video), MPEG audio, tracker modules; the tag of the
+  // MP3 file played last.
+  TMediaPlayer* MP = nullptr;
+  TMPEGPlayer* mp3 = nullptr;
+  TModPlugPlayer* mpp = nullptr;
+  TMP3Info* MP3Info = nullptr;
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Exit1 = nullptr;
   TPopupMenu* FastMenu = nullptr;

@@ -1,6 +1,6 @@
 #include "tools/view_form.h"
 
-#include "classlib/core/code_page.h"
+#include "app/core/zemb_rout.h"
 #include "classlib/core/typinfo.h"
 
 const TClassInfo* TViewForm::StaticClassInfo() {
@@ -28,7 +28,8 @@ void TViewForm::LoadFile(const std::string& FileName, bool DosText) {
     std::string Text(size_t(File.Size()), '\0');
     if (!Text.empty()) File.ReadBuffer(Text.data(), int64_t(Text.size()));
     TMemoryStream Converted;
-    const std::string Windows = Cp866ToCp1251(Text);
+    // The pseudo-graphics become look-alikes, as the file manager shows DOS text everywhere.
+    const std::string Windows = DosToWin(Text);
     if (!Windows.empty()) Converted.WriteBuffer(Windows.data(), int64_t(Windows.size()));
     Converted.SetPosition(0);
     TextView->Lines()->LoadFromStream(&Converted);
