@@ -9,6 +9,7 @@
 #include "app/core/zemb_rout.h"
 #include "app/help_form.h"
 #include "app/main_form.h"
+#include "app/openers.h"
 #include "app/settings.h"
 #include "archive/arc_win.h"
 #include "archive/core/travik.h"
@@ -28,7 +29,6 @@
 #include "classlib/win/wide_string.h"
 #include "shell/pt_shell_list.h"
 #include "storage/core/file_utils.h"
-#include "tools/view_form.h"
 
 #ifdef DeleteFile
 #undef DeleteFile
@@ -166,11 +166,8 @@ TArcPage::TArcPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
     FilterIndex = D.FilterIndex();
     return true;
   };
-  ShowStream = [](TStream* Stream) {
-    TViewForm* V = CreateForm<TViewForm>(Application);
-    V->LoadStream(Stream);
-    V->Show();
-  };
+  // A viewer of its own for each entry, as for files.
+  ShowStream = [](TStream* Stream) { ViewStream(Stream); };
 }
 
 TArcPage::~TArcPage() {
