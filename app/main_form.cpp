@@ -28,6 +28,7 @@
 #include "classlib/win/media_player.h"
 #include "classlib/win/wide_string.h"
 #include "storage/core/file_utils.h"
+#include "ui/cool_menu.h"
 #include "storage/core/props_storage.h"
 #include "tools/core/mp3_info.h"
 #include "tools/mod_plug_player.h"
@@ -142,6 +143,7 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Handler("Analog1Click", &TMainForm::Analog1Click)
                                  .Handler("Digital1Click", &TMainForm::Digital1Click)
                                  .Field("Glyphs", &TMainForm::Glyphs)
+                                 .Field("CoolMenu1", &TMainForm::CoolMenu1)
                                  .Field("FastOpen", &TMainForm::FastOpen)
                                  .Field("pd", &TMainForm::pd)
                                  .Field("FastMenu", &TMainForm::FastMenu)
@@ -178,6 +180,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   RegisterModPlugPlayer();
   static const bool TagReaderRegistered = (RegisterClass(TMP3Info::StaticClassInfo()), true);
   (void)TagReaderRegistered;
+  RegisterCoolMenu();
   Ask = [](const std::string& Msg, TMsgDlgType Type, TMsgDlgButtons Buttons) {
     return MessageDlg(Msg, Type, Buttons, 0);
   };

@@ -34,6 +34,7 @@ extern bool StartingUp;         // until the main window's first paint
 extern bool KeyboardLayoutSet;  // the panels switched the keyboard layout themselves
 
 class THtmlPage;
+class TCoolMenu;
 class TArcPage;
 class TMenuCommands;
 class TEditorPage;
@@ -98,6 +99,7 @@ public:
   TImageList* Fast = nullptr;
   // The tool bars' pictures, from the program's own bitmap resource.
   TImageList* Glyphs = nullptr;
+  TCoolMenu* CoolMenu1 = nullptr;  // menus drawn with the tool bar's pictures
   TOpenDialog* FastOpen = nullptr;
   TPrintDialog* pd = nullptr;
   TToolBar* ToolBar1 = nullptr;

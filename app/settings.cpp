@@ -13,6 +13,7 @@
 #include "classlib/win/registry.h"
 #include "classlib/win/wide_string.h"
 #include "storage/core/file_utils.h"
+#include "ui/cool_menu.h"
 
 TSettings* Settings = nullptr;
 
@@ -24,6 +25,7 @@ const TClassInfo* TSettings::StaticClassInfo() {
           .Handler("FormPaint", &TSettings::FormPaint)
           .Handler("DrComChange", &TSettings::DrComChange)
           .Handler("CheckBox1Click", &TSettings::CheckBox1Click)
+          .Handler("CheckBox5Click", &TSettings::CheckBox5Click)
           .Handler("CheckBox2Click", &TSettings::CheckBox2Click)
           .Handler("CheckBox3Click", &TSettings::CheckBox3Click)
           .Handler("HideFilesClick", &TSettings::HideFilesClick)
@@ -172,6 +174,10 @@ void TSettings::DrComChange(TObject*) {
 
 void TSettings::CheckBox1Click(TObject*) {
   if (MainForm != nullptr) MainForm->ToolBar2->SetVisible(!CheckBox1->Checked());
+}
+
+void TSettings::CheckBox5Click(TObject*) {
+  if (MainForm != nullptr && MainForm->CoolMenu1 != nullptr) MainForm->CoolMenu1->SetActive(!CheckBox5->Checked());
 }
 
 void TSettings::CheckBox2Click(TObject*) {

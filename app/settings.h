@@ -119,6 +119,8 @@ public:
   void FormPaint(TObject* Sender);
   void DrComChange(TObject* Sender);
   void CheckBox1Click(TObject* Sender);
+  // "Обычное меню": the platform's own menus instead of the drawn ones, at once.
+  void CheckBox5Click(TObject* Sender);
   void CheckBox2Click(TObject* Sender);
   void CheckBox3Click(TObject* Sender);
   void HideFilesClick(TObject* Sender);

@@ -6,6 +6,7 @@
 
 #include "classlib/win/application.h"
 #include "classlib/win/forms.h"
+#include "classlib/win/menu_notify.h"
 #include "classlib/win/wide_string.h"
 
 namespace {
@@ -374,6 +375,7 @@ void TMainMenu::MenuChanged() {
     FBitmaps.clear();
     FHandle = nullptr;
     ::SetMenu(FWindow, Handle());
+    SendMessageW(FWindow, CM_MENUCHANGED, 0, 0);
     DrawMenuBar(FWindow);
     if (Old != nullptr) DestroyMenu(Old);
     for (HBITMAP B : OldBitmaps) DeleteObject(B);
