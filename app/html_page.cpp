@@ -4,6 +4,7 @@
 #include "app/shared_routines.h"
 
 const char* const THtmlPage::MailObject = "Internet Mail.{89292102-4755-11cf-9DC2-00AA006C2B84}";
+const char* const THtmlPage::ShellFilter = "*.txt;*.htm;*.html;*.shtml;*.asp;*.bmp;*.gif;*.jpg;*.jpeg;*.png";
 
 namespace {
 
@@ -38,6 +39,19 @@ THtmlPage::THtmlPage(TComponent* AOwner, TWinControl* Sheet) : TComponent(AOwner
   ToolButton29 = AddButton(this, ToolBar13, "ToolButton29", "Find", "Find", &THtmlPage::ToolButton29Click);
   ToolButton31 = AddButton(this, ToolBar13, "ToolButton31", "Print", "Print", &THtmlPage::ToolButton31Click);
   ToolButton36 = AddButton(this, ToolBar13, "ToolButton36", "Mail", "Mail", &THtmlPage::ToolButton36Click);
+  HTMLShell = new TPTShellList(this);
+  HTMLShell->SetName("HTMLShell");
+  HTMLShell->SetViewStyle(vsSmallIcon);
+  HTMLShell->SetFileFilter(ShellFilter);
+  HTMLShell->SetAlign(alLeft);
+  HTMLShell->SetWidth(180);
+  HTMLShell->SetParent(Sheet);
+  HTMLShell->OnSelectItem = [this](TObject* Sender, TListItem* Item, bool Selected) {
+    HTMLShellSelectItem(Sender, Item, Selected);
+  };
+  HTMLShell->OnKeyDown = [this](TObject* Sender, uint16_t& Key, TShiftState Shift) {
+    HTMLShellKeyDown(Sender, Key, Shift);
+  };
   FrView = new TFrameViewer(this);
   FrView->SetName("FrView");
   FrView->SetAlign(alClient);
@@ -75,6 +89,27 @@ void THtmlPage::LFindFind(TObject*) { FrView->Find(LFind->FindText(), false); }
 void THtmlPage::ToolButton31Click(TObject*) { FrView->Print(1, 10); }
 
 void THtmlPage::ToolButton36Click(TObject*) { ExecuteFile(MailObject, "", "", SW_SHOWNORMAL); }
+
+void THtmlPage::HTMLShellSelectItem(TObject*, TListItem* Item, bool Selected) {
+  if (!Selected || Item == nullptr) return;
+  TPTShListData* Data = HTMLShell->GetItemData(Item->Index());
+  if (Data == nullptr || Data->IsFolder()) return;
+  std::string Path = Data->GetPath();
+  if (!Path.empty()) FrView->LoadFromFile(Path);
+}
+
+void THtmlPage::HTMLShellKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
+  if (Key != VK_ESCAPE || Shift.Contains(ssShift) || Shift.Contains(ssCtrl) || Shift.Contains(ssAlt)) return;
+  auto* Sheet = dynamic_cast<TTabSheet*>(HTMLShell->Parent());
+  TPageControl* Pages = Sheet != nullptr ? Sheet->PageControl() : nullptr;
+  if (Pages == nullptr) return;
+  for (int I = 0; I < Pages->PageCount(); ++I)
+    if (Pages->Pages(I)->Name() == "Main") {
+      Pages->SetActivePage(Pages->Pages(I));
+      Key = 0;
+      return;
+    }
+}
 
 void THtmlPage::FrViewHistoryChange(TObject*) {
   ToolButton11->SetEnabled(FrView->BackButtonEnabled());

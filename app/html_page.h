@@ -1,6 +1,7 @@
 // The main window's HTML page: the frame viewer FrView under its tool bar ToolBar13 with
-// open, back, forward, clear, reload, find, print and mail. The page makes its controls on
-// the tab sheet it is given; the main window only creates it.
+// open, back, forward, clear, reload, find, print and mail, beside the file list HTMLShell
+// of pages and pictures. The page makes its controls on the tab sheet it is given; the main
+// window only creates it.
 #pragma once
 
 #include <string>
@@ -8,6 +9,7 @@
 #include "classlib/win/com_ctrls.h"
 #include "classlib/win/dialogs.h"
 #include "html/frame_viewer.h"
+#include "shell/pt_shell_list.h"
 
 class THtmlPage : public TComponent {
 public:
@@ -24,6 +26,7 @@ public:
   TToolButton* ToolButton31 = nullptr;   // print
   TToolButton* ToolButton36 = nullptr;   // mail
   TFrameViewer* FrView = nullptr;
+  TPTShellList* HTMLShell = nullptr;
   TOpenDialog* OpenDialog = nullptr;
   TFindDialog* LFind = nullptr;
 
@@ -37,6 +40,11 @@ public:
   void ToolButton36Click(TObject* Sender);
   void LFindFind(TObject* Sender);
   void FrViewHistoryChange(TObject* Sender);
+  // A file chosen in the list is shown; Esc goes back to the page "Main".
+  void HTMLShellSelectItem(TObject* Sender, TListItem* Item, bool Selected);
+  void HTMLShellKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
+  // What the file list shows.
+  static const char* const ShellFilter;
 
   // The file filter of the open dialog: HTML files, then pictures.
   static std::string OpenFilter();

@@ -113,6 +113,27 @@ void TFrame::Load(const std::string& Name, const TViewPosition* Pos) {
     if (Viewer->OnFileRequest(Viewer, file, other)) file = other;
   }
   if (Viewer->OnBufferRequest && Viewer->OnBufferRequest(Viewer, file, text)) haveText = true;
+  if (!haveText && Viewer->OnStringsRequest) {
+    TStrings* lines = nullptr;
+    if (Viewer->OnStringsRequest(Viewer, file, lines) && lines) {
+      text = lines->Text();
+      haveText = true;
+    }
+  }
+  if (!haveText && Viewer->OnStreamRequest) {
+    TStream* stream = nullptr;
+    if (Viewer->OnStreamRequest(Viewer, file, stream) && stream) {
+      try {
+        stream->SetPosition(0);
+        text.resize(std::size_t(std::max<std::int64_t>(0, stream->Size())));
+        if (!text.empty()) stream->ReadBuffer(text.data(), std::int64_t(text.size()));
+        haveText = true;
+      } catch (const Exception&) {
+        ShowError(file);
+        return;
+      }
+    }
+  }
   std::string ext = LowerCase(ExtractFileExt(file));
   if (!haveText && (file.empty() || !FileExists(file))) {
     ShowError(file);

@@ -173,6 +173,10 @@ public:
   std::function<bool(TObject* Sender, const std::string& Source, std::string& NewName)> OnFileRequest;
   // The document's text itself (true when answered).
   std::function<bool(TObject* Sender, const std::string& Source, std::string& Text)> OnBufferRequest;
+  // The document as lines, or in a stream read from its start (true when answered); the
+  // handler keeps the list or stream, which need live only until the call returns.
+  std::function<bool(TObject* Sender, const std::string& Source, TStrings*& Strings)> OnStringsRequest;
+  std::function<bool(TObject* Sender, const std::string& Source, TStream*& Stream)> OnStreamRequest;
   THTMLPrintEvent OnPrintHeader, OnPrintFooter;
 
   // ---- used by the frames
@@ -180,7 +184,9 @@ public:
   void LinkClicked(TFrame* Frame, const std::string& URL, bool& Handled);
   void FrameHistoryStep(TFrame* Frame);
   void ViewerEntered(THTMLViewer* V) { FActive = V; }
-  bool HasRequestEvents() const { return OnFileRequest || OnBufferRequest; }
+  bool HasRequestEvents() const {
+    return OnFileRequest || OnBufferRequest || OnStringsRequest || OnStreamRequest;
+  }
 
 protected:
   void Resize() override;

@@ -493,6 +493,13 @@ void THTMLViewer::PanelMouseUp(int X, int Y) {
   if (HandleAllocated()) KillTimer(FHandle, AutoScrollTimer);
   if (FLeftButtonDown && FCore->SelLength() == 0) {
     TUrlTarget link;
+    TFormControlObj* button = nullptr;
+    if (FCore->LinkAt(X, Y, link, &button) && button) {
+      FLeftButtonDown = false;
+      FHotSpotClicked = true;
+      button->Click();  // submits the point on the picture
+      return;
+    }
     if (FCore->LinkAt(X, Y, link)) {
       FCore->URL = link.URL;
       FCore->Target = link.Target;

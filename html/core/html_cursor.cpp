@@ -92,8 +92,16 @@ bool TSectionList::CursorToXY(THtmlHost& Host, int Pos, int& X, int& Y) {
   });
 }
 
-bool TSectionList::FindLinkAt(THtmlHost& Host, int X, int Y, TUrlTarget& Link) {
+bool TSectionList::FindLinkAt(THtmlHost& Host, int X, int Y, TUrlTarget& Link, TFormControlObj** Control) {
   bool found = false;
+  if (Control) *Control = nullptr;
+  // An image button takes the point relative to its picture.
+  auto button = [&](TImageObj* img, int rx, int ry) {
+    img->ImageButton->ClickX = rx;
+    img->ImageButton->ClickY = ry;
+    if (Control) *Control = img->ImageButton;
+    found = true;
+  };
   Walk(*this, 0, [&](TSection& s, int x0) {
     int lineTop = 0;
     const TSection::TextLine* line = LineAt(s, Y, lineTop);
@@ -103,6 +111,10 @@ bool TSectionList::FindLinkAt(THtmlHost& Host, int X, int Y, TUrlTarget& Link) {
       if (!img->Floating()) continue;
       int ix = x0 + img->FloatX, iy = img->FloatY;
       if (X >= ix && X < ix + img->ImageWidth && Y >= iy && Y < iy + img->ImageHeight) {
+        if (img->ImageButton) {
+          button(img, X - ix, Y - iy);
+          return true;
+        }
         found = !img->Link.URL.empty();
         if (found) Link = img->Link;
         return true;
@@ -126,6 +138,10 @@ bool TSectionList::FindLinkAt(THtmlHost& Host, int X, int Y, TUrlTarget& Link) {
                     : baseline - img->ImageHeight;
           int rx = X - x, ry = Y - top;
           if (ry < 0 || ry >= img->ImageHeight) return true;
+          if (img->ImageButton) {
+            button(img, rx, ry);
+            return true;
+          }
           if (!img->UseMap.empty()) {
             if (TMapItem* map = FindMap(img->UseMap)) found = map->HitTest(rx, ry, Link);
             return true;

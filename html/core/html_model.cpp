@@ -276,6 +276,14 @@ bool TFormControlObj::SubmitString(int Index, std::string& S) const {
       S = Name + "=" + lines[std::size_t(Index)];
       return true;
     }
+    case fcImage: {
+      // The clicked point, once: x then y.
+      if (SendX < 0 || Index > 1) return false;
+      std::string prefix = Name.empty() ? std::string() : Name + ".";
+      S = Index == 0 ? prefix + "x=" + std::to_string(SendX) : prefix + "y=" + std::to_string(SendY);
+      if (Index == 1) SendX = SendY = -1;
+      return true;
+    }
     default:
       return false;
   }
@@ -283,7 +291,13 @@ bool TFormControlObj::SubmitString(int Index, std::string& S) const {
 
 void TFormControlObj::Click() {
   if (!OwnerForm) return;
-  if (Type == fcSubmit) OwnerForm->Submit(Name.empty() ? std::string() : Name + "=" + Value);
+  if (Type == fcImage) {
+    if (ClickX < 0) return;
+    SendX = ClickX;
+    SendY = ClickY;
+    OwnerForm->Submit(std::string());
+    SendX = SendY = -1;  // a form that was not sent (no handler) keeps no point either
+  } else if (Type == fcSubmit) OwnerForm->Submit(Name.empty() ? std::string() : Name + "=" + Value);
   else if (Type == fcReset) OwnerForm->ResetAll();
   else if (Type == fcRadio) OwnerForm->UncheckOtherRadios(this);
 }

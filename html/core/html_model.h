@@ -22,6 +22,7 @@
 class TSectionList;
 class TSection;
 class ThtmlForm;
+class TFormControlObj;
 
 // Style bits that B, I, U, S and their kin set.
 enum : int { hsBold = 1, hsItalic = 2, hsUnderline = 4, hsStrikeOut = 8 };
@@ -98,6 +99,7 @@ public:
   int HSpace = 5;         // beside a float
   int BorderWidth = -1;  // -1: not given
   TUrlTarget Link;       // the link the image stands in
+  TFormControlObj* ImageButton = nullptr;  // an INPUT TYPE=IMAGE: a click submits its form
   int ImageWidth = 0, ImageHeight = 0;  // laid-out size
   int FloatX = 0, FloatY = 0;           // where a floating image was placed, from the edge
   bool Floating() const { return ImageAlign == iaLeft || ImageAlign == iaRight; }
@@ -138,6 +140,10 @@ public:
   std::vector<TOption> Options;
   std::vector<std::string> InitialLines;  // text areas
   std::unique_ptr<THtmlControl> Window;   // none for hidden fields and image buttons
+  // Image buttons: the last click on the picture, and the point the next submission sends
+  // (-1: none; sent once).
+  int ClickX = -1, ClickY = -1;
+  mutable int SendX = -1, SendY = -1;
 
   int Width = 0, Height = 0;              // sized from the font's "A"
   void SizeFromFont(THtmlHost& Host, const TFont& Font);
@@ -147,7 +153,7 @@ public:
   // The Index-th "name=value" string this control adds to a submission; false past the last.
   bool SubmitString(int Index, std::string& S) const;
   // A click on the window: submit and reset buttons act on their form, a radio button
-  // unchecks the others of its name.
+  // unchecks the others of its name; an image button submits the point last clicked.
   void Click();
 };
 
@@ -361,8 +367,9 @@ public:
   // Where a position stands: the X before its character and the top of its line.
   bool CursorToXY(THtmlHost& Host, int Pos, int& X, int& Y);
   // The link under the point: a text link, an image's link (ISMAP adds "?x,y"), or an
-  // image map's area.
-  bool FindLinkAt(THtmlHost& Host, int X, int Y, TUrlTarget& Link);
+  // image map's area. An image button under it records the point relative to its picture
+  // and comes back in Control (true, with no link).
+  bool FindLinkAt(THtmlHost& Host, int X, int Y, TUrlTarget& Link, TFormControlObj** Control = nullptr);
   int SelStart = 0, SelEnd = 0;
   // The selected text, sections ended by CR LF, without the placeholders of objects.
   std::string GetSelText() const;

@@ -765,11 +765,20 @@ void THtmlParser::DoFormControl() {
   }
   if (!FForm) FForm = new ThtmlForm(&FDoc, nullptr);  // controls outside a FORM share one
   if (type != fcHidden) EnsureSection();
-  TFormControlObj* control = type == fcHidden ? new TFormControlObj(&FDoc, FForm, type, T.Attributes)
-                                              : FSection->AddFormControl(type, FForm, T.Attributes);
-  if (type == fcHidden) FForm->AddControl(control);
-  if (type == fcImage) {
+  TFormControlObj* control = nullptr;
+  if (type == fcHidden) {
+    control = new TFormControlObj(&FDoc, FForm, type, T.Attributes);
+    FForm->AddControl(control);
+  } else if (type == fcImage) {
+    // An image button is its picture in the text; a click on it submits the form.
+    control = new TFormControlObj(&FDoc, FForm, type, T.Attributes);
+    FForm->AddControl(control);
     if (const TAttribute* src = Attr(SrcSy)) control->Value = control->Value.empty() ? src->Name : control->Value;
+    TImageObj* img = FSection->AddImage(T.Attributes, nullptr);
+    img->ImageButton = control;
+    control->Offset = img->Offset;
+  } else {
+    control = FSection->AddFormControl(type, FForm, T.Attributes);
   }
   if (sy == SelectSy) {
     DoSelect(control);

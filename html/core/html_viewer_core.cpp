@@ -450,8 +450,8 @@ void THtmlViewerCore::HotSpotClick(const std::string& ClickedURL) {
   }
 }
 
-bool THtmlViewerCore::LinkAt(int X, int Y, TUrlTarget& Link) {
-  return FDoc->FindLinkAt(FHost, X - MarginWidth + FHScroll, Y + Position() - MarginHeight, Link);
+bool THtmlViewerCore::LinkAt(int X, int Y, TUrlTarget& Link, TFormControlObj** Control) {
+  return FDoc->FindLinkAt(FHost, X - MarginWidth + FHScroll, Y + Position() - MarginHeight, Link, Control);
 }
 
 // ---- selection and find

@@ -158,7 +158,8 @@ public:
   // The link action of a click on URL: an anchor, another page, a picture, or nothing.
   void HotSpotClick(const std::string& ClickedURL);
   // The link at a point of the panel; false when none is there.
-  bool LinkAt(int X, int Y, TUrlTarget& Link);
+  // Control: an image button under the point (its click point recorded), else nullptr.
+  bool LinkAt(int X, int Y, TUrlTarget& Link, TFormControlObj** Control = nullptr);
 
   // ---- selection, find
   // The character position at a point of the panel; -1 when none.

@@ -4,12 +4,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/html_page.h"
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
+#include "classlib/win/com_ctrls.h"
 #include "classlib/win/forms.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/html/bmp_fixture.h"
@@ -72,6 +75,52 @@ TEST(HtmlPage, OpensPagesAndStepsThroughTheHistory) {
   page->ToolButton24->Click();
   EXPECT_TRUE(page->FrView->CurrentFile().empty());
   EXPECT_FALSE(page->ToolButton11->Enabled());
+}
+
+TEST(HtmlPage, FileListShowsPagesAndPictures) {
+  TTempFolder dir;
+  WriteFile(dir / "index.htm", "<title>Index</title><p>Listed.");
+  WriteFile(dir / "pic.bmp", Picture());
+  WriteFile(dir / "notes.doc", "not for the viewer");
+  std::unique_ptr<TForm> form(CreateForm<TForm>(nullptr));
+  form->SetBounds(20, 20, 640, 480);
+  auto* pages = new TPageControl(form.get());
+  pages->SetParent(form.get());
+  pages->SetAlign(alClient);
+  auto* mainSheet = new TTabSheet(form.get());
+  mainSheet->SetName("Main");
+  mainSheet->SetPageControl(pages);
+  auto* htmlSheet = new TTabSheet(form.get());
+  htmlSheet->SetName("HTMLTab");
+  htmlSheet->SetPageControl(pages);
+  pages->SetActivePage(htmlSheet);
+  auto* page = new THtmlPage(form.get(), htmlSheet);
+  form->Show();
+  TPTShellLocator folder;
+  folder.SetPath(dir.Path());
+  page->HTMLShell->SetFolder(&folder);
+  page->HTMLShell->Refill();
+  PumpMessages();
+
+  std::vector<std::string> names;
+  TListItem* index = nullptr;
+  for (int i = 0; i < page->HTMLShell->Items()->Count(); ++i) {
+    TListItem* it = page->HTMLShell->Items()->Item(i);
+    names.push_back(it->Caption());
+    if (it->Caption().rfind("index", 0) == 0) index = it;
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"index.htm", "pic.bmp"}));
+  ASSERT_NE(index, nullptr);
+
+  // Choosing a file shows it.
+  index->SetSelected(true);
+  PumpMessages();
+  EXPECT_EQ(page->FrView->DocumentTitle(), "Index");
+  // Esc in the list goes back to the page "Main".
+  page->HTMLShell->SetFocus();
+  PressKey(VK_ESCAPE, {}, page->HTMLShell->Handle());
+  EXPECT_EQ(pages->ActivePage(), mainSheet);
 }
 
 }  // namespace

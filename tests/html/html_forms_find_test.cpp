@@ -71,6 +71,45 @@ TEST(HtmlForms, SubmissionStrings) {
   static_cast<ThtmlForm*>(doc.Forms.Items(0))->Submit("x=1");
 }
 
+TEST(HtmlForms, ImageButtonSubmitsTheClickedPoint) {
+  TFormPage page("<FORM ACTION=map><INPUT TYPE=image NAME=pos WIDTH=40 HEIGHT=20 BORDER=0>"
+                 "<INPUT TYPE=hidden NAME=h VALUE=1></FORM>"
+                 "<FORM ACTION=plain><INPUT TYPE=image WIDTH=40 HEIGHT=20 BORDER=0></FORM>");
+  TFormControlObj* button = page.Form()->Controls[0];
+  EXPECT_EQ(button->Window, nullptr);  // its picture stands in the text
+  struct {
+    int X, Y;
+    bool Hit;
+  } cases[] = {{12, 7, true}, {0, 0, true}, {39, 19, true}, {45, 7, false}, {12, 30, false}};
+  for (const auto& c : cases) {
+    TUrlTarget link;
+    TFormControlObj* hit = nullptr;
+    bool found = page.Doc.FindLinkAt(page.Host, c.X, c.Y, link, &hit);
+    EXPECT_EQ(found, c.Hit) << c.X << "," << c.Y;
+    EXPECT_EQ(hit, c.Hit ? button : nullptr) << c.X << "," << c.Y;
+    EXPECT_TRUE(link.URL.empty());
+  }
+  TUrlTarget link;
+  TFormControlObj* hit = nullptr;
+  ASSERT_TRUE(page.Doc.FindLinkAt(page.Host, 12, 7, link, &hit));
+  hit->Click();
+  ASSERT_EQ(page.Submits.size(), 1u);
+  EXPECT_EQ(page.Action, "map");
+  EXPECT_EQ(page.Submits[0], (std::vector<std::string>{"pos.x=12", "pos.y=7", "h=1"}));
+  // The point goes once: a later submission of the form sends the other fields only.
+  page.Form()->Submit(std::string());
+  EXPECT_EQ(page.Submits[1], std::vector<std::string>{"h=1"});
+  // Without NAME the strings are bare; a button never clicked submits nothing.
+  TFormControlObj* plain = page.Form(1)->Controls[0];
+  plain->Click();
+  EXPECT_EQ(page.Submits.size(), 2u);
+  plain->ClickX = 3;
+  plain->ClickY = 4;
+  plain->Click();
+  ASSERT_EQ(page.Submits.size(), 3u);
+  EXPECT_EQ(page.Submits[2], (std::vector<std::string>{"x=3", "y=4"}));
+}
+
 TEST(HtmlFind, CaseTablesAndSections) {
   TFormPage page("<P>First \xEF\xF0\xE8\xE2\xE5\xF2 line<P>second</P>third AND " + std::string(300, 'z') + "Q");
   struct {

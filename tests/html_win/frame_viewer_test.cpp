@@ -7,9 +7,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "classlib/core/exception.h"
 #include "classlib/core/stream.h"
+#include "classlib/core/strings.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/forms.h"
 #include "html/frame_viewer.h"
@@ -207,3 +209,57 @@ TEST_F(FrameWindow, SelfIncludingFramesetStops) {
 }
 
 }  // namespace
+
+TEST_F(FrameWindow, RequestEventsServeTheFrames) {
+  // Each kind of answer serves one frame; a source nobody answers for and that is not on
+  // the disk shows the error page, and the others load all the same.
+  Put("req.htm",
+      "<title>Requests</title><frameset rows=\"20%,20%,20%,20%,*\"><frame name=f src=\"moved.htm\">"
+      "<frame name=b src=\"buffer.htm\"><frame name=l src=\"lines.htm\"><frame name=s src=\"stream.htm\">"
+      "<frame name=n src=\"nobody.htm\"></frameset>");
+  TStringList lines;
+  lines.Add("<title>Lines</title>");
+  lines.Add("<p>From a list");
+  TStringStream stream("<title>Stream</title><p>From a stream");
+  stream.SetPosition(10);  // read from its start whatever its position
+  std::vector<std::string> asked;
+  Frames->OnFileRequest = [&](TObject*, const std::string& Src, std::string& NewName) {
+    asked.push_back(Src);
+    if (Src != "moved.htm") return false;
+    NewName = Dir / "c.htm";
+    return true;
+  };
+  Frames->OnBufferRequest = [&](TObject*, const std::string& Src, std::string& Text) {
+    if (Src != "buffer.htm") return false;
+    Text = "<title>Buffer</title><p>From a buffer";
+    return true;
+  };
+  Frames->OnStringsRequest = [&](TObject*, const std::string& Src, TStrings*& List) {
+    if (Src != "lines.htm") return false;
+    List = &lines;
+    return true;
+  };
+  Frames->OnStreamRequest = [&](TObject*, const std::string& Src, TStream*& Stream) {
+    if (Src != "stream.htm") return false;
+    Stream = &stream;
+    return true;
+  };
+  Frames->LoadFromFile(Dir / "req.htm");
+  PumpMessages();
+  ASSERT_EQ(Frames->CurrentFrameSet()->Frames().size(), 5u);
+  struct {
+    const char* Frame;
+    const char* Title;
+  } cases[] = {{"f", "C"}, {"b", "Buffer"}, {"l", "Lines"}, {"s", "Stream"}};
+  for (const auto& c : cases) {
+    TFrame* f = FrameNamed(c.Frame);
+    ASSERT_TRUE(f && f->HtmlViewer) << c.Frame;
+    EXPECT_EQ(f->HtmlViewer->DocumentTitle(), c.Title) << c.Frame;
+  }
+  // Sources go to the events as the page wrote them.
+  EXPECT_EQ(asked.size(), 5u);
+  EXPECT_EQ(asked[0], "moved.htm");
+  TFrame* none = FrameNamed("n");
+  ASSERT_TRUE(none && none->HtmlViewer);
+  EXPECT_NE(none->HtmlViewer->Core().Document().Dump().find("Can't load "), std::string::npos);
+}
