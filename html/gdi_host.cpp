@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include <winspool.h>
-
 #include "classlib/win/graphics.h"
 #include "classlib/win/wide_string.h"
 
@@ -202,151 +200,53 @@ std::unique_ptr<THtmlControl> TGdiHost::CreateControl(THtmlControlKind Kind) {
 
 // ---- printing
 
-namespace {
+TGdiPrintDevice::TGdiPrintDevice(std::wstring PrinterName)
+    : FTarget(std::make_unique<TSpoolerPrintTarget>(std::move(PrinterName))) {}
 
-// The job of the abort procedure: one per process, as the spooler calls it without context.
-std::function<bool()> CurrentAbortCheck;
-
-BOOL CALLBACK AbortProc(HDC, int) {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return CurrentAbortCheck && CurrentAbortCheck() ? FALSE : TRUE;
-}
-
-}  // namespace
-
-TGdiPrintDevice::TGdiPrintDevice(std::wstring PrinterName) : FName(std::move(PrinterName)) {}
+TGdiPrintDevice::TGdiPrintDevice(std::unique_ptr<TPrintTarget> Target) : FTarget(std::move(Target)) {}
 
 TGdiPrintDevice::~TGdiPrintDevice() { DeleteContext(); }
 
 bool TGdiPrintDevice::CreateContext(bool Information) {
-  DeleteContext();
-  std::wstring name = FName;
-  if (name.empty()) {
-    DWORD size = 0;
-    GetDefaultPrinterW(nullptr, &size);
-    if (size == 0) return false;
-    name.resize(size);
-    if (!GetDefaultPrinterW(name.data(), &size)) return false;
-    name.resize(wcslen(name.c_str()));
-  }
-  FDC = Information ? CreateICW(L"WINSPOOL", name.c_str(), nullptr, nullptr)
-                    : CreateDCW(L"WINSPOOL", name.c_str(), nullptr, nullptr);
-  if (!FDC) return false;
-  FHost = std::make_unique<TGdiHost>(FDC);
-  return true;
+  FHost.reset();
+  return FTarget->CreateContext(Information);
 }
 
 void TGdiPrintDevice::DeleteContext() {
   FHost.reset();
-  if (FDC) DeleteDC(FDC);
-  FDC = nullptr;
+  FTarget->DeleteContext();
 }
 
 int TGdiPrintDevice::StartDoc(const std::string& Title, const std::function<bool()>& Aborted) {
-  if (!FDC) return 0;
-  CurrentAbortCheck = Aborted;
-  SetAbortProc(FDC, AbortProc);
-  std::wstring title = ToWide(Title);
-  DOCINFOW info{};
-  info.cbSize = sizeof info;
-  info.lpszDocName = title.c_str();
-  return ::StartDocW(FDC, &info);
+  return FTarget->StartDoc(Title, Aborted);
 }
 
-int TGdiPrintDevice::StartPage() { return FDC ? ::StartPage(FDC) : 0; }
-int TGdiPrintDevice::EndPage() { return FDC ? ::EndPage(FDC) : 0; }
+int TGdiPrintDevice::StartPage() {
+  FHost.reset();
+  return FTarget->StartPage();
+}
+
+int TGdiPrintDevice::EndPage() {
+  FHost.reset();
+  return FTarget->EndPage();
+}
+
 int TGdiPrintDevice::EndDoc() {
-  CurrentAbortCheck = nullptr;
-  return FDC ? ::EndDoc(FDC) : 0;
+  FHost.reset();
+  return FTarget->EndDoc();
 }
+
 int TGdiPrintDevice::AbortDoc() {
-  CurrentAbortCheck = nullptr;
-  return FDC ? ::AbortDoc(FDC) : 0;
+  FHost.reset();
+  return FTarget->AbortDoc();
 }
-int TGdiPrintDevice::PageWidth() { return FDC ? GetDeviceCaps(FDC, HORZRES) : 0; }
-int TGdiPrintDevice::PageHeight() { return FDC ? GetDeviceCaps(FDC, VERTRES) : 0; }
 
 THtmlHost& TGdiPrintDevice::Canvas() {
-  if (!FHost) throw EPrinter(SPrinterInvalid);
+  HDC dc = FTarget->DC();
+  if (!dc) throw EPrinter(SPrinterInvalid);
+  if (!FHost || FHost->DC() != dc) FHost = std::make_unique<TGdiHost>(dc);
   return *FHost;
 }
 
-// ---- metafile pages
-
-TEmfPrintDevice::TEmfPrintDevice(int PageWidth, int PageHeight) : FWidth(PageWidth), FHeight(PageHeight) {}
-
-TEmfPrintDevice::~TEmfPrintDevice() {
-  DeleteContext();
-  ClearPages();
-}
-
-void TEmfPrintDevice::ClearPages() {
-  for (HENHMETAFILE m : FPages) DeleteEnhMetaFile(m);
-  FPages.clear();
-}
-
-bool TEmfPrintDevice::CreateContext(bool) {
-  DeleteContext();
-  FInfo = CreateCompatibleDC(nullptr);
-  if (!FInfo) return false;
-  FHost = std::make_unique<TGdiHost>(FInfo);
-  return true;
-}
-
-void TEmfPrintDevice::DeleteContext() {
-  FHost.reset();
-  if (FPage) DeleteEnhMetaFile(CloseEnhMetaFile(FPage));
-  FPage = nullptr;
-  if (FInfo) DeleteDC(FInfo);
-  FInfo = nullptr;
-}
-
-int TEmfPrintDevice::StartDoc(const std::string& Title, const std::function<bool()>&) {
-  if (!FInfo) return 0;
-  ClearPages();
-  FTitle = Title;
-  return 1;
-}
-
-int TEmfPrintDevice::StartPage() {
-  if (!FInfo || FPage) return 0;
-  // The frame in 0.01 mm from the reference device's pixels.
-  int mmX = GetDeviceCaps(FInfo, HORZSIZE), mmY = GetDeviceCaps(FInfo, VERTSIZE);
-  int pxX = GetDeviceCaps(FInfo, HORZRES), pxY = GetDeviceCaps(FInfo, VERTRES);
-  RECT frame = {0, 0, MulDiv(FWidth, mmX * 100, pxX), MulDiv(FHeight, mmY * 100, pxY)};
-  FPage = CreateEnhMetaFileW(FInfo, nullptr, &frame, nullptr);
-  if (!FPage) return 0;
-  FHost = std::make_unique<TGdiHost>(FPage);
-  return 1;
-}
-
-int TEmfPrintDevice::EndPage() {
-  if (!FPage) return 0;
-  FHost = std::make_unique<TGdiHost>(FInfo);
-  HENHMETAFILE page = CloseEnhMetaFile(FPage);
-  FPage = nullptr;
-  if (!page) return 0;
-  FPages.push_back(page);
-  return 1;
-}
-
-int TEmfPrintDevice::EndDoc() { return FInfo ? 1 : 0; }
-
-int TEmfPrintDevice::AbortDoc() {
-  if (FPage) {
-    FHost = std::make_unique<TGdiHost>(FInfo);
-    DeleteEnhMetaFile(CloseEnhMetaFile(FPage));
-    FPage = nullptr;
-  }
-  ClearPages();
-  return 1;
-}
-
-THtmlHost& TEmfPrintDevice::Canvas() {
-  if (!FHost) throw EPrinter(SPrinterInvalid);
-  return *FHost;
-}
+TEmfPrintDevice::TEmfPrintDevice(int PageWidth, int PageHeight)
+    : TGdiPrintDevice(std::make_unique<TEmfPrintTarget>(PageWidth, PageHeight)) {}

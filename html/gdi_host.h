@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/win/print_target.h"
 #include "html/core/html_host.h"
 #include "html/core/vw_printer.h"
 
@@ -39,11 +40,13 @@ private:
   int FClipDepth = 0;
 };
 
-// A print device on a printer of the platform's spooler (the default printer when Name is
-// empty): a job on a machine without that printer fails with a clear error.
+// Print devices over the class library's print targets, drawing through a GDI host on the
+// target's current context (the page being made, or the measuring context between pages).
 
 class TGdiPrintDevice : public TPrintDevice {
 public:
+  // A printer of the platform's spooler (the default printer when Name is empty): a job on
+  // a machine without that printer fails with a clear error.
   explicit TGdiPrintDevice(std::wstring PrinterName = std::wstring());
   ~TGdiPrintDevice() override;
   bool CreateContext(bool Information) override;
@@ -53,43 +56,28 @@ public:
   int EndPage() override;
   int EndDoc() override;
   int AbortDoc() override;
-  int PageWidth() override;
-  int PageHeight() override;
+  int PageWidth() override { return FTarget->PageWidth(); }
+  int PageHeight() override { return FTarget->PageHeight(); }
   THtmlHost& Canvas() override;
 
+protected:
+  explicit TGdiPrintDevice(std::unique_ptr<TPrintTarget> Target);
+  std::unique_ptr<TPrintTarget> FTarget;
+
 private:
-  std::wstring FName;
-  HDC FDC = nullptr;
+  // The host lets go of a context before the target changes or deletes it.
   std::unique_ptr<TGdiHost> FHost;
 };
 
-// A print device that records each page as an enhanced metafile of the given size (in
-// pixels at the reference device's resolution): print preview, and print jobs where there
-// is no printer.
-class TEmfPrintDevice : public TPrintDevice {
+// Each page recorded as an enhanced metafile of the given size (in pixels at the reference
+// device's resolution): print preview, and print jobs where there is no printer.
+class TEmfPrintDevice : public TGdiPrintDevice {
 public:
   TEmfPrintDevice(int PageWidth, int PageHeight);
-  ~TEmfPrintDevice() override;
-  bool CreateContext(bool Information) override;
-  void DeleteContext() override;
-  int StartDoc(const std::string& Title, const std::function<bool()>& Aborted) override;
-  int StartPage() override;
-  int EndPage() override;
-  int EndDoc() override;
-  int AbortDoc() override;
-  int PageWidth() override { return FWidth; }
-  int PageHeight() override { return FHeight; }
-  THtmlHost& Canvas() override;
   // The finished pages, owned by the device.
-  const std::vector<HENHMETAFILE>& Pages() const { return FPages; }
-  const std::string& Title() const { return FTitle; }
+  const std::vector<HENHMETAFILE>& Pages() const { return Emf().Pages(); }
+  const std::string& Title() const { return Emf().Title(); }
 
 private:
-  void ClearPages();
-  int FWidth, FHeight;
-  HDC FInfo = nullptr;  // the screen, for measuring between pages
-  HDC FPage = nullptr;  // the metafile of the page being drawn
-  std::unique_ptr<TGdiHost> FHost;
-  std::vector<HENHMETAFILE> FPages;
-  std::string FTitle;
+  const TEmfPrintTarget& Emf() const { return static_cast<const TEmfPrintTarget&>(*FTarget); }
 };

@@ -18,6 +18,7 @@ const TClassInfo* THexEd::StaticClassInfo() {
                                      .Handler("N13Click", &THexEd::N13Click)
                                      .Handler("N2Click", &THexEd::N2Click)
                                      .Handler("N3Click", &THexEd::N3Click)
+                                     .Handler("N4Click", &THexEd::N4Click)
                                      .Handler("N8Click", &THexEd::N8Click)
                                      .Handler("N7Click", &THexEd::N7Click)
                                      .Handler("Undo1Click", &THexEd::Undo1Click)
@@ -31,6 +32,7 @@ const TClassInfo* THexEd::StaticClassInfo() {
                                      .Field("N13", &THexEd::N13)
                                      .Field("N2", &THexEd::N2)
                                      .Field("N3", &THexEd::N3)
+                                     .Field("N4", &THexEd::N4)
                                      .Field("N6", &THexEd::N6)
                                      .Field("N7", &THexEd::N7)
                                      .Field("N9", &THexEd::N9)
@@ -45,6 +47,7 @@ const TClassInfo* THexEd::StaticClassInfo() {
                                      .Field("sd", &THexEd::sd)
                                      .Field("PopupMenu1", &THexEd::PopupMenu1)
                                      .Field("N8", &THexEd::N8)
+                                     .Field("HexToCanvas1", &THexEd::HexToCanvas1)
                                      .Field("FormStorage1", &THexEd::FormStorage1)
                                      .Build();
   return &Info;
@@ -121,6 +124,14 @@ void THexEd::N2Click(TObject*) {
 }
 
 // A document that came from no file (new, "Noname") is saved through the save dialog.
+void THexEd::N4Click(TObject*) {
+  try {
+    HexToCanvas1->Execute();
+  } catch (const std::exception& E) {
+    Ask(E.what(), mtError, {mbOK});
+  }
+}
+
 void THexEd::N3Click(TObject*) {
   if (ExtractFilePath(HE->FileName()).empty())
     SaveWithDialog();

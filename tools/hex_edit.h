@@ -1,5 +1,5 @@
 // The hex editor window: the hex editor control HE with a menu for new, open, save, save as,
-// exit, undo, find, find next, delete and go to. It stays on top, Escape closes it, and
+// print, exit, undo, find, find next, delete and go to. It stays on top, Escape closes it, and
 // closing a changed document asks first. The program makes one at start-up (HexEd); the
 // panels open a file in it with HE->LoadFromFile and show it. Its layout comes from the
 // form resource "hex_ed.zfm".
@@ -28,6 +28,7 @@ public:
   TMenuItem* N13 = nullptr;  // new
   TMenuItem* N2 = nullptr;   // open
   TMenuItem* N3 = nullptr;   // save
+  TMenuItem* N4 = nullptr;   // print
   TMenuItem* N6 = nullptr;
   TMenuItem* N7 = nullptr;   // exit
   TMenuItem* N9 = nullptr;   // edit
@@ -42,6 +43,7 @@ public:
   TSaveDialog* sd = nullptr;
   TPopupMenu* PopupMenu1 = nullptr;
   TMenuItem* N8 = nullptr;  // save as
+  THexToCanvas* HexToCanvas1 = nullptr;
   TFormStorage* FormStorage1 = nullptr;  // captions from the language file, section "HEXEditor"
 
   // What the window asks and tells; dialogs and message boxes by default, tests answer in
@@ -60,6 +62,8 @@ public:
   void N13Click(TObject* Sender);
   void N2Click(TObject* Sender);
   void N3Click(TObject* Sender);
+  // Prints the document on the default printer; a failure is told.
+  void N4Click(TObject* Sender);
   void N8Click(TObject* Sender);
   void N7Click(TObject* Sender);
   void Undo1Click(TObject* Sender);

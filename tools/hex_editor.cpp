@@ -893,9 +893,127 @@ void THexEditor::WndProc(TMessage& M) {
 
 void RegisterHexEditorClasses() {
   static const bool Done = [] {
-    for (const TClassInfo* C : {THexEditor::StaticClassInfo(), TColors::StaticClassInfo()})
+    for (const TClassInfo* C :
+         {THexEditor::StaticClassInfo(), TColors::StaticClassInfo(), THexToCanvas::StaticClassInfo()})
       if (GetClass(C->Name) == nullptr) RegisterClassInfo(C);
     return true;
   }();
   (void)Done;
+}
+
+
+// ---------------------------------------------------------------------------------------
+// Printing
+
+const TClassInfo* THexToCanvas::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<THexToCanvas, TComponent>("THexToCanvas")
+                                     .Prop("HexEditor", &THexToCanvas::HexEditor, &THexToCanvas::SetHexEditor)
+                                     .Prop("Font", &THexToCanvas::Font, &THexToCanvas::SetFont)
+                                     .Build();
+  return &Info;
+}
+
+THexToCanvas::THexToCanvas(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>()) {
+  FFont->SetName("Courier New");
+  FFont->SetSize(10);
+}
+
+THexToCanvas::~THexToCanvas() = default;
+
+void THexToCanvas::SetHexEditor(THexEditor* Value) {
+  if (FHexEditor != nullptr) FHexEditor->RemoveFreeNotification(this);
+  FHexEditor = Value;
+  if (FHexEditor != nullptr) FHexEditor->FreeNotification(this);
+}
+
+void THexToCanvas::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FHexEditor) FHexEditor = nullptr;
+}
+
+std::string THexToCanvas::RowText(int Row) {
+  THexEditor* E = FHexEditor;
+  const int BPL = E->BytesPerLine();
+  const int Group = std::max(1, E->BytesPerColumn());
+  std::string S = E->CellText(0, Row);
+  S += "  ";
+  for (int I = 0; I < BPL; ++I) {
+    std::string Pair = E->CellText(2 + 2 * I, Row) + E->CellText(3 + 2 * I, Row);
+    S += Pair.empty() ? std::string("  ") : Pair;
+    if ((I + 1) % Group == 0 && I + 1 < BPL) S += ' ';
+  }
+  S += "  ";
+  for (int I = 0; I < BPL; ++I) {
+    std::string C = E->CellText(2 * BPL + 3 + I, Row);
+    if (C.empty()) break;
+    S += C;
+  }
+  return S;
+}
+
+int THexToCanvas::Execute() {
+  TSpoolerPrintTarget Printer;
+  return Print(Printer);
+}
+
+int THexToCanvas::Print(TPrintTarget& Target) {
+  if (FHexEditor == nullptr) throw EPrintError("No hex editor to print");
+  if (!Target.CreateContext(false)) throw EPrintError("Printer selected is not valid");
+  const std::string Header = "Qolm HexEditor: " + FHexEditor->FileName();
+  int Pages = 0;
+  bool Started = false;
+  try {
+    if (Target.StartDoc(Header, nullptr) <= 0) throw EPrintError("The printer refused the print job");
+    Started = true;
+    const int Rows = FHexEditor->RowCount();
+    const int PW = Target.PageWidth(), PH = Target.PageHeight();
+    // The font scaled to the device, and smaller when a row would not fit the width.
+    HDC Measure = Target.DC();
+    TFont F;
+    F.Assign(FFont.get());
+    F.SetHeight(-MulDiv(FFont->Size(), GetDeviceCaps(Measure, LOGPIXELSY), 72));
+    const int MarginX = PW / 20, MarginY = PH / 20;
+    const std::wstring Widest = ToWide(RowText(0));
+    for (;;) {
+      HGDIOBJ Old = SelectObject(Measure, FontHandle(F));
+      SIZE Ext{0, 0};
+      GetTextExtentPoint32W(Measure, Widest.c_str(), int(Widest.size()), &Ext);
+      SelectObject(Measure, Old);
+      if (Ext.cx <= PW - 2 * MarginX || F.Height() >= -4) break;
+      F.SetHeight(std::min(-4, int(int64_t(F.Height()) * (PW - 2 * MarginX) / std::max<int64_t>(1, Ext.cx))));
+    }
+    HGDIOBJ OldM = SelectObject(Measure, FontHandle(F));
+    TEXTMETRICW TM{};
+    GetTextMetricsW(Measure, &TM);
+    SelectObject(Measure, OldM);
+    const int LineH = std::max<int>(1, TM.tmHeight + TM.tmExternalLeading);
+    // Header, a blank line, the rows, a blank line and the foot.
+    const int PerPage = std::max(1, (PH - 2 * MarginY) / LineH - 4);
+    const int Total = std::max(1, (Rows + PerPage - 1) / PerPage);
+    for (int Page = 0; Page < Total; ++Page) {
+      if (Target.StartPage() <= 0) throw EPrintError("The printer refused a page");
+      HDC DC = Target.DC();
+      HGDIOBJ Old = SelectObject(DC, FontHandle(F));
+      SetBkMode(DC, TRANSPARENT);
+      SetTextColor(DC, RGB(0, 0, 0));
+      auto Out = [&](int Y, const std::string& Text) {
+        std::wstring W = ToWide(Text);
+        TextOutW(DC, MarginX, Y, W.c_str(), int(W.size()));
+      };
+      Out(MarginY, Header);
+      int Y = MarginY + 2 * LineH;
+      for (int Row = Page * PerPage; Row < std::min(Rows, (Page + 1) * PerPage); ++Row, Y += LineH) Out(Y, RowText(Row));
+      Out(PH - MarginY - LineH, " Page " + std::to_string(Page + 1));
+      SelectObject(DC, Old);
+      if (Target.EndPage() <= 0) throw EPrintError("The printer refused a page");
+      ++Pages;
+    }
+    if (Target.EndDoc() <= 0) throw EPrintError("The printer refused to finish the print job");
+  } catch (...) {
+    if (Started) Target.AbortDoc();
+    Target.DeleteContext();
+    throw;
+  }
+  Target.DeleteContext();
+  return Pages;
 }

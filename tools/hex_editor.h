@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "classlib/core/exception.h"
 #include "classlib/win/controls.h"
 #include "classlib/win/forms.h"
+#include "classlib/win/print_target.h"
 #include "classlib/win/std_ctrls.h"
 #include "tools/core/hex_model.h"
 
@@ -232,5 +234,37 @@ private:
   HFONT FMarkerFont = nullptr;
 };
 
-// Makes THexEditor and TColors known to form resources.
+// Prints the hex editor's rows as it shows them: "Qolm HexEditor:" and the file name at the
+// top of each page, " Page " and the page's number at its foot, whole rows between.
+class THexToCanvas : public TComponent {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  explicit THexToCanvas(TComponent* AOwner);
+  ~THexToCanvas() override;
+
+  THexEditor* HexEditor() const { return FHexEditor; }
+  void SetHexEditor(THexEditor* Value);
+  TFont* Font() const { return FFont.get(); }
+  void SetFont(TFont* Value) { FFont->Assign(Value); }
+  // The text of one row: offset, the bytes in hex grouped as the editor groups them, and
+  // the characters.
+  std::string RowText(int Row);
+  // Prints every row on Target; the number of pages. EPrintError with the reason when the
+  // device refuses; a job that failed half-way is aborted.
+  int Print(TPrintTarget& Target);
+  // On the default printer.
+  int Execute();
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  THexEditor* FHexEditor = nullptr;
+  std::unique_ptr<TFont> FFont;
+};
+
+ZX_EXCEPTION(EPrintError, Exception);
+
+// Makes THexEditor, TColors and THexToCanvas known to form resources.
 void RegisterHexEditorClasses();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <winspool.h>
 
 #include <memory>
 #include <string>
@@ -90,6 +91,20 @@ TEST_F(HexEdWindow, ComesFromItsFormResource) {
   EXPECT_EQ(W->HE->Colors()->ChangedBackground(), TColor(11075583));
   EXPECT_EQ(W->HE->Font()->Height(), -16);
   EXPECT_EQ(W->HE->FileName(), "Untitled");
+}
+
+TEST_F(HexEdWindow, PrintWithoutAPrinterIsTold) {
+  // The print command prints the control's document; with no printer it says so.
+  DWORD Size = 0;
+  GetDefaultPrinterW(nullptr, &Size);
+  if (Size != 0) GTEST_SKIP() << "this machine has a default printer";
+  ASSERT_NE(W->HexToCanvas1, nullptr);
+  EXPECT_EQ(W->HexToCanvas1->HexEditor(), W->HE);
+  EXPECT_EQ(W->N4->ShortCut(), ShortCut('P', {ssCtrl}));
+  Load("abc");
+  W->N4Click(W->N4);
+  ASSERT_EQ(Told.size(), 1u);
+  EXPECT_EQ(Told[0], "Printer selected is not valid");
 }
 
 TEST_F(HexEdWindow, FindAsTextAndFindNextOverlapping) {

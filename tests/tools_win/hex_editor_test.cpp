@@ -8,12 +8,15 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "classlib/core/code_page.h"
 #include "classlib/core/exception.h"
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/forms.h"
+#include "classlib/win/print_target.h"
+#include "classlib/win/wide_string.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/tools/file_bytes.h"
 #include "tests/support/form_test.h"
@@ -280,3 +283,64 @@ TEST_F(HexEditorWindow, SavesWhatWasTypedAndShowsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// The texts drawn on a metafile page, in drawing order.
+std::vector<std::string> PageTexts(HENHMETAFILE Page) {
+  std::vector<std::string> Texts;
+  EnumEnhMetaFile(
+      nullptr, Page,
+      [](HDC, HANDLETABLE*, const ENHMETARECORD* R, int, LPARAM P) -> int {
+        if (R->iType == EMR_EXTTEXTOUTW) {
+          auto* T = reinterpret_cast<const EMREXTTEXTOUTW*>(R);
+          const auto* Chars = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(R) + T->emrtext.offString);
+          reinterpret_cast<std::vector<std::string>*>(P)->push_back(FromWide(std::wstring(Chars, T->emrtext.nChars)));
+        }
+        return 1;
+      },
+      &Texts, nullptr);
+  return Texts;
+}
+
+}  // namespace
+
+TEST_F(HexEditorWindow, PrintsWholeRowsPageByPage) {
+  // 300 rows of 16 bytes and one byte more.
+  std::string Data;
+  for (int I = 0; I < 300 * 16 + 1; ++I) Data += char('A' + I % 26);
+  Load(Data);
+  THexToCanvas Printer(nullptr);
+  Printer.SetHexEditor(HE);
+  EXPECT_EQ(Printer.RowText(0).rfind("0x", 0), 0u);
+  TEmfPrintTarget Pages(794, 1123);
+  int N = Printer.Print(Pages);
+  ASSERT_EQ(N, int(Pages.Pages().size()));
+  ASSERT_GE(N, 3);
+  // Every row once, in order, each page headed and numbered at its foot.
+  int Row = 0;
+  for (int P = 0; P < N; ++P) {
+    std::vector<std::string> T = PageTexts(Pages.Pages()[size_t(P)]);
+    ASSERT_GE(T.size(), 2u);
+    EXPECT_EQ(T.front(), "Qolm HexEditor: " + HE->FileName());
+    EXPECT_EQ(T.back(), " Page " + std::to_string(P + 1));
+    for (size_t I = 1; I + 1 < T.size(); ++I, ++Row) EXPECT_EQ(T[I], Printer.RowText(Row)) << P << " " << I;
+  }
+  EXPECT_EQ(Row, 301);
+  // The last row holds the one byte left.
+  EXPECT_NE(Printer.RowText(300).find("41"), std::string::npos);
+}
+
+TEST_F(HexEditorWindow, PrintingWithoutAPrinterSaysSo) {
+  Load("abc");
+  THexToCanvas Printer(nullptr);
+  Printer.SetHexEditor(HE);
+  TSpoolerPrintTarget Missing(L"No such printer here");
+  try {
+    Printer.Print(Missing);
+    FAIL() << "no error";
+  } catch (const EPrintError& E) {
+    EXPECT_STREQ(E.what(), "Printer selected is not valid");
+  }
+  EXPECT_EQ(All(), "abc");
+}
