@@ -74,7 +74,7 @@ TEST(HtmlForms, SubmissionStrings) {
 TEST(HtmlForms, ImageButtonSubmitsTheClickedPoint) {
   TFormPage page("<FORM ACTION=map><INPUT TYPE=image NAME=pos WIDTH=40 HEIGHT=20 BORDER=0>"
                  "<INPUT TYPE=hidden NAME=h VALUE=1></FORM>"
-                 "<FORM ACTION=plain><INPUT TYPE=image WIDTH=40 HEIGHT=20 BORDER=0></FORM>");
+                 "<P><BR><BR><FORM ACTION=plain><INPUT TYPE=image WIDTH=40 HEIGHT=20 BORDER=0></FORM>");
   TFormControlObj* button = page.Form()->Controls[0];
   EXPECT_EQ(button->Window, nullptr);  // its picture stands in the text
   struct {
