@@ -286,20 +286,19 @@ TEST_F(HexEditorWindow, SavesWhatWasTypedAndShowsIt) {
 
 namespace {
 
+int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* R, int, LPARAM P) {
+  if (R->iType == EMR_EXTTEXTOUTW) {
+    auto* T = reinterpret_cast<const EMREXTTEXTOUTW*>(R);
+    const auto* Chars = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(R) + T->emrtext.offString);
+    reinterpret_cast<std::vector<std::string>*>(P)->push_back(FromWide(std::wstring(Chars, T->emrtext.nChars)));
+  }
+  return 1;
+}
+
 // The texts drawn on a metafile page, in drawing order.
 std::vector<std::string> PageTexts(HENHMETAFILE Page) {
   std::vector<std::string> Texts;
-  EnumEnhMetaFile(
-      nullptr, Page,
-      [](HDC, HANDLETABLE*, const ENHMETARECORD* R, int, LPARAM P) -> int {
-        if (R->iType == EMR_EXTTEXTOUTW) {
-          auto* T = reinterpret_cast<const EMREXTTEXTOUTW*>(R);
-          const auto* Chars = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(R) + T->emrtext.offString);
-          reinterpret_cast<std::vector<std::string>*>(P)->push_back(FromWide(std::wstring(Chars, T->emrtext.nChars)));
-        }
-        return 1;
-      },
-      &Texts, nullptr);
+  EnumEnhMetaFile(nullptr, Page, CollectText, &Texts, nullptr);
   return Texts;
 }
 
