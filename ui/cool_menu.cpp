@@ -665,8 +665,9 @@ void TCoolMenuItem::TakeFromList(TCustomImageList* List, TPicture* Target, bool 
   FillRect(DC, &R, Key);
   DeleteObject(Key);
   ImageList_Draw(List->Handle(), FImageIndex, DC, 0, 0, ILD_TRANSPARENT);
-  Target->SetGraphic(&B);
+  // Read before the picture takes the bitmap: that can leave DC without it.
   if (SetTr) FTrColor = TColor(GetPixel(DC, 0, List->Height() - 1) & 0xFFFFFF);
+  Target->SetGraphic(&B);
 }
 
 void TCoolMenuItem::SetImageIndex(int V) {
