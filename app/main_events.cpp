@@ -9,6 +9,7 @@
 #include "app/f2_menu.h"
 #include "app/help_form.h"
 #include "app/main_form.h"
+#include "app/openers.h"
 #include "app/settings.h"
 #include "app/start_up.h"
 #include "classlib/core/sys_utils.h"
@@ -152,6 +153,11 @@ void TMainForm::PanelChange(bool Left) {
     P->Items(1)->SetText(Data->GetSizeText());
     P->Items(2)->SetText(Data->GetModifiedText());
     P->Items(4)->SetText(Data->GetTypeText());
+    // Quick view: the other side's text/picture page follows the selection.
+    if ((Left ? LQuickView : RQuickView) && !Data->IsFolder()) {
+      std::string Path = Data->GetPath();
+      if (!Path.empty()) OpenFileInPanel(Left ? RPages : LPages, Path);
+    }
   });
 }
 

@@ -14,6 +14,7 @@
 #include "app/help_form.h"
 #include "app/html_page.h"
 #include "app/main_form.h"
+#include "app/openers.h"
 #include "app/quick_find.h"
 #include "app/settings.h"
 #include "app/small_dialogs.h"
@@ -404,8 +405,16 @@ bool View(TSide& S, TPTShListData* Item, const std::string& Path) {
   } else if (Item->IsFolder()) {
     Properties(S);
   } else {
-    return false;
+    ViewFile(Path);
   }
+  return true;
+}
+
+// Quick view on: the file is shown on the other side's text/picture page at once, and
+// later selections follow it there.
+bool ToggleQuickView(TSide& S, TPTShListData* Item, const std::string& Path) {
+  S.QuickView = !S.QuickView;
+  if (S.QuickView && !Item->IsFolder() && !Path.empty()) OpenFileInPanel(S.OtherPages, Path);
   return true;
 }
 
@@ -488,17 +497,20 @@ const TItemRow ItemRows[] = {
     {VK_F2, Shift, [](TSide& S, TPTShListData* Item, const std::string& Path) {
        return IsArchiveFile(Path) && ListArchive(S, Item, Path);
      }},
-    {VK_F2, Ctrl, [](TSide& S, TPTShListData*, const std::string&) {
-       S.QuickView = !S.QuickView;
+    {VK_F3, CtrlShift, [](TSide&, TPTShListData* Item, const std::string& Path) {
+       if (!Item->IsFolder()) ViewFile(Path);
        return true;
      }},
-    {'Q', Ctrl, [](TSide& S, TPTShListData*, const std::string&) {
-       S.QuickView = !S.QuickView;
-       return true;
-     }},
+    {VK_F2, Ctrl, ToggleQuickView},
+    {'Q', Ctrl, ToggleQuickView},
     {VK_F5, Alt, [](TSide& S, TPTShListData*, const std::string&) { return NewNames(S, false); }},
     {VK_F6, Shift, [](TSide& S, TPTShListData*, const std::string&) { return NewNames(S, true); }},
     {VK_F3, None, [](TSide& S, TPTShListData* Item, const std::string& Path) { return View(S, Item, Path); }},
+    {VK_F4, CtrlAlt, [](TSide& S, TPTShListData* Item, const std::string& Path) {
+       if (Item->IsFolder() || Path.empty()) return true;
+       OpenFileInPanel(S.OtherPages, Path);
+       return true;
+     }},
     {VK_F4, None, [](TSide& S, TPTShListData* Item, const std::string& Path) {
        if (Item->IsFolder() || Path.empty()) return true;
        S.F->EditFile(Path);
@@ -509,6 +521,10 @@ const TItemRow ItemRows[] = {
      }},
     {VK_RETURN, CtrlShift, [](TSide& S, TPTShListData*, const std::string& Path) {
        return AppendToPathBox(S, ExtractFilePath(Path));
+     }},
+    {VK_F9, None, [](TSide&, TPTShListData* Item, const std::string& Path) {
+       if (!Item->IsFolder()) PlayMediaFile(Path);
+       return true;
      }},
     {VK_F5, None, [](TSide& S, TPTShListData*, const std::string&) { return CopyMove(S, false); }},
     {VK_F6, None, [](TSide& S, TPTShListData*, const std::string&) { return CopyMove(S, true); }},

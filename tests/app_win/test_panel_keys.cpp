@@ -474,6 +474,44 @@ TEST_F(PanelKeys, UpButtonsAndTheSplittersShare) {
   EXPECT_EQ(MainForm->Splitter1->Hint(), "34%");  // 33.5 rounds up
 }
 
+TEST_F(PanelKeys, OpenersShowTheFileWhereTheKeySays) {
+  // Quick view shows the file on the other side's text page at once.
+  Select(MainForm->LF, {"b.txt"});
+  Press(MainForm->LF, 'Q', {ssCtrl});
+  EXPECT_TRUE(MainForm->LQuickView);
+  EXPECT_EQ(MainForm->RPages->ActivePage(), MainForm->REditPage);
+  EXPECT_EQ(MainForm->LPages->ActivePage(), MainForm->LFiles);
+  // While it is on, the page follows the selection.
+  MainForm->RPages->SetActivePage(MainForm->RFiles);
+  Select(MainForm->LF, {"a.txt"});
+  PumpMessages();
+  EXPECT_EQ(MainForm->RPages->ActivePage(), MainForm->REditPage);
+  MainForm->RPages->SetActivePage(MainForm->RFiles);
+  Press(MainForm->LF, 'Q', {ssCtrl});
+  EXPECT_FALSE(MainForm->LQuickView);
+  EXPECT_EQ(MainForm->RPages->ActivePage(), MainForm->RFiles);
+
+  // Ctrl+Alt+F4 from the right panel shows the file on the left.
+  CopyInto(Dir / "L\\b.txt", Dir / "R\\r.txt");
+  MainForm->RF->RefreshItems();
+  Select(MainForm->RF, {"r.txt"});
+  Press(MainForm->RF, VK_F4, {ssCtrl, ssAlt});
+  EXPECT_EQ(MainForm->LPages->ActivePage(), MainForm->LEditPage);
+  MainForm->LPages->SetActivePage(MainForm->LFiles);
+
+  // F3 on a text file opens a viewer window titled with the file.
+  Select(MainForm->LF, {"b.txt"});
+  Press(MainForm->LF, VK_F3);
+  HWND Viewer = FindWindowW(nullptr, ToWide(Dir / "L\\b.txt").c_str());
+  ASSERT_NE(Viewer, nullptr);
+  PostMessageW(Viewer, WM_CLOSE, 0, 0);
+  PumpMessages();
+
+  // F9 on a file of no media kind only names it on the music bar.
+  Press(MainForm->LF, VK_F9);
+  EXPECT_EQ(MainForm->MusicPath->Caption(), Dir / "L\\b.txt");
+}
+
 // F4 edits the selected file; Shift+F4 (the menu's new-file command) offers its name.
 TEST_F(PanelKeys, ShiftF4OffersTheSelectedNameForANewFile) {
   Select(MainForm->LF, {"b.txt"});
