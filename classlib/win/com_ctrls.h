@@ -150,6 +150,7 @@ public:
 protected:
   void Paint() override;
   void AlignControls(TRect& Rect) override;
+  bool ArrangesChildren() const override { return true; }
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:

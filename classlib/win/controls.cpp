@@ -729,7 +729,8 @@ void TWinControl::InsertControl(TControl* C) {
   }
   if (C->FParentFont) C->ParentFontChanged();
   if (C->FParentColor) C->ParentColorChanged();
-  if (C->FAlign != alNone) Realign();
+  // A row arranged from the children's stored left edges waits until they all are read.
+  if (C->FAlign != alNone || (ArrangesChildren() && !ComponentState().Contains(csLoading))) Realign();
   C->Invalidate();
 }
 

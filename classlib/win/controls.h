@@ -354,6 +354,8 @@ protected:
   void Loaded() override;
 
   // Lays the aligned children out in Rect (the client area, less any frame of its own).
+  // True where AlignControls places the unaligned children too (a tool bar's row).
+  virtual bool ArrangesChildren() const { return false; }
   virtual void AlignControls(TRect& Rect);
   virtual void AdjustClientRect(TRect& Rect) {}
   // A child's bounds changed (aligned or not).

@@ -234,6 +234,28 @@ TEST(Forms, AlignLaysOutTopBottomLeftClient) {
   EXPECT_EQ(Client->BoundsRect(), Rect(0, 30, W, H - 20));
 }
 
+// A control put on a tool bar after its buttons takes its place in the row at once, not
+// only at the bar's next resize (the panels' path combos are added so).
+TEST(Forms, ToolBarPlacesAControlAddedLater) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  F->SetBounds(0, 0, 400, 300);
+  auto* Bar = new TToolBar(F.get());
+  Bar->SetAlign(alTop);
+  Bar->SetParent(F.get());
+  for (int I = 0; I < 3; ++I) {
+    auto* B = new TToolButton(F.get());
+    B->SetLeft(I * 30);
+    B->SetParent(Bar);
+  }
+  F->HandleNeeded();
+  auto* Combo = new TComboBox(F.get());
+  Combo->SetLeft(1000);  // after the buttons
+  Combo->SetWidth(150);
+  Combo->SetParent(Bar);
+  EXPECT_EQ(Combo->Left(), 3 * Bar->ButtonWidth());
+  EXPECT_LE(Combo->Left() + Combo->Width(), Bar->Width());
+}
+
 // A group box paints its whole inside in its colour, the labels on it included: nothing of
 // what the screen showed before stays behind it.
 TEST(Forms, GroupBoxPaintsItsInsideAndItsLabels) {
