@@ -309,13 +309,18 @@ bool NewFolder(TSide& S) {
   return true;
 }
 
-bool MaskQuestion(TSide& S, std::string& Mask) {
+bool MaskQuestion(TMainForm* F, std::string& Mask) {
   Mask = "*.*";
-  if (!S.F->AskText(Lng("Input_mask"), Lng("Input_mask_full"), Mask)) return false;
+  if (!F->AskText(Lng("Input_mask"), Lng("Input_mask_full"), Mask)) return false;
   if (Mask.empty()) {
     ShowTip("Input_mask");
     return false;
   }
+  return true;
+}
+
+bool FocusOther(TSide& S, uint16_t) {
+  if (S.Other->CanFocus()) S.Other->SetFocus();
   return true;
 }
 
@@ -356,7 +361,7 @@ const TKeyRow KeyRows[] = {
      }},
     {VK_SUBTRACT, VK_SUBTRACT, None, [](TSide& S, uint16_t) {
        std::string Mask;
-       if (MaskQuestion(S, Mask)) SelectByMask(S.List, Mask, false);
+       if (MaskQuestion(S.F, Mask)) SelectByMask(S.List, Mask, false);
        return true;
      }},
     // Insert marks the focused item and moves on; Space marks it in place.
@@ -374,14 +379,8 @@ const TKeyRow KeyRows[] = {
        if (TListItem* Item = S.List->ItemFocused()) Item->SetSelected(!Item->Selected());
        return true;
      }},
-    {VK_TAB, VK_TAB, None, [](TSide& S, uint16_t) {
-       if (S.Other->CanFocus()) S.Other->SetFocus();
-       return true;
-     }},
-    {VK_TAB, VK_TAB, Shift, [](TSide& S, uint16_t) {
-       if (S.Other->CanFocus()) S.Other->SetFocus();
-       return true;
-     }},
+    {VK_TAB, VK_TAB, None, FocusOther},
+    {VK_TAB, VK_TAB, Shift, FocusOther},
 };
 
 void Properties(TSide& S) {
@@ -440,6 +439,13 @@ bool NewNames(TSide& S, bool Move) {
   return true;
 }
 
+void ReportNotDeleted(const std::vector<std::string>& Failed) {
+  if (Failed.empty()) return;
+  std::string Text = "Not deleted:";
+  for (const std::string& F : Failed) Text += "\n" + F;
+  Tell(Text);
+}
+
 bool Delete(TSide& S) {
   const bool Recycle = Checked(&TSettings::CheckDel) || !Checked(&TSettings::CheckBox6);
   if (S.F->AskBox(Lng("Delete_files_query"), Lng("Delete_files"), MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
@@ -448,24 +454,14 @@ bool Delete(TSide& S) {
     RecycleSelection(S.List);
     return true;
   }
-  std::vector<std::string> Failed = DeleteSelection(S.List);
-  if (!Failed.empty()) {
-    std::string Text = "Not deleted:";
-    for (const std::string& F : Failed) Text += "\n" + F;
-    Tell(Text);
-  }
+  ReportNotDeleted(DeleteSelection(S.List));
   return true;
 }
 
 bool DeleteForGood(TSide& S) {
   if (S.F->Ask(Lng("Delete_files_query"), mtConfirmation, TMsgDlgButtons{mbYes, mbNo, mbCancel}) != mrYes)
     return true;
-  std::vector<std::string> Failed = DeleteSelection(S.List);
-  if (!Failed.empty()) {
-    std::string Text = "Not deleted:";
-    for (const std::string& F : Failed) Text += "\n" + F;
-    Tell(Text);
-  }
+  ReportNotDeleted(DeleteSelection(S.List));
   return true;
 }
 
@@ -613,11 +609,6 @@ void TMainForm::N35Click(TObject*) { PanelSelectByMask(true); }
 void TMainForm::N37Click(TObject*) { PanelSelectByMask(false); }
 
 void TMainForm::PanelSelectByMask(bool Left) {
-  std::string Mask = "*.*";
-  if (!AskText(Lng("Input_mask"), Lng("Input_mask_full"), Mask)) return;
-  if (Mask.empty()) {
-    ShowTip("Input_mask");
-    return;
-  }
-  SelectByMask(Left ? LF : RF, Mask, true);
+  std::string Mask;
+  if (MaskQuestion(this, Mask)) SelectByMask(Left ? LF : RF, Mask, true);
 }

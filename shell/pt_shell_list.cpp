@@ -1211,17 +1211,8 @@ void TPTCustomShellList::FlushPendingUpdate(bool AlsoLinked) {
 // Window
 
 void TPTCustomShellList::WndProc(TMessage& M) {
-  if (FContextMenu) {
-    switch (M.Msg) {
-      case WM_INITMENUPOPUP:
-      case WM_DRAWITEM:
-      case WM_MEASUREITEM:
-      case WM_MENUCHAR:
-      case WM_MENUSELECT:
-        if (HandleContextMenuMessage(M, FContextMenu.Get(), this, OnPopupHint)) return;
-        break;
-    }
-  }
+  // While the shell's menu is open, its owner-drawn items and Send To go through it.
+  if (FContextMenu && HandleContextMenuMessage(M, FContextMenu.Get(), this, OnPopupHint)) return;
   switch (M.Msg) {
     case WM_GETDLGCODE:
       TPTCustomListView::WndProc(M);

@@ -725,17 +725,8 @@ void TPTCustomShellTree::RevokeDrop() {
 }
 
 void TPTCustomShellTree::WndProc(TMessage& M) {
-  if (FContextMenu) {
-    switch (M.Msg) {
-      case WM_INITMENUPOPUP:
-      case WM_DRAWITEM:
-      case WM_MEASUREITEM:
-      case WM_MENUCHAR:
-      case WM_MENUSELECT:
-        if (HandleContextMenuMessage(M, FContextMenu.Get(), this, OnPopupHint)) return;
-        break;
-    }
-  }
+  // While the shell's menu is open, its owner-drawn items and Send To go through it.
+  if (FContextMenu && HandleContextMenuMessage(M, FContextMenu.Get(), this, OnPopupHint)) return;
   switch (M.Msg) {
     case WM_SHELLCHANGE:
       if (FSkipNextChange || FOwnDrag) {

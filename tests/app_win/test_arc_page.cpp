@@ -32,22 +32,12 @@
 #include "tests/support/form_test.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
 
 std::string Fixture(const std::string& Name) {
   return SlashToBackslash(std::string("Z:") + ZX_TEST_DATA + "/data/arc/" + Name);
-}
-
-std::string ReadAll(const std::string& FileName) {
-  TMemoryStream S;
-  S.LoadFromFile(FileName);
-  return std::string(static_cast<const char*>(S.Memory()), size_t(S.Size()));
-}
-
-void WriteAll(const std::string& FileName, const std::string& Text) {
-  TFileStream F(FileName, fmCreate);
-  F.WriteBuffer(Text.data(), Text.size());
 }
 
 // big.bin of the fixture, as make-fixtures.sh made it.
@@ -184,14 +174,14 @@ TEST_F(ArcPage, ExtractsOneEntryAndTheWholeArchiveByteIdentical) {
   SelectOnly(MainForm->LAView, {"readme.txt"});
   Page->ExtractSelected(true);
   EXPECT_EQ(Confirmed, 1);
-  EXPECT_EQ(ReadAll(Dir / "right\\readme.txt"), ReadAll(Fixture("readme.txt")));
+  EXPECT_EQ(ReadFileBytes(Dir / "right\\readme.txt"), ReadFileBytes(Fixture("readme.txt")));
   EXPECT_FALSE(FileExists(Dir / "right\\big.bin"));
   EXPECT_FALSE(Page->Form2->Visible());
 
   for (int I = 0; I < MainForm->LAView->Items()->Count(); ++I) MainForm->LAView->Items()->Item(I)->SetSelected(true);
   Page->ExtractSelected(true);
-  EXPECT_EQ(ReadAll(Dir / "right\\docs\\notes.txt"), ReadAll(Fixture("notes.txt")));
-  EXPECT_EQ(ReadAll(Dir / "right\\big.bin"), BigBin());
+  EXPECT_EQ(ReadFileBytes(Dir / "right\\docs\\notes.txt"), ReadFileBytes(Fixture("notes.txt")));
+  EXPECT_EQ(ReadFileBytes(Dir / "right\\big.bin"), BigBin());
   EXPECT_TRUE(Told.empty()) << Told.front();
   EXPECT_EQ(Page->Form2->ProgressBar1->Position(), 100);
 }
@@ -209,10 +199,10 @@ TEST_F(ArcPage, EachSideExtractsWithItsOwnReader) {
 
   SelectOnly(MainForm->LAView, {"docs\\notes.txt"});
   Page->ExtractSelected(true);
-  EXPECT_EQ(ReadAll(Dir / "right\\docs\\notes.txt"), ReadAll(Fixture("notes.txt")));
+  EXPECT_EQ(ReadFileBytes(Dir / "right\\docs\\notes.txt"), ReadFileBytes(Fixture("notes.txt")));
   SelectOnly(MainForm->RAView, {"testdir\\test.txt"});
   Page->ExtractSelected(false);
-  EXPECT_EQ(ReadAll(Dir / "left\\testdir\\test.txt"), "test text document\r\n");
+  EXPECT_EQ(ReadFileBytes(Dir / "left\\testdir\\test.txt"), "test text document\r\n");
   EXPECT_TRUE(Told.empty()) << Told.front();
 }
 
@@ -247,7 +237,7 @@ TEST_F(ArcPage, ViewShowsTheSelectedEntry) {
   Page->OpenArchiveInPanel(MainForm->LAView, Fixture("folders.zip"));
   SelectOnly(MainForm->LAView, {"docs\\notes.txt"});
   Page->ViewEntry(true);
-  EXPECT_EQ(Shown, ReadAll(Fixture("notes.txt")));
+  EXPECT_EQ(Shown, ReadFileBytes(Fixture("notes.txt")));
   EXPECT_FALSE(Page->Form2->Visible());
 
   // An entry over 1 MiB is asked about only with the option on.
@@ -280,7 +270,7 @@ TEST_F(ArcPage, RunAndDoubleClickOpenACopyThatStays) {
     const std::string File = L.substr(0, L.find('|'));
     EXPECT_EQ(ExtractFileName(File), "notes.txt");
     EXPECT_EQ(UpperCase(File.substr(0, (Dir / "temp\\").size())), UpperCase(Dir / "temp\\"));
-    EXPECT_EQ(ReadAll(File), ReadAll(Fixture("notes.txt")));
+    EXPECT_EQ(ReadFileBytes(File), ReadFileBytes(Fixture("notes.txt")));
     Files.push_back(File);
   }
   EXPECT_NE(Files[0], Files[1]);
@@ -292,8 +282,8 @@ TEST_F(ArcPage, RunAndDoubleClickOpenACopyThatStays) {
 // both pages; nothing runs when the list is no staging list, the dialog is cancelled or
 // the name is empty.
 TEST_F(ArcPage, SaveHandsTheStagedFilesToThePackerQuoted) {
-  WriteAll(Dir / "right\\a b.txt", "12345");
-  WriteAll(Dir / "right\\c&d.txt", "1");
+  WriteFileBytes(Dir / "right\\a b.txt", "12345");
+  WriteFileBytes(Dir / "right\\c&d.txt", "1");
   SelectFiles(MainForm->RF, {"a b.txt", "c&d.txt"});
   std::string Name = Dir / "out dir\\new.zip";
   int Index = 3;
@@ -313,7 +303,7 @@ TEST_F(ArcPage, SaveHandsTheStagedFilesToThePackerQuoted) {
                              "\"|" + Dir / "out dir\\");
 
   // The right page quotes too.
-  WriteAll(Dir / "left\\e f.txt", "x");
+  WriteFileBytes(Dir / "left\\e f.txt", "x");
   SelectFiles(MainForm->LF, {"e f.txt"});
   DropSelection(MainForm->LF, false);
   Index = 1;
@@ -347,8 +337,8 @@ TEST_F(ArcPage, SaveHandsTheStagedFilesToThePackerQuoted) {
 TEST_F(ArcPage, StandInPackerIsGivenEveryNameQuoted) {
   CreateDir(Dir / "out dir");
   ASSERT_TRUE(CopyFileW(ToWide(SlashToBackslash(ZX_PACKER_STUB)).c_str(), ToWide(Dir / "out dir\\rar.exe").c_str(), FALSE));
-  WriteAll(Dir / "right\\a b.txt", "1");
-  WriteAll(Dir / "right\\x&y;z.txt", "2");
+  WriteFileBytes(Dir / "right\\a b.txt", "1");
+  WriteFileBytes(Dir / "right\\x&y;z.txt", "2");
   SelectFiles(MainForm->RF, {"a b.txt", "x&y;z.txt"});
   DropSelection(MainForm->RF, true);
   const std::string Archive = Dir / "out dir\\new arc.rar";
@@ -368,7 +358,7 @@ TEST_F(ArcPage, StandInPackerIsGivenEveryNameQuoted) {
     Sleep(20);
   }
   ASSERT_TRUE(FileExists(Record));
-  const std::string Raw = ReadAll(Record);
+  const std::string Raw = ReadFileBytes(Record);
   const std::string Line = FromWide(std::wstring(reinterpret_cast<const wchar_t*>(Raw.data()), Raw.size() / 2));
   const std::string Want = " a \"" + Archive + "\" \"" + Dir / "right\\a b.txt" + "\" \"" + Dir / "right\\x&y;z.txt" + "\"";
   ASSERT_GE(Line.size(), Want.size()) << Line;
@@ -420,8 +410,8 @@ TEST_F(ArcPage, EnterInTheExtractionQuestionExtracts) {
 // Add to archive: the packer of the chosen row gets the archive name, the extra
 // parameters and the selected files' names, each quoted, in the selection's folder.
 TEST_F(ArcPage, AddToArchiveQuotesEveryName) {
-  WriteAll(Dir / "left\\a b.txt", "1");
-  WriteAll(Dir / "left\\plain.txt", "2");
+  WriteFileBytes(Dir / "left\\a b.txt", "1");
+  WriteFileBytes(Dir / "left\\plain.txt", "2");
   SelectFiles(MainForm->LF, {"a b.txt", "plain.txt"});
   TArcForm* F = Page->ArcForm;
   std::vector<std::string> FormTold;
@@ -457,11 +447,11 @@ TEST_F(ArcPage, AddToArchiveQuotesEveryName) {
 // Add to ZIP packs the selection of the panel the path label shows into an archive our
 // reader extracts whole; a password encrypts, none leaves the entries plain.
 TEST_F(ArcPage, AddToZipPacksTheSelection) {
-  WriteAll(Dir / "right\\one.txt", "first file\r\n");
-  WriteAll(Dir / "right\\two.bin", BigBin().substr(0, 70000));
+  WriteFileBytes(Dir / "right\\one.txt", "first file\r\n");
+  WriteFileBytes(Dir / "right\\two.bin", BigBin().substr(0, 70000));
   CreateDir(Dir / "right\\sub");
-  WriteAll(Dir / "right\\sub\\three.txt", "third");
-  WriteAll(Dir / "right\\skip.txt", "not selected");
+  WriteFileBytes(Dir / "right\\sub\\three.txt", "third");
+  WriteFileBytes(Dir / "right\\skip.txt", "not selected");
   SelectFiles(MainForm->RF, {"one.txt", "two.bin", "sub"});
   MainForm->PathInfo->SetCaption(Dir / "right");  // neither panel's path would pick RF too
   for (const char* Password : {"", "secret"}) {
@@ -497,9 +487,9 @@ TEST_F(ArcPage, AddToZipPacksTheSelection) {
       R.SetArchiveFile(Zip);
       R.SetExtractDir(Dir / "check");
       R.Extract();
-      EXPECT_EQ(ReadAll(Dir / "check\\one.txt"), "first file\r\n");
-      EXPECT_EQ(ReadAll(Dir / "check\\two.bin"), BigBin().substr(0, 70000));
-      EXPECT_EQ(ReadAll(Dir / "check\\three.txt"), "third");
+      EXPECT_EQ(ReadFileBytes(Dir / "check\\one.txt"), "first file\r\n");
+      EXPECT_EQ(ReadFileBytes(Dir / "check\\two.bin"), BigBin().substr(0, 70000));
+      EXPECT_EQ(ReadFileBytes(Dir / "check\\three.txt"), "third");
     }
   }
 }

@@ -22,19 +22,9 @@
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
-
-void WriteAll(const std::string& FileName, const std::string& Text) {
-  TFileStream F(FileName, fmCreate);
-  F.WriteBuffer(Text.data(), Text.size());
-}
-
-std::string ReadAll(const std::string& FileName) {
-  TMemoryStream S;
-  S.LoadFromFile(FileName);
-  return std::string(static_cast<const char*>(S.Memory()), size_t(S.Size()));
-}
 
 const std::string Win = "\xD1\xFA\xE5\xF8\xFC \xE6\xE5 \xE5\xF9\xB8 \xFD\xF2\xE8\xF5 \xEC\xFF\xE3\xEA\xE8\xF5 \xF4\xF0\xE0\xED\xF6\xF3\xE7\xF1\xEA\xE8\xF5 \xE1\xF3\xEB\xEE\xEA, \xE4\xE0 \xE2\xFB\xEF\xE5\xE9 \xF7\xE0\xFE. \xA8\xC6\xC8\xCA 123!";
 const std::string Dos = "\x91\xEA\xA5\xE8\xEC \xA6\xA5 \xA5\xE9\xF1 \xED\xE2\xA8\xE5 \xAC\xEF\xA3\xAA\xA8\xE5 \xE4\xE0\xA0\xAD\xE6\xE3\xA7\xE1\xAA\xA8\xE5 \xA1\xE3\xAB\xAE\xAA, \xA4\xA0 \xA2\xEB\xAF\xA5\xA9 \xE7\xA0\xEE. \xF0\x86\x88\x8A 123!";
@@ -93,7 +83,7 @@ private:
 
 TEST_F(EditorPage, OpenEditSaveWithCtrlSAndNothingSavedUnchanged) {
   const std::string Name = Dir / "four.txt";
-  WriteAll(Name, "one\r\ntwo\r\nthree\r\nfour");
+  WriteFileBytes(Name, "one\r\ntwo\r\nthree\r\nfour");
   OpenName = Name;
   ASSERT_TRUE(Page->OpenText());
   EXPECT_EQ(MainForm->EditorFileName, Name);
@@ -105,19 +95,19 @@ TEST_F(EditorPage, OpenEditSaveWithCtrlSAndNothingSavedUnchanged) {
   EXPECT_EQ(Panel(3), Name);
 
   // Unchanged: Ctrl+S writes nothing (the file changed on disk meanwhile stays so).
-  WriteAll(Name, "changed elsewhere");
+  WriteFileBytes(Name, "changed elsewhere");
   MainForm->Editor->SetFocus();
   PressKey('S', {ssCtrl});
-  EXPECT_EQ(ReadAll(Name), "changed elsewhere");
+  EXPECT_EQ(ReadFileBytes(Name), "changed elsewhere");
 
   PressKey(VK_END);
   PressKey('X');
   EXPECT_TRUE(MainForm->Editor->Modified());
   PressKey('S', {ssCtrl, ssShift});  // not the save key
-  EXPECT_EQ(ReadAll(Name), "changed elsewhere");
+  EXPECT_EQ(ReadFileBytes(Name), "changed elsewhere");
   PressKey('S', {ssCtrl});
   EXPECT_FALSE(MainForm->Editor->Modified());
-  EXPECT_EQ(ReadAll(Name).substr(0, 5), "onex\r");
+  EXPECT_EQ(ReadFileBytes(Name).substr(0, 5), "onex\r");
   PressKey(VK_DOWN);
   PressKey(VK_DOWN);
   EXPECT_EQ(Panel(2), "75 %");

@@ -25,13 +25,9 @@
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
-
-void WriteText(const std::string& FileName, const std::string& Text) {
-  TFileStream F(FileName, fmCreate);
-  F.WriteBuffer(Text.data(), Text.size());
-}
 
 // Handles messages until Done holds or about ten seconds have passed.
 bool WaitUntil(const std::function<bool()>& Done) {
@@ -55,7 +51,7 @@ protected:
     FileTypeColors = DefaultFileTypeColors();
     ASSERT_TRUE(CreateDir(Dir / "A"));
     ASSERT_TRUE(CreateDir(Dir / "B"));
-    for (const char* F : {"a.zip", "b.jpg", "c.exe", "README"}) WriteText(Dir / "A\\" + F, "12345");
+    for (const char* F : {"a.zip", "b.jpg", "c.exe", "README"}) WriteFileBytes(Dir / "A\\" + F, "12345");
     // English texts, as a user who chose them sees the window.
     ForceDirectories(ExtractFilePath(LngFileName()));
     ASSERT_TRUE(CopyFileW(ToWide(std::string("Z:") + ZX_TEST_DATA + "/../../resources/langs/English.zq.lng").c_str(),

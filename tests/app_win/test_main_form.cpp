@@ -22,19 +22,9 @@
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
-
-void WriteText(const std::string& FileName, const std::string& Text) {
-  TFileStream F(FileName, fmCreate);
-  F.WriteBuffer(Text.data(), Text.size());
-}
-
-std::string ReadText(const std::string& FileName) {
-  TMemoryStream S;
-  S.LoadFromFile(FileName);
-  return std::string(static_cast<const char*>(S.Memory()), size_t(S.Size()));
-}
 
 // A program folder of its own and an empty registry section for every test; the windows
 // are made the way the start makes them.
@@ -113,9 +103,9 @@ private:
 
 TEST_F(MainWindow, CreationMakesTheFoldersAndReadsTheProgramFiles) {
   ASSERT_TRUE(CreateDir(Dir / "ini"));
-  WriteText(Dir / "ini\\Color.ini", "[Arcs]\r\nColor=clLime\r\n");
-  WriteText(Dir / "ini\\Folder.ini", "[LeftMenu]\r\nC:\\windows\r\n[RightMenu]\r\nC:\\\r\nC:\\users\r\n");
-  WriteText(Dir / "ini\\FastBar.ini", "C:\\windows\\notepad.exe\r\n");
+  WriteFileBytes(Dir / "ini\\Color.ini", "[Arcs]\r\nColor=clLime\r\n");
+  WriteFileBytes(Dir / "ini\\Folder.ini", "[LeftMenu]\r\nC:\\windows\r\n[RightMenu]\r\nC:\\\r\nC:\\users\r\n");
+  WriteFileBytes(Dir / "ini\\FastBar.ini", "C:\\windows\\notepad.exe\r\n");
   Open();
   EXPECT_TRUE(DirExists(Dir / "temp"));
   EXPECT_TRUE(DirExists(Dir / "ini\\pal"));
@@ -131,13 +121,13 @@ TEST_F(MainWindow, CreationMakesTheFoldersAndReadsTheProgramFiles) {
   EXPECT_FALSE(KeyboardLayoutSet);
 
   // Closing writes them back as they were read and empties the temporary folder.
-  WriteText(Dir / "temp\\left.tmp", "x");
+  WriteFileBytes(Dir / "temp\\left.tmp", "x");
   ASSERT_TRUE(CreateDir(Dir / "temp\\sub"));
-  WriteText(Dir / "temp\\sub\\deep.tmp", "y");
+  WriteFileBytes(Dir / "temp\\sub\\deep.tmp", "y");
   FileTypeColors[ftText].Italic = true;
   ASSERT_TRUE(TryClose());
-  EXPECT_EQ(ReadText(Dir / "ini\\Folder.ini"), "[LeftMenu]\r\nC:\\windows\r\n[RightMenu]\r\nC:\\\r\nC:\\users\r\n");
-  EXPECT_EQ(ReadText(Dir / "ini\\FastBar.ini"), "C:\\windows\\notepad.exe\r\n");
+  EXPECT_EQ(ReadFileBytes(Dir / "ini\\Folder.ini"), "[LeftMenu]\r\nC:\\windows\r\n[RightMenu]\r\nC:\\\r\nC:\\users\r\n");
+  EXPECT_EQ(ReadFileBytes(Dir / "ini\\FastBar.ini"), "C:\\windows\\notepad.exe\r\n");
   EXPECT_TRUE(ReadColorFile(Dir / "ini\\Color.ini")[ftText].Italic);
   EXPECT_TRUE(DirExists(Dir / "temp"));
   EXPECT_FALSE(FileExists(Dir / "temp\\left.tmp"));
@@ -178,8 +168,8 @@ TEST_F(MainWindow, CloseQuestions) {
 
 TEST_F(MainWindow, UnwritableProgramFilesStillAskAndStillEmptyTemp) {
   Open();
-  WriteText(Dir / "temp\\t.tmp", "x");
-  WriteText(Dir / "ini\\FastBar.ini", "C:\\keep.exe\r\n");
+  WriteFileBytes(Dir / "temp\\t.tmp", "x");
+  WriteFileBytes(Dir / "ini\\FastBar.ini", "C:\\keep.exe\r\n");
   SetFileAttributesW(ToWide(Dir / "ini\\FastBar.ini").c_str(), FILE_ATTRIBUTE_READONLY);
   ASSERT_TRUE(CreateDir(Dir / "ini\\Color.ini"));  // a folder where the file should be
   MainForm->Editor->Lines()->Add("unsaved");
@@ -189,7 +179,7 @@ TEST_F(MainWindow, UnwritableProgramFilesStillAskAndStillEmptyTemp) {
   EXPECT_TRUE(TryClose());
   EXPECT_EQ(Asked.size(), 1u);
   EXPECT_FALSE(FileExists(Dir / "temp\\t.tmp"));
-  EXPECT_EQ(ReadText(Dir / "ini\\Folder.ini"), "[LeftMenu]\r\n[RightMenu]\r\n");
+  EXPECT_EQ(ReadFileBytes(Dir / "ini\\Folder.ini"), "[LeftMenu]\r\n[RightMenu]\r\n");
   ASSERT_EQ(Watcher.Answered().size(), 1u);
   EXPECT_EQ(FromWide(Watcher.Answered()[0]), "Termination failed");
   SetFileAttributesW(ToWide(Dir / "ini\\FastBar.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -306,14 +296,14 @@ TEST_F(MainWindow, DriveInformation) {
 
 TEST_F(MainWindow, LanguageSwitchNeverLeavesTheTextsMissing) {
   ASSERT_TRUE(CreateDir(Dir / "Langs"));
-  WriteText(Dir / "Langs\\English.zq.lng", "[MainForm]\r\nFile1_Caption=&File\r\n[Settings]\r\nTabSheet3_Caption=Interface\r\n");
-  WriteText(Dir / "Langs\\Russian.zq.lng", "[MainForm]\r\nFile1_Caption=&\xD4\xE0\xE9\xEB\r\n");
+  WriteFileBytes(Dir / "Langs\\English.zq.lng", "[MainForm]\r\nFile1_Caption=&File\r\n[Settings]\r\nTabSheet3_Caption=Interface\r\n");
+  WriteFileBytes(Dir / "Langs\\Russian.zq.lng", "[MainForm]\r\nFile1_Caption=&\xD4\xE0\xE9\xEB\r\n");
   Open();
-  WriteText(LngFileName(), "[String]\r\nOld=1\r\n");
+  WriteFileBytes(LngFileName(), "[String]\r\nOld=1\r\n");
 
   // A language whose file is missing changes nothing.
   EXPECT_FALSE(Settings->SwitchLanguage(Dir / "Langs\\Missing.zq.lng", true));
-  EXPECT_EQ(ReadText(LngFileName()), "[String]\r\nOld=1\r\n");
+  EXPECT_EQ(ReadFileBytes(LngFileName()), "[String]\r\nOld=1\r\n");
   EXPECT_EQ(Screen->Cursor(), crDefault);
 
   Settings->RadioButton1->SetChecked(true);
@@ -321,7 +311,7 @@ TEST_F(MainWindow, LanguageSwitchNeverLeavesTheTextsMissing) {
   EXPECT_EQ(MainForm->MainMenu1->Items()->Items(0)->Caption(), "&\xD4\xE0\xE9\xEB");
   Settings->RadioButton2->SetChecked(true);
   EXPECT_TRUE(EnglishTexts);
-  EXPECT_EQ(ReadText(LngFileName()), ReadText(Dir / "Langs\\English.zq.lng"));
+  EXPECT_EQ(ReadFileBytes(LngFileName()), ReadFileBytes(Dir / "Langs\\English.zq.lng"));
   EXPECT_EQ(MainForm->MainMenu1->Items()->Items(0)->Caption(), "&File");
   EXPECT_EQ(Settings->TabSheet3->Caption(), "Interface");
   EXPECT_EQ(Settings->Lang2->IniFileName(), LngFileName());
@@ -490,7 +480,7 @@ TEST_F(MainWindow, FastBarGoesToEachSideAndKeepsItsButtonsInOrder) {
   EXPECT_FALSE(MainForm->FastLeft->Enabled());
   EXPECT_TRUE(MainForm->FastTop->Enabled());
   ASSERT_TRUE(TryClose());
-  EXPECT_EQ(ReadText(Dir / "ini\\FastBar.ini"), "C:\\windows\\notepad.exe\r\nC:\\windows\\regedit.exe\r\n");
+  EXPECT_EQ(ReadFileBytes(Dir / "ini\\FastBar.ini"), "C:\\windows\\notepad.exe\r\nC:\\windows\\regedit.exe\r\n");
 }
 
 TEST_F(MainWindow, Screenshots) {

@@ -18,19 +18,9 @@
 #include "classlib/win/registry.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
-
-void WriteAll(const std::string& FileName, const std::string& Text) {
-  TFileStream F(FileName, fmCreate);
-  F.WriteBuffer(Text.data(), Text.size());
-}
-
-std::string ReadAll(const std::string& FileName) {
-  TMemoryStream S;
-  S.LoadFromFile(FileName);
-  return std::string(static_cast<const char*>(S.Memory()), size_t(S.Size()));
-}
 
 std::vector<std::string> Lines(const std::string& Text) {
   std::vector<std::string> R;
@@ -114,13 +104,13 @@ private:
 // one side only, and a folder: the left selects what has no equal on the right, the right
 // only its equal files, whatever either had selected before.
 TEST_F(MenuCommands, CompareFoldersSelectsByNameAndSizeInBytes) {
-  WriteAll(Dir / "left\\same.txt", "12345");
-  WriteAll(Dir / "left\\other.txt", "123");
-  WriteAll(Dir / "left\\leftonly.txt", "1");
+  WriteFileBytes(Dir / "left\\same.txt", "12345");
+  WriteFileBytes(Dir / "left\\other.txt", "123");
+  WriteFileBytes(Dir / "left\\leftonly.txt", "1");
   CreateDir(Dir / "left\\sub");
-  WriteAll(Dir / "right\\SAME.TXT", "abcde");
-  WriteAll(Dir / "right\\other.txt", "1234");
-  WriteAll(Dir / "right\\rightonly.txt", "1");
+  WriteFileBytes(Dir / "right\\SAME.TXT", "abcde");
+  WriteFileBytes(Dir / "right\\other.txt", "1234");
+  WriteFileBytes(Dir / "right\\rightonly.txt", "1");
   CreateDir(Dir / "right\\sub");
   MainForm->LF->Refill();
   MainForm->RF->Refill();
@@ -139,7 +129,7 @@ TEST_F(MenuCommands, CompareFoldersSelectsByNameAndSizeInBytes) {
 }
 
 TEST_F(MenuCommands, FileListingHasItsHeaderAndALinePerItem) {
-  WriteAll(Dir / "left\\a.txt", "hello");
+  WriteFileBytes(Dir / "left\\a.txt", "hello");
   CreateDir(Dir / "left\\sub");
   CreateDir(Dir / "right\\one");
   CreateDir(Dir / "right\\two");
@@ -148,7 +138,7 @@ TEST_F(MenuCommands, FileListingHasItsHeaderAndALinePerItem) {
   MainForm->PathInfo->SetCaption(Dir / "left");
   Typed = Dir / "list.txt";
   Click("N5");
-  std::vector<std::string> L = Lines(ReadAll(Dir / "list.txt"));
+  std::vector<std::string> L = Lines(ReadFileBytes(Dir / "list.txt"));
   ASSERT_EQ(L.size(), 3u);
   const std::string Tail = " Folder: " + Dir / "left" + "  Zembrix 1.53.3";
   ASSERT_GT(L[0].size(), Tail.size());
@@ -165,7 +155,7 @@ TEST_F(MenuCommands, FileListingHasItsHeaderAndALinePerItem) {
   MainForm->PathInfo->SetCaption(Dir / "right");
   Typed = Dir / "list2.txt";
   Click("N5");
-  L = Lines(ReadAll(Dir / "list2.txt"));
+  L = Lines(ReadFileBytes(Dir / "list2.txt"));
   ASSERT_EQ(L.size(), 3u);
   EXPECT_EQ(std::set<std::string>(L.begin() + 1, L.end()), (std::set<std::string>{"one\t- Folder", "two\t- Folder"}));
   // A file that cannot be made is told.

@@ -20,22 +20,12 @@
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/form_test.h"
+#include "tests/support/file_bytes.h"
 #include "tools/core/mp3_info.h"
 #include "tools/mpeg_player.h"
 #include "tools/view_form.h"
 
 namespace {
-
-void WriteBytes(const std::string& FileName, const std::string& Bytes) {
-  TFileStream F(FileName, fmCreate);
-  if (!Bytes.empty()) F.WriteBuffer(Bytes.data(), int64_t(Bytes.size()));
-}
-
-std::string ReadBytes(const std::string& FileName) {
-  TMemoryStream S;
-  S.LoadFromFile(FileName);
-  return std::string(static_cast<const char*>(S.Memory()), size_t(S.Size()));
-}
 
 // DOS text: "Пол" in 866 (0x8F 0xAE 0xAB, its 0xAE outnumbering any 0xFE) and a frame line.
 const std::string DosText = "\x8F\xAE\xAB\xAE\xAE \xC4\xC4\xB3\r\n";
@@ -76,8 +66,8 @@ private:
 };
 
 TEST_F(Openers, PanelPageShowsTextAndPictures) {
-  WriteBytes(Dir / "win.txt", "Windows \xFE\xFE text\r\n");
-  WriteBytes(Dir / "dos.txt", DosText);
+  WriteFileBytes(Dir / "win.txt", "Windows \xFE\xFE text\r\n");
+  WriteFileBytes(Dir / "dos.txt", DosText);
   TBitmap B;
   B.SetSize(700, 100);
   B.SaveToFile(Dir / "wide.bmp");
@@ -111,7 +101,7 @@ TEST_F(Openers, PanelPageShowsTextAndPictures) {
 
 TEST_F(Openers, PanelPageStaysWhenTheFileCannotBeRead) {
   MainForm->RPages->SetActivePage(MainForm->RFiles);
-  WriteBytes(Dir / "kept.txt", "kept");
+  WriteFileBytes(Dir / "kept.txt", "kept");
   OpenFileInPanel(MainForm->RPages, Dir / "kept.txt");
   MainForm->RPages->SetActivePage(MainForm->RFiles);
   for (const char* Name : {"none.txt", "none.jpg"}) {
@@ -123,7 +113,7 @@ TEST_F(Openers, PanelPageStaysWhenTheFileCannotBeRead) {
 }
 
 TEST_F(Openers, ViewerShowsTheFileReadOnly) {
-  WriteBytes(Dir / "dos.txt", DosText);
+  WriteFileBytes(Dir / "dos.txt", DosText);
   TViewForm* V = ViewFile(Dir / "dos.txt");
   ASSERT_NE(V, nullptr);
   EXPECT_EQ(V->TextView->Lines()->Strings(0), DosAsWindows);
@@ -156,7 +146,7 @@ TEST_F(Openers, LargeFilesAskFirst) {
     bool Option, Asked;
   } Rows[] = {{0x100000, true, false}, {0x100001, true, true}, {0x100001, false, false}};
   for (const auto& R : Rows) {
-    WriteBytes(Dir / "big.txt", std::string(size_t(R.Size), 'a'));
+    WriteFileBytes(Dir / "big.txt", std::string(size_t(R.Size), 'a'));
     Settings->OpenLarge->SetChecked(R.Option);
     const int Before = Viewers();
     TDialogWatcher Watcher;
@@ -181,11 +171,11 @@ TEST_F(Openers, MusicBarFollowsThePlayer) {
 
   // An MP3 with a tag: the tag is read, the stream opened and its length is the bar's
   // maximum; with no sound device here playing fails and the bar is cleared.
-  std::string Mp3 = ReadBytes(WinePath(ZX_TOOLS_DATA "/tone.mp3"));
+  std::string Mp3 = ReadFileBytes(WinePath(ZX_TOOLS_DATA "/tone.mp3"));
   std::string Tag = "TAG" + std::string(125, '\0');
   Tag.replace(3, 4, "Tone");
   Mp3 += Tag;
-  WriteBytes(Dir / "tone.mp3", Mp3);
+  WriteFileBytes(Dir / "tone.mp3", Mp3);
   MainForm->mp3->SetPathToDLL(ZX_DIST_DIR);
   try {
     PlayMediaFile(Dir / "tone.mp3");

@@ -29,6 +29,7 @@
 #include "tests/support/form_test.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
 
@@ -36,17 +37,6 @@ void CopyInto(const std::string& From, const std::string& To) {
   TMemoryStream S;
   S.LoadFromFile(From);
   S.SaveToFile(To);
-}
-
-void WriteBytes(const std::string& FileName, const std::string& Bytes) {
-  TFileStream F(FileName, fmCreate);
-  if (!Bytes.empty()) F.WriteBuffer(Bytes.data(), Bytes.size());
-}
-
-std::string ReadBytes(const std::string& FileName) {
-  TMemoryStream S;
-  S.LoadFromFile(FileName);
-  return std::string(static_cast<const char*>(S.Memory()), size_t(S.Size()));
 }
 
 // Every byte value, so that a copy that changes any of them shows.
@@ -65,12 +55,12 @@ protected:
     SetProgramFolder(Dir.Path() + "\\");
     ASSERT_TRUE(CreateDir(Dir / "L"));
     ASSERT_TRUE(CreateDir(Dir / "R"));
-    WriteBytes(Dir / "L\\a.txt", Payload(70000));
-    WriteBytes(Dir / "L\\b.txt", "bee");
-    WriteBytes(Dir / "L\\readme.TXT", "read me");
-    WriteBytes(Dir / "L\\c.bin", "sea");
+    WriteFileBytes(Dir / "L\\a.txt", Payload(70000));
+    WriteFileBytes(Dir / "L\\b.txt", "bee");
+    WriteFileBytes(Dir / "L\\readme.TXT", "read me");
+    WriteFileBytes(Dir / "L\\c.bin", "sea");
     ASSERT_TRUE(CreateDir(Dir / "L\\sub"));
-    WriteBytes(Dir / "L\\sub\\inner.dat", Payload(300));
+    WriteFileBytes(Dir / "L\\sub\\inner.dat", Payload(300));
 
     MainForm = CreateForm<TMainForm>(nullptr);
     Settings = CreateForm<TSettings>(nullptr);
@@ -161,8 +151,8 @@ TEST_F(PanelKeys, F5CopiesAndF6MovesIntoTheOtherPanelAfterTheQuestion) {
   EXPECT_FALSE(FileExists(Dir / "R\\a.txt"));
   // Enter: the selection arrives byte for byte, the folder with what it holds.
   ASSERT_TRUE(PressAndAnswer(VK_F5, VK_RETURN));
-  EXPECT_EQ(ReadBytes(Dir / "R\\a.txt"), Payload(70000));
-  EXPECT_EQ(ReadBytes(Dir / "R\\sub\\inner.dat"), Payload(300));
+  EXPECT_EQ(ReadFileBytes(Dir / "R\\a.txt"), Payload(70000));
+  EXPECT_EQ(ReadFileBytes(Dir / "R\\sub\\inner.dat"), Payload(300));
   EXPECT_TRUE(FileExists(Dir / "L\\a.txt"));
   // The other panel shows them at once.
   MainForm->RF->Update();
@@ -176,14 +166,14 @@ TEST_F(PanelKeys, F5CopiesAndF6MovesIntoTheOtherPanelAfterTheQuestion) {
   ASSERT_TRUE(PressAndAnswer(VK_F6, VK_RETURN));
   EXPECT_FALSE(FileExists(Dir / "L\\b.txt"));
   EXPECT_FALSE(FileExists(Dir / "L\\c.bin"));
-  EXPECT_EQ(ReadBytes(Dir / "R\\b.txt"), "bee");
-  EXPECT_EQ(ReadBytes(Dir / "R\\c.bin"), "sea");
+  EXPECT_EQ(ReadFileBytes(Dir / "R\\b.txt"), "bee");
+  EXPECT_EQ(ReadFileBytes(Dir / "R\\c.bin"), "sea");
 
   // With the questions off, F5 copies at once.
   Settings->pCopy->SetChecked(false);
   Select(MainForm->LF, {"readme.TXT"});
   Press(MainForm->LF, VK_F5);
-  EXPECT_EQ(ReadBytes(Dir / "R\\readme.TXT"), "read me");
+  EXPECT_EQ(ReadFileBytes(Dir / "R\\readme.TXT"), "read me");
 }
 
 TEST_F(PanelKeys, F7MakesOneFolderInThePanelsFolderAndNothingElsewhere) {
@@ -356,7 +346,7 @@ TEST_F(PanelKeys, ItemKeys) {
 
   // Ctrl+F4 hands the file to the other editor, quoted when it holds a blank.
   Settings->AltEditor->SetText("C:\\tools\\ed.exe");
-  WriteBytes(Dir / "L\\with blank.txt", "x");
+  WriteFileBytes(Dir / "L\\with blank.txt", "x");
   MainForm->LF->RefreshItems();
   Select(MainForm->LF, {"with blank.txt"});
   Press(MainForm->LF, VK_F4, {ssCtrl});
