@@ -64,7 +64,11 @@ void TCaptionButton::SetVisible(bool Value) {
 }
 
 void TCaptionButton::RepaintCaption() {
-  if (!FWindowGone && FForm->HandleAllocated()) SendMessageW(FForm->Handle(), WM_NCACTIVATE, 0, 0);
+  // The caption is repainted in the state it has: "inactive" on an active window would grey
+  // its title until the next activation.
+  if (FWindowGone || !FForm->HandleAllocated()) return;
+  HWND Wnd = FForm->Handle();
+  SendMessageW(Wnd, WM_NCACTIVATE, GetActiveWindow() == Wnd, 0);
 }
 
 void TCaptionButton::AfterMessage(TMessage& M) {

@@ -10,11 +10,13 @@
 
 #include "app/core/lng_strings.h"
 #include "app/core/program_files.h"
+#include "app/editor_page.h"
 #include "app/main_form.h"
 #include "app/settings.h"
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
+#include "classlib/win/menus.h"
 #include "classlib/win/registry.h"
 #include "classlib/win/wide_string.h"
 #include "storage/core/file_utils.h"
@@ -481,6 +483,75 @@ TEST_F(MainWindow, FastBarGoesToEachSideAndKeepsItsButtonsInOrder) {
   EXPECT_TRUE(MainForm->FastTop->Enabled());
   ASSERT_TRUE(TryClose());
   EXPECT_EQ(ReadFileBytes(Dir / "ini\\FastBar.ini"), "C:\\windows\\notepad.exe\r\nC:\\windows\\regedit.exe\r\n");
+}
+
+// Captures an open popup from inside the menu's loop, then closes it.
+std::string PopupShot;
+long PopupPixels = -1;
+void CALLBACK CaptureOpenPopup(HWND, UINT, UINT_PTR Id, DWORD) {
+  HWND Popup = FindWindowW(L"#32768", nullptr);
+  if (Popup == nullptr || !IsWindowVisible(Popup)) return;
+  KillTimer(nullptr, Id);
+  UpdateWindow(Popup);
+  PopupPixels = SaveWindowPng(Popup, ScreenshotPath(PopupShot));
+  EndMenu();
+}
+
+// Opens a menu as the user does, owned by the main window, and takes its picture.
+long ShowMenu(HMENU Menu, HWND Owner, const std::string& Shot) {
+  PopupShot = Shot;
+  PopupPixels = -1;
+  UINT_PTR T = SetTimer(nullptr, 0, 100, CaptureOpenPopup);
+  TrackPopupMenuEx(Menu, TPM_RETURNCMD | TPM_LEFTALIGN, 120, 120, Owner, nullptr);
+  KillTimer(nullptr, T);
+  return PopupPixels;
+}
+
+// The drop-down of a main menu item, as the window holds it now (a change rebuilds the menu).
+HMENU DropDown(HWND Wnd, TMenuItem* Item) { return GetSubMenu(GetMenu(Wnd), Item->MenuIndex()); }
+
+UINT MenuItemType(HMENU Menu, UINT Command) {
+  MENUITEMINFOW Info = {sizeof(Info)};
+  Info.fMask = MIIM_FTYPE;
+  GetMenuItemInfoW(Menu, Command, FALSE, &Info);
+  return Info.fType;
+}
+
+TEST_F(MainWindow, MenusDrawTheirPicturesUntilPlainMenusAreChosen) {
+  Open();
+  MainForm->SetWindowState(wsNormal);
+  MainForm->SetBounds(0, 0, 800, 600);
+  MainForm->Show();
+  PumpMessages();
+  HWND Wnd = MainForm->Handle();
+  ASSERT_NE(GetMenu(Wnd), nullptr);
+  auto* Utilities = dynamic_cast<TMenuItem*>(MainForm->FindComponent("N67"));
+  auto* Commands = dynamic_cast<TMenuItem*>(MainForm->FindComponent("Commands1"));
+  auto* Calculator = dynamic_cast<TMenuItem*>(MainForm->FindComponent("aN71"));
+  auto* History = dynamic_cast<TMenuItem*>(MainForm->FindComponent("N78"));
+  ASSERT_TRUE(Utilities && Commands && Calculator && History);
+
+  // Pictures from the tool bar's glyphs on the decorated items; the platform draws the others,
+  // a disabled item and a checked radio item among them, in the same menus.
+  EXPECT_GT(ShowMenu(DropDown(Wnd, Utilities), Wnd, "main_menu_utilities.png"), 0);
+  EXPECT_TRUE(MenuItemType(DropDown(Wnd, Utilities), Calculator->Command()) & MFT_OWNERDRAW);
+  History->SetEnabled(false);
+  EXPECT_GT(ShowMenu(DropDown(Wnd, Commands), Wnd, "main_menu_commands.png"), 0);
+  EXPECT_TRUE(GetMenuState(DropDown(Wnd, Commands), History->Command(), MF_BYCOMMAND) & MF_GRAYED);
+  TPopupMenu* Coding = MainForm->EditorPage->CodingMenu;
+  MainForm->EditorPage->SetCodePage(tcpDos866);
+  Coding->SetPopupComponent(MainForm);
+  EXPECT_GT(ShowMenu(Coding->Handle(), Wnd, "main_menu_checked.png"), 0);
+  EXPECT_TRUE(GetMenuState(Coding->Handle(), MainForm->EditorPage->DosItem->Command(), MF_BYCOMMAND) & MF_CHECKED);
+
+  // The option for plain menus gives the platform's own menus at once, and back.
+  Settings->CheckBox5->SetChecked(true);
+  EXPECT_FALSE(MenuItemType(DropDown(Wnd, Utilities), Calculator->Command()) & MFT_OWNERDRAW);
+  EXPECT_GT(ShowMenu(DropDown(Wnd, Utilities), Wnd, "main_menu_plain.png"), 0);
+  EXPECT_FALSE(MenuItemType(DropDown(Wnd, Utilities), Calculator->Command()) & MFT_OWNERDRAW);
+  Settings->CheckBox5->SetChecked(false);
+  EXPECT_GT(ShowMenu(DropDown(Wnd, Utilities), Wnd, "main_menu_utilities_again.png"), 0);
+  EXPECT_TRUE(MenuItemType(DropDown(Wnd, Utilities), Calculator->Command()) & MFT_OWNERDRAW);
 }
 
 TEST_F(MainWindow, Screenshots) {

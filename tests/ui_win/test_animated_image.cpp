@@ -10,21 +10,11 @@
 #include "classlib/win/bitmap.h"
 #include "classlib/win/forms.h"
 #include "tests/support/form_test.h"
+#include "tests/support/wait_for.h"
 #include "ui/animated_image.h"
 
 namespace {
 
-// Handles messages until Cond holds (false when it does not within the time).
-template <class F>
-bool WaitFor(F Cond, DWORD Limit = 15000) {
-  DWORD Start = GetTickCount();
-  while (!Cond()) {
-    if (GetTickCount() - Start > Limit) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    PumpMessages();
-  }
-  return true;
-}
 
 std::unique_ptr<TBitmap> Strip(int W, int H) {
   auto B = std::make_unique<TBitmap>();

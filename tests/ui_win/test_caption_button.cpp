@@ -9,6 +9,7 @@
 
 #include "classlib/win/forms.h"
 #include "tests/support/form_test.h"
+#include "tests/support/wait_for.h"
 #include "ui/caption_button.h"
 #include "ui/rx_window_hook.h"
 
@@ -126,4 +127,27 @@ TEST_F(CaptionButton, DestroyedAfterItsWindow) {
   A->SetGlyph(nullptr);
   Form.reset();  // the form frees the button with itself
   SUCCEED();
+}
+
+TEST_F(CaptionButton, HidingKeepsAnActiveCaptionActive) {
+  auto* A = new TCaptionButton(Form.get());
+  SetForegroundWindow(Form->Handle());
+  ASSERT_TRUE(WaitFor([&] { return GetActiveWindow() == Form->Handle(); }));
+  // A caption point away from the buttons and the window's icon.
+  RECT W;
+  GetWindowRect(Form->Handle(), &W);
+  POINT P{(W.left + W.right) / 3, W.top + GetSystemMetrics(SM_CYFRAME) + 2};
+  auto CaptionColour = [&] {
+    RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC DC = GetDC(nullptr);
+    COLORREF C = GetPixel(DC, P.x, P.y);
+    ReleaseDC(nullptr, DC);
+    return C;
+  };
+  const COLORREF Active = CaptionColour();
+  A->SetVisible(false);
+  EXPECT_EQ(SendMessageW(Form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(P.x, P.y)), HTCAPTION);
+  EXPECT_EQ(CaptionColour(), Active);
+  A->SetVisible(true);
+  EXPECT_EQ(CaptionColour(), Active);
 }

@@ -11,21 +11,12 @@
 #include "classlib/win/graphics.h"
 #include "classlib/win/std_ctrls.h"
 #include "tests/support/form_test.h"
+#include "tests/support/wait_for.h"
 #include "tests/support/screenshot.h"
 #include "ui/rx_hints.h"
 
 namespace {
 
-template <class F>
-bool WaitFor(F Cond, DWORD Limit = 15000) {
-  DWORD Start = GetTickCount();
-  while (!Cond()) {
-    if (GetTickCount() - Start > Limit) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    PumpMessages();
-  }
-  return true;
-}
 
 COLORREF PixelOf(HWND Wnd, int X, int Y) {
   HDC DC = GetDC(Wnd);

@@ -11,20 +11,11 @@
 #include "classlib/win/menus.h"
 #include "classlib/win/wide_string.h"
 #include "tests/support/form_test.h"
+#include "tests/support/wait_for.h"
 #include "ui/tray_icon.h"
 
 namespace {
 
-template <class F>
-bool WaitFor(F Cond, DWORD Limit = 15000) {
-  DWORD Start = GetTickCount();
-  while (!Cond()) {
-    if (GetTickCount() - Start > Limit) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    PumpMessages();
-  }
-  return true;
-}
 
 std::unique_ptr<TIcon> SystemIcon(int Id) {
   auto I = std::make_unique<TIcon>();
