@@ -69,7 +69,21 @@ TCollection::~TCollection() {
   Clear();
 }
 
-TCollectionItem* TCollection::Add() { return FItemClass->CreateCollectionItem(this); }
+TCollectionItem* TCollection::Add() {
+  // The item joins the list from its base constructor, before its own members exist: the
+  // update that lets owners read it comes once it is whole.
+  ++FUpdateCount;
+  TCollectionItem* Item = nullptr;
+  try {
+    Item = FItemClass->CreateCollectionItem(this);
+  } catch (...) {
+    --FUpdateCount;
+    throw;
+  }
+  --FUpdateCount;
+  Changed();
+  return Item;
+}
 
 TCollectionItem* TCollection::Insert(int Index) {
   if (Index < 0 || Index > Count()) IndexError(Index);

@@ -66,11 +66,13 @@ public:
   TStatusPanels(TPersistent* Owner = nullptr) : TCollection(TStatusPanel::StaticClassInfo(), Owner) {}
   ~TStatusPanels() override { Log = nullptr; }
   std::vector<std::string>* Log = nullptr;
+  std::vector<int>* LastWidths = nullptr;  // the newest item's width at each update
   TStatusPanel* Panel(int Index) const { return static_cast<TStatusPanel*>(Items(Index)); }
 
 protected:
   void Update(TCollectionItem* Item) override {
     if (Log) Log->push_back(Item ? "update " + Item->DisplayName() : "update all");
+    if (LastWidths && Count() > 0) LastWidths->push_back(Panel(Count() - 1)->Width());
   }
   void Notify(TCollectionItem* Item, TCollectionNotification Action) override {
     static const char* const Names[] = {"added", "extracting", "deleting"};
@@ -169,6 +171,22 @@ TEST(Collection, UpdatesAndNotifications) {
   Log.clear();
   Panels.Clear();
   EXPECT_EQ(Log, (std::vector<std::string>{"extracting 1", "update all"}));
+}
+
+TEST(Collection, AnUpdateSeesTheNewItemWhole) {
+  // An owner that redraws from its items on every update (a status bar) must never see an
+  // item whose own members are not made yet.
+  std::vector<int> Widths;
+  TStatusPanels Panels;
+  Panels.LastWidths = &Widths;
+  Panels.Add();
+  Panels.Insert(0);
+  Panels.BeginUpdate();
+  Panels.Add();
+  Panels.EndUpdate();
+  ASSERT_FALSE(Widths.empty());
+  for (int W : Widths) EXPECT_EQ(W, 50);
+  Panels.LastWidths = nullptr;
 }
 
 TEST(Collection, AssignCopiesItems) {

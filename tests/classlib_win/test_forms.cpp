@@ -82,6 +82,12 @@ TEST(Forms, ResourceOfTheProgramBuildsTheForm) {
   wchar_t Panel[64] = {};
   SendMessageW(F->Status->Handle(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(Panel));
   EXPECT_STREQ(Panel, L"первая");
+  // A panel added to the shown bar at run time gets its text.
+  const int Added = F->Status->Panels()->Count();
+  F->Status->Panels()->Add()->SetText("\xED\xEE\xE2\xE0\xFF");
+  wchar_t AddedText[64] = {};
+  SendMessageW(F->Status->Handle(), SB_GETTEXTW, Added, reinterpret_cast<LPARAM>(AddedText));
+  EXPECT_STREQ(AddedText, L"новая");
   // The page control fills the form above the status bar.
   EXPECT_EQ(F->Pages->Top(), 0);
   EXPECT_EQ(F->Pages->Height() + F->Status->Height(), F->ClientHeight());
