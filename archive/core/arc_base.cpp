@@ -391,6 +391,9 @@ void TUnBase::RunGuarded() {
     ReportArchiveError(FArchiveFile, "", "0", errOutOfMemory);
   } catch (const Exception& e) {
     ReportArchiveError(FileName.empty() ? FArchiveFile : FileName, e.Message(), "0", errReadingFile);
+  } catch (const std::exception& e) {
+    // A fault of the run itself: still told, never thrown at the caller.
+    ReportArchiveError(FileName.empty() ? FArchiveFile : FileName, e.what(), "0", errReadingFile);
   }
   if (ArcFile.IsOpen()) EndRun();
 }

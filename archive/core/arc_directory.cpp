@@ -9,9 +9,11 @@
 #include "archive/core/arc_header.h"
 #include "archive/core/arc_names.h"
 #include "archive/core/arj_header.h"
+#include "archive/core/gzip_header.h"
 #include "archive/core/le_bytes.h"
 #include "archive/core/lha_header.h"
 #include "archive/core/tar_header.h"
+#include "archive/core/uu_header.h"
 #include "archive/core/zoo_header.h"
 #include "archive/core/zip_format.h"
 #include "classlib/core/code_page.h"
@@ -341,44 +343,35 @@ private:
 
 class TGzipWalker : public TArcDirWalker {
 public:
-  using TArcDirWalker::TArcDirWalker;
+  TGzipWalker(TTravik& Owner) : TArcDirWalker(Owner), FIn(Owner) {}
   void SetUp() override {
     T.HeaderLength = 10;
     T.Cursor = T.ArcStartOffset - 1;
   }
   void Step() override {
-    const uint8_t* h = T.Header;
-    const uint16_t magic = Get16(h);
-    if (magic != 0x8B1F && magic != 0x9E1F && magic != 0x9D1F && magic != 0xA01F && magic != 0x1E1F)
-      return T.EndWalk();
-    const bool gzip = magic == 0x8B1F || magic == 0x9E1F;
-    const uint8_t flags = h[3];
+    const uint16_t magic = Get16(T.Header);
+    if (!IsGzipMagic(magic)) return T.EndWalk();
     TListEntry e;
     e.Date = DosDateToDateTime(static_cast<uint32_t>(T.ArcDate));
-    std::string name;
-    if (gzip) {
-      const uint32_t mtime = Get32(h + 4);
-      if (mtime != 0) e.Date = UnixDateToDateTime(static_cast<int32_t>(mtime));
-      if (flags & 0x04) {
-        uint8_t x[2] = {};
-        T.ReadAt(T.Cursor, x, 2);
-        T.Cursor += 2 + Get16(x);
+    std::string stored;
+    if (IsGzipMember(magic)) {
+      // The member header as the reader reads it: a cut one is told, not listed.
+      TGzipMember m;
+      if (GzipReadMember(FIn, T.HeaderPos - 1, m) != gsMember) {
+        T.ReportArchiveError(T.CurrentVolume(), "", "0", errReadingFile);
+        return T.EndWalk();
       }
-      if (flags & 0x08) name = T.ReadZString();
+      if (m.MTime != 0) e.Date = UnixDateToDateTime(static_cast<int32_t>(m.MTime));
+      stored = m.Name;
       const int64_t size = T.EndLimit;
       e.CRC = size >= 8 ? ReadU32(T, size - 8) : 0;
       e.UnpackedSize = size >= 4 ? ReadU32(T, size - 4) : 0;
       e.PackedSize = size;
-      e.Encrypted = (flags & 0x20) != 0;
+      e.Encrypted = (m.Flags & gzfEncrypted) != 0;
     } else {
       e.PackedSize = e.UnpackedSize = T.EndLimit;
     }
-    if (name.empty()) {
-      name = ArcExtractFileName(T.ArchiveFile());
-      const size_t dot = name.rfind('.');
-      if (dot != std::string::npos) name.erase(dot);
-    }
-    e.Name = SlashToBackslash(name);
+    e.Name = GzipEntryName(stored, T.ArchiveFile());
     e.Always = true;
     const int attr = FileGetAttr(T.ArchiveFile());
     e.InternalAttr = e.ExternalAttr = attr < 0 ? 0 : static_cast<uint32_t>(attr);
@@ -388,6 +381,9 @@ public:
     T.OfferEntry(e);
     T.EndWalk();
   }
+
+private:
+  TTravikInput FIn;
 };
 
 // ---- HA ------------------------------------------------------------------------------------
@@ -793,20 +789,23 @@ public:
     int32_t got = 0;
     const auto b = ReadBlock(T, 0, static_cast<int32_t>(std::min<int64_t>(T.EndLimit, 32768)), &got);
     const std::string text(reinterpret_cast<const char*>(b.data()), static_cast<size_t>(got));
+    // The header lines as the reader searches them.
     size_t at = 0;
-    for (;;) {
-      at = text.find("begin ", at);
-      if (at == std::string::npos) return;
-      if (at == 0 || text[at - 1] == '\n') break;
-      ++at;
+    std::string stored;
+    TUuLineKind kind = ulOther;
+    for (int n = 0; n < UuHeaderLines && at < text.size() && kind != ulBegin; ++n) {
+      size_t eol = text.find('\n', at);
+      if (eol == std::string::npos) eol = text.size();
+      std::string line = text.substr(at, eol - at);
+      line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
+      kind = UuHeaderLine(line, &stored);
+      if (kind == ulBase64)
+        return T.ReportArchiveError(T.CurrentVolume(), "base64", "0", errUnsupportedMethod);
+      if (kind != ulBegin) at = eol + 1;
     }
-    size_t p = text.find(' ', at + 6);  // past the file mode
-    const size_t eol = text.find_first_of("\r\n", at);
-    if (p == std::string::npos || (eol != std::string::npos && p > eol)) p = eol == std::string::npos ? text.size() : eol;
-    else ++p;
-    const size_t end = eol == std::string::npos ? text.size() : eol;
+    if (kind != ulBegin || stored.empty()) return;
     TListEntry e;
-    e.Name = Trim(text.substr(p, std::min<size_t>(end > p ? end - p : 0, 255)));
+    e.Name = UuEntryName(stored);
     e.Always = true;
     e.Date = DosDateToDateTime(static_cast<uint32_t>(T.ArcDate));
     e.PackedSize = e.UnpackedSize = T.ArcFileSize;

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "archive/core/arc_globals.h"
+#include "archive/core/gzip_header.h"
 #include "archive/core/pe_resources.h"
 #include "archive/core/tar_header.h"
+#include "archive/core/uu_header.h"
 #include "archive/core/zip_format.h"
 #include "archive/core/le_bytes.h"
 
@@ -55,7 +57,7 @@ TArcType ClassifySignature(uint32_t Sig, bool AtStart, int64_t& Offset) {
   if (Sig == 0x4643534D) return pick(atCAB, atUnsupported);
   if (Sig == 0x07054842) return pick(atBH, atBHExe);
   if (lo == 0x4148) return pick(atHA, atUnsupported);
-  if (lo == 0x8B1F || lo == 0x9D1F || lo == 0x9E1F || lo == 0x1E1F || lo == 0xA01F) return pick(atGZip, atUnsupported);
+  if (IsGzipMagic(lo)) return pick(atGZip, atUnsupported);
   if (lo == 0xEA60) return pick(atARJ, atArjExe);
   if (lo == 0x4F5A) return pick(atZOO, atUnsupported);
   if (hi == 0x6C2D) return pick(atLHA, atLhaExe);
@@ -134,17 +136,7 @@ bool TArcRecognizer::IsUuText() {
   const int32_t got = FIn.ReadAt(0, buf, sizeof buf);
   if (got <= 0) return false;
   const std::string text(buf, size_t(got));
-  // A "begin" line with its octal mode, or three full data lines in a row (a later part).
-  auto fullLine = [](const std::string& L) {
-    if (L.size() != 61 || (L[0] != 'M' && L[0] != 'h')) return false;
-    for (size_t i = 1; i < L.size(); ++i) {
-      const char c = L[i];
-      const bool uu = c >= ' ' && c <= '`';
-      const bool xx = c == '+' || c == '-' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-      if (L[0] == 'M' ? !uu : !xx) return false;
-    }
-    return true;
-  };
+  // A "begin" line, or three full data lines in a row (a later part).
   int run = 0;
   size_t at = 0;
   while (at < text.size()) {
@@ -153,12 +145,8 @@ bool TArcRecognizer::IsUuText() {
     std::string line = text.substr(at, end - at);
     at = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.compare(0, 6, "begin ") == 0) {
-      size_t p = 6, digits = 0;
-      while (p < line.size() && line[p] >= '0' && line[p] <= '7') ++p, ++digits;
-      if (digits >= 3 && p < line.size() && line[p] == ' ') return true;
-    }
-    run = fullLine(line) ? run + 1 : 0;
+    if (UuHeaderLine(line) == ulBegin) return true;
+    run = UuIsFullDataLine(line) ? run + 1 : 0;
     if (run >= 3) return true;
   }
   return false;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "archive/core/arc_base.h"
+#include "archive/core/gzip_header.h"
 
 class TUnGZIP : public TUnBase {
 public:
@@ -20,23 +21,11 @@ protected:
   void ExtractIt() override;
 
 private:
-  struct TMember {
-    uint8_t Method = 0, Flags = 0;
-    uint32_t MTime = 0;
-    std::string Name;       // FNAME as stored, empty without one
-    int64_t DataPos = 0;    // first byte of the deflate data
-  };
-  // Reads the member header at Pos. False when the file ends inside it.
-  bool ReadMember(int64_t Pos, TMember& M);
   // Decodes the members from the first one on; True when every member's CRC and size
   // check passed.
-  bool ExtractMembers(TMember First);
+  bool ExtractMembers(TGzipMember First);
 };
 
-// The magics of the family: 1F 8B, 1F 9E (gzip), 1F 9D (compress), 1F A0, 1F 1E (pack).
-bool IsGzipMagic(uint16_t Word);
-// The length of a name up to the last '.' of its file-name part, or its whole length.
-size_t NameWithoutExt(const std::string& Name);
 // Decodes a .Z file of PackedSize bytes from the reader's archive position to its output.
 // True when the input ended where a code ended; False for a file cut short or damaged.
 // A header that is not compress's raises Exception with the text of 25138 (reserved

@@ -157,20 +157,14 @@ void TUUDecode::ExtractIt() {
     std::string line, alphabet, stored;
     bool found = false;
     for (int n = 0; n < FMaxHeaderLines && in.ReadLine(line); ++n) {
-      if (StartsWith(line, "begin-base64")) {
-        // MIME's base64 form of the same file: not an encoding this decoder reads.
-        RaiseArchiveError(FArchiveFile, "base64", "0", errUnsupportedMethod);
-      }
-      if (StartsWith(line, "begin ")) {
-        size_t p = 6;
-        while (p < line.size() && line[p] == ' ') ++p;
-        while (p < line.size() && line[p] >= '0' && line[p] <= '7') ++p;  // the mode, of any length
-        while (p < line.size() && line[p] == ' ') ++p;
-        stored = TrimRight(line.substr(p));
+      const TUuLineKind kind = UuHeaderLine(line, &stored);
+      // MIME's base64 form of the same file: not an encoding this decoder reads.
+      if (kind == ulBase64) RaiseArchiveError(FArchiveFile, "base64", "0", errUnsupportedMethod);
+      if (kind == ulBegin) {
         found = true;
         break;
       }
-      if (StartsWith(line, "table") || StartsWith(line, "charmap")) {
+      if (kind == ulTable) {
         // The alphabet follows on the next lines, 32 characters to a line.
         std::string chars;
         while (chars.size() < 64 && n + 1 < FMaxHeaderLines && in.ReadLine(line)) {
@@ -181,7 +175,7 @@ void TUUDecode::ExtractIt() {
       }
     }
     if (!found) RaiseArchiveError(FArchiveFile, "no \"begin\" line", "0", errBadFileHeader);
-    if (stored.empty() || !ProcessFileName(stored) || FileName.empty())
+    if (stored.empty() || !ProcessEntryName(UuEntryName(stored)) || FileName.empty())
       RaiseArchiveError(FArchiveFile, stored, "0", errInvalidFileName);
 
     bool extract = true;

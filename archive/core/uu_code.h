@@ -9,6 +9,7 @@
 #include <string>
 
 #include "archive/core/arc_base.h"
+#include "archive/core/uu_header.h"
 
 // The name of part Number of Name. nvChangeExt: the digits take the end of a three-letter
 // extension (X.UUE gives X.UU1, X.U12, X.123) or follow a name without one.
@@ -37,7 +38,7 @@ protected:
   void ExtractIt() override;
 
 private:
-  int FMaxHeaderLines = 100;
+  int FMaxHeaderLines = UuHeaderLines;
   TNextVolumeName FNextVolumeName = nvChangeExt;
   bool FVolumeLongFilenames = false;
   uint8_t FVolumeStartNum = 0;

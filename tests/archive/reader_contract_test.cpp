@@ -114,6 +114,8 @@ TEST(ReaderContract, TheListerShowsWhatTheReaderExtracts) {
       {"ARJ", FixturePath("oemnames/names.arj")},
       {"ARC", FixturePath("plain.arc")},          {"ARC", OldFixture("nested.arc")},
       {"ZOO", OldFixture("zoo.zoo")},             {"UU", FixturePath("binary.uue")},
+      {"gzip", FixturePath("cyrnames/unix-utf8.gz")}, {"gzip", FixturePath("cyrnames/dos-cp866.gz")},
+      {"UU", FixturePath("cyrnames/unix-utf8.uue")},  {"UU", FixturePath("cyrnames/dos-cp866.uue")},
   };
   std::map<std::string, std::function<std::unique_ptr<TUnBase>()>> Make;
   for (const TReaderKind& K : Readers()) Make[K.Name] = K.Make;
@@ -194,4 +196,52 @@ TEST(ReaderContract, TwoReadersOnTwoThreadsAtOnce) {
       for (const auto& F : Jobs[i].AloneData) EXPECT_EQ(ReadWholeFile(Out + F.first), F.second) << F.first;
     }
   }
+}
+
+TEST(ReaderContract, RussianNamesAsAWindowsUserExpectsThem) {
+  // Names a Unix tool wrote in UTF-8 and names DOS wrote in code page 866 both come out
+  // in 1251, alike in the lister and the reader.
+  const std::string Privet = "\xCF\xF0\xE8\xE2\xE5\xF2";  // Привет
+  struct TCase {
+    const char* Kind;
+    const char* Fixture;
+    std::string Name;     // as listed and made, under the output folder
+    std::string Content;
+  } Cases[] = {
+      {"gzip", "unix-utf8.gz", Privet + ".txt", "utf\n"},
+      {"gzip", "dos-cp866.gz", Privet + ".dos", "oem\n"},
+      {"UU", "unix-utf8.uue", Privet + ".txt", "utf\n"},
+      {"UU", "dos-cp866.uue", Privet + ".dos", "oem\n"},
+  };
+  std::map<std::string, std::function<std::unique_ptr<TUnBase>()>> Make;
+  for (const TReaderKind& K : Readers()) Make[K.Name] = K.Make;
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Fixture);
+    const std::string Path = FixturePath(std::string("cyrnames/") + C.Fixture);
+    const TListing L = ListArchive(Path);
+    EXPECT_TRUE(L.Errors.empty());
+    ASSERT_EQ(L.Entries.size(), 1u);
+    EXPECT_EQ(L.Entries[0].Name, C.Name);
+    TTempDir Tmp;
+    std::unique_ptr<TUnBase> R = Make[C.Kind]();
+    TReaderEvents Ev;
+    ExtractInto(*R, Ev, Path, Tmp.Path());
+    EXPECT_TRUE(Ev.Errors.empty());
+    EXPECT_EQ(Ev.FailedEnds(), 0);
+    const TByteVec Got = ReadWholeFile(Tmp.Path() + C.Name);
+    EXPECT_EQ(std::string(Got.begin(), Got.end()), C.Content);
+  }
+  // A gzip file without a stored name is named after itself: a Russian name of the file
+  // is already the user's own.
+  TTempDir Tmp;
+  const std::string Own = Tmp.Path() + Privet + ".txt.gz";
+  WriteWholeFile(Own, ReadWholeFile(ListerFixture("noname.txt.gz")));
+  const TListing L = ListArchive(Own);
+  ASSERT_EQ(L.Entries.size(), 1u);
+  EXPECT_EQ(L.Entries[0].Name, Privet + ".txt");
+  TUnGZIP R(nullptr);
+  TReaderEvents Ev;
+  ExtractInto(R, Ev, Own, Tmp.Path() + "out\\");
+  EXPECT_TRUE(Ev.Errors.empty());
+  EXPECT_TRUE(FileExists(Tmp.Path() + "out\\" + Privet + ".txt"));
 }

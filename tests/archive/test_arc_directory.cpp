@@ -305,6 +305,27 @@ TEST(ArcDirUue, OneEntryNamedByTheBeginLine) {
     EXPECT_EQ(L.Entries[0].Method, "");
     EXPECT_EQ(L.Totals, 1);
   }
+  // The header lines as the reader reads them: MIME's base64 form is told as a method the
+  // decoder lacks, and a "begin" later than the reader looks is no header.
+  TTempDir Tmp;
+  struct TCase {
+    const char* What;
+    std::string Text;
+    std::vector<int> Errors;
+    size_t Entries;
+  } Cases[] = {
+      {"base64", "begin-base64 644 a.txt\naGVsbG8K\n====\n", {errUnsupportedMethod}, 0},
+      {"begin after 100 lines", std::string(100, '\n') + "begin 644 a.txt\n`\nend\n", {}, 0},
+      {"mode and name", "Subject: x\r\n\r\nbegin 0644   a b.txt  \r\n`\r\nend\r\n", {}, 1},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.What);
+    WriteWholeFile(Tmp.Path() + "x.uue", C.Text);
+    const TListing L = ListArchive(Tmp.Path() + "x.uue");
+    EXPECT_EQ(L.Errors, C.Errors);
+    ASSERT_EQ(L.Entries.size(), C.Entries);
+    if (C.Entries) EXPECT_EQ(L.Entries[0].Name, "a b.txt");
+  }
 }
 
 TEST(ArcDirHandBuilt, ZooPakBhHa) {
