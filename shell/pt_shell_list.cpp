@@ -144,6 +144,41 @@ private:
   TListItems* FItems;
 };
 
+// The list's drop target: forwards to the list, and no exception leaves a COM call.
+class TDropTarget_shlv : public TComObject<IDropTarget> {
+public:
+  explicit TDropTarget_shlv(TPTCustomShellList* List) : FList(List) {}
+  void Detach() { FList = nullptr; }
+
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* Data, DWORD Keys, POINTL Pt, DWORD* Effect) override {
+    if (Effect == nullptr) return E_POINTER;
+    return Guard(Effect, [&] { return FList->DoDragEnter(Data, Keys, Pt, Effect); });
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD Keys, POINTL Pt, DWORD* Effect) override {
+    if (Effect == nullptr) return E_POINTER;
+    return Guard(Effect, [&] { return FList->DoDragOver(Keys, Pt, Effect); });
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override {
+    return Guard(nullptr, [&] { return FList->DoDragLeave(); });
+  }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* Data, DWORD Keys, POINTL Pt, DWORD* Effect) override {
+    if (Effect == nullptr) return E_POINTER;
+    return Guard(Effect, [&] { return FList->DoDrop(Data, Keys, Pt, Effect); });
+  }
+
+private:
+  template <class F>
+  HRESULT Guard(DWORD* Effect, F Call) {
+    try {
+      if (FList != nullptr) return Call();
+    } catch (...) {
+    }
+    if (Effect != nullptr) *Effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  TPTCustomShellList* FList;
+};
+
 // The signed 16-bit code of a CompareIDs answer; 0 when it failed.
 int CompareCode(HRESULT Hr) { return FAILED(Hr) ? 0 : int(int16_t(HRESULT_CODE(Hr))); }
 
@@ -199,6 +234,8 @@ TPTCustomShellList::TPTCustomShellList(TComponent* AOwner)
 }
 
 TPTCustomShellList::~TPTCustomShellList() {
+  // The base's destructor destroys the window where this class's handlers no longer run.
+  RevokeDrop();
   // The items' data are freed through this class's deletion hook, which the base's
   // destructor could no longer reach.
   Items()->Clear();
@@ -214,6 +251,7 @@ HWND TPTCustomShellList::OwnerWindow() {
 
 void TPTCustomShellList::InitWnd() {
   TPTCustomListView::InitWnd();
+  if (FOptions.Contains(ptsloOleDrop) && !Designing()) RegisterDrop();
   if (Designing() || !FOptions.Contains(ptsloAutoFill) || Items()->Count() != 0) return;
   // A folder that cannot be shown must not keep the window from being made.
   try {
@@ -261,6 +299,10 @@ void TPTCustomShellList::SetOptions(TPTShellListOptions Value) {
   FOptions = Value;
   if (Loading() || !HandleAllocated()) return;
   auto Changed = [&](TPTShellListOption O) { return Old.Contains(O) != Value.Contains(O); };
+  if (Changed(ptsloOleDrop) && !Designing()) {
+    if (Value.Contains(ptsloOleDrop)) RegisterDrop();
+    else RevokeDrop();
+  }
   if (Changed(ptsloDynamicRefresh) && !Designing()) {
     if (Value.Contains(ptsloDynamicRefresh)) StartWatching();
     else StopWatching();
@@ -1177,8 +1219,13 @@ void TPTCustomShellList::StopWatching() {
 }
 
 void TPTCustomShellList::ChangeNotified() {
-  if (FSkipNextChange || FOwnDrag) {
+  if (FSkipNextChange) {
     FSkipNextChange = false;
+    return;
+  }
+  // What the list's own drag changed is read once the drag is over.
+  if (FOwnDrag) {
+    FRefreshPending = true;
     return;
   }
   // A burst of changes gives one refresh, after the last of them.
@@ -1231,7 +1278,25 @@ void TPTCustomShellList::WndProc(TMessage& M) {
     case WM_DESTROY:
       if (FSharedWidths && Columns()->Count() > 0) SaveColumnWidths();
       break;
+    case CN_NOTIFY: {
+      auto* H = reinterpret_cast<NMHDR*>(M.LParam);
+      if ((H->code == LVN_BEGINDRAG || H->code == LVN_BEGINRDRAG) && FOptions.Contains(ptsloOleDrag) &&
+          !Designing()) {
+        BeginOwnDrag(H->code == LVN_BEGINRDRAG ? 1 : 0);
+        M.Result = 0;
+        return;
+      }
+      break;
+    }
+    case WM_RBUTTONUP:
+      // The drag's own button release is no context-menu click.
+      if (FOwnDrag) {
+        DefaultHandler(M);
+        return;
+      }
+      break;
     case WM_NCDESTROY:
+      RevokeDrop();
       // The watcher posts to this window only.
       FWatcher.reset();
       FRefreshTimer->SetEnabled(false);
@@ -1256,4 +1321,183 @@ void TPTCustomShellList::WndProc(TMessage& M) {
     }
   }
   TPTCustomListView::WndProc(M);
+}
+
+// ---------------------------------------------------------------------------------------
+// Drag and drop
+
+void TPTCustomShellList::RegisterDrop() {
+  if (FDropTarget || !HandleAllocated()) return;
+  TComPtr<IDropTarget> Target(new TDropTarget_shlv(this));
+  if (SUCCEEDED(RegisterDragDrop(Handle(), Target.Get()))) FDropTarget = Target;
+}
+
+void TPTCustomShellList::RevokeDrop() {
+  if (!FDropTarget) return;
+  if (HandleAllocated()) RevokeDragDrop(Handle());
+  static_cast<TDropTarget_shlv*>(FDropTarget.Get())->Detach();
+  FDropTarget.Reset();
+  FDragData.Reset();
+}
+
+TComPtr<IDataObject> TPTCustomShellList::CreateSelectionDataObject() {
+  if (!FShellFolder) return {};
+  std::vector<TPidl> Lists = SelectedIdLists(nullptr);
+  std::vector<PCItemIDList> Raw;
+  for (const TPidl& L : Lists) Raw.push_back(L.Get());
+  return CreateShellDataObject(FIdList.Get(), Raw);
+}
+
+HRESULT TPTCustomShellList::RunDragDrop(IDataObject* Data, IDropSource* Source, DWORD Allowed, DWORD* Effect) {
+  return DoDragDrop(Data, Source, Allowed, Effect);
+}
+
+void TPTCustomShellList::BeginOwnDrag(int ButtonKind) {
+  if (!FShellFolder || FOwnDrag) return;
+  std::vector<TPidl> Lists = SelectedIdLists(nullptr);
+  if (Lists.empty()) return;
+  std::vector<PCItemIDList> Raw;
+  for (const TPidl& L : Lists) Raw.push_back(L.Get());
+  // The shell sets bits beyond those asked for: only the three effects count.
+  const ULONG Effects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  ULONG Attributes = Effects;
+  CheckHResult(FShellFolder->GetAttributesOf(UINT(Raw.size()), Raw.data(), &Attributes));
+  TComPtr<IDataObject> Data = CreateShellDataObject(FIdList.Get(), Raw);
+  if (!Data) return;
+  TComPtr<IDropSource> Source(new TDropSource_shlvtv(ButtonKind));
+  {
+    struct TOwnDrag {
+      bool& Flag;
+      explicit TOwnDrag(bool& F) : Flag(F) { Flag = true; }
+      ~TOwnDrag() { Flag = false; }
+    } Own(FOwnDrag);
+    DWORD Effect = DROPEFFECT_NONE;
+    RunDragDrop(Data.Get(), Source.Get(), Attributes & Effects, &Effect);
+  }
+  SetDropHighlight(nullptr);
+  if (std::exchange(FRefreshPending, false)) Refill();
+}
+
+TComPtr<IDropTarget> TPTCustomShellList::GetDropTargetOf(TListItem* Item) {
+  TComPtr<IDropTarget> Target;
+  if (!FShellFolder) return Target;
+  HWND Owner = OwnerWindow();
+  TPTShListData* Data = GetShellData(Item);
+  if (Data == nullptr) {
+    if ((Target = CreateFolderTransferTarget(Owner, FIdList.Get()))) return Target;
+    HRESULT Hr = TPTIdListArray(FIdList.Get()).Count() == 0
+                     ? GetDesktopDropTarget(Target.Out())
+                     : GetUIObjectOfPidl(FIdList.Get(), IID_IDropTarget, reinterpret_cast<void**>(Target.Out()));
+    if (FAILED(Hr)) Target.Reset();
+    return Target;
+  }
+  TPidl Abs(ConcatPidls(nullptr, FIdList.Get(), Data->RelIdList()));
+  if ((Target = CreateFolderTransferTarget(Owner, Abs.Get()))) return Target;
+  PCItemIDList Rel = Data->RelIdList();
+  if (FAILED(FShellFolder->GetUIObjectOf(Owner, 1, &Rel, IID_IDropTarget, nullptr,
+                                         reinterpret_cast<void**>(Target.Out()))))
+    Target.Reset();
+  return Target;
+}
+
+TListItem* TPTCustomShellList::ItemAtScreen(POINTL Point) {
+  TPoint P = ScreenToClient(TPoint(Point.x, Point.y));
+  return GetItemAt(P.X, P.Y);
+}
+
+void TPTCustomShellList::SetDropHighlight(TListItem* Item) {
+  TListItem* Old = DropTarget();
+  if (Old == Item) return;
+  if (Old != nullptr) Old->SetDropTarget(false);
+  if (Item != nullptr) Item->SetDropTarget(true);
+}
+
+HRESULT TPTCustomShellList::DoDragEnter(IDataObject* Data, DWORD KeyState, POINTL Point, DWORD* Effect) {
+  FLastScroll = GetTickCount();
+  FDragData = TComPtr<IDataObject>::Share(Data);
+  FDragKeys = KeyState;
+  TListItem* Item = ItemAtScreen(Point);
+  bool Shell = IsShellItem(Item);
+  SetDropHighlight(nullptr);
+  if (!Shell && FOwnDrag) {
+    // Onto its own folder: only the right button's copy.
+    *Effect = (KeyState & MK_RBUTTON) != 0 ? DWORD(DROPEFFECT_COPY) : DWORD(DROPEFFECT_NONE);
+    return S_OK;
+  }
+  TComPtr<IDropTarget> Target = GetDropTargetOf(Shell ? Item : nullptr);
+  DWORD E = DROPEFFECT_NONE;
+  if (Target) {
+    E = *Effect;
+    if (FAILED(Target->DragEnter(Data, KeyState, Point, &E))) E = DROPEFFECT_NONE;
+    Target->DragLeave();
+  }
+  *Effect = E;
+  if (E != DROPEFFECT_NONE) SetDropHighlight(Item);
+  return S_OK;
+}
+
+HRESULT TPTCustomShellList::DoDragOver(DWORD KeyState, POINTL Point, DWORD* Effect) {
+  TListItem* Old = DropTarget();
+  TListItem* Item = ItemAtScreen(Point);
+  bool Shell = IsShellItem(Item);
+  TListItem* Lit = nullptr;
+  DWORD E = DROPEFFECT_NONE;
+  if (!FDragData) {
+  } else if (Item != nullptr && !Shell) {
+    E = DROPEFFECT_COPY;
+  } else if (!Shell && FOwnDrag) {
+    E = (FDragKeys & MK_RBUTTON) != 0 ? DWORD(DROPEFFECT_COPY) : DWORD(DROPEFFECT_NONE);
+  } else if (TComPtr<IDropTarget> Target = GetDropTargetOf(Shell ? Item : nullptr)) {
+    DWORD X = *Effect;
+    if (SUCCEEDED(Target->DragEnter(FDragData.Get(), KeyState, Point, &X))) {
+      X = *Effect;
+      if (SUCCEEDED(Target->DragOver(KeyState, Point, &X))) E = X;
+    }
+    Target->DragLeave();
+    if (E != DROPEFFECT_NONE) Lit = Item;
+  }
+  SetDropHighlight(Lit);
+  DragAutoScroll(Handle(), Point, FLastScroll);
+  *Effect = E | DROPEFFECT_SCROLL;
+  if (Lit != Old) Update();
+  return S_OK;
+}
+
+HRESULT TPTCustomShellList::DoDragLeave() {
+  FDragData.Reset();
+  SetDropHighlight(nullptr);
+  return S_OK;
+}
+
+HRESULT TPTCustomShellList::DoDrop(IDataObject* Data, DWORD KeyState, POINTL Point, DWORD* Effect) {
+  struct TEnd {
+    TPTCustomShellList& L;
+    ~TEnd() {
+      L.SetDropHighlight(nullptr);
+      L.FDragData.Reset();
+    }
+  } End{*this};
+  TListItem* Item = ItemAtScreen(Point);
+  bool Shell = IsShellItem(Item);
+  DWORD Offered = *Effect;
+  *Effect = DROPEFFECT_NONE;
+  TComPtr<IDropTarget> Target;
+  if (!Shell && FOwnDrag) {
+    // Into its own folder only by the right button, and never as a move.
+    if ((FDragKeys & MK_RBUTTON) == 0) return S_OK;
+    Target = GetDropTargetOf(nullptr);
+    Offered &= ~DWORD(DROPEFFECT_MOVE);
+  } else {
+    Target = GetDropTargetOf(Shell ? Item : nullptr);
+  }
+  if (!Target) return S_OK;
+  DWORD Keys = KeyState | (FDragKeys & (MK_LBUTTON | MK_RBUTTON));
+  DWORD E = Offered;
+  Target->DragEnter(Data, Keys, Point, &E);
+  E = Offered;
+  Target->DragOver(Keys, Point, &E);
+  E = Offered & GetAllowedDropEffects(Data);
+  HRESULT Hr = Target->Drop(Data, Keys, Point, &E);
+  *Effect = SUCCEEDED(Hr) ? E : DWORD(DROPEFFECT_NONE);
+  return Hr;
 }

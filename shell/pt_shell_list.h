@@ -108,6 +108,19 @@ public:
   // the pending updates of the linked tree and combo).
   void FlushPendingUpdate(bool AlsoLinked) override;
 
+  // The data object of the selection ("Shell IDList Array", CF_HDROP, CF_TEXT): the
+  // selected item when it is the only one, else every selected item with shell data, in
+  // item order. Nil when there is none.
+  TComPtr<IDataObject> CreateSelectionDataObject();
+  // A drag that this list started is running.
+  bool OwnDrag() const { return FOwnDrag; }
+  // Drag and drop on the list (its registered drop target forwards here). Points are in
+  // screen coordinates.
+  HRESULT DoDragEnter(IDataObject* Data, DWORD KeyState, POINTL Point, DWORD* Effect);
+  HRESULT DoDragOver(DWORD KeyState, POINTL Point, DWORD* Effect);
+  HRESULT DoDragLeave();
+  HRESULT DoDrop(IDataObject* Data, DWORD KeyState, POINTL Point, DWORD* Effect);
+
   TPTShListData* GetItemData(int Index) const;
   TPTShListData* GetSelectedData() const;
 
@@ -170,6 +183,16 @@ protected:
   // nothing with ptsloDontChangeFolder.
   void ChangeToFolder(PCItemIDList AbsIdList);
 
+  // Drags the selection with the mouse button ButtonKind (0 left, 1 right); afterwards a
+  // refresh asked for meanwhile runs as one full fill. Raises when the folder cannot tell
+  // what may be done with the items.
+  void BeginOwnDrag(int ButtonKind);
+  // The modal drag itself (DoDragDrop).
+  virtual HRESULT RunDragDrop(IDataObject* Data, IDropSource* Source, DWORD Allowed, DWORD* Effect);
+  // Where a drop on Item goes (nil Item: on the folder shown): our own transfer for a
+  // folder of the file system, else the shell's drop target of the object; nil when it
+  // has none.
+  virtual TComPtr<IDropTarget> GetDropTargetOf(TListItem* Item);
   bool IsShellItem(const TListItem* Item) const;
   TPTShListData* GetShellData(const TListItem* Item) const;
   HWND OwnerWindow();
@@ -207,6 +230,10 @@ private:
   void StopWatching();
   void ChangeNotified();
   void RefreshTimerTick(TObject* Sender);
+  void RegisterDrop();
+  void RevokeDrop();
+  TListItem* ItemAtScreen(POINTL Point);
+  void SetDropHighlight(TListItem* Item);
   // Copies of the relative lists of the selected items with shell data, in item order.
   std::vector<TPidl> SelectedIdLists(IMalloc* Malloc) const;
   // Runs the default command of a context menu of Lists; false when it has none.
@@ -247,6 +274,11 @@ private:
   bool FEditingName = false;  // a shell item's name is edited in place
   bool FOwnDrag = false;
   int FUpdatePass = 0;
+  TComPtr<IDropTarget> FDropTarget;  // registered for the window
+  TComPtr<IDataObject> FDragData;    // of a drag over the list, from DragEnter on
+  DWORD FDragKeys = 0;               // the key state at DragEnter
+  DWORD FLastScroll = 0;
+
   TComPtr<IContextMenu> FContextMenu;  // while the shell's context menu is shown
 };
 

@@ -471,6 +471,74 @@ DWORD ChooseDropEffect(DWORD KeyState, DWORD Allowed, const std::vector<std::wst
   return Allowed & (First == DROPEFFECT_MOVE ? DROPEFFECT_COPY : DROPEFFECT_MOVE);
 }
 
+namespace {
+
+class TFolderTransferTarget : public TComObject<IDropTarget> {
+public:
+  TFolderTransferTarget(HWND Owner, PCItemIDList FolderList, std::wstring Folder)
+      : FOwner(Owner), FList(CopyPidl(nullptr, FolderList)), FFolder(std::move(Folder)) {}
+
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* Data, DWORD Keys, POINTL, DWORD* Effect) override {
+    if (Effect == nullptr) return E_POINTER;
+    try {
+      FData = TComPtr<IDataObject>::Share(Data);
+      FAllowed = GetAllowedDropEffects(Data);
+      FSources = DataObjectPaths(Data);
+      *Effect = Choose(Keys, *Effect);
+    } catch (...) {
+      *Effect = DROPEFFECT_NONE;
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD Keys, POINTL, DWORD* Effect) override {
+    if (Effect == nullptr) return E_POINTER;
+    *Effect = FData ? Choose(Keys, *Effect) : DROPEFFECT_NONE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override {
+    FData.Reset();
+    FSources.clear();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* Data, DWORD Keys, POINTL Point, DWORD* Effect) override {
+    if (Effect == nullptr) return E_POINTER;
+    DWORD Result = DROPEFFECT_NONE;
+    try {
+      DWORD Offered = *Effect;
+      DragEnter(Data, Keys, Point, &Offered);
+      if (Offered != DROPEFFECT_NONE && TransferIntoFolder(FOwner, Data, FList.Get(), Offered) == S_OK)
+        Result = Offered == DROPEFFECT_MOVE ? DROPEFFECT_NONE : Offered;
+    } catch (...) {
+      Result = DROPEFFECT_NONE;
+    }
+    DragLeave();
+    *Effect = Result;
+    return S_OK;
+  }
+
+private:
+  DWORD Choose(DWORD Keys, DWORD Offered) const {
+    if (FSources.empty()) return DROPEFFECT_NONE;
+    return ChooseDropEffect(Keys, Offered & FAllowed, FSources, FFolder);
+  }
+  HWND FOwner;
+  TPidl FList;
+  std::wstring FFolder;
+  TComPtr<IDataObject> FData;
+  DWORD FAllowed = 0;
+  std::vector<std::wstring> FSources;
+};
+
+}  // namespace
+
+TComPtr<IDropTarget> CreateFolderTransferTarget(HWND Owner, PCItemIDList FolderList) {
+  std::wstring Folder = PidlToWidePath(FolderList);
+  if (Folder.empty()) return {};
+  DWORD Attributes = GetFileAttributesW(Folder.c_str());
+  if (Attributes == INVALID_FILE_ATTRIBUTES || (Attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return {};
+  return TComPtr<IDropTarget>(new TFolderTransferTarget(Owner, FolderList, Folder));
+}
+
 // ---------------------------------------------------------------------------------------
 // Send To
 
@@ -796,6 +864,24 @@ void ScrollIfPossible(HWND Window, int Bar, int Code) {
   if (!GetScrollInfo(Window, Bar == 0 ? SB_HORZ : SB_VERT, &Info)) return;
   if (Info.nMax - Info.nMin - int(Info.nPage) > 0)
     SendMessageW(Window, Bar == 0 ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(Code, 0), 0);
+}
+
+void DragAutoScroll(HWND Window, POINTL ScreenPoint, DWORD& LastStep) {
+  DWORD Now = GetTickCount();
+  if (Now - LastStep <= 100) return;
+  POINT P{ScreenPoint.x, ScreenPoint.y};
+  ScreenToClient(Window, &P);
+  RECT R{};
+  GetClientRect(Window, &R);
+  if (P.x < 26)
+    ScrollIfPossible(Window, 0, SB_LINEUP);
+  else if (P.x > R.right - 26)
+    ScrollIfPossible(Window, 0, SB_LINEDOWN);
+  if (P.y < 20)
+    ScrollIfPossible(Window, 1, SB_LINEUP);
+  else if (P.y > R.bottom - 20)
+    ScrollIfPossible(Window, 1, SB_LINEDOWN);
+  LastStep = Now;
 }
 
 bool CreateNewFolderIn(const std::string& Parent, std::string& NewName) {

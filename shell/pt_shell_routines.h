@@ -107,6 +107,12 @@ HRESULT PasteIntoFolder(HWND Owner, PCItemIDList FolderList);
 // a transfer copies or moves.
 DWORD ChooseDropEffect(DWORD KeyState, DWORD Allowed, const std::vector<std::wstring>& Sources,
                        const std::wstring& Folder);
+// A drop target of our own for the folder FolderList of the file system: its effect is
+// ChooseDropEffect's and its drop is TransferIntoFolder (a move done there answers
+// DROPEFFECT_NONE, so that the source deletes nothing). The shell's own folder drop
+// targets report success and copy nothing under Wine. Nil when FolderList names no folder
+// of the file system.
+TComPtr<IDropTarget> CreateFolderTransferTarget(HWND Owner, PCItemIDList FolderList);
 
 // ---------------------------------------------------------------------------------------
 // The Send To submenu: while a context menu is shown the controls hand it these messages.
@@ -154,6 +160,10 @@ HRESULT GetDesktopSplit(TPidl& ParentList, TPidl& RelList);
 DWORD GetAllowedDropEffects(IDataObject* Data);
 // Sends Window one scroll step (SB_LINEUP...) on Bar (SB_HORZ, SB_VERT) when it has room.
 void ScrollIfPossible(HWND Window, int Bar, int Code);
+// One auto-scroll step of a drag over Window at a screen point, when more than 100 ms
+// passed since LastStep (which it then updates): a line left or right within 26 pixels of
+// the side edges, a line up or down within 20 pixels of the top or bottom edge.
+void DragAutoScroll(HWND Window, POINTL ScreenPoint, DWORD& LastStep);
 // Creates the first free "New Folder", "New Folder (2)"... in Parent; false (after a
 // warning box) when it cannot, also for an empty Parent.
 bool CreateNewFolderIn(const std::string& Parent, std::string& NewName);

@@ -729,8 +729,13 @@ void TPTCustomShellTree::WndProc(TMessage& M) {
   if (FContextMenu && HandleContextMenuMessage(M, FContextMenu.Get(), this, OnPopupHint)) return;
   switch (M.Msg) {
     case WM_SHELLCHANGE:
-      if (FSkipNextChange || FOwnDrag) {
+      if (FSkipNextChange) {
         FSkipNextChange = false;
+        return;
+      }
+      // What the tree's own drag changed is read once the drag is over.
+      if (FOwnDrag) {
+        FRefreshPending = true;
         return;
       }
       FTimerTag |= 2;
@@ -806,22 +811,6 @@ TTreeNode* TPTCustomShellTree::ShellNodeAt(POINTL Point) {
   return NodeData(Node) != nullptr ? Node : nullptr;
 }
 
-void TPTCustomShellTree::AutoScroll(POINTL Point) {
-  DWORD Now = GetTickCount();
-  if (Now - FLastScroll <= 100) return;
-  TPoint P = ScreenToClient(TPoint(Point.x, Point.y));
-  TRect R = ClientRect();
-  if (P.X < 26)
-    ScrollIfPossible(Handle(), 0, SB_LINEUP);
-  else if (P.X > R.Right - 26)
-    ScrollIfPossible(Handle(), 0, SB_LINEDOWN);
-  if (P.Y < 20)
-    ScrollIfPossible(Handle(), 1, SB_LINEUP);
-  else if (P.Y > R.Bottom - 20)
-    ScrollIfPossible(Handle(), 1, SB_LINEDOWN);
-  FLastScroll = Now;
-}
-
 namespace {
 
 // The effect of a drop of Data on a node: into a folder of the file system by our own
@@ -871,7 +860,7 @@ HRESULT TPTCustomShellTree::DoDragOver(DWORD KeyState, POINTL Point, DWORD* Effe
     *Effect = DROPEFFECT_NONE;
     SetDropTarget(FDragNode);
   }
-  AutoScroll(Point);
+  DragAutoScroll(Handle(), Point, FLastScroll);
   *Effect |= DROPEFFECT_SCROLL;
   if (DropTarget() != Old) Update();
   return S_OK;

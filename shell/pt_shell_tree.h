@@ -133,7 +133,6 @@ private:
   void RevokeDrop();
   void BeginOwnDrag(TTreeNode* Node, int ButtonKind);
   TTreeNode* ShellNodeAt(POINTL Point);
-  void AutoScroll(POINTL Point);
   HWND OwnerWindow() const;
 
   TPTShellLocator FBaseFolder;

@@ -826,3 +826,351 @@ TEST(ShellListLinked, TreeComboAndListFollowEachOther) {
   Tree->SelectFolder(D.Get());
   PumpMessages();
 }
+
+// ---------------------------------------------------------------------------------------
+// Drag and drop through the drop-target interfaces
+
+namespace {
+
+// A drop target that logs each call ("a.txt:DragEnter"; a drop with the effect and key
+// state it was given) and allows the effects of Answer.
+class TRecordingTarget : public TComObject<IDropTarget> {
+public:
+  TRecordingTarget(std::string Name, std::vector<std::string>& Log, DWORD Answer)
+      : FName(std::move(Name)), FLog(Log), FAnswer(Answer) {}
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* Effect) override {
+    FLog.push_back(FName + ":DragEnter");
+    *Effect &= FAnswer;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* Effect) override {
+    FLog.push_back(FName + ":DragOver");
+    *Effect &= FAnswer;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override {
+    FLog.push_back(FName + ":DragLeave");
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD Keys, POINTL, DWORD* Effect) override {
+    FLog.push_back(FName + ":Drop " + std::to_string(*Effect) + " " + std::to_string(Keys));
+    *Effect &= FAnswer;
+    return S_OK;
+  }
+
+private:
+  std::string FName;
+  std::vector<std::string>& FLog;
+  DWORD FAnswer;
+};
+
+// A list whose own drags run Script instead of the modal loop, and whose drop targets,
+// while Recording, are recording ones named after the item ("folder" for the folder
+// shown; none for the item named Refused).
+class TDragList : public TCountingList {
+public:
+  using TCountingList::TCountingList;
+  using TCountingList::BeginOwnDrag;
+  std::function<void(IDataObject* Data, DWORD Allowed)> Script;
+  bool Recording = false;
+  std::vector<std::string> Log;
+  std::string Refused;
+
+protected:
+  HRESULT RunDragDrop(IDataObject* Data, IDropSource*, DWORD Allowed, DWORD* Effect) override {
+    if (Script) Script(Data, Allowed);
+    *Effect = DROPEFFECT_NONE;
+    return DRAGDROP_S_DROP;
+  }
+  TComPtr<IDropTarget> GetDropTargetOf(TListItem* Item) override {
+    if (!Recording) return TCountingList::GetDropTargetOf(Item);
+    std::string Name = Item != nullptr ? Item->Caption() : "folder";
+    if (Name == Refused) return {};
+    return TComPtr<IDropTarget>(new TRecordingTarget(Name, Log, DROPEFFECT_COPY | DROPEFFECT_MOVE));
+  }
+};
+
+struct DragFixture : ::testing::Test {
+  TTempFolder Dir{std::string("zx_shlist_drag_") + ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+  TForm Form{nullptr};
+  TDragList* Lists[2] = {new TDragList(&Form), new TDragList(&Form)};
+
+  void SetUp() override {
+    Form.SetBounds(0, 0, 800, 420);
+    for (int I = 0; I < 2; ++I) {
+      Lists[I]->SetParent(&Form);
+      Lists[I]->SetBounds(I * 400, 0, 390, 380);
+      Lists[I]->SetViewStyle(vsReport);
+      Lists[I]->SetMultiSelect(true);
+    }
+  }
+  void TearDown() override {
+    for (TDragList* L : Lists) L->Script = nullptr;
+  }
+  void Show(int Side, const std::string& Path) {
+    TPidl P = ParsePath(Path);
+    Lists[Side]->Folder()->SetIdList(P.Get());
+    Form.Show();
+    PumpMessages();
+    Names(Lists[Side]);  // the captions, asked as painting asks them
+  }
+  int IndexOf(int Side, const std::string& Name) {
+    std::vector<std::string> N = Names(Lists[Side]);
+    auto It = std::find(N.begin(), N.end(), Name);
+    return It == N.end() ? -1 : int(It - N.begin());
+  }
+  // The screen point at the middle of the item's name; "" below the last item.
+  POINTL At(int Side, const std::string& Name) {
+    TPTShellList* L = Lists[Side];
+    TPoint P(200, L->ClientHeight() - 40);
+    if (!Name.empty()) {
+      TRect R = L->Items()->Item(IndexOf(Side, Name))->DisplayRect(LVIR_LABEL);
+      P = TPoint(R.Left + 4, (R.Top + R.Bottom) / 2);
+    }
+    TPoint S = L->ClientToScreen(P);
+    return POINTL{S.X, S.Y};
+  }
+  std::string Highlighted(int Side) {
+    TListItem* Item = Lists[Side]->DropTarget();
+    return Item != nullptr ? Item->Caption() : "";
+  }
+};
+
+std::string Joined(const std::vector<std::string>& V) {
+  std::string R;
+  for (const std::string& S : V) R += (R.empty() ? "" : " | ") + S;
+  return R;
+}
+
+}  // namespace
+
+TEST_F(DragFixture, TheDropTargetIsTheItemTheFolderOrNothingForAnOwnDragOntoItsFolder) {
+  Dir.MakeFile("a.txt", 10);
+  Dir.MakeFile("b.txt", 20);
+  Dir.MakeFolder("sub");
+  TDragList* L = Lists[0];
+  Show(0, Dir.Path());
+  L->Items()->Add()->SetCaption("plain");  // an application's item, without shell data
+  L->Recording = true;
+  SelectOnly(L, {IndexOf(0, "a.txt")});
+  const DWORD Copy = DROPEFFECT_COPY, Both = DROPEFFECT_COPY | DROPEFFECT_MOVE, Scroll = DROPEFFECT_SCROLL;
+  const std::string Enter = ":DragEnter | ", Leave = ":DragLeave";
+  struct TCase {
+    const char* Name;
+    bool Own;
+    DWORD Button;
+    const char* Where;  // an item's name, "" for empty space
+    char Step;          // Enter, Over (after an enter), Drop (after an enter)
+    std::string Log;
+    DWORD Effect;
+    const char* Lit;
+  } Cases[] = {
+      {"onto a file", false, MK_LBUTTON, "b.txt", 'E', "b.txt" + Enter + "b.txt" + Leave, Both, "b.txt"},
+      {"onto a folder", false, MK_LBUTTON, "sub", 'E', "sub" + Enter + "sub" + Leave, Both, "sub"},
+      {"onto empty space", false, MK_LBUTTON, "", 'E', "folder" + Enter + "folder" + Leave, Both, ""},
+      {"onto an application's item", false, MK_LBUTTON, "plain", 'E', "folder" + Enter + "folder" + Leave, Both,
+       "plain"},
+      {"own onto a file", true, MK_LBUTTON, "b.txt", 'E', "b.txt" + Enter + "b.txt" + Leave, Both, "b.txt"},
+      {"own, left, onto empty space", true, MK_LBUTTON, "", 'E', "", DROPEFFECT_NONE, ""},
+      {"own, right, onto empty space", true, MK_RBUTTON, "", 'E', "", Copy, ""},
+      {"a target the shell refuses", false, MK_LBUTTON, "sub", 'E', "", DROPEFFECT_NONE, ""},
+      {"over a file", false, MK_LBUTTON, "b.txt", 'O', "b.txt:DragEnter | b.txt:DragOver | b.txt:DragLeave",
+       Both | Scroll, "b.txt"},
+      {"over empty space", false, MK_LBUTTON, "", 'O', "folder:DragEnter | folder:DragOver | folder:DragLeave",
+       Both | Scroll, ""},
+      {"over an application's item", false, MK_LBUTTON, "plain", 'O', "", Copy | Scroll, ""},
+      {"own, left, over empty space", true, MK_LBUTTON, "", 'O', "", Scroll, ""},
+      {"dropped on a file", false, MK_LBUTTON, "b.txt", 'D', "b.txt:DragEnter | b.txt:DragOver | b.txt:Drop 3 1",
+       Both, ""},
+      {"dropped on empty space", false, MK_RBUTTON, "", 'D',
+       "folder:DragEnter | folder:DragOver | folder:Drop 3 2", Both, ""},
+      {"own, right, dropped on empty space: no move", true, MK_RBUTTON, "", 'D',
+       "folder:DragEnter | folder:DragOver | folder:Drop 1 2", Copy, ""},
+      {"own, left, dropped on empty space", true, MK_LBUTTON, "", 'D', "", DROPEFFECT_NONE, ""},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    L->Refused = std::string(C.Name) == "a target the shell refuses" ? "sub" : "";
+    DWORD Effect = 0;
+    auto Run = [&](IDataObject* Data) {
+      L->Log.clear();
+      POINTL P = At(0, C.Where);
+      // The offered effects leave out linking, as the Drop record shows.
+      Effect = Both;
+      L->DoDragEnter(Data, C.Button, P, &Effect);
+      if (C.Step != 'E') {
+        L->Log.clear();
+        Effect = Both;
+        if (C.Step == 'O') L->DoDragOver(C.Button, P, &Effect);
+        else L->DoDrop(Data, 0, P, &Effect);
+      }
+      EXPECT_EQ(Joined(L->Log), C.Log);
+      EXPECT_EQ(Effect, C.Effect);
+      EXPECT_EQ(Highlighted(0), C.Lit);
+      if (C.Step != 'D') L->DoDragLeave();
+      EXPECT_EQ(Highlighted(0), "");
+    };
+    if (C.Own) {
+      bool Ran = false;
+      L->Script = [&](IDataObject* Data, DWORD) {
+        EXPECT_TRUE(L->OwnDrag());
+        Run(Data);
+        Ran = true;
+      };
+      L->BeginOwnDrag(C.Button == MK_RBUTTON ? 1 : 0);
+      EXPECT_TRUE(Ran);
+      EXPECT_FALSE(L->OwnDrag());
+    } else {
+      TComPtr<IDataObject> Data = L->CreateSelectionDataObject();
+      ASSERT_TRUE(Data);
+      Run(Data.Get());
+    }
+  }
+}
+
+TEST_F(DragFixture, DroppingTwoFilesOnTheOtherListCopiesThemAndShiftMovesThem) {
+  std::string From = Dir.MakeFolder("from"), To = Dir.MakeFolder("to");
+  Dir.MakeFolder("to\\sub");
+  std::string One = Dir.MakeFile("from\\one.bin", 1000), Two = Dir.MakeFile("from\\two.bin", 3000);
+  Dir.MakeFile("from\\three.bin", 500);
+  Dir.MakeFolder("to\\moved");
+  Show(0, From);
+  Show(1, To);
+  TDragList* A = Lists[0];
+  TDragList* B = Lists[1];
+  struct TCase {
+    const char* Name;
+    std::vector<std::string> Files;
+    DWORD Keys;
+    const char* Onto;  // an item of B, "" for its folder
+    std::string Into;
+    bool Moved;
+  } Cases[] = {
+      {"Ctrl: a copy into the folder", {"one.bin", "two.bin"}, MK_CONTROL, "", To, false},
+      {"onto a folder item", {"one.bin", "two.bin"}, MK_CONTROL, "sub", To + "\\sub", false},
+      {"Shift: a move", {"three.bin", "two.bin"}, MK_SHIFT, "", To + "\\moved", true},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    std::string Target = C.Moved ? "moved" : C.Onto;
+    std::vector<int> Picked;
+    for (const std::string& F : C.Files) Picked.push_back(IndexOf(0, F));
+    SelectOnly(A, Picked);
+    std::vector<std::string> Before;
+    for (const std::string& F : C.Files) Before.push_back(ReadAll(From + "\\" + F));
+    DWORD Result = 0, Given = 0;
+    A->Script = [&](IDataObject* Data, DWORD Allowed) {
+      Given = Allowed;
+      POINTL P = At(1, Target);
+      DWORD E = Allowed;
+      B->DoDragEnter(Data, MK_LBUTTON | C.Keys, P, &E);
+      EXPECT_EQ(E, C.Moved ? DWORD(DROPEFFECT_MOVE) : DWORD(DROPEFFECT_COPY));
+      EXPECT_EQ(Highlighted(1), Target);
+      E = Allowed;
+      B->DoDragOver(MK_LBUTTON | C.Keys, P, &E);
+      Result = Allowed;
+      B->DoDrop(Data, C.Keys, P, &Result);
+    };
+    A->BeginOwnDrag(0);
+    EXPECT_EQ(Given & (DROPEFFECT_COPY | DROPEFFECT_MOVE), DWORD(DROPEFFECT_COPY | DROPEFFECT_MOVE));
+    EXPECT_EQ(Given & ~DWORD(7), 0u);
+    // A move is done by the drop: the source is told that nothing is left to delete.
+    EXPECT_EQ(Result, C.Moved ? DWORD(DROPEFFECT_NONE) : DWORD(DROPEFFECT_COPY));
+    for (size_t I = 0; I < C.Files.size(); ++I) {
+      EXPECT_EQ(ReadAll(C.Into + "\\" + C.Files[I]), Before[I]) << C.Files[I];
+      EXPECT_EQ(Exists(From + "\\" + C.Files[I]), !C.Moved) << C.Files[I];
+    }
+    EXPECT_EQ(Highlighted(1), "");
+  }
+}
+
+TEST_F(DragFixture, AnOwnDragStartsFromTheListViewAndItsFolderIsReadOnceWhenItEnds) {
+  Dir.MakeFile("one.txt", 10);
+  Dir.MakeFile("two.txt", 20);
+  TDragList* L = Lists[0];
+  Show(0, Dir.Path());
+  SelectOnly(L, {IndexOf(0, "one.txt"), IndexOf(0, "two.txt")});
+  auto BeginDrag = [&](UINT Code) {
+    NMLISTVIEW N{};
+    N.hdr.hwndFrom = L->Handle();
+    N.hdr.idFrom = UINT_PTR(GetDlgCtrlID(L->Handle()));
+    N.hdr.code = Code;
+    N.iItem = IndexOf(0, "one.txt");
+    SendMessageW(Form.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&N));
+  };
+  std::string Text;
+  std::vector<std::string> During;
+  int ReadsBefore = L->Reads;
+  L->Script = [&](IDataObject* Data, DWORD) {
+    // The dragged items' full paths, one a line.
+    FORMATETC F{CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM M{};
+    if (SUCCEEDED(Data->GetData(&F, &M))) {
+      Text = static_cast<const char*>(GlobalLock(M.hGlobal));
+      GlobalUnlock(M.hGlobal);
+      ReleaseStgMedium(&M);
+    }
+    // The right button drops copies into the list's own folder.
+    POINTL P = At(0, "");
+    DWORD E = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    L->DoDragEnter(Data, MK_RBUTTON, P, &E);
+    E = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    L->DoDrop(Data, 0, P, &E);
+    EXPECT_EQ(E, DWORD(DROPEFFECT_COPY));
+    // The change the drop made waits for the drag's end.
+    EXPECT_TRUE(WaitFor([&] { return L->Changes >= 1; }));
+    L->Refill();
+    During = Names(L);
+  };
+  BeginDrag(LVN_BEGINRDRAG);
+  EXPECT_EQ(Text, Dir / "one.txt\r\n" + Dir / "two.txt\r\n");
+  EXPECT_EQ(During.size(), 2u);
+  EXPECT_EQ(L->Reads, ReadsBefore + 1);
+  std::vector<std::string> After = Names(L);
+  EXPECT_EQ(After.size(), 4u) << Joined(After);
+  EXPECT_EQ(std::count_if(After.begin(), After.end(), [](const std::string& N) { return N.find("one") != N.npos; }),
+            2);
+
+  // Without the option the list view's drag starts nothing.
+  SelectOnly(L, {0});
+  bool Ran = false;
+  L->Script = [&](IDataObject*, DWORD) { Ran = true; };
+  L->SetOptions(L->Options() - TPTShellListOptions{ptsloOleDrag});
+  BeginDrag(LVN_BEGINDRAG);
+  EXPECT_FALSE(Ran);
+  L->SetOptions(L->Options() + TPTShellListOptions{ptsloOleDrag});
+  BeginDrag(LVN_BEGINDRAG);
+  EXPECT_TRUE(Ran);
+}
+
+TEST_F(DragFixture, DragOversAtTheBottomEdgeScrollOneLineEachAfterAHundredMilliseconds) {
+  for (int I = 0; I < 60; ++I) Dir.MakeFile("f" + std::to_string(100 + I) + ".txt", 1);
+  TDragList* L = Lists[0];
+  Show(0, Dir.Path());
+  L->Recording = true;
+  SelectOnly(L, {0});
+  TComPtr<IDataObject> Data = L->CreateSelectionDataObject();
+  auto Top = [&] { return int(SendMessageW(L->Handle(), LVM_GETTOPINDEX, 0, 0)); };
+  TPoint S = L->ClientToScreen(TPoint(100, L->ClientHeight() - 5));
+  POINTL Bottom{S.X, S.Y};
+  DWORD E = DROPEFFECT_COPY;
+  L->DoDragEnter(Data.Get(), MK_LBUTTON, Bottom, &E);
+  ASSERT_EQ(Top(), 0);
+  auto Later = [](DWORD Ms) {
+    DWORD Start = GetTickCount();
+    return WaitFor([&] { return GetTickCount() - Start > Ms; });
+  };
+  ASSERT_TRUE(Later(110));
+  DWORD Step = GetTickCount();
+  E = DROPEFFECT_COPY;
+  L->DoDragOver(MK_LBUTTON, Bottom, &E);
+  EXPECT_EQ(Top(), 1);
+  EXPECT_NE(E & DROPEFFECT_SCROLL, 0u);
+  // Sooner than 100 ms after the step: no scroll.
+  L->DoDragOver(MK_LBUTTON, Bottom, &E);
+  if (GetTickCount() - Step < 90) EXPECT_EQ(Top(), 1);
+  ASSERT_TRUE(Later(110));
+  L->DoDragOver(MK_LBUTTON, Bottom, &E);
+  EXPECT_EQ(Top(), 2);
+  L->DoDragLeave();
+}
