@@ -16,21 +16,29 @@ namespace {
 
 // Table k gives the CRC of a byte followed by k zero bytes, so eight bytes fold in at
 // once with eight independent look-ups.
-using TCrcTables = std::array<std::array<uint32_t, 256>, 8>;
+using TCrcTable = std::array<uint32_t, 256>;
+constexpr unsigned kLanes = 5;  // words in flight, each its own chain of look-ups
 
-constexpr TCrcTables MakeCrc32Tables() {
-  TCrcTables T{};
-  for (uint32_t n = 0; n < 256; ++n) {
-    uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    T[0][n] = c;
+struct TCrcTables {
+  TCrcTable Word[8];   // byte k of a word: Word[k] = the byte followed by 7 - k zeros
+  TCrcTable Braid[8];  // the same, followed also by the other lanes' kLanes - 1 words
+  constexpr TCrcTables() : Word{}, Braid{} {
+    TCrcTable T[8 * kLanes]{};
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      T[0][n] = c;
+    }
+    for (unsigned j = 1; j < 8 * kLanes; ++j)
+      for (uint32_t n = 0; n < 256; ++n) T[j][n] = T[0][T[j - 1][n] & 0xFF] ^ (T[j - 1][n] >> 8);
+    for (unsigned k = 0; k < 8; ++k) {
+      Word[k] = T[7 - k];
+      Braid[k] = T[8 * kLanes - 1 - k];
+    }
   }
-  for (uint32_t n = 0; n < 256; ++n)
-    for (int k = 1; k < 8; ++k) T[k][n] = T[0][T[k - 1][n] & 0xFF] ^ (T[k - 1][n] >> 8);
-  return T;
-}
+};
 
-constexpr TCrcTables Crc32Tables = MakeCrc32Tables();
+constexpr TCrcTables Crc32Tables;
 
 inline uint32_t Load32(const uint8_t* p) {
   uint32_t v;
@@ -38,59 +46,47 @@ inline uint32_t Load32(const uint8_t* p) {
   return v;  // little-endian hosts (x86)
 }
 
-// Eight bytes into the running value c.
-inline uint32_t Step8(uint32_t c, const uint8_t* p) {
-  const auto& T = Crc32Tables;
-  const uint32_t a = c ^ Load32(p), b = Load32(p + 4);
-  return T[7][a & 0xFF] ^ T[6][(a >> 8) & 0xFF] ^ T[5][(a >> 16) & 0xFF] ^ T[4][a >> 24] ^ T[3][b & 0xFF] ^
-         T[2][(b >> 8) & 0xFF] ^ T[1][(b >> 16) & 0xFF] ^ T[0][b >> 24];
+// Eight bytes into the running value c, by the tables T (Word or Braid). The upper four
+// bytes are loaded one by one: a load port is free where a shift and a mask are not.
+inline uint32_t Step8(const TCrcTable* T, uint32_t c, const uint8_t* p) {
+  const uint32_t a = c ^ Load32(p);
+  return T[0][a & 0xFF] ^ T[1][(a >> 8) & 0xFF] ^ T[2][(a >> 16) & 0xFF] ^ T[3][a >> 24] ^ T[4][p[4]] ^
+         T[5][p[5]] ^ T[6][p[6]] ^ T[7][p[7]];
 }
-
-// A * B mod P, both reflected (bit 31 is the power 0).
-constexpr uint32_t MulMod(uint32_t A, uint32_t B) {
-  uint32_t R = 0;
-  for (int i = 0; i < 32; i++) {
-    if (A & (0x80000000u >> i)) R ^= B;
-    B = (B >> 1) ^ ((B & 1) ? 0xEDB88320u : 0);
-  }
-  return R;
-}
-
-// x^(8 * N) mod P: what N zero bytes after a value multiply it by.
-constexpr uint32_t ZeroBytes(size_t N) {
-  uint32_t R = 0x80000000u, X8 = 0x00800000u;  // 1 and x^8
-  for (; N; N >>= 1, X8 = MulMod(X8, X8))
-    if (N & 1) R = MulMod(R, X8);
-  return R;
-}
-
-// The table way runs four lanes of kLane bytes side by side, each its own chain of
-// look-ups (one chain waits on its own loads; four keep the loads busy), and joins
-// them at the end: the CRC of A then B is A's value moved over B's length, plus B's.
-constexpr size_t kLane = 2048;
-constexpr uint32_t kShift1 = ZeroBytes(kLane), kShift2 = ZeroBytes(2 * kLane), kShift3 = ZeroBytes(3 * kLane);
 
 }  // namespace
 
-constexpr std::array<uint32_t, 256> Crc32Table = Crc32Tables[0];
+constexpr std::array<uint32_t, 256> Crc32Table = Crc32Tables.Word[7];
 
 void UpdateCrc32Tables(const void* Buf, size_t Len, uint32_t& Crc) {
   const uint8_t* p = static_cast<const uint8_t*>(Buf);
   uint32_t c = Crc;
-  while (Len >= 4 * kLane) {
-    uint32_t c1 = 0, c2 = 0, c3 = 0;
-    for (size_t i = 0; i < kLane; i += 8) {
-      c = Step8(c, p + i);
-      c1 = Step8(c1, p + kLane + i);
-      c2 = Step8(c2, p + 2 * kLane + i);
-      c3 = Step8(c3, p + 3 * kLane + i);
+  constexpr size_t kRow = 8 * kLanes;
+  if (Len >= 2 * kRow) {
+    // Lane l takes words l, l + kLanes, l + 2 * kLanes, ...; the Braid tables carry each
+    // lane's value over the other lanes' words to its own next word. The last row goes
+    // word by word and joins the lanes.
+    static_assert(kLanes == 5, "the loop below names its lanes");
+    const TCrcTable* B = Crc32Tables.Braid;
+    uint32_t c0 = c, c1 = 0, c2 = 0, c3 = 0, c4 = 0;
+    for (size_t Rows = Len / kRow - 1; Rows; --Rows, p += kRow) {
+      c0 = Step8(B, c0, p);
+      c1 = Step8(B, c1, p + 8);
+      c2 = Step8(B, c2, p + 16);
+      c3 = Step8(B, c3, p + 24);
+      c4 = Step8(B, c4, p + 32);
     }
-    c = MulMod(c, kShift3) ^ MulMod(c1, kShift2) ^ MulMod(c2, kShift1) ^ c3;
-    p += 4 * kLane;
-    Len -= 4 * kLane;
+    const TCrcTable* W = Crc32Tables.Word;
+    c = Step8(W, c0, p);
+    c = Step8(W, c ^ c1, p + 8);
+    c = Step8(W, c ^ c2, p + 16);
+    c = Step8(W, c ^ c3, p + 24);
+    c = Step8(W, c ^ c4, p + 32);
+    p += kRow;
+    Len -= (Len / kRow) * kRow;
   }
-  for (; Len >= 8; p += 8, Len -= 8) c = Step8(c, p);
-  while (Len--) c = Crc32Tables[0][(*p++ ^ c) & 0xFF] ^ (c >> 8);
+  for (; Len >= 8; p += 8, Len -= 8) c = Step8(Crc32Tables.Word, c, p);
+  while (Len--) c = Crc32Table[(*p++ ^ c) & 0xFF] ^ (c >> 8);
   Crc = c;
 }
 
