@@ -473,6 +473,13 @@ TEST_F(MainWindow, FastBarGoesToEachSideAndKeepsItsButtonsInOrder) {
   MainForm->AddFastButton("C:\\windows\\notepad.exe");
   MainForm->AddFastButton("C:\\windows\\regedit.exe");
   ASSERT_EQ(MainForm->FastBar->ButtonCount(), 2);
+  // Each button shows its program's icon.
+  for (int I = 0; I < 2; ++I) EXPECT_GE(MainForm->FastBar->Buttons(I)->ImageIndex(), 0) << I;
+  MainForm->SetWindowState(wsNormal);
+  MainForm->SetBounds(0, 0, 800, 600);
+  MainForm->Show();
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(MainForm->Handle(), ScreenshotPath("main_window_fast_bar.png")), 0);
   MainForm->FastMenuPopup(MainForm->FastMenu);
   EXPECT_FALSE(MainForm->FastTop->Enabled());
   EXPECT_TRUE(MainForm->FastLeft->Enabled());
