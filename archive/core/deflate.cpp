@@ -13,9 +13,10 @@ namespace {
 constexpr int WSIZE = 32768;
 constexpr unsigned WMASK = WSIZE - 1;
 constexpr int WINDOW_SIZE = 2 * WSIZE;
-constexpr int HASH_SIZE = 1 << 15;
-constexpr unsigned HASH_MASK = HASH_SIZE - 1;
-constexpr int H_SHIFT = 5;
+// Chains link positions of equal 4-byte hashes, so that a chain holds few strangers; a
+// second table keeps only the latest position of each 3-byte hash, for the short matches.
+constexpr int HASH4_BITS = 16;
+constexpr int HASH3_BITS = 15;
 constexpr int MIN_MATCH = 3;
 constexpr int MAX_MATCH = 258;
 constexpr int MIN_LOOKAHEAD = MAX_MATCH + MIN_MATCH + 1;
@@ -125,11 +126,16 @@ inline unsigned DCode(const TStaticTables& T, unsigned Dist) {
   return Dist < 256 ? T.DistCode[Dist] : T.DistCode[256 + (Dist >> 7)];
 }
 
-inline uint16_t Load16(const uint8_t* P) {
-  uint16_t v;
-  std::memcpy(&v, P, 2);
+inline uint32_t Load32(const uint8_t* P) {
+  uint32_t v;
+  std::memcpy(&v, P, 4);
   return v;
 }
+
+// Multiplicative hashes of the 4 and the 3 bytes at P (the byte order only changes which
+// slot a string gets, so any host will do).
+inline unsigned Hash4(const uint8_t* P) { return (Load32(P) * 0x9E3779B1u) >> (32 - HASH4_BITS); }
+inline unsigned Hash3(const uint8_t* P) { return ((Load32(P) << 8) * 0x9E3779B1u) >> (32 - HASH3_BITS); }
 
 // The number of equal bytes at A and B, at most Max.
 inline int CommonLength(const uint8_t* A, const uint8_t* B, int Max) {
@@ -190,8 +196,6 @@ public:
     FLookahead = static_cast<unsigned>(ReadInput(FWindow, WINDOW_SIZE));
     FEof = FLookahead == 0;
     while (FLookahead < MIN_LOOKAHEAD && !FEof) FillWindow();
-    FInsH = 0;
-    for (int j = 0; j < MIN_MATCH - 1; ++j) UpdateHash(FWindow[j]);
     if (FLevel <= 3)
       DeflateFast();
     else
@@ -229,6 +233,7 @@ private:
         FStrStart -= WSIZE;
         FBlockStart -= WSIZE;
         for (auto& h : FHead) h = static_cast<uint16_t>(h >= WSIZE ? h - WSIZE : 0);
+        for (auto& h : FHead3) h = static_cast<uint16_t>(h >= WSIZE ? h - WSIZE : 0);
         for (auto& p : FPrev) p = static_cast<uint16_t>(p >= WSIZE ? p - WSIZE : 0);
         more += WSIZE;
       }
@@ -241,38 +246,54 @@ private:
     } while (FLookahead < MIN_LOOKAHEAD && !FEof);
   }
 
-  void UpdateHash(uint8_t C) { FInsH = ((FInsH << H_SHIFT) ^ C) & HASH_MASK; }
-
-  // Enters the string at Pos into the hash; the previous head of its chain.
+  // Enters the string at Pos into both hashes; the previous head of its 4-byte chain, and
+  // in FHead3Match the latest earlier position with the same 3-byte hash. (Near the end of
+  // the input the hashes take in bytes past it: that costs only a useless candidate.)
   unsigned InsertString(unsigned Pos) {
-    UpdateHash(FWindow[Pos + MIN_MATCH - 1]);
-    const unsigned head = FHead[FInsH];
+    const uint8_t* p = FWindow + Pos;
+    const unsigned h4 = Hash4(p), h3 = Hash3(p);
+    FHead3Match = FHead3[h3];
+    FHead3[h3] = static_cast<uint16_t>(Pos);
+    const unsigned head = FHead[h4];
     FPrev[Pos & WMASK] = static_cast<uint16_t>(head);
-    FHead[FInsH] = static_cast<uint16_t>(Pos);
+    FHead[h4] = static_cast<uint16_t>(Pos);
     return head;
   }
 
-  // The longest match along the chain from CurMatch that beats FPrevLength; FMatchStart
-  // is set when one is found.
-  unsigned LongestMatch(unsigned CurMatch) {
-    unsigned chain = FMaxChain;
+  // Whether a candidate position is real and near enough (0 is the empty slot).
+  bool Reachable(unsigned Pos) const { return Pos != 0 && FStrStart - Pos <= MAX_DIST; }
+
+  // The longest match that beats FPrevLength: the 3-byte candidate while nothing of 3 is
+  // known yet, then the 4-byte chain from CurMatch, each candidate first tried on its
+  // first 4 bytes and on the 4 ending one past the best length. FMatchStart is set when
+  // one is found.
+  unsigned LongestMatch(unsigned CurMatch, unsigned Match3) {
     const uint8_t* scan = FWindow + FStrStart;
     int bestLen = static_cast<int>(FPrevLength);
     int nice = static_cast<int>(FNiceMatch);
+    if (nice > static_cast<int>(FLookahead)) nice = static_cast<int>(FLookahead);
+    const uint32_t scanStart = Load32(scan);
+    if (bestLen < MIN_MATCH && Reachable(Match3) && std::memcmp(FWindow + Match3, scan, 3) == 0) {
+      FMatchStart = Match3;
+      bestLen = 3 + CommonLength(scan + 3, FWindow + Match3 + 3, MAX_MATCH - 3);
+      if (bestLen >= nice) return static_cast<unsigned>(bestLen);
+    }
+    if (!Reachable(CurMatch)) return static_cast<unsigned>(bestLen);
+    unsigned chain = FMaxChain;
     const unsigned limit = FStrStart > MAX_DIST ? FStrStart - MAX_DIST : 0;
     if (FPrevLength >= FGoodMatch) chain >>= 2;
-    if (nice > static_cast<int>(FLookahead)) nice = static_cast<int>(FLookahead);
-    const uint16_t scanStart = Load16(scan);
-    uint16_t scanEnd = Load16(scan + bestLen - 1);
+    int endAt = bestLen >= 3 ? bestLen - 3 : 0;
+    uint32_t scanEnd = Load32(scan + endAt);
     do {
       const uint8_t* match = FWindow + CurMatch;
-      if (Load16(match + bestLen - 1) != scanEnd || Load16(match) != scanStart) continue;
-      const int len = 2 + CommonLength(scan + 2, match + 2, MAX_MATCH - 2);
+      if (Load32(match + endAt) != scanEnd || Load32(match) != scanStart) continue;
+      const int len = 4 + CommonLength(scan + 4, match + 4, MAX_MATCH - 4);
       if (len > bestLen) {
         FMatchStart = CurMatch;
         bestLen = len;
         if (len >= nice) break;
-        scanEnd = Load16(scan + bestLen - 1);
+        endAt = bestLen - 3;
+        scanEnd = Load32(scan + endAt);
       }
     } while ((CurMatch = FPrev[CurMatch & WMASK]) > limit && --chain != 0);
     return static_cast<unsigned>(bestLen);
@@ -286,8 +307,8 @@ private:
     FPrevLength = MIN_MATCH - 1;
     while (FLookahead != 0) {
       const unsigned head = InsertString(FStrStart);
-      if (head != 0 && FStrStart - head <= MAX_DIST && FMaxChain > 0) {
-        matchLength = LongestMatch(head);
+      if (FMaxChain > 0) {
+        matchLength = LongestMatch(head, FHead3Match);
         if (matchLength > FLookahead) matchLength = FLookahead;
       }
       bool flush;
@@ -304,8 +325,6 @@ private:
         } else {
           FStrStart += matchLength;
           matchLength = 0;
-          FInsH = FWindow[FStrStart];
-          UpdateHash(FWindow[FStrStart + 1]);
         }
       } else {
         flush = TallyLiteral(FWindow[FStrStart]);
@@ -331,8 +350,8 @@ private:
       FPrevLength = matchLength;
       prevMatch = FMatchStart;
       matchLength = MIN_MATCH - 1;
-      if (head != 0 && FPrevLength < FMaxLazy && FStrStart - head <= MAX_DIST) {
-        matchLength = LongestMatch(head);
+      if (FPrevLength < FMaxLazy) {
+        matchLength = LongestMatch(head, FHead3Match);
         if (matchLength > FLookahead) matchLength = FLookahead;
         if (matchLength == MIN_MATCH && FStrStart - FMatchStart > TOO_FAR) matchLength = MIN_MATCH - 1;
       }
@@ -397,6 +416,10 @@ private:
       for (int d = 0; d < D_CODES; ++d) outLength += FDTree.Freq[d] * (5ull + ExtraDBits[d]);
       outLength >>= 3;
       if (FLastDist < FLastLit / 2 && static_cast<int64_t>(outLength) < inLength / 2) return true;
+      // Past a quarter of the buffer a block with matches that pay ends, as shorter blocks follow
+      // mixed input better; one without grows on, so that input which does not compress
+      // still fits one stored block.
+      if (FLastLit >= LIT_BUFSIZE / 4 && static_cast<int64_t>(outLength) < inLength - inLength / 16) return true;
     }
     return FLastLit == LIT_BUFSIZE - 1;
   }
@@ -727,9 +750,10 @@ private:
   unsigned FGoodMatch, FMaxLazy, FNiceMatch, FMaxChain;
 
   uint8_t FWindow[WINDOW_SIZE + WINDOW_SLACK] = {};
-  uint16_t FHead[HASH_SIZE] = {};
+  uint16_t FHead[1 << HASH4_BITS] = {};
+  uint16_t FHead3[1 << HASH3_BITS] = {};
   uint16_t FPrev[WSIZE] = {};
-  unsigned FInsH = 0;
+  unsigned FHead3Match = 0;
   unsigned FStrStart = 0, FLookahead = 0, FMatchStart = 0, FPrevLength = MIN_MATCH - 1;
   int64_t FBlockStart = 0;
   bool FEof = false;
