@@ -52,8 +52,9 @@ struct TCabinetLibrary {
 };
 TCabinetLibrary CabLib;
 
-// The reader in use: the library's file callbacks carry no user value.
-TUnCABInterface* CabReader = nullptr;
+// The reader in use: the library's file callbacks carry no user value. They come on the
+// thread that called the library, so each thread keeps its own.
+thread_local TUnCABInterface* CabReader = nullptr;
 
 // A non-zero handle for the output of a file extracted to a stream (the library takes 0
 // for "skip"); the write callback never looks at it.
@@ -361,18 +362,8 @@ const TClassInfo* TUnCAB::StaticClassInfo() {
 }
 
 bool TUnCAB::ProcessFileName(const std::string& StoredName) {
-  if (!FNameIsUtf8 || StoredName.empty()) return TUnCABInterface::ProcessFileName(StoredName);
-  const std::string name = SlashToBackslash(Utf8ToCp1251(StoredName));
-  if (FExtractDir.empty()) {
-    SetExtractDir("");
-    if (FExtractDir.empty()) SetExtractDir(GetCurrentDir());
-  }
-  FileName = SafeExtractPath(FExtractDir, name, FUseStoredDirs);
-  if (FileName.empty() || IsArchiveItself(FileName)) {
-    ReportArchiveError(name, "", "0", errInvalidFileName);
-    return false;
-  }
-  return true;
+  if (StoredName.empty()) return TUnCABInterface::ProcessFileName(StoredName);
+  return ProcessEntryName(CabNameToAnsi(StoredName, FNameIsUtf8 ? 0x80 : 0));
 }
 
 void TUnCAB::CabinetInfo(const std::string& NextCabinet, const std::string& NextDisk, const std::string& CabinetPath,
@@ -389,7 +380,7 @@ void TUnCAB::CabinetInfo(const std::string& NextCabinet, const std::string& Next
 void TUnCAB::CopyFile(const std::string& Name, int32_t Size, intptr_t& Handle, int& Action, uint16_t Date,
                       uint16_t Time, uint16_t Attributes) {
   FNameIsUtf8 = Attributes & _A_NAME_IS_UTF;
-  FEntryName = FNameIsUtf8 ? SlashToBackslash(Utf8ToCp1251(Name)) : OemToAnsiName(Name);
+  FEntryName = CabNameToAnsi(Name, FNameIsUtf8 ? 0x80 : 0);
   const std::string& ansiName = FEntryName;
   Action = 1;
   if (!MatchFileSpec(ansiName, FFileSpec, false) || Cancel) return;

@@ -47,11 +47,12 @@ struct TRarLibrary {
 };
 TRarLibrary RarLib;
 
-// Process-wide state of the callbacks: the reader in use, whether the entry being unpacked
-// reports progress, and the last percent reported.
-TUnRAR* RarReader = nullptr;
-bool RarProgressOn = false;
-int RarLastProgress = 255;
+// State of the callbacks: the reader in use, whether the entry being unpacked reports
+// progress, and the last percent reported. The library calls back on the thread that
+// called it, so each thread keeps its own and two readers can run at once.
+thread_local TUnRAR* RarReader = nullptr;
+thread_local bool RarProgressOn = false;
+thread_local int RarLastProgress = 255;
 
 int RAR_CALL RarDataCallback(unsigned char* Addr, int Size) { return RarReader ? RarReader->DataProc(Addr, Size) : 0; }
 int RAR_CALL RarVolumeCallback(char* ArcName, int Mode) {
@@ -275,7 +276,8 @@ void TUnRAR::Run(void* Handle) {
     RaiseCallbackError();
     if (headerResult != RarSuccess || Cancel) break;
     const std::string stored = Trim(std::string(header.FileName, strnlen(header.FileName, sizeof header.FileName)));
-    const std::string name = OemToAnsiName(stored);
+    // The library gives names in 866; before RAR 5 one made on Unix keeps its UTF-8 bytes.
+    const std::string name = HostNameToAnsi(stored, header.HostOS == 3 && header.UnpVer < 50);
     const bool encrypted = header.Flags & RarFlagEncrypted;
     FRemaining = header.UnpSize;
     ProgressStep = ProgressStepFor(header.UnpSize);
@@ -283,11 +285,12 @@ void TUnRAR::Run(void* Handle) {
     RarProgressOn = false;
 
     // Folders are made (even empty ones), then passed over like entries not asked for; a
-    // name of which nothing safe is left is reported (by ProcessFileName) and passed over too.
+    // name of which nothing safe is left is reported (by ProcessEntryName) and passed over too.
     const bool isFolder = header.FileAttr & RarAttrDirectory;
     if (isFolder) MakeStoredFolder(name);
-    if (isFolder || !MatchFileSpec(name, FFileSpec, false) || !ProcessFileName(stored) ||
-        FileName.empty()) {
+    // An entry without a name cannot be made: told, not passed over in silence.
+    if (!isFolder && name.empty()) ReportArchiveError(FArchiveFile, "", "0", errInvalidFileName);
+    if (isFolder || !MatchFileSpec(name, FFileSpec, false) || !ProcessEntryName(name) || FileName.empty()) {
       const int r = RarLib.ProcessFile(Handle, RarSkip, nullptr, nullptr);
       RaiseCallbackError();
       if (r == RarOpenError) break;

@@ -241,7 +241,7 @@ public:
     std::string name = T.ReadZString();
     const uint16_t attr = Get16(h + 14);
     TListEntry e;
-    e.Name = (attr & 0x80) ? SlashToBackslash(Utf8ToCp1251(name)) : OemToAnsiName(name);
+    e.Name = CabNameToAnsi(name, attr);
     e.Offset = pos;
     e.Date = DosDateToDateTime((uint32_t(Get16(h + 10)) << 16) | Get16(h + 12));
     e.Version = FMinor;
@@ -435,7 +435,7 @@ public:
     const TLhaStep step = LhaReadHeader(FIn, pos, h);
     if (step == lsEnd) return T.EndWalk();
     TListEntry e;
-    e.Name = OemToAnsiName(h.Name);
+    e.Name = LhaEntryName(h);
     if (step != lsEntry) {
       // Told by name, as the reader does; the walk goes on where the reader's does.
       T.ReportArchiveError(e.Name.empty() ? T.CurrentVolume() : e.Name, "", "0",
@@ -511,7 +511,9 @@ public:
     }
     const int nameSize = std::min<int>(Get16(h + 26), std::max(size - nameAt, 0));
     TListEntry e;
-    e.Name = OemToAnsiName(ReadText(T, pos + nameAt, nameSize));
+    // The DOS form before a Unicode one (flag 0x200) is what the RAR library gives too; a
+    // name made on Unix (host 3) without that flag holds the bytes of its UTF-8.
+    e.Name = HostNameToAnsi(ReadText(T, pos + nameAt, nameSize), h[15] == 3 && !(flags & 0x200));
     // A file comment (RAR 2.x) is a comment block inside the file header.
     const int cmtAt = nameAt + nameSize;
     if ((flags & 0x08) && size >= cmtAt + 13) {
@@ -905,7 +907,7 @@ public:
     // Deleted entries (older versions the archive keeps) are listed like the others.
     TListEntry e;
     if (z.CommentLen != 0) T.ReadComment(e.Comment, z.CommentPos, z.CommentLen);
-    e.Name = OemToAnsiName(z.Name);
+    e.Name = ZooEntryName(z);
     e.Offset = z.HeaderPos;
     e.Date = DosDateToDateTime(SwapWords(z.DateTime));
     e.Version = z.Version;

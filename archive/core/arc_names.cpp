@@ -253,6 +253,14 @@ std::string Utf8NameToAnsi(const std::string& S) {
 }
 
 
+std::string HostNameToAnsi(const std::string& Stored, bool FromUnix) {
+  return FromUnix ? ArchiveNameToAnsi(Stored) : OemToAnsiName(Stored);
+}
+
+std::string CabNameToAnsi(const std::string& Stored, uint32_t Attr) {
+  return (Attr & 0x80) ? SlashToBackslash(Utf8NameToAnsi(Stored)) : OemToAnsiName(Stored);
+}
+
 std::string ArchiveNameToAnsi(const std::string& Stored) {
   return IsNonAsciiUtf8(Stored) ? SlashToBackslash(Utf8NameToAnsi(Stored)) : OemToAnsiName(Stored);
 }

@@ -45,6 +45,13 @@ std::string Utf8NameToAnsi(const std::string& S);
 // 1251 with '\' separators: UTF-8 when it is well-formed non-ASCII UTF-8, which Unix
 // tools write and DOS names almost never are; otherwise the DOS code page.
 std::string ArchiveNameToAnsi(const std::string& Stored);
+// A stored name of a format that records the system it was made on (LHA, ZOO, RAR before
+// 5): made on Unix, read as ArchiveNameToAnsi does, since Unix tools write the bytes of
+// their UTF-8 names; made elsewhere, the DOS code page.
+std::string HostNameToAnsi(const std::string& Stored, bool FromUnix);
+// A cabinet's name: UTF-8 when its attributes carry the UTF-8 flag (0x80), else the DOS
+// code page.
+std::string CabNameToAnsi(const std::string& Stored, uint32_t Attr);
 
 // The next volume of a RAR set named the newer way: "name.part2.rar" after
 // "name.part1.rar", "x.part010.rar" after "x.part009.rar" (any case). Empty for a name of

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "archive/core/arc_names.h"
 #include "archive/core/le_bytes.h"
 
 using le::Get16;
@@ -14,18 +15,12 @@ bool IsMethod(const uint8_t* M) { return M[0] == '-' && M[4] == '-' && M[1] == '
 
 }  // namespace
 
-bool IsSjisLeadByte(uint8_t B) { return (B >= 0x80 && B <= 0x9F) || (B >= 0xE0 && B <= 0xFD); }
-
 std::string LhaConvertPath(const std::string& Path) {
+  // Byte pairs are not looked for: the code pages whose high bytes would pass for a
+  // Shift-JIS lead (866, UTF-8) put folder separators right after them.
   std::string S = Path;
-  for (size_t I = 0; I < S.size(); I++) {
-    uint8_t B = uint8_t(S[I]);
-    if (IsSjisLeadByte(B) && I + 1 < S.size()) {
-      I++;  // the second byte of the pair stays as it is
-      continue;
-    }
-    if (B == '/' || B == 0xFF) S[I] = '\\';
-  }
+  for (char& C : S)
+    if (C == '/' || uint8_t(C) == 0xFF) C = '\\';
   size_t First = 0, Last = S.size();
   while (First < Last && uint8_t(S[First]) <= ' ') First++;
   while (Last > First && uint8_t(S[Last - 1]) <= ' ') Last--;
@@ -82,6 +77,7 @@ TLhaStep LhaReadHeader(TArcInput& In, int64_t Pos, TLhaHeader& H) {
     if (In.ReadAt(Pos, Hdr.data(), S + 2) < S + 2) return lsBadHeader;
     H.Name.assign(reinterpret_cast<const char*>(Hdr.data() + 22), N);
     H.Crc = Get16(Hdr.data() + 22 + N);
+    if (H.Level == 1) H.Os = Hdr[24 + N];
     int64_t ExtTotal = 0;
     if (H.Level == 1) {
       // Level 1 counts its extended headers in the packed size.
@@ -97,6 +93,7 @@ TLhaStep LhaReadHeader(TArcInput& In, int64_t Pos, TLhaHeader& H) {
     uint8_t More[4];
     if (In.ReadAt(Pos + 22, More, 4) < 4) return lsBadHeader;
     H.Crc = uint16_t(Base[21] | (More[0] << 8));  // then the OS byte and the first extension's size
+    H.Os = More[1];
     // The name is the 0x01 extension wherever it stands (jlha puts the header CRC first).
     if (ReadExt(Get16(More + 2), Pos + 26, HdrLen - 26) < 0) return lsBadHeader;
     H.DataPos = Pos + HdrLen;
@@ -128,3 +125,5 @@ int64_t LhaResync(TArcInput& In, int64_t From) {
   }
   return -1;
 }
+
+std::string LhaEntryName(const TLhaHeader& H) { return HostNameToAnsi(H.Name, H.Os == 'U'); }

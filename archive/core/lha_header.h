@@ -13,6 +13,7 @@ struct TLhaHeader {
   int Level = 0;
   uint16_t Crc = 0;
   uint8_t Attr = 0;
+  uint8_t Os = 0;        // the system it was made on ('U' Unix, 'M' DOS...); 0 for level 0
   std::string Name;      // as stored, folders joined with '\'
   int64_t HeaderPos = 0;
   int64_t DataPos = 0;   // first byte of the entry's data
@@ -33,7 +34,9 @@ TLhaStep LhaReadHeader(TArcInput& In, int64_t Pos, TLhaHeader& H);
 // The next position after From where a whole header stands; -1 when none does.
 int64_t LhaResync(TArcInput& In, int64_t From);
 
-// A folder name of an LHA extended header: '\', '/' and 0xFF become '\' (not the second
-// byte of a Shift-JIS pair); blanks and control characters at either end go.
+// A folder name of an LHA extended header: '/' and 0xFF become '\' (neither can be the
+// second byte of a Shift-JIS pair, whose '\' stays as it is); blanks and control
+// characters at either end go.
 std::string LhaConvertPath(const std::string& Path);
-bool IsSjisLeadByte(uint8_t B);
+// The entry's name in 1251 (HostNameToAnsi by its system).
+std::string LhaEntryName(const TLhaHeader& H);

@@ -58,7 +58,7 @@ void TUnLHA::ExtractIt() {
       TLhaHeader H;
       const TLhaStep Step = LhaReadHeader(In, Pos, H);
       if (Step == lsEnd) break;
-      const std::string Name = OemToAnsiName(H.Name);
+      const std::string Name = LhaEntryName(H);
       if (Step != lsEntry) {
         // Told by name; the walk goes on at the next header that can be found.
         ReportArchiveError(Name.empty() ? FArchiveFile : Name, "", "0",

@@ -45,7 +45,7 @@ void TUnZOO::ExtractIt() {
       // A chain that comes back to an entry already seen would never end.
       const bool Cycle = !Seen.insert(E.Next).second;
       // Deleted entries (older versions the archive keeps) are extracted like the others.
-      const std::string Name = OemToAnsiName(E.Name);
+      const std::string Name = ZooEntryName(E);
       if (!MatchFileSpec(Name, FFileSpec, false) || !ProcessEntryName(Name) || FileName.empty()) {
         if (Cycle) break;
         Pos = E.Next;

@@ -1,6 +1,7 @@
 #include "archive/core/zoo_header.h"
 
 #include "archive/core/arc_globals.h"
+#include "archive/core/arc_names.h"
 #include "archive/core/le_bytes.h"
 
 using le::Get16;
@@ -58,6 +59,9 @@ TZooStep ZooReadEntry(TArcInput& In, int64_t Pos, TZooEntry& E) {
     if (L + D > 0) {
       uint8_t Buf[512];
       if (In.ReadAt(Pos + 58, Buf, L + D) < L + D) return zsTruncated;
+      // The system the entry was made on follows the names.
+      uint8_t Sys[2];
+      if (Get16(H + 51) >= L + D + 4 && In.ReadAt(Pos + 58 + L + D, Sys, 2) == 2) E.SystemId = Get16(Sys);
       const std::string Long = ZeroTerminated(Buf, size_t(L));
       if (!Long.empty()) Name = Long;
       Dir = SlashToBackslash(ZeroTerminated(Buf + L, size_t(D)));
@@ -67,3 +71,5 @@ TZooStep ZooReadEntry(TArcInput& In, int64_t Pos, TZooEntry& E) {
   E.Name = Dir + Name;
   return zsEntry;
 }
+
+std::string ZooEntryName(const TZooEntry& E) { return HostNameToAnsi(E.Name, E.SystemId == 0); }

@@ -25,6 +25,7 @@ struct TZooEntry {
   uint8_t Version = 0, VersionNeeded = 0;
   bool Deleted = false;    // an older version the archive keeps
   std::string Name;        // as stored: the long name when there is one, after its folder
+  int SystemId = -1;       // of the variable part: 0 Unix, 1 DOS, 2 portable; -1 without one
   int64_t CommentPos = 0;
   uint16_t CommentLen = 0;
 };
@@ -32,3 +33,5 @@ enum TZooStep { zsEntry, zsEnd, zsBadHeader, zsTruncated };
 // The entry whose header stands at Pos. zsEnd for the entry that ends the chain;
 // zsBadHeader without the entry tag; zsTruncated for a header cut by the end of the file.
 TZooStep ZooReadEntry(TArcInput& In, int64_t Pos, TZooEntry& E);
+// The entry's name in 1251 (HostNameToAnsi by its system).
+std::string ZooEntryName(const TZooEntry& E);

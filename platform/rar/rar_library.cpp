@@ -453,8 +453,11 @@ public:
     FEntry = E;
     FInfo = TEntryInfo();
     TEntryInfo& I = FInfo;
+    // RAR 5 names are UTF-8, which the wide and the local forms may fail to hold.
     if (const wchar_t* W = archive_entry_pathname_w(E))
       I.Name = W;
+    else if (const char* U = archive_entry_pathname_utf8(E))
+      I.Name = Wide(U, CP_UTF8);
     else if (const char* S = archive_entry_pathname(E))
       I.Name = Wide(S, CP_ACP);
     std::replace(I.Name.begin(), I.Name.end(), L'/', L'\\');

@@ -144,6 +144,11 @@ TEST(LhaReader, ConvertPath) {
   // The second byte of a Shift-JIS pair may be 0x5C ('\'): it stays.
   EXPECT_EQ(LhaConvertPath("\x95\\x/y"), "\x95\\x\\y");
   EXPECT_EQ(LhaConvertPath("  dir\xFF\t"), "dir\\");
+  // Folders whose last letter is a capital in 866 (0x80-0x9F) or a UTF-8 byte of that
+  // range keep their separators: "ДОКУМЕНТЫ\АРХИВ\" and "Папкар\".
+  EXPECT_EQ(LhaConvertPath("\x84\x8E\x8A\x93\x8C\x85\x8D\x92\x9B\xFF\x80\x90\x95\x88\x82\xFF"),
+            "\x84\x8E\x8A\x93\x8C\x85\x8D\x92\x9B\\\x80\x90\x95\x88\x82\\");
+  EXPECT_EQ(LhaConvertPath("\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\xD1\x80\xFF"), "\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\xD1\x80\\");
 }
 
 }  // namespace

@@ -116,6 +116,8 @@ TEST(ReaderContract, TheListerShowsWhatTheReaderExtracts) {
       {"ZOO", OldFixture("zoo.zoo")},             {"UU", FixturePath("binary.uue")},
       {"gzip", FixturePath("cyrnames/unix-utf8.gz")}, {"gzip", FixturePath("cyrnames/dos-cp866.gz")},
       {"UU", FixturePath("cyrnames/unix-utf8.uue")},  {"UU", FixturePath("cyrnames/dos-cp866.uue")},
+      {"LHA", FixturePath("cyrnames/lha-dos.lzh")},   {"LHA", FixturePath("cyrnames/lha-unix.lzh")},
+      {"ZOO", FixturePath("cyrnames/zoo-dos.zoo")},   {"ZOO", FixturePath("cyrnames/zoo-unix.zoo")},
   };
   std::map<std::string, std::function<std::unique_ptr<TUnBase>()>> Make;
   for (const TReaderKind& K : Readers()) Make[K.Name] = K.Make;
@@ -202,6 +204,7 @@ TEST(ReaderContract, RussianNamesAsAWindowsUserExpectsThem) {
   // Names a Unix tool wrote in UTF-8 and names DOS wrote in code page 866 both come out
   // in 1251, alike in the lister and the reader.
   const std::string Privet = "\xCF\xF0\xE8\xE2\xE5\xF2";  // Привет
+  const std::string Papka = "\xCF\xE0\xEF\xEA\xE0";        // Папка
   struct TCase {
     const char* Kind;
     const char* Fixture;
@@ -212,6 +215,10 @@ TEST(ReaderContract, RussianNamesAsAWindowsUserExpectsThem) {
       {"gzip", "dos-cp866.gz", Privet + ".dos", "oem\n"},
       {"UU", "unix-utf8.uue", Privet + ".txt", "utf\n"},
       {"UU", "dos-cp866.uue", Privet + ".dos", "oem\n"},
+      {"LHA", "lha-dos.lzh", Papka + "\\" + Privet + ".dos", "oem\n"},
+      {"LHA", "lha-unix.lzh", Papka + "\\" + Privet + ".txt", "utf\n"},
+      {"ZOO", "zoo-dos.zoo", Privet + ".dos", "oem\n"},
+      {"ZOO", "zoo-unix.zoo", Papka + "\\" + Privet + ".txt", "utf\n"},
   };
   std::map<std::string, std::function<std::unique_ptr<TUnBase>()>> Make;
   for (const TReaderKind& K : Readers()) Make[K.Name] = K.Make;

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "archive/un_rar.h"
 #include "platform/rar/rar_library.h"
 #include "classlib/win/wide_string.h"
 #include "corpus_util.h"
+#include "tests/archive/lister_test_util.h"
 
 #include <windows.h>
 
@@ -280,6 +283,107 @@ TEST(RarReader, BadInputIsToldAndTheRunReturns) {
     EXPECT_FALSE(R.ArcFile.IsOpen());
     EXPECT_FALSE(R.OutFile.IsOpen());
   }
+}
+
+// Russian names as DOS, Windows (the Unicode name flag), Unix and RAR 5 write them: the
+// reader makes and the lister shows the name a Russian Windows user expects.
+TEST(RarReader, RussianNamesAlikeInTheReaderAndTheLister) {
+  std::string data = ZX_TEST_DATA;  // tests/archive_win: the fixtures are the portable tests'
+  data.resize(data.size() - 4);      // "_win"
+  const std::string Papka = "\xCF\xE0\xEF\xEA\xE0", Privet = "\xCF\xF0\xE8\xE2\xE5\xF2";
+  const struct {
+    const char* Archive;
+    std::string Name;
+    const char* Content;
+  } Cases[] = {
+      {"rar-dos.rar", Papka + "\\" + Privet + ".dos", "oem\n"},
+      {"rar-unicode.rar", Papka + "\\" + Privet + ".txt", "utf\n"},
+      {"rar-unix.rar", Papka + "\\" + Privet + ".txt", "utf\n"},
+      {"rar5.rar", Papka + "\\" + Privet + ".txt", "utf\n"},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Archive);
+    const std::string arc = SlashToBackslash("Z:" + data + "/data/cyrnames/" + C.Archive);
+    TTempDir Tmp;
+    TUnRAR R(nullptr);
+    TReaderEvents Ev;
+    ExtractInto(R, Ev, arc, Tmp.Path());
+    EXPECT_TRUE(Ev.Errors.empty());
+    EXPECT_EQ(Ev.FailedEnds(), 0);
+    const TByteVec got = ReadWholeFile(Tmp.Path() + C.Name);
+    EXPECT_EQ(std::string(got.begin(), got.end()), C.Content);
+    const TListing L = ListArchive(arc);
+    EXPECT_TRUE(L.Errors.empty());
+    ASSERT_EQ(L.Entries.size(), 1u);
+    EXPECT_EQ(L.Entries[0].Name, C.Name);
+    EXPECT_EQ(L.Entries[0].Unpacked, int64_t(got.size()));
+  }
+}
+
+// The library's callbacks reach the reader of their own thread: two readers on two
+// threads give what each gives alone.
+TEST(RarReader, TwoReadersOnTwoThreads) {
+  TTempDir Tmp;
+  const std::string a = LibarchiveTestFile(Tmp.Path(), "test_read_format_rar_compress_normal.rar");
+  const std::string b = LibarchiveTestFile(Tmp.Path(), "test_read_format_rar5_multiple_files.rar");
+  for (int round = 0; round < 3; round++) {
+    const std::string outA = Tmp.Path() + "a" + std::to_string(round) + "\\";
+    const std::string outB = Tmp.Path() + "b" + std::to_string(round) + "\\";
+    TReaderEvents EvA, EvB;
+    std::thread t1([&] {
+      TUnRAR R(nullptr);
+      R.SetProgressNotify(Five);
+      ExtractInto(R, EvA, a, outA);
+    });
+    std::thread t2([&] {
+      TUnRAR R(nullptr);
+      R.SetProgressNotify(Five);
+      ExtractInto(R, EvB, b, outB);
+    });
+    t1.join();
+    t2.join();
+    EXPECT_TRUE(EvA.Errors.empty());
+    EXPECT_TRUE(EvB.Errors.empty());
+    EXPECT_EQ(EvA.FailedEnds(), 0);
+    EXPECT_EQ(EvB.FailedEnds(), 0);
+    ExpectFiles(outA, {{"LibarchiveAddingTest.html", 20111, 0x5E05A663},
+                       {"testdir\\LibarchiveAddingTest.html", 20111, 0x5E05A663},
+                       {"testdir\\test.txt", 20, 0xBEC8A242}});
+    ExpectFiles(outB, {{"test1.bin", 4096, 0x7E13B2C6}, {"test4.bin", 4096, 0x10C43ED4}});
+  }
+}
+
+// An entry whose name is empty is told; the entries after it are extracted.
+TEST(RarReader, EntryWithoutANameIsTold) {
+  auto Block = [](uint8_t Type, uint16_t Flags, const std::string& Rest, const std::string& Data) {
+    std::string body(1, char(Type));
+    body += char(Flags & 0xFF), body += char(Flags >> 8);
+    const size_t size = 7 + Rest.size();
+    body += char(size & 0xFF), body += char(size >> 8);
+    body += Rest;
+    const uint32_t crc = Crc32Of(TByteVec(body.begin(), body.end()));
+    return std::string{char(crc & 0xFF), char((crc >> 8) & 0xFF)} + body + Data;
+  };
+  auto Le = [](uint32_t V, int Bytes) {
+    std::string s;
+    for (int i = 0; i < Bytes; i++) s += char((V >> (8 * i)) & 0xFF);
+    return s;
+  };
+  auto File = [&](const std::string& Name, const std::string& Data) {
+    const std::string rest = Le(uint32_t(Data.size()), 4) + Le(uint32_t(Data.size()), 4) + Le(0, 1) +
+                             Le(Crc32Of(TByteVec(Data.begin(), Data.end())), 4) + Le(0x52640000, 4) + Le(20, 1) +
+                             Le(0x30, 1) + Le(uint32_t(Name.size()), 2) + Le(0x20, 4) + Name;
+    return Block(0x74, 0x8000, rest, Data);
+  };
+  const std::string arc = std::string("Rar!\x1a\x07\x00", 7) + Block(0x73, 0, std::string(6, '\0'), "") +
+                          File("", "abc") + File("b.txt", "def");
+  TTempDir Tmp;
+  WriteWholeFile(Tmp.Path() + "noname.rar", arc);
+  TUnRAR R(nullptr);
+  TReaderEvents Ev;
+  ExtractInto(R, Ev, Tmp.Path() + "noname.rar", Tmp.Path() + "out\\");
+  EXPECT_EQ(Ev.Errors, std::vector<int>{errInvalidFileName});
+  EXPECT_EQ(ReadWholeFile(Tmp.Path() + "out\\b.txt"), TByteVec({'d', 'e', 'f'}));
 }
 
 // Without UnRAR.dll, only 25258 (raised) and nothing opened.
