@@ -3,8 +3,39 @@
 #include <algorithm>
 
 #include "classlib/core/exception.h"
+#include "shell/pt_shell_list.h"
 #include "shell/pt_shell_routines.h"
 #include "shell/pt_shell_tree.h"
+
+template <> const TTypeInfo* TypeInfoOf<TPTShellComboOption>() {
+  static const TTypeInfo Info = EnumTypeInfo("TPTShellComboOption", {"ptscoAutofill", "ptscoNonFilesystemAncestors"});
+  return &Info;
+}
+
+const TClassInfo* TPTCustomShellCombo::StaticClassInfo() {
+  static const TClassInfo Info =
+      TClassBuilder<TPTCustomShellCombo, TComboBox>("TPTCustomShellCombo")
+          .Prop("ShellTree", &TPTCustomShellCombo::ShellTree, &TPTCustomShellCombo::SetShellTree)
+          .Prop("ShellList", &TPTCustomShellCombo::LinkedShellList,
+                [](TPTCustomShellCombo& C, TPTCustomShellList* L) { C.SetShellList(L); })
+          .Prop("IndentPixels", &TPTCustomShellCombo::IndentPixels, &TPTCustomShellCombo::SetIndentPixels)
+          .Prop("Options", &TPTCustomShellCombo::Options, &TPTCustomShellCombo::SetOptions)
+          .Prop("OnCloseUp", &TPTCustomShellCombo::OnCloseUp)
+          .Prop("OnSelEndOk", &TPTCustomShellCombo::OnSelEndOk)
+          .Prop("OnSelEndCancel", &TPTCustomShellCombo::OnSelEndCancel)
+          .Prop("OnDeleteItem", &TPTCustomShellCombo::OnDeleteItem)
+          .Build();
+  return &Info;
+}
+
+const TClassInfo* TPTShellCombo::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TPTShellCombo, TPTCustomShellCombo>("TPTShellCombo").Build();
+  return &Info;
+}
+
+TPTCustomShellList* TPTCustomShellCombo::LinkedShellList() const {
+  return dynamic_cast<TPTCustomShellList*>(FShellListComponent);
+}
 
 
 void SortPidls(IShellFolder* Folder, std::vector<PCItemIDList>& Lists) {

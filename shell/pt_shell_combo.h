@@ -17,12 +17,16 @@
 #include "shell/pt_shell_locator.h"
 
 enum TPTShellComboOption { ptscoAutofill, ptscoNonFilesystemAncestors };
+template <> const TTypeInfo* TypeInfoOf<TPTShellComboOption>();
 using TPTShellComboOptions = TSet<TPTShellComboOption>;
 
 class TPTCustomShellTree;
+class TPTCustomShellList;
 
 class TPTCustomShellCombo : public TPTCustomImageCombo {
 public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   explicit TPTCustomShellCombo(TComponent* AOwner);
   ~TPTCustomShellCombo() override;
 
@@ -32,6 +36,8 @@ public:
   TPTShellListLink* ShellList() const { return FShellList; }
   // Refused (EInvalidOperation) while a tree is linked.
   void SetShellList(TPTShellListLink* Value);
+  // The linked list when it is a shell list (the published ShellList).
+  TPTCustomShellList* LinkedShellList() const;
   TPTShellComboOptions Options() const { return FOptions; }
   void SetOptions(TPTShellComboOptions Value) { FOptions = Value; }
 
@@ -74,6 +80,8 @@ private:
 
 class TPTShellCombo : public TPTCustomShellCombo {
 public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   using TPTCustomShellCombo::TPTCustomShellCombo;
 };
 

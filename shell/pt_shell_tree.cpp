@@ -1,11 +1,11 @@
 #include "shell/pt_shell_tree.h"
 
-
 #include "classlib/core/exception.h"
 #include "classlib/win/application.h"
 #include "classlib/win/wide_string.h"
 #include "shell/pt_data_transfer.h"
 #include "shell/pt_shell_combo.h"
+#include "shell/pt_shell_list.h"
 
 namespace {
 
@@ -68,6 +68,40 @@ private:
 };
 
 }  // namespace
+
+template <> const TTypeInfo* TypeInfoOf<TPTShellTreeOption>() {
+  static const TTypeInfo Info = EnumTypeInfo(
+      "TPTShellTreeOption", {"ptstoAutoFill", "ptstoVirtualFolders", "ptstoDesignInteractive", "ptstoDefaultKeyHandling",
+                             "ptstoContextMenus", "ptstoDynamicRefresh", "ptstoIncludeNonFolders", "ptstoOleDrag",
+                             "ptstoOleDrop", "ptstoShowHidden"});
+  return &Info;
+}
+
+const TClassInfo* TPTCustomShellTree::StaticClassInfo() {
+  static const TClassInfo Info =
+      TClassBuilder<TPTCustomShellTree, TCustomTreeView>("TPTCustomShellTree")
+          .Prop("BaseFolder", [](const TPTCustomShellTree& T) { return &T.FBaseFolder; }, nullptr)
+          .Prop("ShellList", &TPTCustomShellTree::LinkedShellList,
+                [](TPTCustomShellTree& T, TPTCustomShellList* L) { T.SetShellList(L); })
+          .Prop("Options", &TPTCustomShellTree::Options, &TPTCustomShellTree::SetOptions)
+          .Prop("OnAddItem", &TPTCustomShellTree::OnAddItem)
+          .Prop("OnDeleteItem", &TPTCustomShellTree::OnDeleteItem)
+          .Prop("OnPopupHint", &TPTCustomShellTree::OnPopupHint)
+          .Prop("OnCustomDrawSh", &TPTCustomShellTree::OnCustomDrawSh)
+          .Prop("OnCustomDrawShEx", &TPTCustomShellTree::OnCustomDrawShEx)
+          .Prop("OnFillComplete", &TPTCustomShellTree::OnFillComplete)
+          .Build();
+  return &Info;
+}
+
+const TClassInfo* TPTShellTree::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TPTShellTree, TPTCustomShellTree>("TPTShellTree").Build();
+  return &Info;
+}
+
+TPTCustomShellList* TPTCustomShellTree::LinkedShellList() const {
+  return dynamic_cast<TPTCustomShellList*>(FShellListComponent);
+}
 
 // Changes of the selection and the nodes made by the tree itself are not fed back.
 struct TPTCustomShellTree::TUpdatePass {

@@ -34,6 +34,7 @@ enum TPTShellTreeOption {
   ptstoOleDrop,
   ptstoShowHidden,
 };
+template <> const TTypeInfo* TypeInfoOf<TPTShellTreeOption>();
 using TPTShellTreeOptions = TSet<TPTShellTreeOption>;
 inline constexpr TPTShellTreeOptions PTShellTreeDefaultOptions{
     ptstoAutoFill,     ptstoVirtualFolders, ptstoDefaultKeyHandling, ptstoContextMenus,
@@ -43,8 +44,12 @@ using TPTShTreeDeleteItemEvent = std::function<void(TObject* aSender, TTreeNode*
 using TPTShTvCustomDrawEvent =
     std::function<void(TObject* aSender, TPTCustomDraw* aCD, TTreeNode* aNode, TPTShTreeData* aData)>;
 
+class TPTCustomShellList;
+
 class TPTCustomShellTree : public TPTCustomTreeView {
 public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   // The message the folder watcher posts.
   static constexpr UINT WM_SHELLCHANGE = WM_USER + 101;
 
@@ -58,6 +63,8 @@ public:
   TPTShellLocator* CurrentFolder() { return &FCurrentFolder; }
   TPTShellListLink* ShellList() const { return FShellList; }
   void SetShellList(TPTShellListLink* Value);
+  // The linked list when it is a shell list (the published ShellList).
+  TPTCustomShellList* LinkedShellList() const;
   TPTCustomShellCombo* ShellCombo() const { return FShellCombo; }
   // Called by the combo when it links to the tree (nil: it lets go).
   void LinkCombo(TPTCustomShellCombo* Value);
@@ -161,6 +168,8 @@ private:
 
 class TPTShellTree : public TPTCustomShellTree {
 public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   using TPTCustomShellTree::TPTCustomShellTree;
 };
 

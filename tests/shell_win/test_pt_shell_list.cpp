@@ -827,6 +827,97 @@ TEST(ShellListLinked, TreeComboAndListFollowEachOther) {
   PumpMessages();
 }
 
+TEST(ShellListLinked, LinkedByPublishedPropertiesTheListFollowsATreeRenameAndAComboChoice) {
+  TTempFolder Dir("zx_shlist_linked_props");
+  Dir.MakeFolder("beta");
+  Dir.MakeFile("beta\\inside.txt", 3);
+  Dir.MakeFolder("alpha");
+  Dir.MakeFolder("alpha\\one");
+  Dir.MakeFolder("alpha\\one\\deep");
+  Dir.MakeFile("alpha\\top.txt", 1);
+  TForm Form(nullptr);
+  Form.SetBounds(0, 0, 700, 400);
+  auto* Combo = new TPTShellCombo(&Form);
+  auto* Tree = new TPTShellTree(&Form);
+  auto* List = new TPTShellList(&Form);
+  Combo->SetName("Combo1");
+  Tree->SetName("Tree1");
+  List->SetName("List1");
+  Combo->SetParent(&Form);
+  Combo->SetBounds(0, 0, 690, 24);
+  Tree->SetParent(&Form);
+  Tree->SetBounds(0, 30, 240, 360);
+  List->SetParent(&Form);
+  List->SetBounds(250, 30, 440, 360);
+  List->SetViewStyle(vsReport);
+
+  // What a form's data sets by name.
+  EXPECT_EQ(GetPropText(Tree, "Options"),
+            "[ptstoAutoFill,ptstoVirtualFolders,ptstoDefaultKeyHandling,ptstoContextMenus,ptstoDynamicRefresh,"
+            "ptstoOleDrag,ptstoOleDrop,ptstoShowHidden]");
+  EXPECT_EQ(GetPropText(Combo, "Options"), "[ptscoAutofill,ptscoNonFilesystemAncestors]");
+  EXPECT_EQ(GetPropText(Combo, "IndentPixels"), "12");
+  EXPECT_EQ(GetObjectProp(Tree, "BaseFolder"), Tree->BaseFolder());
+  for (const char* Event : {"OnAddItem", "OnDeleteItem", "OnPopupHint", "OnCustomDrawSh", "OnCustomDrawShEx",
+                            "OnFillComplete"})
+    EXPECT_TRUE(IsPublishedProp(Tree, Event)) << Event;
+  for (const char* Event : {"OnCloseUp", "OnSelEndOk", "OnSelEndCancel", "OnDeleteItem"})
+    EXPECT_TRUE(IsPublishedProp(Combo, Event)) << Event;
+  SetPropText(Tree, "ShellList", "List1");
+  SetPropText(Combo, "ShellTree", "Tree1");
+  EXPECT_EQ(GetPropText(Tree, "ShellList"), "List1");
+  EXPECT_EQ(GetPropText(Combo, "ShellTree"), "Tree1");
+  EXPECT_EQ(List->LinkedTree(), Tree);
+  // One partner at a time.
+  EXPECT_THROW(SetPropText(Combo, "ShellList", "List1"), EInvalidOperation);
+  EXPECT_EQ(GetPropText(Combo, "ShellList"), "");
+  TPidl Base = ParsePath(Dir.Path());
+  Tree->BaseFolder()->SetIdList(Base.Get());
+  Form.Show();
+  PumpMessages();
+  auto Child = [](TTreeNode* Parent, const std::string& Text) -> TTreeNode* {
+    for (TTreeNode* C = Parent != nullptr ? Parent->GetFirstChild() : nullptr; C != nullptr; C = C->GetNextSibling())
+      if (C->Text() == Text) return C;
+    return nullptr;
+  };
+  auto Same = [](const std::string& A, const std::string& B) { return AnsiSameText(A, B); };
+
+  // F2 in the tree renames the folder in place, and the list shows it under its new name.
+  TTreeNode* Beta = Child(Tree->Items()->GetFirstNode(), "beta");
+  ASSERT_NE(Beta, nullptr);
+  TPidl BetaList = ParsePath(Dir / "beta");
+  Tree->SelectFolder(BetaList.Get());
+  Tree->SetFocus();
+  PumpMessages();
+  ASSERT_EQ(Tree->Selected(), Beta);
+  ASSERT_TRUE(Same(List->Folder()->GetPath(), Dir / "beta")) << List->Folder()->GetPath();
+  PressKey(VK_F2);
+  ASSERT_TRUE(Tree->IsEditing());
+  HWND Edit = reinterpret_cast<HWND>(SendMessageW(Tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+  SetWindowTextW(Edit, L"renamed");
+  SendMessageW(Tree->Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+  PumpMessages();
+  EXPECT_TRUE(Exists(Dir / "renamed\\inside.txt"));
+  EXPECT_TRUE(Same(List->Folder()->GetPath(), Dir / "renamed")) << List->Folder()->GetPath();
+  EXPECT_EQ(Names(List), (std::vector<std::string>{"inside.txt"}));
+  EXPECT_TRUE(Same(Combo->Folder()->GetPath(), Dir / "renamed"));
+  ASSERT_NE(List->GetItemData(0), nullptr);
+  EXPECT_TRUE(Same(List->GetItemData(0)->GetPath(), Dir / "renamed\\inside.txt"));
+
+  // Choosing an entry of the combo moves the tree, and the tree the list.
+  TPidl Deep = ParsePath(Dir / "alpha\\one\\deep");
+  Tree->SelectFolder(Deep.Get());
+  PumpMessages();
+  ASSERT_GE(Combo->ItemIndex(), 2);
+  Combo->SetItemIndex(Combo->ItemIndex() - 2);
+  Combo->Perform(CN_COMMAND, MAKEWPARAM(0, CBN_SELENDOK), LPARAM(Combo->Handle()));
+  PumpMessages();
+  ASSERT_NE(Tree->Selected(), nullptr);
+  EXPECT_EQ(Tree->Selected()->Text(), "alpha");
+  EXPECT_TRUE(Same(List->Folder()->GetPath(), Dir / "alpha"));
+  EXPECT_EQ(Sorted(Names(List)), (std::vector<std::string>{"one", "top.txt"}));
+}
+
 // ---------------------------------------------------------------------------------------
 // Drag and drop through the drop-target interfaces
 
