@@ -673,30 +673,13 @@ void TMainForm::ArcViewStyleClick(TObject* Sender) {
   View->SetViewStyle(TViewStyle(B->Tag()));
 }
 
-namespace {
-
-// A path combo that tells when its folder changed, whoever changed it.
-class TPanelCombo : public TPTShellCombo {
-public:
-  using TPTShellCombo::TPTShellCombo;
-  std::function<void()> OnFolderChange;
-
-protected:
-  void FolderChanged() override {
-    TPTShellCombo::FolderChanged();
-    if (OnFolderChange) OnFolderChange();
-  }
-};
-
-}  // namespace
-
 // The shell's controls are made here rather than read from the form data; they take the
 // names that the stored options and the other commands know them by.
 void TMainForm::MakePanel(bool Left) {
   TTabSheet* Page = Left ? LFiles : RFiles;
   TToolBar* Bar = Left ? ToolBar3 : ToolBar4;
   const char* Side = Left ? "L" : "R";
-  auto* Combo = new TPanelCombo(this);
+  auto* Combo = new TPTShellCombo(this);
   Combo->SetName(std::string(Side) + "Combo");
   Combo->SetLeft(1000);  // after the bar's buttons
   Combo->SetWidth(150);  // the bar's buttons and the combo fit half of an 800-pixel window
@@ -733,14 +716,13 @@ void TMainForm::MakePanel(bool Left) {
   (Left ? LFTree : RFTree) = Tree;
   (Left ? Splitter2 : Splitter3) = Split;
   (Left ? LF : RF) = List;
-  // The three show one folder: a folder chosen in the combo or the tree is listed, and
-  // the list's folder is shown by the other two.
-  Combo->OnFolderChange = [List, Combo] { List->Folder()->Assign(Combo->Folder()); };
+  // The three show one folder. The combo is linked to the list: it drives the list and
+  // follows it. The tree is shown only on demand, so it is kept in step while visible.
+  Combo->SetShellList(List);
   Tree->OnChange = [List, Tree](TObject*, TTreeNode*) {
     if (Tree->Visible()) List->Folder()->Assign(Tree->CurrentFolder());
   };
-  List->OnFillComplete = [List, Combo, Tree](TObject*) {
-    Combo->SetFolder(List->Folder());
+  List->OnFillComplete = [List, Tree](TObject*) {
     if (Tree->Visible()) Tree->SetFolder(List->Folder());
   };
   WirePanelEvents(Left);
