@@ -781,6 +781,12 @@ std::unique_ptr<TPTCustomDraw> TPTCustomShellList::DoCustomDraw(NMLVCUSTOMDRAW& 
   }
   if (OnCustomDrawShEx) OnCustomDrawShEx(this, CD.get(), Item, Data);
   if (Stage == CDDS_ITEMPREPAINT && OnCustomDrawSh) OnCustomDrawSh(this, CD.get(), Item, Data);
+  // The drop highlight shows as a selected name: not every common control draws it.
+  if (Item != nullptr && (Stage == CDDS_ITEMPREPAINT || (Stage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM) && Draw.iSubItem == 0)) &&
+      Item->DropTarget()) {
+    CD->GetFont()->SetColor(clHighlightText);
+    CD->GetBrush()->SetColor(clHighlight);
+  }
   CD->Apply();
   // Item (and sub-item) notifications come whether or not a handler is assigned.
   if (Stage == CDDS_PREPAINT || Stage == CDDS_ITEMPREPAINT) Result |= 0x20;

@@ -7,6 +7,7 @@
 #include "classlib/win/forms.h"
 #include "classlib/win/wide_string.h"
 #include "shell/core/pt_shell_strings.h"
+#include "shell/core/shell_list_rules.h"
 #include "shell/core/shell_media.h"
 #include "shell/pt_data_transfer.h"
 #include "shell/pt_shell_locator.h"
@@ -868,19 +869,14 @@ void ScrollIfPossible(HWND Window, int Bar, int Code) {
 
 void DragAutoScroll(HWND Window, POINTL ScreenPoint, DWORD& LastStep) {
   DWORD Now = GetTickCount();
-  if (Now - LastStep <= 100) return;
+  if (!AutoScrollDue(LastStep, Now)) return;
   POINT P{ScreenPoint.x, ScreenPoint.y};
   ScreenToClient(Window, &P);
   RECT R{};
   GetClientRect(Window, &R);
-  if (P.x < 26)
-    ScrollIfPossible(Window, 0, SB_LINEUP);
-  else if (P.x > R.right - 26)
-    ScrollIfPossible(Window, 0, SB_LINEDOWN);
-  if (P.y < 20)
-    ScrollIfPossible(Window, 1, SB_LINEUP);
-  else if (P.y > R.bottom - 20)
-    ScrollIfPossible(Window, 1, SB_LINEDOWN);
+  TAutoScrollStep Step = AutoScrollStepAt(P.x, P.y, R.right, R.bottom);
+  if (Step.Horizontal != 0) ScrollIfPossible(Window, 0, Step.Horizontal < 0 ? SB_LINEUP : SB_LINEDOWN);
+  if (Step.Vertical != 0) ScrollIfPossible(Window, 1, Step.Vertical < 0 ? SB_LINEUP : SB_LINEDOWN);
   LastStep = Now;
 }
 

@@ -1157,6 +1157,10 @@ TEST_F(DragFixture, DroppingTwoFilesOnTheOtherListCopiesThemAndShiftMovesThem) {
       B->DoDragEnter(Data, MK_LBUTTON | C.Keys, P, &E);
       EXPECT_EQ(E, C.Moved ? DWORD(DROPEFFECT_MOVE) : DWORD(DROPEFFECT_COPY));
       EXPECT_EQ(Highlighted(1), Target);
+      if (Target == "sub") {
+        UpdateWindow(B->Handle());
+        EXPECT_GT(SaveWindowPng(Form.Handle(), ScreenshotPath("pt_shell_list_drop_highlight.png")), 1000);
+      }
       E = Allowed;
       B->DoDragOver(MK_LBUTTON | C.Keys, P, &E);
       Result = Allowed;
