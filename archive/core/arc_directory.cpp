@@ -141,7 +141,7 @@ public:
       case jsTruncated: return Fault(h, errReadingFile);
     }
     TListEntry e;
-    e.Name = OemToAnsiName(h.Name);
+    e.Name = ArjEntryName(h);
     e.IsDirectory = h.IsFolder();
     if (e.IsDirectory && !e.Name.empty() && e.Name.back() != '\\') e.Name += '\\';  // as the other formats list folders
     e.Comment = h.Comment;
@@ -184,7 +184,7 @@ private:
   // A header that cannot be read whole ends the list, told by the entry's name as the
   // reader tells it.
   void Fault(const TArjHeader& H, int ECode) {
-    T.ReportArchiveError(H.Name.empty() ? T.CurrentVolume() : OemToAnsiName(H.Name), "", "0", ECode);
+    T.ReportArchiveError(H.Name.empty() ? T.CurrentVolume() : ArjEntryName(H), "", "0", ECode);
     T.EndWalk();
   }
 

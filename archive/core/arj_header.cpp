@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "archive/core/arc_globals.h"
+#include "archive/core/arc_names.h"
 #include "archive/core/le_bytes.h"
 
 namespace {
@@ -98,3 +99,5 @@ TArjStep ArjReadHeader(TArcInput& In, int64_t Pos, TArjHeader& H) {
 TDateTime ArjEntryDate(const TArjHeader& H) {
   return H.HostOS == ArjHostUnix ? UnixDateToDateTime(static_cast<int32_t>(H.DateTime)) : DosDateToDateTime(H.DateTime);
 }
+
+std::string ArjEntryName(const TArjHeader& H) { return HostNameToAnsi(H.Name, H.HostOS == ArjHostUnix); }

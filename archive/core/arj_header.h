@@ -39,3 +39,6 @@ int64_t ArjFindMainHeader(TArcInput& In, int64_t Start, int64_t Limit);
 TArjStep ArjReadHeader(TArcInput& In, int64_t Pos, TArjHeader& H);
 // The entry's date: ARJ for Unix (host 2) stamps in Unix time, the others in DOS time.
 TDateTime ArjEntryDate(const TArjHeader& H);
+// The entry's name in 1251 (HostNameToAnsi by its host: ARJ for Unix writes the bytes of
+// UTF-8 names).
+std::string ArjEntryName(const TArjHeader& H);

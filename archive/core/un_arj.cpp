@@ -32,9 +32,9 @@ TArjHeader TUnARJ::ArjHeaderAt(int64_t Pos, bool Main) {
     case jsEnd:
       if (!Main) return H;  // the end mark: DataPos stays 0
       [[fallthrough]];
-    case jsBadHeader: Fail(Main ? errUnsupportedArcType : errBadFileHeader, OemToAnsiName(H.Name));
-    case jsHeaderCrc: Fail(errHeaderCrc, OemToAnsiName(H.Name));
-    case jsTruncated: Fail(errReadingFile, OemToAnsiName(H.Name));
+    case jsBadHeader: Fail(Main ? errUnsupportedArcType : errBadFileHeader, ArjEntryName(H));
+    case jsHeaderCrc: Fail(errHeaderCrc, ArjEntryName(H));
+    case jsTruncated: Fail(errReadingFile, ArjEntryName(H));
   }
   return H;
 }
@@ -92,8 +92,8 @@ void TUnARJ::ArjDecodePart() {
 }
 
 bool TUnARJ::ArjExtractEntry() {
-  const std::string Name = OemToAnsiName(FHdr.Name);
-  if (!MatchFileSpec(Name, FFileSpec, false) || !ArjCheckHeader() || !ProcessFileName(FHdr.Name) || FileName.empty())
+  const std::string Name = ArjEntryName(FHdr);
+  if (!MatchFileSpec(Name, FFileSpec, false) || !ArjCheckHeader() || !ProcessEntryName(Name) || FileName.empty())
     return false;
   const TDateTime EntryDate = ArjEntryDate(FHdr);
   bool Extract = true;
@@ -170,7 +170,7 @@ void TUnARJ::ExtractIt() {
       Pos = FHdr.NextPos;
       Engine.Crc32Val = 0xFFFFFFFF;
       if (FHdr.IsFolder()) {
-        MakeStoredFolder(OemToAnsiName(FHdr.Name));
+        MakeStoredFolder(ArjEntryName(FHdr));
         continue;
       }
       if (ArjExtractEntry() && (!SpecHasWildcards || Engine.OutputMode == omToStream)) break;

@@ -2,11 +2,13 @@
 
 #include <thread>
 
+#include "archive/un_cab.h"
 #include "archive/un_rar.h"
 #include "platform/rar/rar_library.h"
 #include "classlib/win/wide_string.h"
 #include "corpus_util.h"
 #include "tests/archive/lister_test_util.h"
+#include "tests/archive/reader_contract_util.h"
 
 #include <windows.h>
 
@@ -260,28 +262,23 @@ TEST(RarReader, ExtractToStream) {
   EXPECT_EQ(Ev.Progress.back(), 100);
 }
 
-// A text file, an empty file and a cut archive are told through OnError; the run returns
-// with nothing left open.
-TEST(RarReader, BadInputIsToldAndTheRunReturns) {
+// The error contract of every reader, for the two Windows ones (the portable readers run
+// it in the portable tests).
+TEST(ReaderContract, WindowsReadersTellBadInputAndReturn) {
   TTempDir Tmp;
-  const TByteVec whole = ReadWholeFile(LibarchiveTestFile(Tmp.Path(), "test_read_format_rar_compress_normal.rar"));
-  const std::string text = "just some text\r\n";
-  struct {
+  const struct {
     const char* Name;
-    TByteVec Data;
-  } Cases[] = {{"text.rar", TByteVec(text.begin(), text.end())},
-               {"empty.rar", {}},
-               {"cut.rar", TByteVec(whole.begin(), whole.begin() + long(whole.size() / 2))}};
-  for (auto& C : Cases) {
-    SCOPED_TRACE(C.Name);
-    WriteWholeFile(Tmp.Path() + C.Name, C.Data);
-    TUnRAR R(nullptr);
-    TReaderEvents Ev;
-    EXPECT_NO_THROW(ExtractInto(R, Ev, Tmp.Path() + C.Name, Tmp.Path() + "out\\"));
-    EXPECT_FALSE(Ev.Errors.empty() && Ev.FailedEnds() == 0);
-    EXPECT_EQ(Ev.Activates, Ev.Deactivates);
-    EXPECT_FALSE(R.ArcFile.IsOpen());
-    EXPECT_FALSE(R.OutFile.IsOpen());
+    std::function<std::unique_ptr<TUnBase>()> Make;
+    std::string Fixture;
+  } Readers[] = {
+      {"CAB", [] { return std::unique_ptr<TUnBase>(new TUnCAB(nullptr)); },
+       SlashToBackslash(FixturePath("cab/stored.cab"))},
+      {"RAR", [] { return std::unique_ptr<TUnBase>(new TUnRAR(nullptr)); },
+       LibarchiveTestFile(Tmp.Path(), "test_read_format_rar_compress_normal.rar")},
+  };
+  for (const auto& K : Readers) {
+    SCOPED_TRACE(K.Name);
+    ExpectBadInputTold(K.Make, K.Fixture);
   }
 }
 
