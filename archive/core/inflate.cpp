@@ -28,9 +28,9 @@ struct TBases {
   TBases() {
     for (unsigned i = 0; i < 256; i++) Lit[i] = kLiteral | (i << 16);
     Lit[256] = kEnd;
-    for (unsigned i = 0; i < 29; i++) Lit[257 + i] = (uint32_t(kLenBase[i]) << 16) | (kLenExtra[i] << 4);
+    for (unsigned i = 0; i < 29; i++) Lit[257 + i] = (uint32_t(kLenBase[i]) << 16) | (kLenExtra[i] << 8);
     Lit[286] = Lit[287] = kInvalid;
-    for (unsigned i = 0; i < 30; i++) Dist[i] = (uint32_t(kDistBase[i]) << 16) | (kDistExtra[i] << 4);
+    for (unsigned i = 0; i < 30; i++) Dist[i] = (uint32_t(kDistBase[i]) << 16) | (kDistExtra[i] << 8);
     Dist[30] = Dist[31] = kInvalid;
     for (unsigned i = 0; i < 19; i++) Len[i] = i << 16;
   }
@@ -135,7 +135,7 @@ THuffTable::TBuild THuffTable::Build(uint32_t* Table, unsigned Root, const uint8
         SubBits = Cur;
         Next += 1u << Cur;
         std::fill(Table + SubOff, Table + SubOff + (1u << Cur), kInvalid);
-        Table[Prefix] = kLink | (SubBits << 4) | Root | (SubOff << 16);
+        Table[Prefix] = kLink | (SubBits << 8) | Root | (SubOff << 16);
       }
       uint32_t E = Base[Sym] | (L - Root);
       for (unsigned i = Rev >> Root; i < (1u << SubBits); i += 1u << (L - Root)) Table[SubOff + i] = E;
@@ -272,29 +272,37 @@ TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t
       uint64_t Bits = In.Bits;
       unsigned Count = In.Count;
       int Status = 0;  // 1 end of block, 2 bad code, 3 distance too far
-#define ZX_REFILL()                   \
-  do {                                \
-    Bits |= Load64(Ip) << Count;      \
-    Ip += (63 - Count) >> 3;          \
-    Count |= 56;                      \
+#define ZX_REFILL()                      \
+  do {                                   \
+    Bits |= Load64(Ip) << (Count & 63);  \
+    Ip += (~Count & 63) >> 3;            \
+    Count |= 56;                         \
   } while (0)
-      while (Ip < IpEnd && Op < OpEnd) {
+      // At the top of every round the bit buffer holds at least 56 bits and E is the
+      // entry of the next symbol: each path looks its next entry up before it refills or
+      // copies, so that the look-up's wait overlaps that work.
+      uint32_t E = 0;
+      if (Ip < IpEnd) {
         ZX_REFILL();
-        uint32_t E = Lit[Bits & Mask(LB)];
+        E = Lit[Bits & Mask(LB)];
+      }
+      while (Ip < IpEnd && Op < OpEnd) {
         if (E & kLiteral) {
-          Bits >>= E & 15;
-          Count -= E & 15;
+          Bits >>= E & 63;
+          Count -= E;
           *Op++ = uint8_t(E >> 16);
           E = Lit[Bits & Mask(LB)];
           if (E & kLiteral) {
-            Bits >>= E & 15;
-            Count -= E & 15;
+            Bits >>= E & 63;
+            Count -= E;
             *Op++ = uint8_t(E >> 16);
             E = Lit[Bits & Mask(LB)];
             if (E & kLiteral) {
-              Bits >>= E & 15;
-              Count -= E & 15;
+              Bits >>= E & 63;
+              Count -= E;
               *Op++ = uint8_t(E >> 16);
+              E = Lit[Bits & Mask(LB)];  // at most 45 of 56 bits are gone
+              ZX_REFILL();
               continue;
             }
           }
@@ -303,11 +311,13 @@ TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t
         if (E & kLink) {
           Bits >>= LB;
           Count -= LB;
-          E = Lit[(E >> 16) + (Bits & Mask((E >> 4) & 15))];
+          E = Lit[(E >> 16) + (Bits & Mask((E >> 8) & 15))];
           if (E & kLiteral) {
-            Bits >>= E & 15;
-            Count -= E & 15;
+            Bits >>= E & 63;
+            Count -= E;
             *Op++ = uint8_t(E >> 16);
+            E = Lit[Bits & Mask(LB)];
+            ZX_REFILL();
             continue;
           }
         }
@@ -315,13 +325,14 @@ TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t
           if (E & kInvalid) {
             Status = 2;
           } else {
-            Bits >>= E & 15;
-            Count -= E & 15;
+            Bits >>= E & 63;
+            Count -= E;
             Status = 1;
           }
           break;
         }
-        unsigned CL = E & 15, EX = (E >> 4) & 15;
+        // A length and a distance with their extra bits take at most 48 bits.
+        unsigned CL = E & 15, EX = (E >> 8) & 15;
         size_t Len = (E >> 16) + ((Bits >> CL) & Mask(EX));
         Bits >>= CL + EX;
         Count -= CL + EX;
@@ -329,14 +340,14 @@ TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t
         if (D & kLink) {
           Bits >>= DB;
           Count -= DB;
-          D = Dist[(D >> 16) + (Bits & Mask((D >> 4) & 15))];
+          D = Dist[(D >> 16) + (Bits & Mask((D >> 8) & 15))];
         }
         if (D & kInvalid) {
           Status = 2;
           break;
         }
         CL = D & 15;
-        EX = (D >> 4) & 15;
+        EX = (D >> 8) & 15;
         size_t Distance = (D >> 16) + ((Bits >> CL) & Mask(EX));
         Bits >>= CL + EX;
         Count -= CL + EX;
@@ -344,10 +355,13 @@ TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t
           Status = 3;
           break;
         }
+        ZX_REFILL();
+        E = Lit[Bits & Mask(LB)];
         CopyMatch(Op, Distance, Len);
       }
 #undef ZX_REFILL
       In.Pos = size_t(Ip - In.Buf);
+      Count &= 63;
       In.Bits = Bits & ((uint64_t(1) << Count) - 1);
       In.Count = Count;
       Out.Pos = Op;
@@ -361,7 +375,7 @@ TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t
     uint32_t E = Lit[In.Peek(LB)];
     if (E & kLink) {
       In.Drop(LB);
-      E = Lit[(E >> 16) + In.Peek((E >> 4) & 15)];
+      E = Lit[(E >> 16) + In.Peek((E >> 8) & 15)];
     }
     if (E & kInvalid) return In.Overrun() ? TDecodeResult::Truncated : TDecodeResult::BadBlock;
     In.Drop(E & 15);
@@ -372,17 +386,17 @@ TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t
     }
     if (E & kEnd) return TDecodeResult::Ok;
     uint32_t Extra;
-    if (!In.Get((E >> 4) & 15, Extra)) return TDecodeResult::Truncated;
+    if (!In.Get((E >> 8) & 15, Extra)) return TDecodeResult::Truncated;
     size_t Len = (E >> 16) + Extra;
     In.Fill(15);
     uint32_t D = Dist[In.Peek(DB)];
     if (D & kLink) {
       In.Drop(DB);
-      D = Dist[(D >> 16) + In.Peek((D >> 4) & 15)];
+      D = Dist[(D >> 16) + In.Peek((D >> 8) & 15)];
     }
     if (D & kInvalid) return In.Overrun() ? TDecodeResult::Truncated : TDecodeResult::BadBlock;
     In.Drop(D & 15);
-    if (In.Overrun() || !In.Get((D >> 4) & 15, Extra)) return TDecodeResult::Truncated;
+    if (In.Overrun() || !In.Get((D >> 8) & 15, Extra)) return TDecodeResult::Truncated;
     size_t Distance = (D >> 16) + Extra;
     if (Distance > size_t(Out.Pos - Out.DictStart)) return TDecodeResult::BadBlock;
     CopyMatch(Out.Pos, Distance, Len);

@@ -6,12 +6,12 @@
 #include "archive/core/decode_io.h"
 
 // Lookup tables of one block. A table entry is 32 bits: the code length at its level
-// (bits 0-3), the extra-bit count or, for a link, the sub-table width (bits 4-7), the
-// kind (bits 8-11) and the value (bits 16-31: literal, length or distance base, or the
-// sub-table's offset).
+// (bits 0-3, with 4-7 clear, so that the entry itself can be the shift count), the
+// extra-bit count or, for a link, the sub-table width (bits 8-11), the kind (bits 12-15)
+// and the value (bits 16-31: literal, length or distance base, or the sub-table's offset).
 class THuffTable {
 public:
-  static constexpr uint32_t kLiteral = 0x100, kEnd = 0x200, kLink = 0x400, kInvalid = 0x800;
+  static constexpr uint32_t kLiteral = 0x1000, kEnd = 0x2000, kLink = 0x4000, kInvalid = 0x8000;
   enum class TCheck { Complete, AllowSingle };
   enum class TBuild { Ok, OverSubscribed, Incomplete };
 
