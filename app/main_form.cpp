@@ -16,6 +16,7 @@
 #include "app/core/program_files.h"
 #include "app/core/zemb_rout.h"
 #include "app/f2_menu.h"
+#include "app/help_form.h"
 #include "app/html_page.h"
 #include "app/panel_keys.h"
 #include "app/settings.h"
@@ -30,6 +31,8 @@
 #include "storage/core/file_utils.h"
 #include "ui/cool_menu.h"
 #include "storage/core/props_storage.h"
+#include "tools/alarms.h"
+#include "tools/calendar_form.h"
 #include "tools/core/mp3_info.h"
 #include "tools/mod_plug_player.h"
 #include "tools/mpeg_player.h"
@@ -77,6 +80,17 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Field("mp3", &TMainForm::mp3)
                                  .Field("mpp", &TMainForm::mpp)
                                  .Field("MP3Info", &TMainForm::MP3Info)
+                                 .Field("Timer2", &TMainForm::Timer2)
+                                 .Field("MusicOpen", &TMainForm::MusicOpen)
+                                 .Handler("SpeedButton79Click", &TMainForm::SpeedButton79Click)
+                                 .Handler("SpeedButton80Click", &TMainForm::SpeedButton80Click)
+                                 .Handler("SpeedButton81Click", &TMainForm::SpeedButton81Click)
+                                 .Handler("Timer2Timer", &TMainForm::Timer2Timer)
+                                 .Handler("CalendBtnClick", &TMainForm::CalendBtnClick)
+                                 .Handler("AlarmBtnClick", &TMainForm::AlarmBtnClick)
+                                 .Handler("ClockAlarm", &TMainForm::ClockAlarm)
+                                 .Handler("LImageMouseDown", &TMainForm::LImageMouseDown)
+                                 .Handler("RImageMouseDown", &TMainForm::RImageMouseDown)
                                  .Field("RImage", &TMainForm::RImage)
                                  .Field("LAView", &TMainForm::LAView)
                                  .Field("RAView", &TMainForm::RAView)
@@ -195,6 +209,9 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
     return Application->MessageBox(Text, Caption, Flags);
   };
   FindFiles = [] { ShellFindFiles(); };
+  // F1 in the accessories opens the program's own help.
+  TCalendarForm::ShowHelp = ShowHelpTopic;
+  TAlarms::ShowHelp = ShowHelpTopic;
 }
 
 namespace {

@@ -14,6 +14,7 @@
 #include "classlib/win/image_list.h"
 #include "classlib/win/list_view.h"
 #include "classlib/win/menus.h"
+#include "classlib/win/timer.h"
 #include "classlib/win/std_ctrls.h"
 #include "editor/core/dcj_cpp_syn.h"
 #include "editor/core/dcj_java_syn.h"
@@ -113,6 +114,24 @@ public:
   TMPEGPlayer* mp3 = nullptr;
   TModPlugPlayer* mpp = nullptr;
   TMP3Info* MP3Info = nullptr;
+  TTimer* Timer2 = nullptr;  // moves the music bar along with the player
+  TOpenDialog* MusicOpen = nullptr;
+  // True while the music bar plays a file started from it.
+  bool MusicFlag = false;
+  // The music bar: open and play a file, stop, the MP3 tag window; the bar follows the
+  // player that plays.
+  void SpeedButton79Click(TObject* Sender);
+  void SpeedButton80Click(TObject* Sender);
+  void SpeedButton81Click(TObject* Sender);
+  void Timer2Timer(TObject* Sender);
+  // The calendar (or the calendar program the options name) and the alarm dialog; the
+  // clock's alarm plays or runs what the dialog set.
+  void CalendBtnClick(TObject* Sender);
+  void AlarmBtnClick(TObject* Sender);
+  void ClockAlarm(TObject* Sender);
+  // A click on a text/picture page's picture shows it in the picture window.
+  void LImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void RImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Exit1 = nullptr;
   TPopupMenu* FastMenu = nullptr;

@@ -12,10 +12,8 @@ const TClassInfo* TAlarms::StaticClassInfo() {
                                      .Handler("FilesChange", &TAlarms::FilesChange)
                                      .Handler("Button1Click", &TAlarms::Button1Click)
                                      .Handler("BitBtn1Click", &TAlarms::BitBtn1Click)
-                                     .Handler("WaveButtonClick", &TAlarms::WaveButtonClick)
                                      .Field("TimeEdit", &TAlarms::TimeEdit)
                                      .Field("WaveEdit", &TAlarms::WaveEdit)
-                                     .Field("WaveButton", &TAlarms::WaveButton)
                                      .Field("CheckBox1", &TAlarms::CheckBox1)
                                      .Field("Label1", &TAlarms::Label1)
                                      .Field("Label2", &TAlarms::Label2)
@@ -26,7 +24,6 @@ const TClassInfo* TAlarms::StaticClassInfo() {
                                      .Field("BitBtn2", &TAlarms::BitBtn2)
                                      .Field("Files", &TAlarms::Files)
                                      .Field("Button1", &TAlarms::Button1)
-                                     .Field("WaveOpen", &TAlarms::WaveOpen)
                                      .Field("Lng", &TAlarms::Lng)
                                      .Field("FormStorage1", &TAlarms::FormStorage1)
                                      .Build();
@@ -37,6 +34,7 @@ void RegisterAlarms() {
   static const bool Done = [] {
     RegisterMaskEdit();
     RegisterStorageClasses();
+    RegisterToolEdits();
     return true;
   }();
   (void)Done;
@@ -69,11 +67,6 @@ void TAlarms::FilesChange(TObject*) {
 }
 
 void TAlarms::Button1Click(TObject*) { Files->Items()->Clear(); }
-
-void TAlarms::WaveButtonClick(TObject*) {
-  WaveOpen->SetFileName(WaveEdit->Text());
-  if (WaveOpen->Execute()) WaveEdit->SetText(WaveOpen->FileName());
-}
 
 void TAlarms::BitBtn1Click(TObject*) {
   const std::string Time = TimeEdit->Text();

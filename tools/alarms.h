@@ -11,6 +11,7 @@
 #include "classlib/win/std_ctrls.h"
 #include "storage/form_placement.h"
 #include "ui/rx_clock.h"
+#include "ui/tool_edit.h"
 
 class TAlarms : public TForm {
 public:
@@ -19,8 +20,7 @@ public:
   explicit TAlarms(TComponent* AOwner);
 
   TMaskEdit* TimeEdit = nullptr;
-  TEdit* WaveEdit = nullptr;
-  TButton* WaveButton = nullptr;  // picks WaveEdit's file
+  TFilenameEdit* WaveEdit = nullptr;  // its button picks the file
   TCheckBox* CheckBox1 = nullptr;
   TLabel* Label1 = nullptr;
   TLabel* Label2 = nullptr;
@@ -31,7 +31,6 @@ public:
   TButton* BitBtn2 = nullptr;  // cancel
   TComboBox* Files = nullptr;
   TButton* Button1 = nullptr;  // Clear
-  TOpenDialog* WaveOpen = nullptr;
   TFormStorage* Lng = nullptr;
   TFormStorage* FormStorage1 = nullptr;
 
@@ -55,7 +54,6 @@ public:
   void FilesChange(TObject* Sender);
   void Button1Click(TObject* Sender);
   void BitBtn1Click(TObject* Sender);
-  void WaveButtonClick(TObject* Sender);
 };
 
 void RegisterAlarms();

@@ -32,6 +32,7 @@ BOOL CALLBACK AppendStatic(HWND Wnd, LPARAM LParam) {
 }  // namespace
 
 TDialogWatcher::TDialogWatcher() : FThread([this] { Run(); }) {}
+TDialogWatcher::TDialogWatcher(int Answer) : FAnswer(Answer), FThread([this] { Run(); }) {}
 
 TDialogWatcher::~TDialogWatcher() {
   FStop = true;
@@ -55,7 +56,8 @@ void TDialogWatcher::Run() {
         FAnswered.push_back(Text);
       }
       // The dialog's own Cancel (or OK for a box with OK only) closes it.
-      HWND Button = GetDlgItem(D, IDCANCEL);
+      HWND Button = FAnswer != 0 ? GetDlgItem(D, FAnswer) : nullptr;
+      if (Button == nullptr) Button = GetDlgItem(D, IDCANCEL);
       if (Button == nullptr) Button = GetDlgItem(D, IDOK);
       PostMessageW(D, WM_COMMAND, MAKEWPARAM(Button != nullptr ? GetDlgCtrlID(Button) : IDCANCEL, BN_CLICKED),
                    reinterpret_cast<LPARAM>(Button));

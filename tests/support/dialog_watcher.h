@@ -14,6 +14,8 @@
 class TDialogWatcher {
 public:
   TDialogWatcher();
+  // Answers with the button Answer (IDOK, IDYES...) where the dialog has one.
+  explicit TDialogWatcher(int Answer);
   ~TDialogWatcher();
   TDialogWatcher(const TDialogWatcher&) = delete;
   TDialogWatcher& operator=(const TDialogWatcher&) = delete;
@@ -23,6 +25,7 @@ public:
 
 private:
   void Run();
+  int FAnswer = 0;
   std::atomic<bool> FStop{false};
   std::mutex FLock;
   std::vector<std::wstring> FAnswered;
