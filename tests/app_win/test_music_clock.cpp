@@ -26,6 +26,7 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/tracker_module.h"
+#include "tests/support/wait_for.h"
 #include "tools/alarms.h"
 #include "tools/calendar_form.h"
 #include "tools/core/mp3_info.h"
@@ -34,17 +35,6 @@
 #include "tools/pict.h"
 
 namespace {
-
-// Players run at the pace of the sound; the limit only keeps a broken one from hanging.
-bool WaitFor(const std::function<bool()>& Done) {
-  const DWORD Start = GetTickCount();
-  while (!Done()) {
-    if (GetTickCount() - Start > 60000) return false;
-    Application->ProcessMessages();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
 
 std::string Backslashed(std::string S) {
   for (char& C : S)
@@ -116,7 +106,8 @@ TEST_F(MusicAndClock, OpenFollowAndStop) {
   // here) it ends at once.
   EXPECT_EQ(MainForm->Timer2->Interval(), 1000u);
   EXPECT_TRUE(MainForm->Timer2->Enabled());
-  ASSERT_TRUE(WaitFor([] { return !MainForm->mpp->IsPlaying() || MainForm->Musbar->Position() > 0; }));
+  // Players run at the pace of the sound: a generous limit for a loaded machine.
+  ASSERT_TRUE(WaitFor([] { return !MainForm->mpp->IsPlaying() || MainForm->Musbar->Position() > 0; }, 60000));
   EXPECT_LE(MainForm->Musbar->Position(), 76);
 
   MainForm->SpeedButton80Click(nullptr);
@@ -280,7 +271,7 @@ TEST_F(MusicAndClock, PagePictureOpensThePictureWindow) {
   ScreenToClient(Page, &Q);
   PostMessageW(Page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Q.x, Q.y));
   PostMessageW(Page, WM_LBUTTONUP, 0, MAKELPARAM(Q.x, Q.y));
-  ASSERT_TRUE(WaitFor([&] { return Driver.Ran(); }));
+  ASSERT_TRUE(WaitFor([&] { return Driver.Ran(); }, 60000));
   EXPECT_EQ(W, 40);
   EXPECT_EQ(H, 30);
   PumpMessages();
