@@ -7,6 +7,7 @@
 #include "app/core/lng_strings.h"
 #include "app/core/masks.h"
 #include "app/core/zemb_rout.h"
+#include "app/file_drop.h"
 #include "app/help_form.h"
 #include "app/main_form.h"
 #include "app/openers.h"
@@ -60,50 +61,6 @@ struct THourGlass {
 
 constexpr int64_t LargeEntry = 1048576;
 
-// The file names a drop carries (CF_HDROP), as the shell's drags and the panels' offer them.
-std::vector<std::string> DroppedFiles(IDataObject* Data) {
-  std::vector<std::string> Files;
-  FORMATETC Format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  STGMEDIUM Medium{};
-  if (Data == nullptr || FAILED(Data->GetData(&Format, &Medium))) return Files;
-  if (auto Drop = static_cast<HDROP>(GlobalLock(Medium.hGlobal))) {
-    const UINT Count = DragQueryFileW(Drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT I = 0; I < Count; ++I) {
-      std::wstring Name(DragQueryFileW(Drop, I, nullptr, 0) + 1, L'\0');
-      Name.resize(DragQueryFileW(Drop, I, Name.data(), UINT(Name.size())));
-      Files.push_back(FromWide(Name));
-    }
-    GlobalUnlock(Medium.hGlobal);
-  }
-  ReleaseStgMedium(&Medium);
-  return Files;
-}
-
-// The archive list as a drop target: any drag is welcome (a listed archive simply
-// ignores the drop).
-class TStageDropTarget : public TComObject<IDropTarget> {
-public:
-  explicit TStageDropTarget(std::function<void(const std::vector<std::string>&)> OnDrop) : FOnDrop(std::move(OnDrop)) {}
-  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* Effect) override {
-    *Effect = DROPEFFECT_COPY;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* Effect) override {
-    *Effect = DROPEFFECT_COPY;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE Drop(IDataObject* Data, DWORD, POINTL, DWORD* Effect) override {
-    *Effect = DROPEFFECT_COPY;
-    if (FOnDrop) FOnDrop(DroppedFiles(Data));
-    return S_OK;
-  }
-  void Detach() { FOnDrop = nullptr; }
-
-private:
-  std::function<void(const std::vector<std::string>&)> FOnDrop;
-};
-
 }  // namespace
 
 TArcPage::TArcPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
@@ -136,9 +93,8 @@ TArcPage::TArcPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
     View->OnDblClick = [this, Left](TObject*) { OpenEntry(Left); };
     View->OnKeyDown = [this, Left](TObject*, uint16_t& Key, TShiftState Shift) { ViewKeyDown(Left, Key, Shift); };
     AssignSystemImageLists(this, View);
-    TComPtr<IDropTarget> Target(
-        new TStageDropTarget([this, Left](const std::vector<std::string>& Paths) { StageFiles(Left, Paths); }));
-    if (SUCCEEDED(RegisterDragDrop(View->Handle(), Target.Get()))) Side(Left).Drop = Target;
+    Side(Left).Drop =
+        RegisterFileDrop(View->Handle(), [this, Left](const std::vector<std::string>& Paths) { StageFiles(Left, Paths); });
   }
   Bind(true, "SpeedButton64", "SpeedButton65", "SpeedButton66", "SpeedButton87", "SpeedButton67", "SpeedButton68");
   Bind(false, "SpeedButton74", "SpeedButton75", "SpeedButton76", "SpeedButton88", "SpeedButton77", "SpeedButton78");
@@ -173,10 +129,7 @@ TArcPage::TArcPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
 TArcPage::~TArcPage() {
   for (bool Left : {true, false}) {
     TSide& S = Side(Left);
-    if (S.Drop) {
-      if (S.View->HandleAllocated()) RevokeDragDrop(S.View->Handle());
-      static_cast<TStageDropTarget*>(S.Drop.Get())->Detach();
-    }
+    if (S.Drop) RevokeFileDrop(S.View->HandleAllocated() ? S.View->Handle() : nullptr, S.Drop);
     if (S.View != nullptr) FreeSystemImageLists(S.View);
   }
 }

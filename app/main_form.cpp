@@ -322,6 +322,7 @@ void TMainForm::FormCreate(TObject*) {
   LoadSyntaxMenu();
   if (MenuCommands == nullptr) MenuCommands = new TMenuCommands(this);
   if (EditorPage == nullptr) EditorPage = new TEditorPage(this);
+  AcceptMusicDrops();
 }
 
 void TMainForm::LoadFastBar() {

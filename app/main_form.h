@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "classlib/win/com_ctrls.h"
 #include "classlib/win/dialogs.h"
@@ -124,6 +125,10 @@ public:
   void SpeedButton80Click(TObject* Sender);
   void SpeedButton81Click(TObject* Sender);
   void Timer2Timer(TObject* Sender);
+  // Files dropped on the music bar, its label or its progress bar: the first one plays when
+  // it is a music file. AcceptMusicDrops makes them drop targets.
+  void MusicBarDrop(const std::vector<std::string>& Files);
+  void AcceptMusicDrops();
   // The calendar (or the calendar program the options name) and the alarm dialog; the
   // clock's alarm plays or runs what the dialog set.
   void CalendBtnClick(TObject* Sender);

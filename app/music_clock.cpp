@@ -5,6 +5,7 @@
 
 #include "app/core/lng_strings.h"
 #include "app/core/zemb_rout.h"
+#include "app/file_drop.h"
 #include "app/main_form.h"
 #include "app/openers.h"
 #include "app/settings.h"
@@ -40,6 +41,44 @@ void TMainForm::SpeedButton79Click(TObject*) {
     MusicFlag = false;  // nothing plays: the player's error is shown
     throw;
   }
+}
+
+void TMainForm::MusicBarDrop(const std::vector<std::string>& Files) {
+  if (Files.empty() || !IsMusicFile(Files.front())) return;
+  MusicFlag = true;
+  try {
+    PlayMediaFile(Files.front());
+  } catch (const std::exception& E) {
+    // A drop ends in the shell's drag loop: the error is shown here, not thrown there.
+    MusicFlag = false;
+    Application->ShowException(E);
+  }
+}
+
+namespace {
+
+// The music bar's drop targets, revoked before the bar's windows go.
+class TMusicDrops : public TComponent {
+public:
+  explicit TMusicDrops(TMainForm* Form) : TComponent(Form) {
+    for (TWinControl* C : {static_cast<TWinControl*>(Form->ToolBar11), static_cast<TWinControl*>(Form->Musbar)}) {
+      auto Drop = [Form](const std::vector<std::string>& Files) { Form->MusicBarDrop(Files); };
+      FTargets.push_back({C, RegisterFileDrop(C->Handle(), Drop)});
+    }
+  }
+  ~TMusicDrops() override {
+    for (auto& [Control, Target] : FTargets) RevokeFileDrop(Control->HandleAllocated() ? Control->Handle() : nullptr, Target);
+  }
+
+private:
+  std::vector<std::pair<TWinControl*, TComPtr<IDropTarget>>> FTargets;
+};
+
+}  // namespace
+
+void TMainForm::AcceptMusicDrops() {
+  if (FindComponent("MusicDrops") != nullptr) return;
+  (new TMusicDrops(this))->SetName("MusicDrops");
 }
 
 void TMainForm::SpeedButton80Click(TObject*) {

@@ -130,6 +130,35 @@ TEST_F(MusicAndClock, OpenFollowAndStop) {
   EXPECT_EQ(MainForm->MusicPath->Caption(), "");
 }
 
+// A file dropped on the bar or its progress bar plays when it is a music file.
+TEST_F(MusicAndClock, DropsOnTheMusicBar) {
+  for (TWinControl* Target : {static_cast<TWinControl*>(MainForm->ToolBar11), static_cast<TWinControl*>(MainForm->Musbar)}) {
+    // Taken already: the window is a drop target of ours.
+    EXPECT_EQ(RegisterDragDrop(Target->Handle(), nullptr), DRAGDROP_E_ALREADYREGISTERED) << Target->Name();
+  }
+  const std::string Song = Module("drop.mod", 64);
+  const struct {
+    std::vector<std::string> Files;
+    std::string Playing;
+  } Cases[] = {
+      {{}, ""},
+      {{Dir / "notes.txt", Song}, ""},  // the first one counts
+      {{Song, Dir / "notes.txt"}, Song},
+  };
+  for (const auto& C : Cases) {
+    MainForm->MusicBarDrop(C.Files);
+    EXPECT_EQ(MainForm->MusicPath->Caption(), C.Playing) << C.Files.size();
+    EXPECT_EQ(MainForm->MusicFlag, !C.Playing.empty());
+    MainForm->SpeedButton80Click(nullptr);
+  }
+  // A music file that cannot be played: told, and nothing is left playing.
+  TDialogWatcher Watcher;
+  MainForm->MusicBarDrop({Dir / "none.wav"});
+  EXPECT_EQ(Watcher.Answered().size(), 1u);
+  EXPECT_FALSE(MainForm->MusicFlag);
+  EXPECT_EQ(MainForm->MusicPath->Caption(), "");
+}
+
 // Fields padded with zeros, as most tags have them, are shown whole, each on its line.
 TEST_F(MusicAndClock, TagButtonFillsTheTagWindow) {
   std::string Tag(128, '\0');
