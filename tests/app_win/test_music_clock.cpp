@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/core/lng_strings.h"
+#include "app/file_drop.h"
 #include "app/help_form.h"
 #include "app/main_form.h"
 #include "app/openers.h"
@@ -132,9 +133,10 @@ TEST_F(MusicAndClock, OpenFollowAndStop) {
 
 // A file dropped on the bar or its progress bar plays when it is a music file.
 TEST_F(MusicAndClock, DropsOnTheMusicBar) {
+  TComPtr<IDropTarget> Probe(new TFileDropTarget(nullptr));
   for (TWinControl* Target : {static_cast<TWinControl*>(MainForm->ToolBar11), static_cast<TWinControl*>(MainForm->Musbar)}) {
     // Taken already: the window is a drop target of ours.
-    EXPECT_EQ(RegisterDragDrop(Target->Handle(), nullptr), DRAGDROP_E_ALREADYREGISTERED) << Target->Name();
+    EXPECT_EQ(RegisterDragDrop(Target->Handle(), Probe.Get()), DRAGDROP_E_ALREADYREGISTERED) << Target->Name();
   }
   const std::string Song = Module("drop.mod", 64);
   const struct {
