@@ -12,6 +12,7 @@
 #include "classlib/win/dialogs.h"
 
 THelpForm* HelpForm = nullptr;
+TAbout* About = nullptr;
 
 namespace {
 
@@ -134,6 +135,10 @@ void ShowHelpTopic(int Topic) {
 }
 
 void ShowAboutBox() {
-  std::unique_ptr<TAbout> About(CreateForm<TAbout>(Application));
-  About->ShowModal();
+  if (About != nullptr) {
+    About->ShowModal();
+    return;
+  }
+  std::unique_ptr<TAbout> Box(CreateForm<TAbout>(Application));
+  Box->ShowModal();
 }

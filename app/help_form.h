@@ -51,6 +51,8 @@ protected:
 
 // The popup of the whole run; created by the start-up, or by the first ShowHelpText.
 extern THelpForm* HelpForm;
+// The about box of the whole run, made by the start-up.
+extern TAbout* About;
 
 // Puts Text into the popup and shows it, without waiting, its top-left corner at the
 // centre of the screen.
@@ -60,5 +62,5 @@ void ShowLittleError();
 // F1 help: the topic's text from "ini\help.ini" in the popup; nothing without that file;
 // a file that cannot be read gives the "Help_not_found" message instead.
 void ShowHelpTopic(int Topic);
-// Shows the about box modally.
+// Shows the about box modally (a box of its own when the start-up made none).
 void ShowAboutBox();

@@ -19,6 +19,9 @@
 #include "app/help_form.h"
 #include "app/html_page.h"
 #include "app/panel_keys.h"
+#include "app/plugin_manager.h"
+#include "app/fast_list.h"
+#include "tools/crypt_it.h"
 #include "app/settings.h"
 #include "app/shared_routines.h"
 #include "classlib/core/stream.h"
@@ -27,6 +30,7 @@
 #include "classlib/win/bitmap.h"
 #include "classlib/win/icon.h"
 #include "classlib/win/media_player.h"
+#include "classlib/win/ole_container.h"
 #include "classlib/win/wide_string.h"
 #include "storage/core/file_utils.h"
 #include "ui/cool_menu.h"
@@ -136,6 +140,22 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Handler("N90Click", &TMainForm::N90Click)
                                  .Handler("N92Click", &TMainForm::N92Click)
                                  .Handler("WWW1Click", &TMainForm::WWW1Click)
+                                 .Handler("Execute1Click", &TMainForm::Execute1Click)
+                                 .Handler("Formatdisk1Click", &TMainForm::Formatdisk1Click)
+                                 .Handler("Copydisk1Click", &TMainForm::Copydisk1Click)
+                                 .Handler("N2Click", &TMainForm::N2Click)
+                                 .Handler("cryptClick", &TMainForm::cryptClick)
+                                 .Handler("decryptClick", &TMainForm::decryptClick)
+                                 .Handler("plugN84Click", &TMainForm::plugN84Click)
+                                 .Handler("PlugMenuPopup", &TMainForm::PlugMenuPopup)
+                                 .Handler("PlugCloseClick", &TMainForm::PlugCloseClick)
+                                 .Handler("FastEditClick", &TMainForm::FastEditClick)
+                                 .Field("PlugMenu", &TMainForm::PlugMenu)
+                                 .Field("PlugClose", &TMainForm::PlugClose)
+                                 .Field("CopyDiskDlg1", &TMainForm::CopyDiskDlg1)
+                                 .Field("RunDialog1", &TMainForm::RunDialog1)
+                                 .Field("FormatDialog1", &TMainForm::FormatDialog1)
+                                 .Field("spd", &TMainForm::spd)
                                  .Handler("AppletClick", &TMainForm::AppletClick)
                                  .Handler("aN77Click", &TMainForm::aN77Click)
                                  .Handler("aN79Click", &TMainForm::aN79Click)
@@ -195,6 +215,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   static const bool TagReaderRegistered = (RegisterClass(TMP3Info::StaticClassInfo()), true);
   (void)TagReaderRegistered;
   RegisterCoolMenu();
+  RegisterShellDialogs();
   Ask = [](const std::string& Msg, TMsgDlgType Type, TMsgDlgButtons Buttons) {
     return MessageDlg(Msg, Type, Buttons, 0);
   };
@@ -656,6 +677,53 @@ void TMainForm::WWW1Click(TObject*) {
     return;
   }
   Launch(Url, "", "");
+}
+
+void TMainForm::Execute1Click(TObject*) {
+  if (!RunDialog1->Execute()) ShowMessage("The Run dialog is not available on this system.");
+}
+
+void TMainForm::Formatdisk1Click(TObject*) { FormatDialog1->Execute(); }
+void TMainForm::Copydisk1Click(TObject*) { CopyDiskDlg1->Execute(); }
+void TMainForm::N2Click(TObject*) { spd->Execute(); }
+
+void TMainForm::cryptClick(TObject*) {
+  if (!STBar->Panels()->Items(0)->Text().empty()) ShowEncryptDialog(CurrentFile());
+}
+
+void TMainForm::decryptClick(TObject*) {
+  if (!STBar->Panels()->Items(0)->Text().empty()) ShowDecryptDialog(CurrentFile());
+}
+
+void TMainForm::plugN84Click(TObject*) {
+  if (PM != nullptr) PM->ShowModal();
+}
+
+namespace {
+
+bool IsOwnPage(const TMainForm* F, const TTabSheet* Page) {
+  return Page == nullptr || Page == F->Main || Page == F->HTMLTab || Page == F->EditTab || Page == F->ActiveX;
+}
+
+}  // namespace
+
+// Only a plug-in's page can be closed.
+void TMainForm::PlugMenuPopup(TObject*) { PlugClose->SetEnabled(!IsOwnPage(this, MainPage->ActivePage())); }
+
+void TMainForm::PlugCloseClick(TObject*) {
+  TTabSheet* Page = MainPage->ActivePage();
+  if (IsOwnPage(this, Page)) return;
+  MainPage->SetActivePage(Main);
+  // The container first: its object is closed while its window is still there.
+  if (Page->ControlCount() > 0) delete dynamic_cast<TOleContainer*>(Page->Controls(0));
+  delete Page;
+}
+
+void TMainForm::FastEditClick(TObject*) {
+  if (FastList == nullptr) return;
+  FastList->SetBar(FastBar);
+  FastList->AddButton = [this] { FastAddClick(this); };
+  FastList->ShowModal();
 }
 
 void TMainForm::AppletClick(TObject* Sender) {

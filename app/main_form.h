@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/shell_dialogs.h"
 #include "classlib/win/com_ctrls.h"
 #include "classlib/win/dialogs.h"
 #include "classlib/win/ext_ctrls.h"
@@ -140,6 +141,12 @@ public:
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Exit1 = nullptr;
   TPopupMenu* FastMenu = nullptr;
+  TPopupMenu* PlugMenu = nullptr;
+  TMenuItem* PlugClose = nullptr;
+  TCopyDiskDlg* CopyDiskDlg1 = nullptr;
+  TRunDialog* RunDialog1 = nullptr;
+  TFormatDialog* FormatDialog1 = nullptr;
+  TPrinterSetupDialog* spd = nullptr;
   TMenuItem* FastLeft = nullptr;
   TMenuItem* FastRight = nullptr;
   TMenuItem* FastBottom = nullptr;
@@ -202,6 +209,20 @@ public:
   void N90Click(TObject* Sender);
   void N92Click(TObject* Sender);
   void WWW1Click(TObject* Sender);
+  // The shell's Run dialog; format and copy a disk; printer setup.
+  void Execute1Click(TObject* Sender);
+  void Formatdisk1Click(TObject* Sender);
+  void Copydisk1Click(TObject* Sender);
+  void N2Click(TObject* Sender);
+  // Encrypt and decrypt the current file.
+  void cryptClick(TObject* Sender);
+  void decryptClick(TObject* Sender);
+  // The plug-in manager, and closing a plug-in's page (its popup on the page control).
+  void plugN84Click(TObject* Sender);
+  void PlugMenuPopup(TObject* Sender);
+  void PlugCloseClick(TObject* Sender);
+  // The fast-bar list, to remove or change the bar's buttons.
+  void FastEditClick(TObject* Sender);
   // Utilities: control-panel applets (the item's Tag picks one) and the power commands.
   void AppletClick(TObject* Sender);
   void aN77Click(TObject* Sender);

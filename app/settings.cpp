@@ -7,7 +7,9 @@
 
 #include "app/core/lng_strings.h"
 #include "app/core/program_files.h"
+#include "app/ass_form.h"
 #include "app/main_form.h"
+#include "app/re_form.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
 #include "classlib/win/registry.h"
@@ -26,6 +28,8 @@ const TClassInfo* TSettings::StaticClassInfo() {
           .Handler("DrComChange", &TSettings::DrComChange)
           .Handler("CheckBox1Click", &TSettings::CheckBox1Click)
           .Handler("CheckBox5Click", &TSettings::CheckBox5Click)
+          .Handler("AssCheckClick", &TSettings::AssCheckClick)
+          .Handler("RecycleClick", &TSettings::RecycleClick)
           .Handler("CheckBox2Click", &TSettings::CheckBox2Click)
           .Handler("CheckBox3Click", &TSettings::CheckBox3Click)
           .Handler("HideFilesClick", &TSettings::HideFilesClick)
@@ -179,6 +183,23 @@ void TSettings::CheckBox1Click(TObject*) {
 void TSettings::CheckBox5Click(TObject*) {
   if (MainForm != nullptr && MainForm->CoolMenu1 != nullptr) MainForm->CoolMenu1->SetActive(!CheckBox5->Checked());
 }
+
+namespace {
+
+// While the program starts, the main window is not shown yet: the window is shown after
+// the splash has gone, by the start itself.
+void ShowWithOption(TForm* Form, bool Checked) {
+  if (Form == nullptr) return;
+  if (!Checked)
+    Form->Hide();
+  else if (MainForm != nullptr && MainForm->Visible())
+    Form->Show();
+}
+
+}  // namespace
+
+void TSettings::AssCheckClick(TObject*) { ShowWithOption(AssForm, AssCheck->Checked()); }
+void TSettings::RecycleClick(TObject*) { ShowWithOption(ReForm, Recycle->Checked()); }
 
 void TSettings::CheckBox2Click(TObject*) {
   if (MainForm != nullptr) MainForm->ToolBar1->SetVisible(!CheckBox2->Checked());

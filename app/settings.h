@@ -121,6 +121,9 @@ public:
   void CheckBox1Click(TObject* Sender);
   // "Обычное меню": the platform's own menus instead of the drawn ones, at once.
   void CheckBox5Click(TObject* Sender);
+  // The assistant and the recycle-bin windows, shown or hidden with their options.
+  void AssCheckClick(TObject* Sender);
+  void RecycleClick(TObject* Sender);
   void CheckBox2Click(TObject* Sender);
   void CheckBox3Click(TObject* Sender);
   void HideFilesClick(TObject* Sender);

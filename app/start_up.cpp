@@ -4,12 +4,23 @@
 #include <memory>
 
 #include "app/core/lng_strings.h"
+#include "app/arc_dialogs.h"
+#include "app/arc_page.h"
+#include "app/ass_form.h"
+#include "app/fast_list.h"
+#include "app/help_form.h"
 #include "app/main_form.h"
+#include "app/plugin_manager.h"
+#include "app/quick_find.h"
+#include "app/re_form.h"
 #include "app/settings.h"
 #include "classlib/win/application.h"
 #include "classlib/win/bitmap.h"
 #include "classlib/win/graphics.h"
+#include "tools/clp_view.h"
 #include "tools/hex_edit.h"
+#include "tools/mp3_form.h"
+#include "tools/pict.h"
 
 std::string LastLeftPath;
 std::string LastRightPath;
@@ -65,27 +76,44 @@ void StartUp(const std::function<void(const std::string&, int)>& Progress) {
 
   Application->Initialize();
   Application->SetTitle("Zembrix");
+  // The main window's own creation makes the archive pages' progress and add-to-archive
+  // windows as well.
   Application->CreateForm(MainForm);
+  Application->CreateForm(CLPView);
   Step(nullptr, 30, true);
   Step("Create other windows...", -1, false);
   Application->CreateForm(Settings);
   // The options window stays above the main window and has no taskbar button of its own.
   SetWindowLongPtrW(Settings->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(MainForm->Handle()));
+  Application->CreateForm(ReForm);
   Step(nullptr, 40, true);
-  // Windows built elsewhere join this order as they come: plug-ins 45, viewer and about
-  // 50, quick find 55, archiver 60, pictures 65, fast list 70, hex editor 75, assistant
-  // 85, tags 90, help 95.
-  for (int P : {45, 50, 55, 60, 65, 70}) Step(nullptr, P, true);
+  Application->CreateForm(PM);
+  Step(nullptr, 45, false);
+  Application->CreateForm(About);
+  Step(nullptr, 50, true);
+  Application->CreateForm(QFind);
+  Step(nullptr, 55, false);
+  Step(nullptr, 60, true);
+  Application->CreateForm(Form1);
+  Step(nullptr, 65, false);
+  Application->CreateForm(FastList);
+  Step(nullptr, 70, true);
   Application->CreateForm(HexEd);
   Step(nullptr, 75, false);
   Step("Create assistant window...", -1, true);
-  for (int P : {85, 90, 95}) Step(nullptr, P, true);
+  Application->CreateForm(AssForm);
+  Step(nullptr, 85, true);
+  Application->CreateForm(MP3Form);
+  Step(nullptr, 90, true);
+  Application->CreateForm(HelpForm);
+  Step(nullptr, 95, true);
 
   std::string Language = ProgramFolder() + "INI\\zq.lng";
   Settings->Lang2->SetIniFileName(Language);
   Step("Initialization system...", -1, false);
   // Showing the options restores them, and restoring clicks each changed one, which
-  // applies it to the main window.
+  // applies it to the main window (the assistant and the recycle bin are only marked to
+  // be shown: they appear once the splash is gone).
   Settings->Show();
   Settings->Close();
   Step(nullptr, 100, true);
@@ -95,8 +123,13 @@ void StartUp(const std::function<void(const std::string&, int)>& Progress) {
 
   MainForm->Lang->SetIniFileName(Language);
   Settings->Lang2->SetIniFileName(Language);
+  if (MainForm->ArcPage != nullptr && MainForm->ArcPage->ArcForm != nullptr)
+    MainForm->ArcPage->ArcForm->FormStorage1->SetIniFileName(Language);
+  FastList->FormStorage1->SetIniFileName(Language);
   HexEd->FormStorage1->SetIniFileName(Language);
   LastRightPath = Settings->RightFolder->Text();
   LastLeftPath = Settings->LeftFolder->Text();
   Splash->Hide();
+  if (Settings->AssCheck->Checked()) AssForm->Show();
+  if (Settings->Recycle->Checked()) ReForm->Show();
 }

@@ -627,6 +627,31 @@ bool TPrintDialog::Execute() {
   return true;
 }
 
+const TClassInfo* TPrinterSetupDialog::StaticClassInfo() {
+  static const TClassInfo Info = TClassBuilder<TPrinterSetupDialog, TCommonDialog>("TPrinterSetupDialog").Build();
+  return &Info;
+}
+
+TPrinterSetupDialog::~TPrinterSetupDialog() {
+  if (FDevMode != nullptr) GlobalFree(FDevMode);
+  if (FDevNames != nullptr) GlobalFree(FDevNames);
+}
+
+bool TPrinterSetupDialog::Execute() {
+  PRINTDLGW Pd{};
+  Pd.lStructSize = sizeof Pd;
+  Pd.hwndOwner = OwnerWindow();
+  Pd.hDevMode = FDevMode;
+  Pd.hDevNames = FDevNames;
+  Pd.Flags = PD_PRINTSETUP;
+  if (OnShow) OnShow(this);
+  BOOL Ok = PrintDlgW(&Pd);
+  if (OnClose) OnClose(this);
+  FDevMode = Pd.hDevMode;
+  FDevNames = Pd.hDevNames;
+  return Ok != FALSE;
+}
+
 // ---------------------------------------------------------------------------------------
 // Find and replace: modeless dialogs. Their keys (Tab, Enter, Escape) need the dialog
 // manager, which the message loop does not know of: a message hook of the thread hands

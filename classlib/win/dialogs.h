@@ -255,6 +255,25 @@ private:
   HGLOBAL FDevNames = nullptr;
 };
 
+// The printer setup dialog: the printer and its paper, kept for the next run.
+class TPrinterSetupDialog : public TCommonDialog {
+public:
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+  using TCommonDialog::TCommonDialog;
+  ~TPrinterSetupDialog() override;
+
+  // False when cancelled or when the system has no printer (its message then shown by
+  // the system's dialog).
+  bool Execute() override;
+  HGLOBAL DevMode() const { return FDevMode; }
+  HGLOBAL DevNames() const { return FDevNames; }
+
+private:
+  HGLOBAL FDevMode = nullptr;
+  HGLOBAL FDevNames = nullptr;
+};
+
 enum TFindOption {
   frDown, frFindNext, frHideMatchCase, frHideWholeWord, frHideUpDown, frMatchCase,
   frDisableMatchCase, frDisableUpDown, frDisableWholeWord, frReplace, frReplaceAll,

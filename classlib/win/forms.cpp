@@ -541,7 +541,7 @@ void RegisterControlClasses() {
                     TToolButton, TStatusBar, TStatusPanel, TProgressBar, TAnimate, TTrackBar, TListView, TTreeView, TListColumn>();
     // String lists, and the non-visual components that forms hold.
     RegisterClasses<TStrings, TStringList, TImageList, TTimer, TOpenDialog, TSaveDialog, TFontDialog, TColorDialog,
-                    TPrintDialog, TFindDialog, TReplaceDialog>();
+                    TPrintDialog, TPrinterSetupDialog, TFindDialog, TReplaceDialog>();
     return true;
   }();
   (void)Done;

@@ -259,7 +259,8 @@ void TCustomListView::CreateParams(TCreateParams& P) {
   const DWORD Styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
   P.Style |= Styles[FViewStyle] | LVS_SHAREIMAGELISTS | (FMultiSelect ? 0 : LVS_SINGLESEL) |
              (FReadOnly ? 0 : LVS_EDITLABELS) | (FHideSelection ? 0 : LVS_SHOWSELALWAYS) |
-             (FColumnClick ? 0 : LVS_NOSORTHEADER) | (FShowColumnHeaders ? 0 : LVS_NOCOLUMNHEADER);
+             (FColumnClick ? 0 : LVS_NOSORTHEADER) | (FShowColumnHeaders ? 0 : LVS_NOCOLUMNHEADER) |
+             (FAutoArrange ? LVS_AUTOARRANGE : 0);
   P.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -319,6 +320,15 @@ void TCustomListView::SetViewStyle(TViewStyle Value) {
 void TCustomListView::SetMultiSelect(bool Value) {
   FMultiSelect = Value;
   RecreateWnd();
+}
+
+void TCustomListView::SetAutoArrange(bool Value) {
+  if (FAutoArrange == Value) return;
+  FAutoArrange = Value;
+  if (FHandle == nullptr) return;
+  LONG_PTR S = GetWindowLongPtrW(FHandle, GWL_STYLE);
+  SetWindowLongPtrW(FHandle, GWL_STYLE, Value ? S | LVS_AUTOARRANGE : S & ~LONG_PTR(LVS_AUTOARRANGE));
+  if (Value) SendMessageW(FHandle, LVM_ARRANGE, LVA_DEFAULT, 0);
 }
 
 void TCustomListView::SetReadOnly(bool Value) {

@@ -165,6 +165,9 @@ public:
   void SetColumnClick(bool Value);
   bool ShowColumnHeaders() const { return FShowColumnHeaders; }
   void SetShowColumnHeaders(bool Value);
+  // Icons are kept arranged in the icon views.
+  bool AutoArrange() const { return FAutoArrange; }
+  void SetAutoArrange(bool Value);
   // Room for this many items is made at once (the control's item count hint).
   int AllocBy() const { return FAllocBy; }
   void SetAllocBy(int Value);
@@ -244,6 +247,7 @@ private:
   bool FHideSelection = true;
   bool FColumnClick = true;
   bool FShowColumnHeaders = true;
+  bool FAutoArrange = false;
   int FAllocBy = 0;
   void ImageListChanged(int Which, const TChangeLink& Link);
   TChangeLink FSmallImages{this, [this] { ImageListChanged(LVSIL_SMALL, FSmallImages); }};

@@ -734,7 +734,10 @@ public:
 protected:
   void Changed() override {
     TStringList::Changed();
-    if (UpdateCount() == 0) Push();
+    if (UpdateCount() == 0) {
+      Push();
+      FBox->ItemsChanged();
+    }
   }
 
 private:

@@ -289,6 +289,8 @@ protected:
   void CreateParams(TCreateParams& Params) override;
   void InitWnd() override;
   void DestroyWnd() override;
+  // The lines changed (after the window, if any, shows them).
+  virtual void ItemsChanged() {}
 
 private:
   class TListBoxStrings;
