@@ -20,6 +20,7 @@
 #include "classlib/win/registry.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
+#include "tests/support/screenshot.h"
 
 namespace {
 
@@ -82,6 +83,12 @@ TEST_P(LanguageSwitch, EveryCaptionComesFromTheFile) {
   ExpectCaptionsFrom(Fast.get(), Fast->FormStorage1, GetParam());
   std::unique_ptr<TMoveForm> Move(CreateForm<TMoveForm>(nullptr));
   ExpectCaptionsFrom(Move.get(), Move->Langc, GetParam());
+  // The main window in the language, to look at: whole captions, nothing left empty.
+  MainForm->SetWindowState(wsNormal);
+  MainForm->SetBounds(0, 0, 800, 600);
+  MainForm->Show();
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(MainForm->Handle(), ScreenshotPath("main-window-" + std::string(GetParam()) + ".png")), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, LanguageSwitch, ::testing::Values("Russian", "English"));

@@ -23,6 +23,7 @@
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/screenshot.h"
 
 namespace {
 
@@ -150,6 +151,7 @@ TEST(PluginPages, OpenedFromTheMenuAndClosedFromThePopup) {
     TModalDriver Driver([](TForm* F) {
       EXPECT_EQ(F, PM);
       PM->Plugs->SetChecked(0, true);
+      EXPECT_GT(SaveWindowPng(PM->Handle(), ScreenshotPath("plugin_manager.png")), 0);
       PM->Button2->Click();
     });
     PressKey(VK_F11, TShiftState{ssCtrl}, MainForm->Handle());
@@ -158,6 +160,9 @@ TEST(PluginPages, OpenedFromTheMenuAndClosedFromThePopup) {
   ASSERT_EQ(MainForm->MainPage->PageCount(), Pages + 1);
   TTabSheet* Page = MainForm->MainPage->Pages(Pages);
   EXPECT_EQ(Page->Caption(), "Browser");
+  MainForm->MainPage->SetActivePage(Page);
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(MainForm->Handle(), ScreenshotPath("main_window_plugin_page.png")), 0);
   MainForm->MainPage->SetActivePage(MainForm->Main);
   MainForm->PlugMenuPopup(MainForm->PlugMenu);
   EXPECT_FALSE(MainForm->PlugClose->Enabled());
@@ -196,16 +201,19 @@ TEST(ReForm, ListsWhatTheRecycleBinHolds) {
   std::unique_ptr<TReForm> F(CreateForm<TReForm>(nullptr));
   ASSERT_NE(F->PTShellList1, nullptr);
   F->Show();
+  // The list's texts come when shown: the item's own display name is asked for.
   auto Listed = [&] {
-    TListItems* Items = F->PTShellList1->Items();
-    for (int I = 0; I < Items->Count(); ++I)
-      if (Items->Item(I)->Caption().find("zx-recycled-") == 0 &&
-          Name.find(Items->Item(I)->Caption()) == 0)
-        return true;
+    for (int I = 0; I < F->PTShellList1->Items()->Count(); ++I) {
+      const std::string Shown = F->PTShellList1->GetItemData(I)->GetDisplayName();
+      if (Shown.rfind("zx-recycled-", 0) == 0 && Name.compare(0, Shown.size(), Shown) == 0) return true;
+    }
     return false;
   };
   EXPECT_TRUE(WaitUntil(Listed));
   EXPECT_EQ(F->PTShellList1->Align(), alClient);
+  F->SetBounds(100, 100, 240, 200);
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("recycle_bin.png")), 0);
 }
 
 }  // namespace
