@@ -9,7 +9,6 @@
 #include "app/core/lng_strings.h"
 #include "app/main_form.h"
 #include "app/settings.h"
-#include "app/start_up.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
 #include "classlib/win/registry.h"
@@ -162,7 +161,6 @@ void TMainForm::FormPaint(TObject*) {
     FFirstPaint = false;
     StartingUp = false;
     Screen->SetCursor(crDefault);
-    RaiseCompanionWindows();
   }
   Digital1->SetEnabled(Clock->ShowMode() == scAnalog);
   Analog1->SetEnabled(Clock->ShowMode() != scAnalog);

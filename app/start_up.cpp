@@ -133,11 +133,3 @@ void StartUp(const std::function<void(const std::string&, int)>& Progress) {
   if (Settings->AssCheck->Checked()) AssForm->Show();
   if (Settings->Recycle->Checked()) ReForm->Show();
 }
-
-void RaiseCompanionWindows() {
-  for (TForm* F : {static_cast<TForm*>(AssForm), static_cast<TForm*>(ReForm)}) {
-    if (F == nullptr || !F->Visible() || !F->HandleAllocated()) continue;
-    ShowWindow(F->Handle(), SW_HIDE);
-    ShowWindow(F->Handle(), SW_SHOWNOACTIVATE);
-  }
-}

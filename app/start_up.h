@@ -29,7 +29,3 @@ extern std::string LastRightPath;
 // Runs the start from the splash to the moment before the message loop. Progress, when
 // given, hears each step's status text and progress value.
 void StartUp(const std::function<void(const std::string& Status, int Progress)>& Progress = nullptr);
-// Shows the stay-on-top companions (assistant, recycle bin) again above the main window,
-// once that is up: a desktop may stack the main window, raised after them, over them on
-// screen (Wine's does, though its window order says otherwise).
-void RaiseCompanionWindows();
