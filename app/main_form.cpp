@@ -11,6 +11,7 @@
 #include "app/arc_page.h"
 #include "app/menu_commands.h"
 #include "app/editor_page.h"
+#include "app/text_pages.h"
 #include "app/core/cnv.h"
 #include "app/core/lng_strings.h"
 #include "app/core/program_files.h"
@@ -200,6 +201,27 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Handler("SpeedButton34Click", &TMainForm::SpeedButton34Click)
                                  .Handler("SpeedButton35Click", &TMainForm::SpeedButton35Click)
                                  .Handler("Compactstyle1Click", &TMainForm::Compactstyle1Click)
+                                 .Handler("PanelCopyClick", &TMainForm::PanelCopyClick)
+                                 .Handler("PanelMoveClick", &TMainForm::PanelMoveClick)
+                                 .Handler("PanelArchiveClick", &TMainForm::PanelArchiveClick)
+                                 .Handler("LN73Click", &TMainForm::LN73Click)
+                                 .Handler("RN78Click", &TMainForm::RN78Click)
+                                 .Handler("N81Click", &TMainForm::N81Click)
+                                 .Handler("N82Click", &TMainForm::N82Click)
+                                 .Handler("PanelRecycleClick", &TMainForm::PanelRecycleClick)
+                                 .Handler("PanelEditClick", &TMainForm::PanelEditClick)
+                                 .Handler("PanelViewClick", &TMainForm::PanelViewClick)
+                                 .Handler("PanelSortClick", &TMainForm::PanelSortClick)
+                                 .Handler("PanelNewFolderClick", &TMainForm::PanelNewFolderClick)
+                                 .Handler("PanelCancelMaskClick", &TMainForm::PanelCancelMaskClick)
+                                 .Handler("PanelRefreshClick", &TMainForm::PanelRefreshClick)
+                                 .Handler("PanelSpecialFolderClick", &TMainForm::PanelSpecialFolderClick)
+                                 .Handler("N35Click", &TMainForm::N35Click)
+                                 .Handler("N37Click", &TMainForm::N37Click)
+                                 .Field("LM", &TMainForm::LM)
+                                 .Field("RN", &TMainForm::RN)
+                                 .Field("LMenu", &TMainForm::LMenu)
+                                 .Field("RMenu", &TMainForm::RMenu)
                                  .Build();
   return &Info;
 }
@@ -314,6 +336,11 @@ void TMainForm::FormCreate(TObject*) {
   }
   MakePanel(true);
   MakePanel(false);
+  // Each panel's own menu opens beside its items and over its tool bar.
+  LF->SetPopupMenu(LMenu);
+  RF->SetPopupMenu(RMenu);
+  ToolBar3->SetPopupMenu(LMenu);
+  ToolBar4->SetPopupMenu(RMenu);
   if (ArcPage == nullptr) ArcPage = new TArcPage(this);
   // The panels' controls are made above, after the storage matched its list to the form's
   // components: their stored properties join the list now.
@@ -344,6 +371,7 @@ void TMainForm::FormCreate(TObject*) {
   if (MenuCommands == nullptr) MenuCommands = new TMenuCommands(this);
   if (EditorPage == nullptr) EditorPage = new TEditorPage(this);
   AcceptMusicDrops();
+  if (TextPages == nullptr) TextPages = new TTextPages(this);
 }
 
 void TMainForm::LoadFastBar() {

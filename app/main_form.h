@@ -41,6 +41,7 @@ class TCoolMenu;
 class TArcPage;
 class TMenuCommands;
 class TEditorPage;
+class TTextPages;
 class TMediaPlayer;
 class TMPEGPlayer;
 class TModPlugPlayer;
@@ -95,6 +96,7 @@ public:
   TArcPage* ArcPage = nullptr;  // the archive pages' lists, commands and dialogs
   TMenuCommands* MenuCommands = nullptr;  // add to ZIP, swap, compare, listing, bookmarks
   TEditorPage* EditorPage = nullptr;  // the editor page's commands and status
+  TTextPages* TextPages = nullptr;  // the panels' text/picture pages' buttons
   // The left panel shows the right one's folder and the right one the left one's (Ctrl+U
   // and the Commands menu).
   void SwapPanels();
@@ -278,6 +280,31 @@ public:
   // Select by a typed mask in the left and the right panel.
   void N35Click(TObject* Sender);
   void N37Click(TObject* Sender);
+  // The panels' command menus (Ctrl+0): copy, move, archive, copy or move under new names,
+  // recycle, edit on the other side, view. The side is the menu the item belongs to.
+  TPopupMenu* LM = nullptr;
+  TPopupMenu* RN = nullptr;
+  void PanelCopyClick(TObject* Sender);
+  void PanelMoveClick(TObject* Sender);
+  void PanelArchiveClick(TObject* Sender);
+  void LN73Click(TObject* Sender);
+  void RN78Click(TObject* Sender);
+  void N81Click(TObject* Sender);
+  void N82Click(TObject* Sender);
+  void PanelRecycleClick(TObject* Sender);
+  void PanelEditClick(TObject* Sender);
+  void PanelViewClick(TObject* Sender);
+  // The panels' own menus: sorting (the item's Tag is the column, negative descending),
+  // new folder, mask, refresh, special folders (the Tag is the folder's CSIDL).
+  TPopupMenu* LMenu = nullptr;
+  TPopupMenu* RMenu = nullptr;
+  void PanelSortClick(TObject* Sender);
+  void PanelNewFolderClick(TObject* Sender);
+  void PanelCancelMaskClick(TObject* Sender);
+  void PanelRefreshClick(TObject* Sender);
+  void PanelSpecialFolderClick(TObject* Sender);
+  // Where Ctrl+0 pops the panel's command menu up, in screen pixels.
+  TPoint CommandMenuPoint(bool Left) const;
   // Quick view: while on, the file selected in the panel is shown on the other side's
   // text/picture page.
   bool LQuickView = false;
@@ -332,6 +359,7 @@ private:
   void PanelKeyDown(bool Left, uint16_t& Key, TShiftState Shift);
   void PanelKeyPress(bool Left, char& Key);
   void PanelSelectByMask(bool Left);
+  bool MenuSideLeft(TObject* Sender) const;
   void MakePanel(bool Left);
   void WirePanelEvents(bool Left);
   void PanelChange(bool Left);

@@ -40,6 +40,17 @@ public:
     TPTShellList::WndProc(Message);
     if (Message.Msg == WM_GETDLGCODE) Message.Result |= DLGC_WANTTAB;
   }
+
+  // A right click beside the items opens the panel's own menu (sorting, new, masks,
+  // special folders); on an item the shell's menu of the selection.
+  bool ShowContextMenu(TListItem* Item, TPoint P) override {
+    TPopupMenu* Menu = PopupMenu();
+    if (Menu == nullptr || GetItemAt(P.X, P.Y) != nullptr) return TPTShellList::ShowContextMenu(Item, P);
+    TPoint S = ClientToScreen(P);
+    Menu->SetPopupComponent(this);
+    Menu->Popup(S.X, S.Y);
+    return true;
+  }
 };
 
 std::string Lng(const char* Key) {
@@ -285,6 +296,21 @@ struct TItemRow {
   TItemAction Action;
 };
 
+TSide SideOf(TMainForm* F, bool Left) {
+  return TSide{F,
+               Left,
+               Left ? F->LF : F->RF,
+               Left ? F->RF : F->LF,
+               Left ? F->LPages : F->RPages,
+               Left ? F->RPages : F->LPages,
+               Left ? F->LFiles : F->RFiles,
+               Left ? F->LEditPage : F->REditPage,
+               Left ? F->LARc : F->RArc,
+               Left ? F->LAView : F->RAView,
+               Left ? F->ToolBar3 : F->ToolBar4,
+               Left ? F->LQuickView : F->RQuickView};
+}
+
 void SetViewStyle(TSide& S, int Style) {
   S.List->SetViewStyle(TViewStyle(Style));
   // The panel's view button of that style goes down with it.
@@ -477,6 +503,26 @@ bool RunOptionProgram(TSide& S, TEdit* TSettings::*Edit, const std::string& Path
   return true;
 }
 
+bool PutIntoArchive(TSide& S) {
+  S.F->ArcPage->ArchiveSideLeft = S.Left;
+  S.F->ArcPage->ArcForm->LeftSide = S.Left;
+  S.F->ArcPage->ArcForm->ShowModal();
+  return true;
+}
+
+// The command menu's view: an archive is listed on this side, a selection of several
+// shows its properties, pages go to the HTML page, pictures to the picture window, other
+// files to the text viewer, a folder shows its properties.
+void MenuView(TSide& S) {
+  TPTShListData* Item = S.List->GetSelectedData();
+  if (Item == nullptr) return;
+  const std::string Path = Item->GetPath();
+  if (!Item->IsFolder() && IsArchiveFile(Path))
+    OpenArchiveInPanel(S.AView, Path);
+  else
+    View(S, Item, Path);
+}
+
 bool ListArchive(TSide& S, TPTShListData* Item, const std::string& Path) {
   if (!Item->IsFolder() && !Path.empty()) OpenArchiveInPanel(S.AView, Path);
   return true;
@@ -484,17 +530,19 @@ bool ListArchive(TSide& S, TPTShListData* Item, const std::string& Path) {
 
 const TItemRow ItemRows[] = {
     {VK_NEXT, Ctrl, ListArchive},
-    {VK_F1, Shift, [](TSide& S, TPTShListData*, const std::string&) {
-       S.F->ArcPage->ArchiveSideLeft = S.Left;
-       S.F->ArcPage->ArcForm->LeftSide = S.Left;
-       S.F->ArcPage->ArcForm->ShowModal();
-       return true;
-     }},
+    {VK_F1, Shift, [](TSide& S, TPTShListData*, const std::string&) { return PutIntoArchive(S); }},
     {VK_F2, Shift, [](TSide& S, TPTShListData* Item, const std::string& Path) {
        return IsArchiveFile(Path) && ListArchive(S, Item, Path);
      }},
     {VK_F3, CtrlShift, [](TSide&, TPTShListData* Item, const std::string& Path) {
        if (!Item->IsFolder()) ViewFile(Path);
+       return true;
+     }},
+    {'0', Ctrl, [](TSide& S, TPTShListData*, const std::string&) {
+       const TPoint P = S.F->CommandMenuPoint(S.Left);
+       TPopupMenu* Menu = S.Left ? S.F->LM : S.F->RN;
+       Menu->SetPopupComponent(S.List);
+       Menu->Popup(P.X, P.Y);
        return true;
      }},
     {VK_F2, Ctrl, ToggleQuickView},
@@ -554,18 +602,7 @@ void TMainForm::RFKeyDown(TObject*, uint16_t& Key, TShiftState Shift) { PanelKey
 // A key the panel acted on is used up, so that the list does not act on it too (F5 would
 // read the folder again after a copy, Space would select the focused item alone).
 void TMainForm::PanelKeyDown(bool Left, uint16_t& Key, TShiftState Shift) {
-  TSide S{this,
-          Left,
-          Left ? LF : RF,
-          Left ? RF : LF,
-          Left ? LPages : RPages,
-          Left ? RPages : LPages,
-          Left ? LFiles : RFiles,
-          Left ? LEditPage : REditPage,
-          Left ? LARc : RArc,
-          Left ? LAView : RAView,
-          Left ? ToolBar3 : ToolBar4,
-          Left ? LQuickView : RQuickView};
+  TSide S = SideOf(this, Left);
   const TShiftState M = Mods(Shift);
   try {
     for (const TKeyRow& R : KeyRows)
@@ -611,4 +648,103 @@ void TMainForm::N37Click(TObject*) { PanelSelectByMask(false); }
 void TMainForm::PanelSelectByMask(bool Left) {
   std::string Mask;
   if (MaskQuestion(this, Mask)) SelectByMask(Left ? LF : RF, Mask, true);
+}
+
+// ---------------------------------------------------------------------------------------
+// The panels' menus
+
+bool TMainForm::MenuSideLeft(TObject* Sender) const {
+  if (auto* Item = dynamic_cast<TMenuItem*>(Sender)) {
+    TMenu* Menu = Item->GetParentMenu();
+    return Menu == LM || Menu == LMenu;
+  }
+  if (auto* Control = dynamic_cast<TControl*>(Sender)) return Control->Parent() == ToolBar3;
+  return FActiveLeft;
+}
+
+TPoint TMainForm::CommandMenuPoint(bool Left) const {
+  TPTShellList* List = Left ? LF : RF;
+  const TPoint Origin = List->ClientToScreen(TPoint(0, 0));
+  return TPoint(Origin.X + List->Width() / 3, Origin.Y + 100);
+}
+
+namespace {
+
+// A menu command on one side's selection, ended by the little-error popup when it fails.
+void OnSide(TMainForm* F, bool Left, const std::function<void(TSide&)>& Work) {
+  TSide S = SideOf(F, Left);
+  try {
+    Work(S);
+  } catch (const std::exception&) {
+    ShowLittleError();
+  }
+}
+
+}  // namespace
+
+void TMainForm::PanelCopyClick(TObject* Sender) {
+  OnSide(this, MenuSideLeft(Sender), [](TSide& S) {
+    if (S.List->SelCount() > 0) CopyMove(S, false);
+  });
+}
+
+void TMainForm::PanelMoveClick(TObject* Sender) {
+  OnSide(this, MenuSideLeft(Sender), [](TSide& S) {
+    if (S.List->SelCount() > 0) CopyMove(S, true);
+  });
+}
+
+void TMainForm::PanelArchiveClick(TObject* Sender) {
+  OnSide(this, MenuSideLeft(Sender), [](TSide& S) { PutIntoArchive(S); });
+}
+
+void TMainForm::LN73Click(TObject*) { OnSide(this, true, [](TSide& S) { NewNames(S, false); }); }
+void TMainForm::RN78Click(TObject*) { OnSide(this, false, [](TSide& S) { NewNames(S, false); }); }
+void TMainForm::N81Click(TObject*) { OnSide(this, true, [](TSide& S) { NewNames(S, true); }); }
+void TMainForm::N82Click(TObject*) { OnSide(this, false, [](TSide& S) { NewNames(S, true); }); }
+
+// The recycle bin takes the selection after the question that the shell would ask.
+void TMainForm::PanelRecycleClick(TObject* Sender) {
+  OnSide(this, MenuSideLeft(Sender), [](TSide& S) {
+    if (S.List->SelCount() == 0) return;
+    if (S.F->AskBox(Lng("Delete_files_query"), Lng("Delete_files"), MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
+      RecycleSelection(S.List);
+  });
+}
+
+// A file is shown on the other side's text/picture page; folders are left alone.
+void TMainForm::PanelEditClick(TObject* Sender) {
+  OnSide(this, MenuSideLeft(Sender), [](TSide& S) {
+    TPTShListData* Item = S.List->GetSelectedData();
+    if (Item == nullptr || Item->IsFolder()) return;
+    const std::string Path = Item->GetPath();
+    if (!Path.empty()) OpenFileInPanel(S.OtherPages, Path);
+  });
+}
+
+void TMainForm::PanelViewClick(TObject* Sender) { OnSide(this, MenuSideLeft(Sender), MenuView); }
+
+void TMainForm::PanelSortClick(TObject* Sender) {
+  auto* Item = dynamic_cast<TMenuItem*>(Sender);
+  if (Item == nullptr || Item->Tag() == 0) return;
+  (MenuSideLeft(Sender) ? LF : RF)->SetSortColumn(int(Item->Tag()));
+}
+
+void TMainForm::PanelNewFolderClick(TObject* Sender) {
+  OnSide(this, MenuSideLeft(Sender), [](TSide& S) { S.List->CreateNewFolder(true); });
+}
+
+void TMainForm::PanelCancelMaskClick(TObject* Sender) { (MenuSideLeft(Sender) ? LF : RF)->SetFileFilter("*.*"); }
+
+void TMainForm::PanelRefreshClick(TObject* Sender) {
+  TPTShellList* List = MenuSideLeft(Sender) ? LF : RF;
+  List->Repaint();
+  List->RefreshItems();
+}
+
+void TMainForm::PanelSpecialFolderClick(TObject* Sender) {
+  auto* C = dynamic_cast<TComponent*>(Sender);
+  if (C == nullptr) return;
+  const bool Left = MenuSideLeft(Sender);
+  OnSide(this, Left, [C](TSide& S) { S.List->Folder()->SetSpecialFolder(int(C->Tag())); });
 }
