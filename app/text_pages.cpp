@@ -38,14 +38,14 @@ struct TButtonSpec {
 };
 
 const TButtonSpec Buttons[] = {
-    {"Open", "SpeedButton9", "SpeedButton14", "Открыть", 23, nullptr},
-    {"Save", "SpeedButton10", "SpeedButton15", "Сохранить", 24, nullptr},
-    {"Code", "SpeedButton36", "SpeedButton37", "Изменить кодировку", -1, "dos"},
-    {"New", "SpeedButton40", "RSpeedButton40", "Новый файл", 25, nullptr},
-    {"Find", "SpeedButton11", "RSpeedButton11", "Найти", 3, nullptr},
-    {"Print", "SpeedButton12", "RSpeedButton12", "Печатать", -1, "Печать"},
-    {"Koi", "SpeedButton38", "RSpeedButton38", "KOI-8r", -1, "KOI-8r"},
-    {"Font", "SpeedButton45", "RSpeedButton45", "Шрифт", -1, "Шрифт"},
+    {"Open", "SpeedButton9", "SpeedButton14", "\xCE\xF2\xEA\xF0\xFB\xF2\xFC", 23, nullptr},
+    {"Save", "SpeedButton10", "SpeedButton15", "\xD1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC", 24, nullptr},
+    {"Code", "SpeedButton36", "SpeedButton37", "\xC8\xE7\xEC\xE5\xED\xE8\xF2\xFC \xEA\xEE\xE4\xE8\xF0\xEE\xE2\xEA\xF3", -1, "dos"},
+    {"New", "SpeedButton40", "RSpeedButton40", "\xCD\xEE\xE2\xFB\xE9 \xF4\xE0\xE9\xEB", 25, nullptr},
+    {"Find", "SpeedButton11", "RSpeedButton11", "\xCD\xE0\xE9\xF2\xE8", 3, nullptr},
+    {"Print", "SpeedButton12", "RSpeedButton12", "\xCF\xE5\xF7\xE0\xF2\xE0\xF2\xFC", 35, nullptr},
+    {"Koi", "SpeedButton38", "RSpeedButton38", "KOI-8r", -1, "KOI"},
+    {"Font", "SpeedButton45", "RSpeedButton45", "\xD8\xF0\xE8\xF4\xF2", 36, nullptr},
     {"Rtf", "SpeedButton13", "RSpeedButton13", "RTF", -1, "RTF"},
 };
 

@@ -364,11 +364,49 @@ def bookmarks(g):
           {"#": RED})
 
 
+
+def print_(g):
+    g.box(4, 1, 11, 6, WHITE, BLACK)
+    g.box(1, 6, 14, 11, LIGHT, BLACK)
+    g.fill(3, 8, 4, 8, GREEN)
+    g.box(4, 10, 11, 14, WHITE, BLACK)
+    g.line(6, 12, 9, 12, GRAY)
+
+
+def font(g):
+    g.art(1, 2, ["    ##    ", "    ##    ", "   #  #   ", "   #  #   ", "  #    #  ", "  ######  ",
+                 " #      # ", " #      # ", "##      ##"], {"#": NAVY})
+    g.line(1, 13, 14, 13, RED)
+
+
+def undo(g):
+    g.art(1, 3, ["   #         ", "  ##         ", " ########    ", "##########  ", " ########### ",
+                 "  ##      ## ", "   #       ##", "           ##", "          ## ", "         ##  "], {"#": NAVY})
+
+
+def redo(g):
+    g.art(2, 3, ["         #   ", "         ##  ", "    ######## ", "  ##########", " ########### ",
+                 " ##      ##  ", "##       #   ", "##           ", " ##          ", "  ##         "], {"#": NAVY})
+
+
+def syntax(g):
+    g.art(1, 2, ["  ##      ##  ", " #          # ", " #          # ", " #   #  #   # ", "#    #  #    #",
+                 " #          # ", " #          # ", " #          # ", "  ##      ##  "], {"#": DGREEN})
+    g.line(4, 13, 11, 13, RED)
+
+
+def coding(g):
+    g.art(0, 3, ["####   ", "#      ", "###    ", "#  #   ", "#  #   ", "###    "], {"#": NAVY})
+    g.art(8, 7, ["####", "#   ", "### ", "#  #", "###"], {"#": RED})
+    g.line(4, 12, 7, 12, BLACK)
+    g.px(6, 11, BLACK)
+    g.px(6, 13, BLACK)
+
 # Image indexes are positions in this list; the form's buttons refer to them.
 GLYPHS = [settings, calculator, registry, find, monitor, dos, sysconfig, charmap, calendar, cd, game,
           alarm, help_, clipboard, view_large, view_small, view_list, view_report, up, copy, cut, paste,
           network, open_, save, new, back, extract, view, run, play, stop, info, create_archive,
-          bookmarks]
+          bookmarks, print_, font, undo, redo, syntax, coding]
 
 
 def write_bmp(path, pixels, width, height):
