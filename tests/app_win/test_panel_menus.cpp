@@ -253,6 +253,16 @@ TEST_F(PanelMenus, PanelMenuNewFolderIsNamedInPlace) {
   EXPECT_FALSE(DirExists(Dir / "R\\New Folder"));
 }
 
+TEST_F(PanelMenus, EnterEntersAFolderAndBackspaceGoesUp) {
+  Select(MainForm->LF, {"sub"});
+  PressKey(VK_RETURN, {}, MainForm->LF->Handle());
+  PumpMessages();
+  EXPECT_EQ(MainForm->LF->Folder()->GetPath(), Dir / "L\\sub");
+  PressKey(VK_BACK, {}, MainForm->LF->Handle());
+  PumpMessages();
+  EXPECT_EQ(MainForm->LF->Folder()->GetPath(), Dir / "L");
+}
+
 TEST_F(PanelMenus, EscEmptiesThePathBoxAndStopsTheMusic) {
   MainForm->PathBox->SetText("notepad");
   MainForm->MusicPath->SetCaption("C:\\song.mp3");
