@@ -105,7 +105,7 @@ void TMainForm::FormKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
   if (Key == VK_F10 && Mods.Empty()) Close();
   if (Key == VK_ESCAPE) {
     PathBox->SetText("");
-    Protected([] { StopMusic(); });
+    Protected([this] { SpeedButton80Click(this); });
     return;
   }
   if (Key == VK_F12) {
