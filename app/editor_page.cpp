@@ -5,6 +5,7 @@
 #include "app/core/lng_strings.h"
 #include "app/core/zemb_rout.h"
 #include "app/main_form.h"
+#include "app/text_print.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
 #include "classlib/win/com_ctrls.h"
@@ -36,6 +37,7 @@ TEditorPage::TEditorPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
   AddButton("ToolButton4", "New file", 25, [this] { NewText(); });
   AddButton("ToolButton6", "Open file", 23, [this] { OpenText(); });
   AddButton("ToolButton7", "Save file", 24, [this] { SaveText(); });
+  AddButton("ToolButton8", "Print file", -1, [this] { PrintText(); })->SetCaption("Print");
   AddButton("ToolButton14", "Undo", -1, [E] { E->Undo(); })->SetCaption("Undo");
   AddButton("ToolButton15", "Redo", -1, [E] { E->Redo(); })->SetCaption("Redo");
   AddButton("SpeedButton44", "Copy", 19, [E] { E->CopyToClipboard(); });
@@ -130,6 +132,11 @@ TEditorPage::TEditorPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
     FileName = Form->ESave->FileName();
     return true;
   };
+  AskPrinter = [Form]() -> std::unique_ptr<TPrintTarget> {
+    if (!Form->pd->Execute()) return nullptr;
+    return ChosenPrinter(*Form->pd);
+  };
+  Form->EditTab->OnHide = [this](TObject*) { EditTabExit(); };
   UpdateStatus();
 }
 
@@ -193,6 +200,25 @@ bool TEditorPage::SaveText() {
   return true;
 }
 
+void TEditorPage::PrintText() {
+  std::unique_ptr<TPrintTarget> Target = AskPrinter();
+  if (!Target) return;
+  TmwCustomEdit* E = FForm->Editor;
+  std::vector<std::string> Lines;
+  for (int I = 0; I < E->Lines()->Count(); ++I) Lines.push_back(E->Lines()->Strings(I));
+  try {
+    PrintTextLines(*Target, Lines, *E->Font(), FForm->EditorFileName.empty() ? "Zembrix" : FForm->EditorFileName);
+  } catch (const std::exception& Ex) {
+    FForm->Ask(Ex.what(), mtError, TMsgDlgButtons{mbOK});
+  }
+}
+
+void TEditorPage::EditTabExit() {
+  // Closing asks on its own, before the window goes.
+  if (FForm->ComponentState().Contains(csDestroying) || !FForm->Editor->Modified()) return;
+  if (FForm->Ask(Lng("File_not_save"), mtConfirmation, mbOKCancel) == mrOk) SaveText();
+}
+
 void TEditorPage::StartFind() {
   Find.Occurrence = 1;
   EdD->Execute();
@@ -253,8 +279,11 @@ void TEditorPage::EditorKeyDown(uint16_t& Key, TShiftState Shift) {
     FForm->MainPage->SetActivePage(FForm->Main);
   } else if (Key == 'S' && Ctrl && !Alt && !ShiftKey) {
     SaveText();
-  } else if (Ctrl && Alt && !ShiftKey && (Key == 'O' || Key == 'N' || Key == 'C')) {
-    const char* Name = Key == 'O' ? "ToolButton6" : Key == 'N' ? "ToolButton4" : "ToolButton10";
+  } else if (Ctrl && Alt && !ShiftKey && (Key == 'O' || Key == 'N' || Key == 'C' || Key == 'P')) {
+    const char* Name = Key == 'O'   ? "ToolButton6"
+                       : Key == 'N' ? "ToolButton4"
+                       : Key == 'P' ? "ToolButton8"
+                                    : "ToolButton10";
     if (auto* B = dynamic_cast<TControl*>(FindComponent(Name))) B->Click();
   } else {
     return;

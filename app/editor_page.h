@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/core/editor_text.h"
@@ -16,6 +17,7 @@ class TPopupMenu;
 class TMenuItem;
 class TToolButton;
 class TStatusBar;
+class TPrintTarget;
 
 class TEditorPage : public TComponent {
 public:
@@ -33,6 +35,10 @@ public:
   // Saves a changed text (asking for a name when it has none); true when there was
   // nothing to save or it was saved.
   bool SaveText();
+  // Prints the text's lines in the editor's font after the print dialog.
+  void PrintText();
+  // The editor page is left: a changed text is offered for saving.
+  void EditTabExit();
   void StartFind();  // from the first occurrence, with the find dialog
   void FindNext();   // the dialog's request
   void Convert(TTextCodePage From, TTextCodePage To);
@@ -46,6 +52,8 @@ public:
   // Asked in place of the dialogs; tests answer here.
   std::function<bool(std::string& FileName)> AskOpenName;
   std::function<bool(std::string& FileName)> AskSaveName;
+  // The print dialog; the printer chosen there, or nullptr when cancelled.
+  std::function<std::unique_ptr<TPrintTarget>()> AskPrinter;
 
 private:
   // Asks about a changed text before it is left: false when the user cancelled.

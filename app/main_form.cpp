@@ -41,6 +41,7 @@
 #include "tools/core/mp3_info.h"
 #include "tools/mod_plug_player.h"
 #include "tools/mpeg_player.h"
+#include "tools/rs_tip.h"
 
 TMainForm* MainForm = nullptr;
 bool EnglishTexts = true;
@@ -201,6 +202,15 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Handler("SpeedButton34Click", &TMainForm::SpeedButton34Click)
                                  .Handler("SpeedButton35Click", &TMainForm::SpeedButton35Click)
                                  .Handler("Compactstyle1Click", &TMainForm::Compactstyle1Click)
+                                 .Handler("CaptionButton1Click", &TMainForm::CaptionButton1Click)
+                                 .Handler("TrayRestore", &TMainForm::TrayRestore)
+                                 .Handler("cryptClick", &TMainForm::cryptClick)
+                                 .Handler("decryptClick", &TMainForm::decryptClick)
+                                 .Handler("Execute1Click", &TMainForm::Execute1Click)
+                                 .Handler("Formatdisk1Click", &TMainForm::Formatdisk1Click)
+                                 .Handler("Copydisk1Click", &TMainForm::Copydisk1Click)
+                                 .Field("TrayMenu", &TMainForm::TrayMenu)
+                                 .Field("PlugMenu", &TMainForm::PlugMenu)
                                  .Handler("PanelCopyClick", &TMainForm::PanelCopyClick)
                                  .Handler("PanelMoveClick", &TMainForm::PanelMoveClick)
                                  .Handler("PanelArchiveClick", &TMainForm::PanelArchiveClick)
@@ -372,6 +382,14 @@ void TMainForm::FormCreate(TObject*) {
   if (EditorPage == nullptr) EditorPage = new TEditorPage(this);
   AcceptMusicDrops();
   if (TextPages == nullptr) TextPages = new TTextPages(this);
+  MakeLaunchers();
+  if (Tips == nullptr) {
+    Tips = new TrsTip(this);
+    // The tips come with the program; what was shown last is the user's own state.
+    Tips->SetTipsFileName(ProgramFolder() + "INI\\Tips.ini");
+    Tips->SetIniFileName(IniFolder() + "TipState.ini");
+    Tips->SetModeless(true);
+  }
 }
 
 void TMainForm::LoadFastBar() {

@@ -42,6 +42,12 @@ class TArcPage;
 class TMenuCommands;
 class TEditorPage;
 class TTextPages;
+class TRxTrayIcon;
+class TCaptionButton;
+class TRunDialog;
+class TFormatDialog;
+class TCopyDiskDlg;
+class TrsTip;
 class TMediaPlayer;
 class TMPEGPlayer;
 class TModPlugPlayer;
@@ -351,6 +357,27 @@ public:
   // Status panel 3: the free space of the drive that holds Folder; empty for no folder.
   void ShowFreeSpace(const std::string& Folder);
 
+  // The tray icon and the caption button that minimises the program to it; the tray
+  // menu's "Restore" and a double click bring it back.
+  TRxTrayIcon* Tray = nullptr;
+  TCaptionButton* CaptionButton1 = nullptr;
+  TPopupMenu* TrayMenu = nullptr;
+  void CaptionButton1Click(TObject* Sender);
+  void TrayRestore(TObject* Sender);
+  // The main page control's menu: closes a plug-in's page.
+  TPopupMenu* PlugMenu = nullptr;
+  // Encryption of the current file; the shell's run, format and copy-disk dialogs.
+  void cryptClick(TObject* Sender);
+  void decryptClick(TObject* Sender);
+  void Execute1Click(TObject* Sender);
+  void Formatdisk1Click(TObject* Sender);
+  void Copydisk1Click(TObject* Sender);
+  TRunDialog* RunDialog1 = nullptr;
+  TFormatDialog* FormatDialog1 = nullptr;
+  TCopyDiskDlg* CopyDiskDlg1 = nullptr;
+  // The welcome tip of the first paint.
+  TrsTip* Tips = nullptr;
+
   TMenuItem* N78 = nullptr;  // the folder history
   // The caption button's distance from the window's right edge, from the desktop metrics.
   int CaptionMargin = 0;
@@ -359,6 +386,7 @@ private:
   void PanelKeyDown(bool Left, uint16_t& Key, TShiftState Shift);
   void PanelKeyPress(bool Left, char& Key);
   void PanelSelectByMask(bool Left);
+  void MakeLaunchers();
   bool MenuSideLeft(TObject* Sender) const;
   void MakePanel(bool Left);
   void WirePanelEvents(bool Left);

@@ -8,6 +8,8 @@
 #include "app/core/display_rules.h"
 #include "app/core/lng_strings.h"
 #include "app/main_form.h"
+#include "tools/rs_tip.h"
+#include "ui/caption_button.h"
 #include "app/settings.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
@@ -161,6 +163,13 @@ void TMainForm::FormPaint(TObject*) {
     FFirstPaint = false;
     StartingUp = false;
     Screen->SetCursor(crDefault);
+    // The tip stands beside the window: a damaged tips file does not hold up the start.
+    if (Tips != nullptr) {
+      try {
+        Tips->Execute();
+      } catch (const std::exception&) {
+      }
+    }
   }
   Digital1->SetEnabled(Clock->ShowMode() == scAnalog);
   Analog1->SetEnabled(Clock->ShowMode() != scAnalog);
@@ -174,4 +183,6 @@ void TMainForm::FormPaint(TObject*) {
       F->Assign(L);
   }
   CaptionMargin = DesktopCaptionMargin(CaptionMargin);
+  if (CaptionButton1 != nullptr && CaptionButton1->RightMargin() != CaptionMargin)
+    CaptionButton1->SetRightMargin(CaptionMargin);
 }

@@ -68,6 +68,26 @@ void TrsTip::Execute() {
     }
   }
   if (Tips.empty()) return;
+  if (FModeless) {
+    if (FForm != nullptr) return;
+    TTipForm* Form = CreateForm<TTipForm>(this);
+    Form->Tips = Tips;
+    Form->ShowTip(State.ReadInteger("Tips", "Index", 0));
+    Form->ShowCheck->SetChecked(true);
+    // The next start shows the next tip even when this window is never closed.
+    State.WriteInteger("Tips", "Index", (Form->Index + 1) % int(Tips.size()));
+    Form->CloseButton->OnClick = [Form](TObject*) { Form->Close(); };
+    Form->OnClose = [this, Form](TObject*, TCloseAction& Action) {
+      TIniFile After(FIniFileName);
+      After.WriteInteger("Tips", "Index", (Form->Index + 1) % int(Form->Tips.size()));
+      After.WriteBool("Tips", "ShowAgain", Form->ShowCheck->Checked());
+      FForm = nullptr;
+      Action = caFree;
+    };
+    FForm = Form;
+    Form->Show();
+    return;
+  }
   std::unique_ptr<TTipForm> Form(CreateForm<TTipForm>(nullptr));
   Form->Tips = Tips;
   Form->ShowTip(State.ReadInteger("Tips", "Index", 0));

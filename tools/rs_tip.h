@@ -43,15 +43,24 @@ public:
   const std::string& TipsFileName() const { return FTipsFileName; }
   void SetTipsFileName(const std::string& Value) { FTipsFileName = Value; }
 
-  // Shows the tip window modally when the state says so; advances and saves the state.
-  // Nothing is shown when there are no tips.
+  // Shows the tip window when the state says so; advances and saves the state. Nothing is
+  // shown when there are no tips.
   void Execute();
+  // Modeless: Execute shows the window and returns at once (a start that nobody watches
+  // goes on); the choice of showing tips again is saved when the window closes. Only one
+  // such window at a time.
+  bool Modeless() const { return FModeless; }
+  void SetModeless(bool Value) { FModeless = Value; }
+  // The modeless window while it is open.
+  TTipForm* Form() const { return FForm; }
 
   // Runs the window; tests run it in their own way.
   std::function<void(TTipForm* Form)> RunForm;
 
 private:
   std::string FIniFileName, FTipsFileName;
+  bool FModeless = false;
+  TTipForm* FForm = nullptr;
 };
 
 void RegisterTips();

@@ -11,6 +11,7 @@
 #include "app/core/lng_strings.h"
 #include "app/editor_page.h"
 #include "app/main_form.h"
+#include "app/text_print.h"
 #include "app/settings.h"
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
@@ -162,6 +163,67 @@ TEST_F(EditorPage, SixConversionsRoundTripCyrillicText) {
     EXPECT_EQ(Panel(1), S.Status) << S.Item;
   }
   EXPECT_TRUE(Page->WinItem->Checked());
+}
+
+// The text records of a printed page, for the print test (the platform's calling
+// convention, so that the 32-bit build takes it too).
+int CALLBACK CollectEmfText(HDC, HANDLETABLE*, const ENHMETARECORD* R, int, LPARAM Data) {
+  if (R->iType == EMR_EXTTEXTOUTW) {
+    auto* T = reinterpret_cast<const EMREXTTEXTOUTW*>(R);
+    auto* C = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(R) + T->emrtext.offString);
+    reinterpret_cast<std::vector<std::string>*>(Data)->push_back(std::string(C, C + T->emrtext.nChars));
+  }
+  return 1;
+}
+
+// Leaving the page with a changed text asks; OK saves it, Cancel leaves it changed.
+TEST_F(EditorPage, LeavingWithAChangedTextOffersToSaveIt) {
+  const std::string Name = Dir / "left.txt";
+  WriteFileBytes(Name, "old");
+  OpenName = Name;
+  ASSERT_TRUE(Page->OpenText());
+  // Unchanged: no question.
+  PressKey(VK_ESCAPE, {}, MainForm->Editor->Handle());
+  EXPECT_EQ(MainForm->MainPage->ActivePage(), MainForm->Main);
+  EXPECT_TRUE(Told.empty());
+  std::string Question;
+  GetLngString("File_not_save", Question);
+  for (int Answer : {int(mrCancel), int(mrOk)}) {
+    MainForm->MainPage->SetActivePage(MainForm->EditTab);
+    MainForm->Editor->SetLinesText("new text");
+    MainForm->Editor->SetModified(true);
+    Told.clear();
+    MainForm->Ask = [this, Answer](const std::string& Msg, TMsgDlgType, TMsgDlgButtons Buttons) {
+      Told.push_back(Msg);
+      EXPECT_EQ(Buttons, mbOKCancel);
+      return Answer;
+    };
+    PressKey(VK_ESCAPE, {}, MainForm->Editor->Handle());
+    EXPECT_EQ(MainForm->MainPage->ActivePage(), MainForm->Main);
+    ASSERT_EQ(Told.size(), 1u);
+    EXPECT_EQ(Told[0], Question);
+    EXPECT_EQ(ReadFileBytes(Name).substr(0, 3), Answer == mrOk ? "new" : "old");
+    EXPECT_EQ(MainForm->Editor->Modified(), Answer != mrOk);
+  }
+}
+
+TEST_F(EditorPage, PrintWritesTheLinesInTheEditorsFont) {
+  MainForm->Editor->SetLinesText("first\r\n\tsecond\r\nthird");
+  std::vector<std::string> Printed;
+  Page->AskPrinter = [&Printed]() -> std::unique_ptr<TPrintTarget> {
+    struct TKeep : TEmfPrintTarget {
+      std::vector<std::string>* Out;
+      explicit TKeep(std::vector<std::string>* O) : TEmfPrintTarget(794, 1123), Out(O) {}
+      ~TKeep() override {
+        for (HENHMETAFILE P : Pages())
+          EnumEnhMetaFile(nullptr, P, CollectEmfText, Out, nullptr);
+      }
+    };
+    return std::make_unique<TKeep>(&Printed);
+  };
+  // Ctrl+Alt+P is the print button.
+  PressKey('P', {ssCtrl, ssAlt}, MainForm->Editor->Handle());
+  EXPECT_EQ(Printed, (std::vector<std::string>{"first", "        second", "third"}));
 }
 
 }  // namespace

@@ -15,6 +15,10 @@
 #include "app/settings.h"
 #include "app/text_pages.h"
 #include "app/text_print.h"
+#include "classlib/core/ini_file.h"
+#include "tools/rs_tip.h"
+#include "ui/caption_button.h"
+#include "ui/tray_icon.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
 #include "classlib/win/registry.h"
@@ -80,6 +84,7 @@ protected:
     WriteFileBytes(Dir / "L\\a.txt", "first file\r\n");
     WriteFileBytes(Dir / "L\\b.txt", "bee");
     ASSERT_TRUE(CreateDir(Dir / "L\\sub"));
+    BeforeCreate();
 
     MainForm = CreateForm<TMainForm>(nullptr);
     Settings = CreateForm<TSettings>(nullptr);
@@ -119,6 +124,8 @@ protected:
     EXPECT_NE(I, nullptr) << Name;
     return I;
   }
+
+  virtual void BeforeCreate() {}
 
   TTempFolder Dir;
   int Answer = mrCancel;
@@ -423,6 +430,73 @@ TEST_F(TextPages, RtfButtonSwitchesBetweenRichAndPlainText) {
   MainForm->RPages->SetActivePage(MainForm->REditPage);
   PumpMessages();
   EXPECT_GT(SaveWindowPng(MainForm->Handle(), ScreenshotPath("text_page_buttons.png")), 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// The first paint's tip, the caption button and the tray, plug-in pages
+
+class FirstPaint : public PanelMenus {
+protected:
+  void BeforeCreate() override {
+    ASSERT_TRUE(CreateDir(Dir / "INI"));
+    WriteFileBytes(Dir / "INI\\Tips.ini", Shipped);
+  }
+  const std::string Shipped = "[Tips]\r\nTip0=First tip\r\nTip1=Second tip\r\n";
+};
+
+TEST_F(FirstPaint, TipStandsBesideTheWindowAndKeepsItsStateApart) {
+  // Shown without holding up the start: the window is up and the test goes on.
+  TTipForm* Tip = MainForm->Tips->Form();
+  ASSERT_NE(Tip, nullptr);
+  EXPECT_TRUE(Tip->Visible());
+  EXPECT_FALSE(Tip->Modal());
+  EXPECT_EQ(Tip->TipText->Text(), "First tip");
+  // The shipped tips file is never written; the state is the user's own file.
+  EXPECT_EQ(ReadFileBytes(Dir / "INI\\Tips.ini"), Shipped);
+  EXPECT_EQ(TIniFile(Dir / "ini\\TipState.ini").ReadInteger("Tips", "Index", -1), 1);
+  // Closed with "show again" cleared: the next start shows none.
+  Tip->ShowCheck->SetChecked(false);
+  Tip->CloseButton->Click();
+  PumpMessages();
+  EXPECT_EQ(MainForm->Tips->Form(), nullptr);
+  EXPECT_FALSE(TIniFile(Dir / "ini\\TipState.ini").ReadBool("Tips", "ShowAgain", true));
+  MainForm->Tips->Execute();
+  EXPECT_EQ(MainForm->Tips->Form(), nullptr);
+  EXPECT_EQ(ReadFileBytes(Dir / "INI\\Tips.ini"), Shipped);
+}
+
+TEST_F(PanelMenus, CaptionButtonTakesTheDesktopsMarginAndLeadsToTheTray) {
+  ASSERT_NE(MainForm->CaptionButton1, nullptr);
+  MainForm->Repaint();
+  PumpMessages();
+  EXPECT_EQ(MainForm->CaptionButton1->RightMargin(), MainForm->CaptionMargin);
+  EXPECT_FALSE(MainForm->Tray->Active());
+  MainForm->CaptionButton1Click(MainForm->CaptionButton1);
+  PumpMessages();
+  EXPECT_TRUE(MainForm->Tray->Active());
+  EXPECT_FALSE(IsWindowVisible(Application->Handle()));
+  MainForm->TrayRestore(MainForm->Tray);
+  PumpMessages();
+  EXPECT_FALSE(MainForm->Tray->Active());
+  // The tray menu's Restore does the same; its Close closes the window.
+  EXPECT_EQ(MainForm->Tray->PopupMenu(), MainForm->TrayMenu);
+}
+
+TEST_F(PanelMenus, PlugInPageClosesAndTheProgramsOwnPagesStay) {
+  auto* Plug = new TTabSheet(MainForm);
+  Plug->SetPageControl(MainForm->MainPage);
+  Plug->SetCaption("Plug-in");
+  const int Pages = MainForm->MainPage->PageCount();
+  for (TTabSheet* Own : {MainForm->Main, MainForm->HTMLTab, MainForm->ActiveX, MainForm->EditTab}) {
+    MainForm->MainPage->SetActivePage(Own);
+    MainForm->PlugCloseClick(nullptr);
+    EXPECT_EQ(MainForm->MainPage->PageCount(), Pages);
+    EXPECT_EQ(MainForm->MainPage->ActivePage(), Own);
+  }
+  MainForm->MainPage->SetActivePage(Plug);
+  MainForm->PlugCloseClick(nullptr);
+  EXPECT_EQ(MainForm->MainPage->PageCount(), Pages - 1);
+  EXPECT_EQ(MainForm->MainPage->ActivePage(), MainForm->Main);
 }
 
 }  // namespace

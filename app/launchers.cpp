@@ -1,0 +1,85 @@
+// The main window's launchers that stand beside the panels: the tray and the caption
+// button that leads to it, the plug-in pages' close command, the encryption of the current
+// file, and the shell's run, format and copy-disk dialogs.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/help_form.h"
+#include "app/main_form.h"
+#include "app/shell_dialogs.h"
+#include "classlib/core/sys_utils.h"
+#include "classlib/win/application.h"
+#include "classlib/win/icon.h"
+#include "classlib/win/wide_string.h"
+#include "tools/crypt_it.h"
+#include "ui/caption_button.h"
+#include "ui/tray_icon.h"
+
+void TMainForm::MakeLaunchers() {
+  if (Tray != nullptr) return;
+  Tray = new TRxTrayIcon(this);
+  Tray->SetName("Tray");
+  Tray->SetActive(false);
+  Tray->SetHint("Zembrix");
+  // The program's own icon, else the system's application icon.
+  wchar_t Exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, Exe, MAX_PATH);
+  HICON Icon = ExtractIconW(GetModuleHandleW(nullptr), Exe, 0);
+  if (Icon == nullptr || Icon == reinterpret_cast<HICON>(1)) Icon = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
+  TIcon I;
+  I.SetHandle(Icon);
+  Tray->SetIcon(&I);
+  Tray->SetPopupMenu(TrayMenu);
+  Tray->OnDblClick = [this](TObject* S) { TrayRestore(S); };
+
+  CaptionButton1 = new TCaptionButton(this);
+  CaptionButton1->SetName("CaptionButton1");
+  CaptionButton1->SetRightMargin(CaptionMargin);
+  CaptionButton1->OnClick = [this](TObject* S) { CaptionButton1Click(S); };
+
+  RunDialog1 = new TRunDialog(this);
+  RunDialog1->SetTitle("Execute command");
+  FormatDialog1 = new TFormatDialog(this);
+  CopyDiskDlg1 = new TCopyDiskDlg(this);
+}
+
+// To the tray: no window and no task-bar button, only the icon.
+void TMainForm::CaptionButton1Click(TObject*) {
+  Application->Minimize();
+  ShowWindow(Application->Handle(), SW_HIDE);
+  Tray->SetActive(true);
+}
+
+void TMainForm::TrayRestore(TObject*) {
+  Application->Restore();
+  ShowWindow(Application->Handle(), SW_RESTORE);
+  Tray->SetActive(false);
+}
+
+void TMainForm::cryptClick(TObject*) {
+  std::string Name = CurrentFile();
+  if (Name.empty()) return;
+  try {
+    ShowEncryptDialog(Name);
+  } catch (const std::exception&) {
+    ShowLittleError();
+  }
+}
+
+void TMainForm::decryptClick(TObject*) {
+  std::string Name = CurrentFile();
+  if (Name.empty()) return;
+  try {
+    ShowDecryptDialog(Name);
+  } catch (const std::exception&) {
+    ShowLittleError();
+  }
+}
+
+void TMainForm::Execute1Click(TObject*) {
+  if (!RunDialog1->Execute()) ShowMessage("The system has no Run dialog.");
+}
+
+void TMainForm::Formatdisk1Click(TObject*) { FormatDialog1->Execute(); }
+
+void TMainForm::Copydisk1Click(TObject*) { CopyDiskDlg1->Execute(); }
