@@ -37,22 +37,20 @@ TEditorPage::TEditorPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
   AddButton("ToolButton4", "New file", 25, [this] { NewText(); });
   AddButton("ToolButton6", "Open file", 23, [this] { OpenText(); });
   AddButton("ToolButton7", "Save file", 24, [this] { SaveText(); });
-  AddButton("ToolButton8", "Print file", -1, [this] { PrintText(); })->SetCaption("Print");
-  AddButton("ToolButton14", "Undo", -1, [E] { E->Undo(); })->SetCaption("Undo");
-  AddButton("ToolButton15", "Redo", -1, [E] { E->Redo(); })->SetCaption("Redo");
+  AddButton("ToolButton8", "Print file", 35, [this] { PrintText(); });
+  AddButton("ToolButton14", "Undo", 37, [E] { E->Undo(); });
+  AddButton("ToolButton15", "Redo", 38, [E] { E->Redo(); });
   AddButton("SpeedButton44", "Copy", 19, [E] { E->CopyToClipboard(); });
   AddButton("SpeedButton54", "Cut", 20, [E] { E->CutToClipboard(); });
   AddButton("SpeedButton55", "Paste", 21, [E] { E->PasteFromClipboard(); });
-  AddButton("ToolButton22", "Font", -1, [this, E] {
+  AddButton("ToolButton22", "Font", 36, [this, E] {
     TFontDialog D(nullptr);
     D.SetFont(E->Font());
     if (D.Execute()) E->SetFont(D.Font());
-  })->SetCaption("Font");
+  });
   AddButton("ToolButton18", "Find", 3, [this] { StartFind(); });
-  TToolButton* SyntaxButton = AddButton("ToolButton10", "Syntax", -1, nullptr);
-  SyntaxButton->SetCaption("Syntax");
-  TToolButton* CodingButton = AddButton("ToolButton12", "Change coding", -1, nullptr);
-  CodingButton->SetCaption("Coding");
+  TToolButton* SyntaxButton = AddButton("ToolButton10", "Syntax", 39, nullptr);
+  TToolButton* CodingButton = AddButton("ToolButton12", "Change coding", 40, nullptr);
   auto DropDown = [](TToolButton* B, TPopupMenu* Menu) {
     B->OnClick = [B, Menu](TObject*) {
       POINT P{B->Left(), B->Top() + B->Height()};

@@ -3,6 +3,8 @@
 // file, and the shell's run, format and copy-disk dialogs.
 #include <windows.h>
 #include <shellapi.h>
+#include <commdlg.h>
+#include <cderr.h>
 
 #include "app/help_form.h"
 #include "app/main_form.h"
@@ -83,3 +85,21 @@ void TMainForm::Execute1Click(TObject*) {
 void TMainForm::Formatdisk1Click(TObject*) { FormatDialog1->Execute(); }
 
 void TMainForm::Copydisk1Click(TObject*) { CopyDiskDlg1->Execute(); }
+
+// The printer setup dialog; its choice is the platform's for the session.
+void TMainForm::N2Click(TObject*) {
+  PRINTDLGW D{};
+  D.lStructSize = sizeof D;
+  D.hwndOwner = Handle();
+  D.Flags = PD_PRINTSETUP;
+  if (PrintDlgW(&D)) {
+    if (D.hDevMode != nullptr) GlobalFree(D.hDevMode);
+    if (D.hDevNames != nullptr) GlobalFree(D.hDevNames);
+    return;
+  }
+  const DWORD Error = CommDlgExtendedError();
+  if (Error == PDERR_NODEFAULTPRN || Error == PDERR_NODEVICES)
+    ShowMessage("No printer is installed.");
+  else if (Error != 0)
+    ShowMessage("The printer setup cannot be shown (error " + std::to_string(Error) + ").");
+}

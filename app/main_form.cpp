@@ -209,6 +209,7 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Handler("Execute1Click", &TMainForm::Execute1Click)
                                  .Handler("Formatdisk1Click", &TMainForm::Formatdisk1Click)
                                  .Handler("Copydisk1Click", &TMainForm::Copydisk1Click)
+                                 .Handler("N2Click", &TMainForm::N2Click)
                                  .Field("TrayMenu", &TMainForm::TrayMenu)
                                  .Field("PlugMenu", &TMainForm::PlugMenu)
                                  .Handler("PanelCopyClick", &TMainForm::PanelCopyClick)

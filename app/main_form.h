@@ -372,6 +372,7 @@ public:
   void Execute1Click(TObject* Sender);
   void Formatdisk1Click(TObject* Sender);
   void Copydisk1Click(TObject* Sender);
+  void N2Click(TObject* Sender);  // printer setup
   TRunDialog* RunDialog1 = nullptr;
   TFormatDialog* FormatDialog1 = nullptr;
   TCopyDiskDlg* CopyDiskDlg1 = nullptr;
