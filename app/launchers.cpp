@@ -38,11 +38,6 @@ void TMainForm::MakeLaunchers() {
   CaptionButton1->SetName("CaptionButton1");
   CaptionButton1->SetRightMargin(CaptionMargin);
   CaptionButton1->OnClick = [this](TObject* S) { CaptionButton1Click(S); };
-
-  RunDialog1 = new TRunDialog(this);
-  RunDialog1->SetTitle("Execute command");
-  FormatDialog1 = new TFormatDialog(this);
-  CopyDiskDlg1 = new TCopyDiskDlg(this);
 }
 
 // To the tray: no window and no task-bar button, only the icon.
@@ -77,14 +72,6 @@ void TMainForm::decryptClick(TObject*) {
     ShowLittleError();
   }
 }
-
-void TMainForm::Execute1Click(TObject*) {
-  if (!RunDialog1->Execute()) ShowMessage("The system has no Run dialog.");
-}
-
-void TMainForm::Formatdisk1Click(TObject*) { FormatDialog1->Execute(); }
-
-void TMainForm::Copydisk1Click(TObject*) { CopyDiskDlg1->Execute(); }
 
 // The printer setup dialog; its choice is the platform's for the session.
 void TMainForm::N2Click(TObject*) {

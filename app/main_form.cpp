@@ -204,14 +204,7 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Handler("Compactstyle1Click", &TMainForm::Compactstyle1Click)
                                  .Handler("CaptionButton1Click", &TMainForm::CaptionButton1Click)
                                  .Handler("TrayRestore", &TMainForm::TrayRestore)
-                                 .Handler("cryptClick", &TMainForm::cryptClick)
-                                 .Handler("decryptClick", &TMainForm::decryptClick)
-                                 .Handler("Execute1Click", &TMainForm::Execute1Click)
-                                 .Handler("Formatdisk1Click", &TMainForm::Formatdisk1Click)
-                                 .Handler("Copydisk1Click", &TMainForm::Copydisk1Click)
-                                 .Handler("N2Click", &TMainForm::N2Click)
                                  .Field("TrayMenu", &TMainForm::TrayMenu)
-                                 .Field("PlugMenu", &TMainForm::PlugMenu)
                                  .Handler("PanelCopyClick", &TMainForm::PanelCopyClick)
                                  .Handler("PanelMoveClick", &TMainForm::PanelMoveClick)
                                  .Handler("PanelArchiveClick", &TMainForm::PanelArchiveClick)
@@ -732,15 +725,6 @@ void TMainForm::Execute1Click(TObject*) {
 
 void TMainForm::Formatdisk1Click(TObject*) { FormatDialog1->Execute(); }
 void TMainForm::Copydisk1Click(TObject*) { CopyDiskDlg1->Execute(); }
-void TMainForm::N2Click(TObject*) { spd->Execute(); }
-
-void TMainForm::cryptClick(TObject*) {
-  if (!STBar->Panels()->Items(0)->Text().empty()) ShowEncryptDialog(CurrentFile());
-}
-
-void TMainForm::decryptClick(TObject*) {
-  if (!STBar->Panels()->Items(0)->Text().empty()) ShowDecryptDialog(CurrentFile());
-}
 
 void TMainForm::plugN84Click(TObject*) {
   if (PM != nullptr) PM->ShowModal();

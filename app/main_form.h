@@ -364,18 +364,6 @@ public:
   TPopupMenu* TrayMenu = nullptr;
   void CaptionButton1Click(TObject* Sender);
   void TrayRestore(TObject* Sender);
-  // The main page control's menu: closes a plug-in's page.
-  TPopupMenu* PlugMenu = nullptr;
-  // Encryption of the current file; the shell's run, format and copy-disk dialogs.
-  void cryptClick(TObject* Sender);
-  void decryptClick(TObject* Sender);
-  void Execute1Click(TObject* Sender);
-  void Formatdisk1Click(TObject* Sender);
-  void Copydisk1Click(TObject* Sender);
-  void N2Click(TObject* Sender);  // printer setup
-  TRunDialog* RunDialog1 = nullptr;
-  TFormatDialog* FormatDialog1 = nullptr;
-  TCopyDiskDlg* CopyDiskDlg1 = nullptr;
   // The welcome tip of the first paint.
   TrsTip* Tips = nullptr;
 
