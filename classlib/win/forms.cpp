@@ -133,7 +133,39 @@ void TCustomForm::DoCreate() {
 
 void TCustomForm::Loaded() {
   TWinControl::Loaded();
+  ApplyClientSize();
   if (FMenu != nullptr && HandleAllocated()) FMenu->SetWindow(FHandle);
+}
+
+void TCustomForm::SetClientSize(int W, int H) {
+  if (HandleAllocated()) {
+    TWinControl::SetClientSize(W, H);
+    return;
+  }
+  FAskedClientWidth = W;
+  FAskedClientHeight = H;
+  if (!Loading()) ApplyClientSize();
+}
+
+TRect TCustomForm::ClientRect() {
+  if (HandleAllocated()) return TWinControl::ClientRect();
+  if (FAskedClientWidth >= 0) return TRect(0, 0, FAskedClientWidth, FAskedClientHeight);
+  // What the window will have inside its frame.
+  TCreateParams P;
+  CreateParams(P);
+  RECT R{0, 0, 0, 0};
+  AdjustWindowRectEx(&R, P.Style, FMenu != nullptr, P.ExStyle);
+  return TRect(0, 0, std::max(0, FWidth - int(R.right - R.left)), std::max(0, FHeight - int(R.bottom - R.top)));
+}
+
+void TCustomForm::ApplyClientSize() {
+  if (FAskedClientWidth < 0 || HandleAllocated()) return;
+  TCreateParams P;
+  CreateParams(P);
+  RECT R{0, 0, FAskedClientWidth, FAskedClientHeight};
+  AdjustWindowRectEx(&R, P.Style, FMenu != nullptr, P.ExStyle);
+  FAskedClientWidth = FAskedClientHeight = -1;
+  SetBounds(FLeft, FTop, R.right - R.left, R.bottom - R.top);
 }
 
 void TCustomForm::CreateParams(TCreateParams& P) {

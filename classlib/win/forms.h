@@ -76,6 +76,10 @@ public:
   bool KeyPreview() const { return FKeyPreview; }
   void SetKeyPreview(bool Value) { FKeyPreview = Value; }
   TMainMenu* Menu() const { return FMenu; }
+  // Before the window exists, the client size asked is kept and made good through the
+  // frame of the form's final style.
+  void SetClientSize(int W, int H) override;
+  TRect ClientRect() override;
   void SetMenu(TMainMenu* Value);
   TWinControl* ActiveControl() const { return FActiveControl; }
   void SetActiveControl(TWinControl* Control);
@@ -131,6 +135,10 @@ protected:
 
 private:
   void PlaceOnFirstShow();
+  // A client size asked before the window exists, made good through the frame that the
+  // form's final style gives it (the border style may be read after the size).
+  void ApplyClientSize();
+  int FAskedClientWidth = -1, FAskedClientHeight = -1;
   void CloseModal();
   void RecreateForm();
 

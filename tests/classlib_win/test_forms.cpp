@@ -109,6 +109,34 @@ TEST(Forms, ResourceErrorNamesFormLineAndName) {
   EXPECT_EQ(F.ControlCount(), 0);
 }
 
+TEST(Forms, ClientSizeFromTheResourceIsTheWindowsOwn) {
+  // The size comes before the border style in the resource, and the window does not exist yet.
+  RegisterControlClasses();
+  struct Case {
+    const char* Border;
+    bool Menu;
+  } Cases[] = {{"bsDialog", false}, {"bsSizeable", false}, {"bsSingle", true}};
+  for (const Case& C : Cases) {
+    TForm F(nullptr);
+    std::string Text = "object F: TForm\n  ClientWidth = 380\n  ClientHeight = 190\n  BorderStyle = " +
+                       std::string(C.Border) + "\n" +
+                       (C.Menu ? "  Menu = M\n  object M: TMainMenu\n    object I: TMenuItem\n      Caption = 'File'\n"
+                                 "    end\n  end\n"
+                               : "") +
+                       "  object B: TButton\n    Left = 8\n    Top = 150\n    Width = 75\n    Height = 25\n  end\nend\n";
+    ReadFormText(&F, Text.c_str(), "SizedForm");
+    EXPECT_EQ(F.ClientWidth(), 380) << C.Border;
+    EXPECT_EQ(F.ClientHeight(), 190) << C.Border;
+    F.Show();
+    PumpMessages();
+    RECT R;
+    GetClientRect(F.Handle(), &R);
+    EXPECT_EQ(R.right, 380) << C.Border;
+    EXPECT_EQ(R.bottom, 190) << C.Border;
+    F.Hide();
+  }
+}
+
 // A form whose events write down their order.
 class TEventForm : public TForm {
 public:
