@@ -11,15 +11,14 @@ write (no Debian tool writes these names), into cyrnames/ beside this script:
   rar-unicode.rar RAR 3.x made on Windows with the Unicode name flag: "Папка\\Привет.txt"
   rar-unix.rar   RAR 3.x made on Unix without it: "Папка/Привет.txt" in UTF-8
   rar5.rar       RAR 5: "Папка/Привет.txt" (its names are always UTF-8)
-Each entry is stored and holds its real CRC, so lsar -t and unrar t can check them."""
-import importlib.util, os, struct, sys, zlib
+Each entry is stored and holds its real CRC, so a reader that checks finds it whole."""
+import os, runpy, struct, sys, zlib
 
 here = os.path.dirname(os.path.abspath(__file__))
 out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "cyrnames")
-spec = importlib.util.spec_from_file_location("lister_fixtures", os.path.join(here, "make-lister-fixtures.py"))
-lf = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(lf)
-crc16, crc32, MARK, rar_main, rar_file, rar_block = lf.crc16, lf.crc32, lf.MARK, lf.rar_main, lf.rar_file, lf.rar_block
+# The shared builders of the lister's fixtures (its own output is made only when run directly).
+lf = runpy.run_path(os.path.join(here, "make-lister-fixtures.py"), run_name="lister_fixtures")
+crc16, crc32, MARK, rar_main, rar_file, rar_block = (lf[k] for k in ("crc16", "crc32", "MARK", "rar_main", "rar_file", "rar_block"))
 
 FOLDER, PRIVET = "Папка", "Привет"
 UTF, OEM = b"utf\n", b"oem\n"
