@@ -492,26 +492,11 @@ TEST_F(MainWindow, FastBarGoesToEachSideAndKeepsItsButtonsInOrder) {
   EXPECT_EQ(ReadFileBytes(Dir / "ini\\FastBar.ini"), "C:\\windows\\notepad.exe\r\nC:\\windows\\regedit.exe\r\n");
 }
 
-// Captures an open popup from inside the menu's loop, then closes it.
-std::string PopupShot;
-long PopupPixels = -1;
-void CALLBACK CaptureOpenPopup(HWND, UINT, UINT_PTR Id, DWORD) {
-  HWND Popup = FindWindowW(L"#32768", nullptr);
-  if (Popup == nullptr || !IsWindowVisible(Popup)) return;
-  KillTimer(nullptr, Id);
-  UpdateWindow(Popup);
-  PopupPixels = SaveWindowPng(Popup, ScreenshotPath(PopupShot));
-  EndMenu();
-}
 
 // Opens a menu as the user does, owned by the main window, and takes its picture.
 long ShowMenu(HMENU Menu, HWND Owner, const std::string& Shot) {
-  PopupShot = Shot;
-  PopupPixels = -1;
-  UINT_PTR T = SetTimer(nullptr, 0, 100, CaptureOpenPopup);
-  TrackPopupMenuEx(Menu, TPM_RETURNCMD | TPM_LEFTALIGN, 120, 120, Owner, nullptr);
-  KillTimer(nullptr, T);
-  return PopupPixels;
+  return SaveOpenedMenuPng([&] { TrackPopupMenuEx(Menu, TPM_RETURNCMD | TPM_LEFTALIGN, 120, 120, Owner, nullptr); },
+                           ScreenshotPath(Shot));
 }
 
 // The drop-down of a main menu item, as the window holds it now (a change rebuilds the menu).

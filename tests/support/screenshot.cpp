@@ -52,3 +52,28 @@ std::string ScreenshotPath(const std::string& Name) {
   CreateDirectoryA(d.c_str(), nullptr);
   return d + "\\" + Name;
 }
+
+namespace {
+
+std::string MenuShotName;
+long MenuShotPixels = -1;
+
+void CALLBACK CaptureOpenMenu(HWND, UINT, UINT_PTR Id, DWORD) {
+  HWND Popup = FindWindowW(L"#32768", nullptr);
+  if (Popup == nullptr || !IsWindowVisible(Popup)) return;
+  KillTimer(nullptr, Id);
+  UpdateWindow(Popup);
+  MenuShotPixels = SaveWindowPng(Popup, MenuShotName);
+  EndMenu();
+}
+
+}  // namespace
+
+long SaveOpenedMenuPng(const std::function<void()>& Open, const std::string& FileName) {
+  MenuShotName = FileName;
+  MenuShotPixels = -1;
+  UINT_PTR T = SetTimer(nullptr, 0, 100, CaptureOpenMenu);
+  Open();
+  KillTimer(nullptr, T);
+  return MenuShotPixels;
+}

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // Captures the window with its frame and caption (under
@@ -13,3 +14,7 @@ long SaveWindowPng(HWND Wnd, const std::string& FileName);
 
 // The folder for screenshots: $ZX_SCREENSHOTS, else "screenshots" in the current folder.
 std::string ScreenshotPath(const std::string& Name);
+
+// Runs Open, which opens a menu and runs its loop, captures the first popup that shows
+// from inside that loop and closes it: SaveWindowPng's result, -1 when none showed.
+long SaveOpenedMenuPng(const std::function<void()>& Open, const std::string& FileName);

@@ -286,22 +286,6 @@ TEST_F(CoolMenu, ShareTheWindowWithOtherHooksInAnyOrder) {
   } while (std::next_permutation(Order.begin(), Order.end()));
 }
 
-namespace {
-
-// Captures the open popup from inside the menu's loop, then closes it.
-std::string ShotName;
-long ShotPixels = -1;
-void CALLBACK CapturePopup(HWND, UINT, UINT_PTR Id, DWORD) {
-  HWND Popup = FindWindowW(L"#32768", nullptr);
-  if (Popup == nullptr || !IsWindowVisible(Popup)) return;
-  KillTimer(nullptr, Id);
-  UpdateWindow(Popup);
-  ShotPixels = SaveWindowPng(Popup, ScreenshotPath(ShotName));
-  EndMenu();
-}
-
-}  // namespace
-
 TEST_F(CoolMenu, OpenPopupScreenshot) {
   TCoolMenu* M = MakeMenu();
   auto* P1 = Add(Popup->Items(), "&Copy", ShortCut('C', {ssCtrl}));
@@ -315,12 +299,7 @@ TEST_F(CoolMenu, OpenPopupScreenshot) {
   Decorate(M, P3, -1);
   Decorate(M, P4, -1);
   Popup->SetPopupComponent(Form.get());
-  ShotName = "cool_menu_popup.png";
-  ShotPixels = -1;
-  UINT_PTR T = SetTimer(nullptr, 0, 100, CapturePopup);
-  Popup->Popup(150, 150);
-  KillTimer(nullptr, T);
-  EXPECT_GT(ShotPixels, 0);
+  EXPECT_GT(SaveOpenedMenuPng([&] { Popup->Popup(150, 150); }, ScreenshotPath("cool_menu_popup.png")), 0);
   // Drawn by us: the items became owner-drawn when the menu was entered.
   EXPECT_TRUE(ItemType(Popup->Handle(), P1->Command()) & MFT_OWNERDRAW);
   EXPECT_GT(SaveWindowPng(Form->Handle(), ScreenshotPath("cool_menu_bar.png")), 0);
