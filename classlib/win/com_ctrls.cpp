@@ -358,7 +358,7 @@ void TToolButton::Paint() {
   if (HasImage) {
     int X = (FWidth - Images->Width()) / 2 + Shift;
     int Y = (ShowText ? 3 : (FHeight - Images->Height()) / 2) + Shift;
-    Images->Draw(Canvas(), X, Y, FImageIndex);
+    Images->Draw(Canvas(), X, Y, FImageIndex, Enabled());
     if (!ShowText) return;
     R.top = 3 + Images->Height();
   }

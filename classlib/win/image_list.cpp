@@ -192,6 +192,20 @@ void TCustomImageList::DoDraw(TCanvas* Canvas, int X, int Y, int Index, UINT Ext
 
 void TCustomImageList::Draw(TCanvas* Canvas, int X, int Y, int Index) { DoDraw(Canvas, X, Y, Index, 0); }
 
+void TCustomImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled) {
+  if (Enabled) {
+    DoDraw(Canvas, X, Y, Index, 0);
+    return;
+  }
+  if (FHandle == nullptr || Index < 0 || Index >= Count()) return;
+  // Greyed and embossed, as the system shows the picture of a control that is disabled.
+  HICON Icon = ImageList_GetIcon(FHandle, Index, ILD_NORMAL);
+  if (Icon == nullptr) return;
+  DrawStateW(Canvas->Handle(), nullptr, nullptr, reinterpret_cast<LPARAM>(Icon), 0, X, Y, 0, 0,
+             DST_ICON | DSS_DISABLED);
+  DestroyIcon(Icon);
+}
+
 void TCustomImageList::DrawOverlay(TCanvas* Canvas, int X, int Y, int ImageIndex, int Overlay) {
   if (Overlay < 0 || Overlay > 14) {
     DoDraw(Canvas, X, Y, ImageIndex, 0);

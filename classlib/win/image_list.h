@@ -69,6 +69,8 @@ public:
   void Clear();
 
   void Draw(TCanvas* Canvas, int X, int Y, int Index);
+  // A picture of something disabled is drawn greyed.
+  void Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled);
   // Overlay is 0-based: 0 draws overlay image 1 of the list (see Overlay).
   void DrawOverlay(TCanvas* Canvas, int X, int Y, int ImageIndex, int Overlay);
   // Makes image ImageIndex the list's overlay image Overlay + 1 (Overlay 0..14).
