@@ -4,12 +4,17 @@
 // window only creates it.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "classlib/win/com_ctrls.h"
 #include "classlib/win/dialogs.h"
 #include "html/frame_viewer.h"
 #include "shell/pt_shell_list.h"
+
+class TImageList;
+class TPrintDevice;
 
 class THtmlPage : public TComponent {
 public:
@@ -29,6 +34,7 @@ public:
   TPTShellList* HTMLShell = nullptr;
   TOpenDialog* OpenDialog = nullptr;
   TFindDialog* LFind = nullptr;
+  TImageList* Pictures = nullptr;  // the tool bar's pictures
 
   void SpeedButton49Click(TObject* Sender);
   void ToolButton11Click(TObject* Sender);
@@ -40,6 +46,8 @@ public:
   void ToolButton36Click(TObject* Sender);
   void LFindFind(TObject* Sender);
   void FrViewHistoryChange(TObject* Sender);
+  // F1 shows the page's help topic; Esc goes back to the page "Main".
+  void FrViewKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
   // A file chosen in the list is shown; Esc goes back to the page "Main".
   void HTMLShellSelectItem(TObject* Sender, TListItem* Item, bool Selected);
   void HTMLShellKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
@@ -50,4 +58,20 @@ public:
   static std::string OpenFilter();
   // The shell object that the mail button opens.
   static const char* const MailObject;
+  // The help topic of the page.
+  static constexpr int HelpTopic = 8;
+
+  // Asked in place of the dialogs and the printer; tests answer here.
+  std::function<bool(std::string& FileName)> AskOpenName;
+  // The device the print button prints on (the default printer).
+  std::function<std::unique_ptr<TPrintDevice>()> PrintDevice;
+  // Tells the user a failure or that the text was not found.
+  std::function<void(const std::string& Message)> Tell;
+  std::function<void(int Topic)> ShowHelp;
+
+private:
+  // Shows Name in the viewer; a file that cannot be shown is told, the page stays as it was.
+  void Show(const std::string& Name);
+  void ShowMainPage();
+  TWinControl* FSheet;
 };

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the main window's tool-bar glyphs (16 x 16 each) into one bitmap strip.
+"""Draws the main window's tool-bar glyphs (16 x 16 each) into bitmap strips.
 
 Run it after changing a glyph: python3 resources/glyphs/glyphs.py
-It writes main_glyphs.bmp beside itself (24-bit, fuchsia where the bar shows through).
-The order of GLYPHS is the image index the form's buttons use."""
+It writes main_glyphs.bmp and html_glyphs.bmp beside itself (24-bit, fuchsia where the bar
+shows through). The order of GLYPHS and HTML_GLYPHS is the image index the buttons use."""
 import math
 import os
 import struct
@@ -402,11 +402,52 @@ def coding(g):
     g.px(6, 11, BLACK)
     g.px(6, 13, BLACK)
 
+
+def arrow_left(g, c=DGREEN):
+    g.art(1, 3, ["     #        ", "    ##        ", "   ###        ", "  ############", " #############",
+                 "##############", " #############", "  ############", "   ###        ", "    ##        ",
+                 "     #        "], {"#": c})
+
+
+def arrow_right(g, c=DGREEN):
+    arrow_left(g, c)
+    g.p = [list(reversed(row)) for row in g.p]
+
+
+def clear(g):
+    page(g, 2, 1, 11, 14)
+    for y in (5, 7, 9):
+        g.line(4, y, 9, y, GRAY)
+    for d in (0, 1):
+        g.line(8 + d, 8, 14 + d, 14, RED)
+        g.line(14 + d, 8, 8 + d, 14, RED)
+
+
+def reload(g):
+    for y in range(S):
+        for x in range(S):
+            d = math.hypot(x - 7.5, y - 7.5)
+            a = math.degrees(math.atan2(y - 7.5, x - 7.5)) % 360
+            # A ring open at the upper right, its head pointing on round the circle.
+            if 4.0 <= d < 6.5 and not (285 <= a < 345):
+                g.px(x, y, BLUE)
+    g.art(8, 0, ["#     ", "###   ", "##### ", "######", "##### ", "###   ", "#     "], {"#": BLUE})
+
+
+def mail(g):
+    g.box(0, 3, 15, 12, WHITE, DARK)
+    g.line(1, 4, 7, 9, DARK)
+    g.line(14, 4, 8, 9, DARK)
+    g.line(1, 11, 5, 7, GRAY)
+    g.line(14, 11, 10, 7, GRAY)
+
 # Image indexes are positions in this list; the form's buttons refer to them.
 GLYPHS = [settings, calculator, registry, find, monitor, dos, sysconfig, charmap, calendar, cd, game,
           alarm, help_, clipboard, view_large, view_small, view_list, view_report, up, copy, cut, paste,
           network, open_, save, new, back, extract, view, run, play, stop, info, create_archive,
           bookmarks, print_, font, undo, redo, syntax, coding]
+# The HTML page's tool bar: open, back, forward, clear, reload, find, print, mail.
+HTML_GLYPHS = [open_, arrow_left, arrow_right, clear, reload, find, print_, mail]
 
 
 def write_bmp(path, pixels, width, height):
@@ -425,15 +466,19 @@ def write_bmp(path, pixels, width, height):
         f.write(header + info + data)
 
 
-def main():
-    strip = [[KEY] * (S * len(GLYPHS)) for _ in range(S)]
-    for i, draw in enumerate(GLYPHS):
+def write_strip(name, glyphs):
+    strip = [[KEY] * (S * len(glyphs)) for _ in range(S)]
+    for i, draw in enumerate(glyphs):
         g = G()
         draw(g)
         for y in range(S):
             strip[y][i * S:(i + 1) * S] = g.p[y]
-    write_bmp(os.path.join(os.path.dirname(os.path.abspath(__file__)), "main_glyphs.bmp"), strip,
-              S * len(GLYPHS), S)
+    write_bmp(os.path.join(os.path.dirname(os.path.abspath(__file__)), name), strip, S * len(glyphs), S)
+
+
+def main():
+    write_strip("main_glyphs.bmp", GLYPHS)
+    write_strip("html_glyphs.bmp", HTML_GLYPHS)
 
 
 if __name__ == "__main__":
