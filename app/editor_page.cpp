@@ -152,9 +152,9 @@ TToolButton* TEditorPage::AddButton(const char* Name, const char* Hint, int Imag
 
 bool TEditorPage::KeepChanges() {
   if (!FForm->Editor->Modified()) return true;
-  const int R = FForm->Ask(Lng("File_not_save"), mtConfirmation, mbYesNoCancel);
-  if (R == mrCancel) return false;
-  return R != mrYes || SaveText();
+  const int R = FForm->AskBox(Lng("File_not_save"), Lng("Save_file"), MB_YESNOCANCEL | MB_ICONQUESTION);
+  if (R == IDCANCEL) return false;
+  return R != IDYES || SaveText();
 }
 
 bool TEditorPage::NewText() {
@@ -214,7 +214,7 @@ void TEditorPage::PrintText() {
 void TEditorPage::EditTabExit() {
   // Closing asks on its own, before the window goes.
   if (FForm->ComponentState().Contains(csDestroying) || !FForm->Editor->Modified()) return;
-  if (FForm->Ask(Lng("File_not_save"), mtConfirmation, mbOKCancel) == mrOk) SaveText();
+  if (FForm->AskBox(Lng("File_not_save"), Lng("Save_file"), MB_OKCANCEL | MB_ICONQUESTION) == IDOK) SaveText();
 }
 
 void TEditorPage::StartFind() {

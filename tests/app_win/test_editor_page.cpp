@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,11 +22,18 @@
 #include "classlib/win/menus.h"
 #include "classlib/win/registry.h"
 #include "tests/classlib/temp_folder.h"
+#include "tests/support/dialog_watcher.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/file_bytes.h"
 
 namespace {
+
+std::string Lng(const char* Key) {
+  std::string Text;
+  GetLngString(Key, Text);
+  return Text;
+}
 
 const std::string Win = "\xD1\xFA\xE5\xF8\xFC \xE6\xE5 \xE5\xF9\xB8 \xFD\xF2\xE8\xF5 \xEC\xFF\xE3\xEA\xE8\xF5 \xF4\xF0\xE0\xED\xF6\xF3\xE7\xF1\xEA\xE8\xF5 \xE1\xF3\xEB\xEE\xEA, \xE4\xE0 \xE2\xFB\xEF\xE5\xE9 \xF7\xE0\xFE. \xA8\xC6\xC8\xCA 123!";
 const std::string Dos = "\x91\xEA\xA5\xE8\xEC \xA6\xA5 \xA5\xE9\xF1 \xED\xE2\xA8\xE5 \xAC\xEF\xA3\xAA\xA8\xE5 \xE4\xE0\xA0\xAD\xE6\xE3\xA7\xE1\xAA\xA8\xE5 \xA1\xE3\xAB\xAE\xAA, \xA4\xA0 \xA2\xEB\xAF\xA5\xA9 \xE7\xA0\xEE. \xF0\x86\x88\x8A 123!";
@@ -42,6 +50,11 @@ protected:
     MainForm->Ask = [this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
       Told.push_back(Msg);
       return int(mrNo);
+    };
+    MainForm->AskBox = [this](const std::string& Text, const std::string& Caption, UINT Flags) {
+      Asked.push_back(Text + "|" + Caption);
+      AskedFlags = Flags & 0xF;
+      return BoxAnswer;
     };
     Page = MainForm->EditorPage;
     Page->AskOpenName = [this](std::string& N) {
@@ -75,6 +88,9 @@ protected:
   TTempFolder Dir;
   TEditorPage* Page = nullptr;
   std::vector<std::string> Told;
+  std::vector<std::string> Asked;  // the boxes' text and caption
+  UINT AskedFlags = 0;
+  int BoxAnswer = IDNO;
   std::string OpenName;
   int SaveAsked = 0;
 
@@ -185,26 +201,143 @@ TEST_F(EditorPage, LeavingWithAChangedTextOffersToSaveIt) {
   // Unchanged: no question.
   PressKey(VK_ESCAPE, {}, MainForm->Editor->Handle());
   EXPECT_EQ(MainForm->MainPage->ActivePage(), MainForm->Main);
-  EXPECT_TRUE(Told.empty());
-  std::string Question;
-  GetLngString("File_not_save", Question);
-  for (int Answer : {int(mrCancel), int(mrOk)}) {
+  EXPECT_TRUE(Asked.empty());
+  const std::string Question = Lng("File_not_save") + "|" + Lng("Save_file");
+  for (int Answer : {IDCANCEL, IDOK}) {
     MainForm->MainPage->SetActivePage(MainForm->EditTab);
     MainForm->Editor->SetLinesText("new text");
     MainForm->Editor->SetModified(true);
-    Told.clear();
-    MainForm->Ask = [this, Answer](const std::string& Msg, TMsgDlgType, TMsgDlgButtons Buttons) {
-      Told.push_back(Msg);
-      EXPECT_EQ(Buttons, mbOKCancel);
-      return Answer;
-    };
+    Asked.clear();
+    BoxAnswer = Answer;
     PressKey(VK_ESCAPE, {}, MainForm->Editor->Handle());
     EXPECT_EQ(MainForm->MainPage->ActivePage(), MainForm->Main);
-    ASSERT_EQ(Told.size(), 1u);
-    EXPECT_EQ(Told[0], Question);
-    EXPECT_EQ(ReadFileBytes(Name).substr(0, 3), Answer == mrOk ? "new" : "old");
-    EXPECT_EQ(MainForm->Editor->Modified(), Answer != mrOk);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0], Question);
+    EXPECT_EQ(AskedFlags, UINT(MB_OKCANCEL));
+    EXPECT_EQ(ReadFileBytes(Name).substr(0, 3), Answer == IDOK ? "new" : "old");
+    EXPECT_EQ(MainForm->Editor->Modified(), Answer != IDOK);
   }
+}
+
+// New and open with a changed text ask first: Cancel keeps the text, Yes saves it, No drops
+// it. A DOS text opened marks its code page.
+TEST_F(EditorPage, NewAndOpenAskAboutAChangedText) {
+  const std::string Name = Dir / "kept.txt";
+  WriteFileBytes(Name, "kept");
+  const std::string DosName = Dir / "dos.txt";
+  WriteFileBytes(DosName, Dos);
+  OpenName = Name;
+  ASSERT_TRUE(Page->OpenText());
+  const struct {
+    int Answer;
+    bool Open;  // else new, by its key
+    bool Goes;  // the text is left
+    const char* OnDisk;
+  } Cases[] = {{IDCANCEL, false, false, "kept"}, {IDCANCEL, true, false, "kept"},
+               {IDNO, false, true, "kept"},      {IDYES, true, true, "changed"}};
+  for (const auto& C : Cases) {
+    OpenName = Name;
+    if (MainForm->EditorFileName.empty()) ASSERT_TRUE(Page->OpenText());
+    MainForm->Editor->SetLinesText("changed");
+    MainForm->Editor->SetModified(true);
+    Asked.clear();
+    BoxAnswer = C.Answer;
+    OpenName = DosName;
+    PressKey(C.Open ? 'O' : 'N', {ssCtrl, ssAlt}, MainForm->Editor->Handle());
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(AskedFlags, UINT(MB_YESNOCANCEL));
+    EXPECT_EQ(ReadFileBytes(Name).substr(0, C.OnDisk == std::string("kept") ? 4 : 7), C.OnDisk);
+    if (!C.Goes) {
+      EXPECT_EQ(MainForm->Editor->GetLinesText().substr(0, 7), "changed");
+      EXPECT_EQ(MainForm->EditorFileName, Name);
+      continue;
+    }
+    EXPECT_FALSE(MainForm->Editor->Modified());
+    if (C.Open) {
+      EXPECT_EQ(MainForm->EditorFileName, DosName);
+      EXPECT_TRUE(Page->DosItem->Checked());
+      EXPECT_EQ(Panel(1), "Dos-866");
+      EXPECT_EQ(Panel(3), DosName);
+    } else {
+      EXPECT_TRUE(Trim(MainForm->Editor->GetLinesText()).empty());
+      EXPECT_TRUE(MainForm->EditorFileName.empty());
+      EXPECT_EQ(Panel(3), "");
+    }
+  }
+}
+
+// The syntax menu sets the highlighter and checks its item; the service menu changes the
+// case of the selection (Cyrillic too) and puts the date or the time at the caret; undo,
+// redo and the clipboard buttons.
+TEST_F(EditorPage, SyntaxServiceUndoAndClipboardCommands) {
+  TmwCustomEdit* E = MainForm->Editor;
+  const struct {
+    const char* Item;
+    TmwCustomHighLighter* Want;
+  } Syntaxes[] = {{"SynCpp", MainForm->CPP},   {"SynPas", MainForm->Pas}, {"SynPerl", MainForm->Perl},
+                  {"SynJava", MainForm->Java}, {"SynPlain", nullptr}};
+  for (const auto& S : Syntaxes) {
+    ClickItem(S.Item);
+    EXPECT_EQ(E->HighLighter(), S.Want) << S.Item;
+    EXPECT_TRUE(dynamic_cast<TMenuItem*>(Page->FindComponent(S.Item))->Checked()) << S.Item;
+  }
+
+  // "Mixed Текст" selected whole.
+  const std::string Mixed = "Mixed \xD2\xE5\xEA\xF1\xF2";
+  E->SetLinesText(Mixed);
+  E->SetBlockBegin(TmwPoint{1, 1});
+  E->SetBlockEnd(TmwPoint{12, 1});
+  ClickItem("UpperCase1");
+  EXPECT_EQ(E->GetLinesText(), "MIXED \xD2\xC5\xCA\xD1\xD2");
+  ClickItem("LowerCase1");
+  EXPECT_EQ(E->GetLinesText(), "mixed \xF2\xE5\xEA\xF1\xF2");
+  // No selection: the case commands change nothing.
+  E->SetCaretXY(TmwPoint{1, 1});
+  E->SetBlockBegin(TmwPoint{1, 1});
+  E->SetBlockEnd(TmwPoint{1, 1});
+  ClickItem("UpperCase1");
+  EXPECT_EQ(E->GetLinesText(), "mixed \xF2\xE5\xEA\xF1\xF2");
+  ClickItem("InsertDate1");
+  const std::string Today = DateToStr(Date());
+  EXPECT_EQ(E->GetLinesText(), Today + "mixed \xF2\xE5\xEA\xF1\xF2");
+  ClickItem("InsertTime1");
+  EXPECT_EQ(E->GetLinesText().size(), Today.size() + TimeToStr(Time()).size() + 11);
+
+  auto Click = [this](const char* Name) {
+    auto* B = dynamic_cast<TToolButton*>(Page->FindComponent(Name));
+    ASSERT_NE(B, nullptr) << Name;
+    B->Click();
+  };
+  E->SetLinesText("one two");
+  E->SetFocus();
+  E->SetCaretXY(TmwPoint{8, 1});
+  PressKey('X');
+  EXPECT_EQ(E->GetLinesText(), "one twox");
+  Click("ToolButton14");  // undo
+  EXPECT_EQ(E->GetLinesText(), "one two");
+  Click("ToolButton15");  // redo
+  EXPECT_EQ(E->GetLinesText(), "one twox");
+  E->SetBlockBegin(TmwPoint{1, 1});
+  E->SetBlockEnd(TmwPoint{5, 1});
+  Click("SpeedButton44");  // copy
+  EXPECT_EQ(E->GetLinesText(), "one twox");
+  Click("SpeedButton54");  // cut
+  EXPECT_EQ(E->GetLinesText(), "twox");
+  E->SetCaretXY(TmwPoint{5, 1});
+  Click("SpeedButton55");  // paste
+  EXPECT_EQ(E->GetLinesText(), "twoxone ");
+
+  // The font dialog starts from the editor's font: OK keeps it.
+  auto F = std::make_unique<TFont>();
+  F->SetName("Courier New");
+  F->SetSize(13);
+  E->SetFont(F.get());
+  {
+    TDialogWatcher Ok(IDOK);
+    Click("ToolButton22");
+  }
+  EXPECT_EQ(E->Font()->Name(), "Courier New");
+  EXPECT_EQ(E->Font()->Size(), 13);
 }
 
 TEST_F(EditorPage, PrintWritesTheLinesInTheEditorsFont) {

@@ -410,6 +410,40 @@ TEST_F(TextPages, PrintWritesEveryLineInOrderPageAfterPage) {
   EXPECT_THROW(PrintTextLines(Missing, {"x"}, *MainForm->LEdit->Font(), "t"), ETextPrintError);
 }
 
+// The find button opens the edit's find dialog; each find selects the next occurrence. The font button starts from the edit's own font, so OK keeps it.
+TEST_F(TextPages, FindSelectsOccurrencesAndFontStartsFromTheEditsFont) {
+  TRxRichEdit* E = MainForm->REdit;
+  E->SetText("alpha beta Alpha");
+  E->SetSelStart(0);
+  E->SetSelLength(0);
+  Pages->Button(false, "Find")->Click();
+  TFindDialog* D = nullptr;
+  for (int I = 0; I < E->ComponentCount(); ++I)
+    if (auto* F = dynamic_cast<TFindDialog*>(E->Components(I))) D = F;
+  ASSERT_NE(D, nullptr);
+  EXPECT_NE(D->Handle(), nullptr);
+  D->SetFindText("alpha");
+  D->SetOptions(TFindOptions{frDown});
+  for (int Start : {0, 11}) {
+    D->OnFind(D);
+    EXPECT_EQ(E->SelStart(), Start);
+    EXPECT_TRUE(SameText(E->SelText(), "alpha"));
+  }
+  D->CloseDialog();
+
+  ASSERT_NE(Settings->pFont, nullptr);
+  auto F = std::make_unique<TFont>();
+  F->SetName("Courier New");
+  F->SetSize(13);
+  E->SetFont(F.get());
+  {
+    TDialogWatcher Ok(IDOK);
+    Pages->Button(false, "Font")->Click();
+  }
+  EXPECT_EQ(E->Font()->Name(), "Courier New");
+  EXPECT_EQ(E->Font()->Size(), 13);
+}
+
 TEST_F(TextPages, RtfButtonSwitchesBetweenRichAndPlainText) {
   TToolButton* B = Pages->Button(false, "Rtf");
   ASSERT_NE(B, nullptr);
