@@ -1,5 +1,6 @@
-// The picture window: one picture on black, maximised, zoomed by doubling and halving
-// (left and right mouse button, numeric-keypad plus and minus); Esc closes it.
+// The picture window: one picture on black, maximised, centred where it fits, zoomed by
+// doubling and halving (left and right mouse button, numeric-keypad plus and minus); Esc
+// closes it.
 #pragma once
 
 #include "classlib/win/ext_ctrls.h"
@@ -23,10 +24,17 @@ public:
   // Doubles or halves the picture's size; false (and nothing changed) at a limit.
   bool ZoomIn();
   bool ZoomOut();
+  // Centres the picture on each side where the window holds it whole; where it does not,
+  // the picture starts at the scrolled content's origin.
+  void PlacePicture();
 
   void FormCreate(TObject* Sender);
   void FormKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
   void Image1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+
+private:
+  bool FPlacing = false;
+  bool FPlaceAgain = false;
 };
 
 extern TForm1* Form1;

@@ -102,11 +102,6 @@ void TCalendar::Paint() {
   };
   C->Brush()->SetColor(Color());
   for (int Col = 0; Col < 7; ++Col) Centred(Cell(Col, 0), ShortDayNames[(Col + FStartOfWeek) % 7]);
-  C->Pen()->SetColor(clBtnShadow);
-  for (int Row = 1; Row < 7; ++Row) {
-    C->MoveTo(0, Cell(0, Row).Top);
-    C->LineTo(R.Right, Cell(0, Row).Top);
-  }
   for (int D = 1; D <= DaysInMonth(FYear, FMonth); ++D) {
     int Col, Row;
     DayCell(D, Col, Row);
@@ -116,6 +111,12 @@ void TCalendar::Paint() {
     const TRect Box = Cell(Col, Row);
     C->FillRect(Box);
     Centred(Box, IntToStr(D));
+  }
+  // The row lines last: the day cells fill their boxes, which would wipe them.
+  C->Pen()->SetColor(clBtnShadow);
+  for (int Row = 1; Row < 7; ++Row) {
+    C->MoveTo(0, Cell(0, Row).Top);
+    C->LineTo(R.Right, Cell(0, Row).Top);
   }
 }
 

@@ -14,6 +14,7 @@
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/wait_for.h"
 #include "tools/alarms.h"
 #include "tools/calendar_form.h"
 #include "tools/core/mp3_info.h"
@@ -54,6 +55,15 @@ TEST(PictureWindow, ShowsJpegAndGifAndZoomsWithinLimits) {
   F->Show();
   PumpMessages();
   EXPECT_EQ(F->WindowState(), wsMaximized);
+  // A picture smaller than the window sits in its middle, also after a zoom.
+  const auto Centred = [&] {
+    const TRect C = F->ScrollBox1->ClientRect();
+    return F->Image1->Left() == (C.Width() - F->Image1->Width()) / 2 &&
+           F->Image1->Top() == (C.Height() - F->Image1->Height()) / 2;
+  };
+  EXPECT_TRUE(WaitFor(Centred));
+  EXPECT_GT(F->Image1->Left(), 0);
+  EXPECT_GT(F->Image1->Top(), 0);
 
   // Keypad plus and the left button double; keypad minus and the right button halve.
   PressKey(VK_ADD);
@@ -65,6 +75,7 @@ TEST(PictureWindow, ShowsJpegAndGifAndZoomsWithinLimits) {
   F->Image1MouseDown(F->Image1, mbRight, {}, 1, 1);
   PressKey(VK_SUBTRACT);
   EXPECT_EQ(F->Image1->Width(), 40);
+  EXPECT_TRUE(Centred());
   // Halving stops before a side would vanish: 30 -> 15 -> 7 -> 3 -> 1, then no more.
   for (int i = 0; i < 10; ++i) PressKey(VK_SUBTRACT);
   EXPECT_EQ(F->Image1->Height(), 1);
@@ -75,9 +86,21 @@ TEST(PictureWindow, ShowsJpegAndGifAndZoomsWithinLimits) {
   EXPECT_LE(F->Image1->Width(), TForm1::MaxSide);
   EXPECT_GT(F->Image1->Width() * 2, TForm1::MaxSide);
   EXPECT_FALSE(F->ZoomIn());
+  // Larger than the window: it starts at the scrolled content's origin, and scrolls.
+  EXPECT_EQ(F->Image1->Left(), -F->ScrollBox1->HorzPosition());
+  EXPECT_EQ(F->ScrollBox1->HorzRange(), F->Image1->Width());
+  F->ScrollBox1->ScrollTo(100, 100);
+  EXPECT_EQ(F->Image1->Left(), -100);
 
   while (F->ZoomOut()) {
   }
+  EXPECT_TRUE(Centred());
+  while (F->Image1->Width() < 320 && F->ZoomIn()) {
+  }
+  // Another picture while the window is open is centred too.
+  F->Image1->Picture()->LoadFromFile(Temp / "p.gif");
+  EXPECT_TRUE(WaitFor(Centred));
+  EXPECT_EQ(F->Image1->Width(), 40);
   while (F->Image1->Width() < 320 && F->ZoomIn()) {
   }
   PumpMessages();
@@ -124,6 +147,16 @@ TEST(CalendarDialog, LabelMonthsAndYears) {
   F->Calendar->SetCalendarDate(EncodeDate(2001, 1, 1));
   PumpMessages();
   EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("calendar.png")), 0);
+  {
+    // The row lines run across the day cells too, not only across the empty ones: the
+    // line above the second week, in the middle of a day's cell.
+    const TRect R = F->Calendar->ClientRect();
+    const int X = R.Width() * 7 / 14, Y = R.Height() * 2 / 7;
+    const COLORREF Line = COLORREF(ColorToRGB(clBtnShadow));
+    HDC DC = GetDC(F->Calendar->Handle());
+    EXPECT_TRUE(WaitFor([&] { return GetPixel(DC, X, Y) == Line; }, 3000));
+    ReleaseDC(F->Calendar->Handle(), DC);
+  }
   int Topics = 0;
   TCalendarForm::ShowHelp = [&](int Topic) { Topics += Topic; };
   PressKey(VK_F1);
