@@ -302,7 +302,36 @@ void TToolButton::SetDown(bool Value) {
 
 void TToolButton::SetImageIndex(int Value) {
   FImageIndex = Value;
+  if (FParent != nullptr) FParent->Realign();  // a caption may show or hide with the picture
   Invalidate();
+}
+
+void TToolButton::TextChanged() {
+  if (FParent != nullptr) FParent->Realign();  // a shown caption sizes its button
+  Invalidate();
+}
+
+bool TToolButton::HasImage() const {
+  TToolBar* Bar = ToolBar();
+  TCustomImageList* Images = Bar != nullptr ? Bar->Images() : nullptr;
+  return Images != nullptr && FImageIndex >= 0 && FImageIndex < Images->Count();
+}
+
+bool TToolButton::ShowsCaption() const {
+  TToolBar* Bar = ToolBar();
+  return !FText.empty() && (!HasImage() || (Bar != nullptr && Bar->ShowCaptions()));
+}
+
+int TToolButton::CaptionWidth() const {
+  if (FText.empty()) return 0;
+  HDC DC = GetDC(nullptr);
+  HGDIOBJ Old = SelectObject(DC, FontHandle(*FFont));
+  std::wstring W = ToWide(FText);
+  SIZE S{};
+  GetTextExtentPoint32W(DC, W.c_str(), int(W.size()), &S);
+  SelectObject(DC, Old);
+  ReleaseDC(nullptr, DC);
+  return S.cx;
 }
 
 void TToolButton::Click() {
@@ -352,10 +381,9 @@ void TToolButton::Paint() {
     DrawEdge(DC, &R, BDR_RAISEDINNER, BF_RECT);
   // The image centred, or above the caption when the bar shows captions.
   TCustomImageList* Images = Bar != nullptr ? Bar->Images() : nullptr;
-  bool HasImage = Images != nullptr && FImageIndex >= 0 && FImageIndex < Images->Count();
-  bool ShowText = !FText.empty() && (!HasImage || (Bar != nullptr && Bar->ShowCaptions()));
+  const bool ShowText = ShowsCaption();
   int Shift = FPressed || FDown ? 1 : 0;
-  if (HasImage) {
+  if (HasImage()) {
     int X = (FWidth - Images->Width()) / 2 + Shift;
     int Y = (ShowText ? 3 : (FHeight - Images->Height()) / 2) + Shift;
     Images->Draw(Canvas(), X, Y, FImageIndex, Enabled());
@@ -389,7 +417,6 @@ TToolBar::TToolBar(TComponent* AOwner) : TCustomControl(AOwner) {
   FAlign = alTop;
   FWidth = 150;
   FHeight = 29;
-  FClickOnMouseUp = false;
 }
 
 void TToolBar::SetButtonWidth(int Value) {
@@ -404,6 +431,7 @@ void TToolBar::SetButtonHeight(int Value) {
 
 void TToolBar::SetShowCaptions(bool Value) {
   FShowCaptions = Value;
+  Realign();  // shown captions size their buttons
   Invalidate();
 }
 
@@ -452,7 +480,13 @@ void TToolBar::AlignControls(TRect& R) {
       if (B->Style() == tbsSeparator || B->Style() == tbsDivider) {
         H = FButtonHeight;
       } else {
+        // A shown caption gets the width it needs; picture buttons keep the bar's width.
         W = FButtonWidth;
+        if (B->ShowsCaption()) {
+          const int Picture = B->HasImage() ? Images()->Width() : 0;
+          const int Text = std::min(B->CaptionWidth(), MaxCaptionWidth);  // a long path ends in "..."
+          W = std::max(W, std::max(Text, Picture) + 2 * CaptionMargin);
+        }
         H = FButtonHeight;
       }
     }

@@ -107,12 +107,17 @@ public:
   int ImageIndex() const { return FImageIndex; }
   void SetImageIndex(int Value);
   void Click() override;
+  // The bar has a picture for ImageIndex; the caption is drawn (no picture, or the bar
+  // shows captions); the caption's width in the button's font.
+  bool HasImage() const;
+  bool ShowsCaption() const;
+  int CaptionWidth() const;
 
 protected:
   void Paint() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void TextChanged() override { Invalidate(); }
+  void TextChanged() override;
 
 private:
   TToolBar* ToolBar() const;
@@ -146,6 +151,9 @@ public:
   void SetImages(TCustomImageList* Value) { FImages.SetList(Value); }
   int ButtonCount() const;
   TToolButton* Buttons(int Index) const;
+  // Room on each side of a shown caption, and the widest caption a button makes room for.
+  static constexpr int CaptionMargin = 6;
+  static constexpr int MaxCaptionWidth = 200;
 
 protected:
   void Paint() override;
@@ -154,7 +162,7 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-  TChangeLink FImages{this, [this] { Invalidate(); }};
+  TChangeLink FImages{this, [this] { Realign(); Invalidate(); }};  // a caption may show or hide
   int FButtonWidth = 23;
   int FButtonHeight = 22;
   bool FShowCaptions = false;

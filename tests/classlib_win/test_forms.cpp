@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "classlib/win/application.h"
+#include "classlib/win/bitmap.h"
 #include "classlib/win/com_ctrls.h"
 #include "classlib/win/dialogs.h"
 #include "classlib/win/ext_ctrls.h"
@@ -288,6 +289,84 @@ TEST(Forms, ToolBarPlacesAControlAddedLater) {
   Combo->SetParent(Bar);
   EXPECT_EQ(Combo->Left(), 3 * Bar->ButtonWidth());
   EXPECT_LE(Combo->Left() + Combo->Width(), Bar->Width());
+}
+
+// Caption buttons are as wide as their captions; picture buttons keep the bar's width. A
+// click on the bar itself is the bar's, a click on a button only the button's.
+TEST(Forms, ToolBarSizesCaptionButtonsAndClicksOnItsOwnArea) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  F->SetBounds(0, 0, 500, 200);
+  auto* Bar = new TToolBar(F.get());
+  Bar->SetAlign(alTop);
+  Bar->SetButtonWidth(23);
+  Bar->SetParent(F.get());
+  auto* List = new TImageList(F.get());
+  List->SetWidth(16);
+  List->SetHeight(16);
+  TBitmap Strip;
+  Strip.SetSize(16, 16);
+  List->Add(&Strip, nullptr);
+  Bar->SetImages(List);
+  struct Case {
+    const char* Caption;
+    int Image;
+    bool Wide;  // sized to the caption
+  } Cases[] = {
+      {"", 0, false},         // a picture alone
+      {"Forward", -1, true},  // a caption alone
+      {"KOI", -1, true},
+      {"C:\Programs\tool.exe", 0, false},  // a picture whose caption is not shown
+      {"Forward", 7, true},                   // no such picture: the caption shows
+  };
+  std::vector<TToolButton*> Buttons;
+  for (const Case& C : Cases) {
+    auto* B = new TToolButton(F.get());
+    B->SetLeft(1000 + int(Buttons.size()));
+    B->SetParent(Bar);
+    B->SetImageIndex(C.Image);
+    B->SetCaption(C.Caption);
+    Buttons.push_back(B);
+  }
+  F->Show();
+  PumpMessages();
+  for (size_t I = 0; I < Buttons.size(); ++I) {
+    TToolButton* B = Buttons[I];
+    if (Cases[I].Wide)
+      EXPECT_EQ(B->Width(), B->CaptionWidth() + 2 * TToolBar::CaptionMargin) << Cases[I].Caption;
+    else
+      EXPECT_EQ(B->Width(), 23) << Cases[I].Caption;
+    if (I > 0) EXPECT_EQ(B->Left(), Buttons[I - 1]->Left() + Buttons[I - 1]->Width()) << Cases[I].Caption;
+  }
+  EXPECT_GT(Buttons[1]->Width(), 23);
+  // A bar that shows captions under its pictures sizes those buttons too; a longer caption
+  // (another language) widens its button at once.
+  Bar->SetShowCaptions(true);
+  EXPECT_EQ(Buttons[3]->Width(), Buttons[3]->CaptionWidth() + 2 * TToolBar::CaptionMargin);
+  EXPECT_GT(Buttons[3]->Width(), 23);
+  EXPECT_EQ(Buttons[0]->Width(), 23);
+  Bar->SetShowCaptions(false);
+  EXPECT_EQ(Buttons[3]->Width(), 23);
+  Buttons[2]->SetCaption("KOI-8r text");
+  EXPECT_EQ(Buttons[2]->Width(), Buttons[2]->CaptionWidth() + 2 * TToolBar::CaptionMargin);
+  // A caption past the widest a button makes room for ends in "..." instead.
+  Buttons[4]->SetCaption(std::string(80, 'W'));
+  EXPECT_EQ(Buttons[4]->Width(), TToolBar::MaxCaptionWidth + 2 * TToolBar::CaptionMargin);
+  Buttons[4]->SetCaption("Forward");
+
+  int BarClicks = 0, ButtonClicks = 0;
+  Bar->OnClick = [&](TObject*) { ++BarClicks; };
+  Buttons[1]->OnClick = [&](TObject*) { ++ButtonClicks; };
+  auto Click = [&](int X, int Y) {
+    SendMessageW(Bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, Y));
+    SendMessageW(Bar->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
+  };
+  Click(Buttons[1]->Left() + 3, Buttons[1]->Top() + 3);
+  EXPECT_EQ(ButtonClicks, 1);
+  EXPECT_EQ(BarClicks, 0);
+  Click(Bar->Width() - 5, 5);  // right of the last button
+  EXPECT_EQ(BarClicks, 1);
+  EXPECT_EQ(ButtonClicks, 1);
+  EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("tool_bar_captions.png")), 0);
 }
 
 // A group box paints its whole inside in its colour, the labels on it included: nothing of
