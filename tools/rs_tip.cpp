@@ -2,8 +2,10 @@
 
 #include <memory>
 
+#include "app/core/lng_strings.h"
 #include "classlib/core/ini_file.h"
 #include "classlib/core/strings.h"
+#include "classlib/core/sys_utils.h"
 #include "classlib/core/typinfo.h"
 
 const TClassInfo* TTipForm::StaticClassInfo() {
@@ -15,8 +17,20 @@ const TClassInfo* TTipForm::StaticClassInfo() {
                                      .Field("ShowCheck", &TTipForm::ShowCheck)
                                      .Field("NextButton", &TTipForm::NextButton)
                                      .Field("CloseButton", &TTipForm::CloseButton)
+                                     .Field("Lng", &TTipForm::Lng)
                                      .Build();
   return &Info;
+}
+
+TTipForm::TTipForm(TComponent* AOwner) : TForm(AOwner) { RegisterStorageClasses(); }
+
+void TTipForm::Translate() {
+  const std::string File = LngFileName();
+  Lng->SetIniFileName(File);  // a language file: read, never written
+  if (!FileExists(File)) return;
+  Lng->RestoreFormPlacement();
+  TIniFile Ini(File);
+  SetCaption(Ini.ReadString("Tip", "TipForm_Caption", Caption()));
 }
 
 void TTipForm::ShowTip(int AIndex) {
@@ -71,6 +85,7 @@ void TrsTip::Execute() {
   if (FModeless) {
     if (FForm != nullptr) return;
     TTipForm* Form = CreateForm<TTipForm>(this);
+    Form->Translate();
     Form->Tips = Tips;
     Form->ShowTip(State.ReadInteger("Tips", "Index", 0));
     Form->ShowCheck->SetChecked(true);
@@ -89,6 +104,7 @@ void TrsTip::Execute() {
     return;
   }
   std::unique_ptr<TTipForm> Form(CreateForm<TTipForm>(nullptr));
+  Form->Translate();
   Form->Tips = Tips;
   Form->ShowTip(State.ReadInteger("Tips", "Index", 0));
   Form->ShowCheck->SetChecked(true);

@@ -11,21 +11,27 @@
 #include "classlib/core/component.h"
 #include "classlib/win/forms.h"
 #include "classlib/win/std_ctrls.h"
+#include "storage/form_placement.h"
 
 class TTipForm : public TForm {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
-  explicit TTipForm(TComponent* AOwner) : TForm(AOwner) {}
+  explicit TTipForm(TComponent* AOwner);
 
   TLabel* Label1 = nullptr;
   TMemo* TipText = nullptr;
   TCheckBox* ShowCheck = nullptr;
   TButton* NextButton = nullptr;
   TButton* CloseButton = nullptr;
+  // The captions in the user's language: section "Tip" of the language file.
+  TFormStorage* Lng = nullptr;
 
   std::vector<std::string> Tips;
   int Index = 0;
+  // Takes the captions from the language file, the window's own (key "TipForm_Caption")
+  // too; a missing file or key keeps the built-in text.
+  void Translate();
   void ShowTip(int AIndex);
   void NextButtonClick(TObject* Sender);
   void FormKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);

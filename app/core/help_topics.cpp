@@ -20,7 +20,16 @@ std::string HelpFileName() { return ProgramFolder() + "ini\\help.ini"; }
 bool ReadHelpTopic(int Topic, std::string& Text) {
   const std::string Name = HelpFileName();
   if (!FileExists(Name)) return false;
+  const std::string Key = HelpTopicKey(Topic);
+  // The user's language first; the help file is for a language file that brings no help.
+  if (const std::string Lng = LngFileName(); FileExists(Lng)) {
+    std::string Own = TIniFile(Lng).ReadString("Help", Key, "");
+    if (!Own.empty()) {
+      Text = Own;
+      return true;
+    }
+  }
   TIniFile Ini(Name);
-  Text = Ini.ReadString("main", HelpTopicKey(Topic), "Not found");
+  Text = Ini.ReadString("main", Key, "Not found");
   return true;
 }

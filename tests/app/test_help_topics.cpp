@@ -49,14 +49,37 @@ TEST_F(HelpTopics, TextsFromTheHelpFile) {
   EXPECT_EQ(Text, "No help here");
   ASSERT_TRUE(ReadHelpTopic(0, Text));
   EXPECT_EQ(Text, "Not found");  // a topic without its key
+
+  // The language file's own help comes first; a topic it lacks comes from the help file.
+  CreateDir(Dir / "INI");  // the language file's folder, where names have case
+  {
+    TFileStream F(LngFileName(), fmCreate);
+    const std::string Lng = "[String]\r\nMove=Move\r\n[Help]\r\nMove=Help in English\r\n";
+    F.WriteBuffer(Lng.data(), Lng.size());
+  }
+  ASSERT_TRUE(ReadHelpTopic(3, Text));
+  EXPECT_EQ(Text, "Help in English");
+  ASSERT_TRUE(ReadHelpTopic(23, Text));
+  EXPECT_EQ(Text, "No help here");
 }
 
-// The help file the program ships has a text for every topic and for "Error".
+// The help file the program ships, and each language file, has a text for every topic and
+// for "Error"; the English one is English.
 TEST(ShippedHelp, HasEveryTopic) {
-  TIniFile Ini(std::string(ZX_TEST_DATA) + "/../../resources/program/INI/help.ini");
-  for (int Topic = 0; Topic <= 23; ++Topic) {
-    const std::string Text = Ini.ReadString("main", HelpTopicKey(Topic), "");
-    EXPECT_GT(Text.size(), 10u) << HelpTopicKey(Topic);
+  const std::string Root = std::string(ZX_TEST_DATA) + "/../../resources/";
+  const struct {
+    std::string File, Section;
+  } Sources[] = {{Root + "program/INI/help.ini", "main"},
+                 {Root + "langs/Russian.zq.lng", "Help"},
+                 {Root + "langs/English.zq.lng", "Help"}};
+  for (const auto& S : Sources) {
+    TIniFile Ini(S.File);
+    for (int Topic = 0; Topic <= 23; ++Topic) {
+      const std::string Text = Ini.ReadString(S.Section, HelpTopicKey(Topic), "");
+      EXPECT_GT(Text.size(), 10u) << S.File << " " << HelpTopicKey(Topic);
+      if (S.File.find("English") != std::string::npos)
+        for (unsigned char C : Text) ASSERT_LT(C, 0x80) << S.File << " " << HelpTopicKey(Topic);
+    }
   }
 }
 

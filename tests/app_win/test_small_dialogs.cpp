@@ -90,8 +90,9 @@ TEST_P(SmallDialogs, HelpTopicsInThePopup) {
   THelpForm* First = HelpForm;
   EXPECT_TRUE(HelpForm->Visible());
   EXPECT_TRUE(GetWindowLongW(HelpForm->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-  TIniFile Help(Dir / "INI\\help.ini");
-  EXPECT_EQ(HelpForm->Label1->Caption(), Help.ReadString("main", "Move", ""));
+  // The help of the program's language, not the help file's one language.
+  TIniFile Help(Dir / "INI\\zq.lng");
+  EXPECT_EQ(HelpForm->Label1->Caption(), Help.ReadString("Help", "Move", ""));
   EXPECT_EQ(HelpForm->Left(), GetSystemMetrics(SM_CXSCREEN) / 2);
   EXPECT_EQ(HelpForm->Top(), GetSystemMetrics(SM_CYSCREEN) / 2);
   // Every topic's text fits the popup whole.
@@ -99,7 +100,7 @@ TEST_P(SmallDialogs, HelpTopicsInThePopup) {
     ShowHelpTopic(Topic);
     EXPECT_TRUE(TextFits(HelpForm->Label1)) << Topic;
   }
-  EXPECT_EQ(HelpForm->Label1->Caption(), Help.ReadString("main", "Error", ""));  // topic 23
+  EXPECT_EQ(HelpForm->Label1->Caption(), Help.ReadString("Help", "Error", ""));  // topic 23
   EXPECT_EQ(HelpForm, First);  // the popup is made once
   ShowHelpTopic(20);
   PumpMessages();

@@ -119,7 +119,9 @@ TEST(MinesGame, NewGameAndGameOver) {
 
 }  // namespace
 
+#include "app/core/lng_strings.h"
 #include "classlib/core/ini_file.h"
+#include "classlib/win/wide_string.h"
 #include "tools/rs_tip.h"
 
 namespace {
@@ -161,6 +163,36 @@ TEST(Tips, ShowsTheNextTipAndKeepsTheState) {
   Empty.SetIniFileName(Temp / "tips2.ini");
   Empty.RunForm = [&](TTipForm*) { ADD_FAILURE(); };
   Empty.Execute();
+}
+
+// The window's captions come from the language file in use, as every window's do; a key the
+// file lacks keeps the built-in text.
+TEST(Tips, CaptionsInTheUsersLanguage) {
+  TTempFolder Temp;
+  const std::string Saved = ProgramFolder();
+  SetProgramFolder(Temp.Path() + "\\");
+  CreateDirectoryW(ToWide(Temp / "INI").c_str(), nullptr);
+  const std::string Welcome = "\xC4\xEE\xE1\xF0\xEE \xEF\xEE\xE6\xE0\xEB\xEE\xE2\xE0\xF2\xFC";  // 1251
+  const std::string Show = "\xCF\xEE\xEA\xE0\xE7\xFB\xE2\xE0\xF2\xFC";
+  {
+    TFileStream L(Temp / "INI\\zq.lng", fmCreate);
+    const std::string Text = "[Tips]\r\nT1=First tip\r\n[Tip]\r\nTipForm_Caption=" + Welcome +
+                             "\r\nShowCheck_Caption=" + Show + "\r\n";
+    L.WriteBuffer(Text.data(), int64_t(Text.size()));
+  }
+  TrsTip Tip(nullptr);
+  Tip.SetTipsFileName(Temp / "INI\\zq.lng");
+  Tip.SetIniFileName(Temp / "tips.ini");
+  int Runs = 0;
+  Tip.RunForm = [&](TTipForm* F) {
+    ++Runs;
+    EXPECT_EQ(F->Caption(), Welcome);
+    EXPECT_EQ(F->ShowCheck->Caption(), Show);
+    EXPECT_EQ(F->NextButton->Caption(), "Next tip");  // not in the file
+  };
+  Tip.Execute();
+  EXPECT_EQ(Runs, 1);
+  SetProgramFolder(Saved);
 }
 
 }  // namespace
