@@ -553,7 +553,7 @@ void TMainForm::FormResize(TObject*) {
   if (ToolBar2 == nullptr || Clock == nullptr) return;  // resized while the resource is being read
   PathBox->SetWidth(ToolBar2->Width() - PathBox->Left() - 3);
   MusicPath->SetWidth(ToolBar2->Width() - 360);
-  ToolBar11->Realign();  // the progress bar follows the music line
+  ToolBar11->Realign();
   Clock->SetLeft(ToolBar1->Width() - Clock->Width() - 3);
   KeepPanelShares();
 }
