@@ -122,6 +122,7 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Handler("SpeedButton20Click", &TMainForm::SpeedButton20Click)
                                  .Handler("N9Click", &TMainForm::N9Click)
                                  .Handler("N12Click", &TMainForm::N12Click)
+                                 .Handler("ToolBar1Click", &TMainForm::ToolBar1Click)
                                  .Handler("N13Click", &TMainForm::N13Click)
                                  .Handler("N14Click", &TMainForm::N14Click)
                                  .Handler("SpeedButton21Click", &TMainForm::SpeedButton21Click)
@@ -598,6 +599,12 @@ void TMainForm::ShowSettings(TTabSheet* Page) {
 void TMainForm::SpeedButton20Click(TObject*) { Guarded([this] { ShowSettings(nullptr); }); }
 void TMainForm::N9Click(TObject*) { ShowSettings(Settings != nullptr ? Settings->TabSheet3 : nullptr); }
 void TMainForm::N12Click(TObject*) { ShowSettings(Settings != nullptr ? Settings->TabSheet5 : nullptr); }
+
+void TMainForm::ToolBar1Click(TObject*) {
+  if (Settings == nullptr || PathBox->Text() != "Hep!?") return;
+  Settings->ShowGame(true);
+  ShowSettings(Settings->TabSheet5);
+}
 void TMainForm::N13Click(TObject*) { ShowSettings(Settings != nullptr ? Settings->TabSheet2 : nullptr); }
 void TMainForm::N14Click(TObject*) { ShowSettings(Settings != nullptr ? Settings->SysInfo : nullptr); }
 

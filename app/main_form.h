@@ -193,6 +193,9 @@ public:
   void SpeedButton20Click(TObject* Sender);
   void N9Click(TObject* Sender);
   void N12Click(TObject* Sender);
+  // A click on the tool panel itself: with the access code in the path box, the options
+  // window opens on its parameters page with the game shown.
+  void ToolBar1Click(TObject* Sender);
   void N13Click(TObject* Sender);
   void N14Click(TObject* Sender);
   // System tools: calculator, registry editor, screen saver, command prompt, system

@@ -15,6 +15,7 @@
 #include "classlib/win/registry.h"
 #include "classlib/win/wide_string.h"
 #include "storage/core/file_utils.h"
+#include "tools/win_miner.h"
 #include "ui/cool_menu.h"
 
 TSettings* Settings = nullptr;
@@ -56,6 +57,9 @@ const TClassInfo* TSettings::StaticClassInfo() {
           .Handler("BitBtn2Click", &TSettings::BitBtn2Click)
           .Handler("BitBtn5Click", &TSettings::BitBtn5Click)
           .Handler("BitBtn6Click", &TSettings::BitBtn6Click)
+          .Handler("SunClick", &TSettings::SunClick)
+          .Handler("stopClick", &TSettings::stopClick)
+          .Handler("MinerGameOver", &TSettings::MinerGameOver)
 #define ZX_FIELD(N) .Field(#N, &TSettings::N)
           ZX_FIELD(PageControl1) ZX_FIELD(SysInfo) ZX_FIELD(TabSheet2) ZX_FIELD(TabSheet3) ZX_FIELD(TabSheet5)
           ZX_FIELD(BitBtn1) ZX_FIELD(BitBtn2) ZX_FIELD(BitBtn5) ZX_FIELD(BitBtn6) ZX_FIELD(Label7) ZX_FIELD(Label8)
@@ -72,7 +76,7 @@ const TClassInfo* TSettings::StaticClassInfo() {
           ZX_FIELD(Alt1Check) ZX_FIELD(AltViewer) ZX_FIELD(LeftFolder) ZX_FIELD(RightFolder) ZX_FIELD(scrSaver)
           ZX_FIELD(CalcEdit) ZX_FIELD(CalendEdit) ZX_FIELD(CDEdit) ZX_FIELD(RegiEdit) ZX_FIELD(GameEdit)
           ZX_FIELD(pFont) ZX_FIELD(pSave) ZX_FIELD(OpenDialog1) ZX_FIELD(LangDialog) ZX_FIELD(FormStorage1)
-          ZX_FIELD(Lang2)
+          ZX_FIELD(Lang2) ZX_FIELD(Sun) ZX_FIELD(Miner) ZX_FIELD(stop)
 #undef ZX_FIELD
           .Build();
   return &Info;
@@ -84,6 +88,8 @@ TSettings::TSettings(TComponent* AOwner) : TForm(AOwner) {
   RegisterStorageClasses();
   RegisterColorButton();
   RegisterColorCombos();
+  RegisterWinMiner();
+  Tell = [](const std::string& Text) { ShowMessage(Text); };
 }
 
 namespace {
@@ -117,6 +123,7 @@ std::string DriveTypeName(UINT Type) {
 }
 
 void TSettings::FormCreate(TObject*) {
+  Miner->SetVisible(false);  // the main window reveals the game
   OSVERSIONINFOW V{};
   V.dwOSVersionInfoSize = sizeof V;
 #pragma GCC diagnostic push
@@ -461,3 +468,18 @@ void TSettings::BitBtn6Click(TObject*) {
   else
     Close();
 }
+
+// The game.
+
+void TSettings::ShowGame(bool Show) {
+  if (Show && Miner->Field().Cols() == 0) Miner->NewGame();  // never an empty field
+  Sun->SetVisible(Show);
+  Miner->SetVisible(Show);
+  stop->SetVisible(Show);
+}
+
+void TSettings::SunClick(TObject*) { Miner->NewGame(); }
+
+void TSettings::stopClick(TObject*) { ShowGame(false); }
+
+void TSettings::MinerGameOver(TObject*) { Tell("Game over!"); }

@@ -3,6 +3,7 @@
 // each changed control, which applies it to the main window.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "classlib/win/com_ctrls.h"
@@ -13,6 +14,8 @@
 #include "tools/core/cpuid.h"
 #include "ui/color_button.h"
 #include "ui/color_combo.h"
+
+class TtsuWinMiner;
 
 class TSettings : public TForm {
 public:
@@ -110,6 +113,10 @@ public:
   TOpenDialog* LangDialog = nullptr;
   TFormStorage* FormStorage1 = nullptr;
   TFormStorage* Lang2 = nullptr;
+  // The game, hidden until the main window reveals it: new game, the field, hide it again.
+  TButton* Sun = nullptr;
+  TtsuWinMiner* Miner = nullptr;
+  TButton* stop = nullptr;
 
   // The priority the music player runs at (0 idle .. 6 time-critical).
   int PlayerPriority() const { return FPlayerPriority; }
@@ -150,6 +157,13 @@ public:
   void BitBtn2Click(TObject* Sender);
   void BitBtn5Click(TObject* Sender);
   void BitBtn6Click(TObject* Sender);
+  void SunClick(TObject* Sender);
+  void stopClick(TObject* Sender);
+  void MinerGameOver(TObject* Sender);
+  // Shows or hides the game's three controls.
+  void ShowGame(bool Show);
+  // Shows a short message; tests catch it.
+  std::function<void(const std::string&)> Tell;
 
   // Makes LanguageFile the texts of every window: copied over program folder +
   // "ini\zq.lng" (never leaving it missing), then every language storage re-reads it.

@@ -17,6 +17,7 @@
 #include "app/text_print.h"
 #include "classlib/core/ini_file.h"
 #include "tools/rs_tip.h"
+#include "tools/win_miner.h"
 #include "ui/caption_button.h"
 #include "ui/tray_icon.h"
 #include "classlib/core/sys_utils.h"
@@ -29,6 +30,7 @@
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/form_test.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "ui/rx_rich_edit.h"
 
@@ -497,6 +499,71 @@ TEST_F(FirstPaint, TipStandsBesideTheWindowAndKeepsItsStateApart) {
   MainForm->Tips->Execute();
   EXPECT_EQ(MainForm->Tips->Form(), nullptr);
   EXPECT_EQ(ReadFileBytes(Dir / "INI\\Tips.ini"), Shipped);
+}
+
+// The access code in the path box and a click on the tool panel open the options on their
+// parameters page with the game shown; any other text does nothing.
+TEST_F(PanelMenus, AccessCodeOpensTheHiddenGame) {
+  ASSERT_NE(Settings->Miner, nullptr);
+  auto Game = [&] {
+    return std::vector<bool>{Settings->Sun->Visible(), Settings->Miner->Visible(), Settings->stop->Visible()};
+  };
+  const std::vector<bool> Hidden{false, false, false}, Shown{true, true, true};
+  EXPECT_EQ(Game(), Hidden);
+  // A click on the bar itself, left of the clock and right of the buttons.
+  auto ClickBar = [&] {
+    const int X = MainForm->Clock->Left() - 12, Y = MainForm->ToolBar1->Height() / 2;
+    SendMessageW(MainForm->ToolBar1->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, Y));
+    SendMessageW(MainForm->ToolBar1->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
+  };
+  for (const char* Text : {"", "hep!?", "Hep!", "Hep!? ", " Hep!?", "Hep!?Hep!?"}) {
+    MainForm->PathBox->SetText(Text);
+    TModalDriver None([](TForm* F) { F->SetModalResult(mrCancel); });
+    ClickBar();
+    EXPECT_FALSE(None.Ran()) << "[" << Text << "]";
+    EXPECT_EQ(Game(), Hidden) << "[" << Text << "]";
+  }
+
+  std::vector<std::string> Told;
+  Settings->Tell = [&](const std::string& Text) { Told.push_back(Text); };
+  Settings->PageControl1->SetActivePage(Settings->SysInfo);
+  MainForm->PathBox->SetText("Hep!?");
+  TModalDriver Play([&](TForm* F) {
+    EXPECT_EQ(F, Settings);
+    EXPECT_EQ(Settings->PageControl1->ActivePage(), Settings->TabSheet5);
+    EXPECT_EQ(Game(), Shown);
+    TtsuWinMiner* M = Settings->Miner;
+    EXPECT_EQ(M->Field().MineCount(), 15);  // a field to play at once, not an empty box
+    EXPECT_GT(M->Field().Cols() * M->Field().Rows(), 15);
+    // The field lies inside the page, clear of the page's other controls.
+    const TRect Field = M->BoundsRect();
+    EXPECT_LE(Field.Right, Settings->TabSheet5->ClientWidth());
+    EXPECT_LE(Field.Bottom, Settings->TabSheet5->ClientHeight());
+    for (TControl* Other : {static_cast<TControl*>(Settings->scrSaver), static_cast<TControl*>(Settings->RightFolder),
+                            static_cast<TControl*>(Settings->Sun), static_cast<TControl*>(Settings->stop),
+                            static_cast<TControl*>(Settings->CheckDel)}) {
+      const TRect O = Other->BoundsRect();
+      EXPECT_TRUE(O.Right <= Field.Left || O.Left >= Field.Right || O.Bottom <= Field.Top || O.Top >= Field.Bottom)
+          << Other->Name();
+    }
+    PumpMessages();
+    EXPECT_GT(SaveWindowPng(Settings->Handle(), ScreenshotPath("settings-game.png")), 0);
+    // Opening a mine ends the game with its message, once.
+    M->Field().SetField(M->Field().Cols(), M->Field().Rows(), {0});
+    M->OpenAt(3, 3);
+    M->OpenAt(3, 3);
+    EXPECT_EQ(Told, std::vector<std::string>{"Game over!"});
+    // "Sun" lays out a new game; "stop" hides the game again.
+    Settings->Sun->Click();
+    EXPECT_FALSE(M->Field().Lost());
+    EXPECT_EQ(M->Field().MineCount(), 15);
+    Settings->stop->Click();
+    EXPECT_EQ(Game(), Hidden);
+    Settings->BitBtn1Click(Settings);
+  });
+  ClickBar();
+  EXPECT_TRUE(Play.Ran());
+  EXPECT_FALSE(Settings->Visible());
 }
 
 TEST_F(PanelMenus, CaptionButtonTakesTheDesktopsMarginAndLeadsToTheTray) {
