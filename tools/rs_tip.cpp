@@ -66,21 +66,32 @@ TrsTip::TrsTip(TComponent* AOwner) : TComponent(AOwner) {
   RunForm = [](TTipForm* Form) { Form->ShowModal(); };
 }
 
+namespace {
+
+// The non-empty values of a section, in order.
+std::vector<std::string> ReadTips(const std::string& File, const std::string& Section) {
+  std::vector<std::string> Tips;
+  TIniFile Source(File);
+  TStringList Values;
+  Source.ReadSectionValues(Section, &Values);
+  for (int i = 0; i < Values.Count(); ++i) {
+    const std::string Line = Values.Strings(i);
+    const size_t Eq = Line.find('=');
+    const std::string Text = Eq == std::string::npos ? Line : Line.substr(Eq + 1);
+    if (!Text.empty()) Tips.push_back(Text);
+  }
+  return Tips;
+}
+
+}  // namespace
+
 void TrsTip::Execute() {
   TIniFile State(FIniFileName);
   if (!State.ReadBool("Tips", "ShowAgain", true)) return;
+  // The tips in the user's language when the language file brings its own.
   std::vector<std::string> Tips;
-  {
-    TIniFile Source(FTipsFileName);
-    TStringList Values;
-    Source.ReadSectionValues("Tips", &Values);
-    for (int i = 0; i < Values.Count(); ++i) {
-      const std::string Line = Values.Strings(i);
-      const size_t Eq = Line.find('=');
-      const std::string Text = Eq == std::string::npos ? Line : Line.substr(Eq + 1);
-      if (!Text.empty()) Tips.push_back(Text);
-    }
-  }
+  if (FileExists(LngFileName())) Tips = ReadTips(LngFileName(), "Daily");
+  if (Tips.empty()) Tips = ReadTips(FTipsFileName, "Tips");
   if (Tips.empty()) return;
   if (FModeless) {
     if (FForm != nullptr) return;

@@ -1,7 +1,8 @@
 // Tips of the day. TrsTip.Execute shows the welcome tip window at the tip after the one
-// shown last time, unless the user asked not to see it again. The tips are the values of
-// the language file's section "Tips", in order; what was shown and whether to show again
-// are kept in the tips state file, section "Tips", keys "Index" and "ShowAgain".
+// shown last time, unless the user asked not to see it again. The tips are the values, in
+// order, of the language file's section "Daily" (the user's language), or without it of
+// the tips file's section "Tips"; what was shown and whether to show again are kept in the
+// tips state file, section "Tips", keys "Index" and "ShowAgain".
 #pragma once
 
 #include <functional>
@@ -43,7 +44,7 @@ public:
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   explicit TrsTip(TComponent* AOwner);
 
-  // The tips state file and the file the tips come from (the language file).
+  // The tips state file, and the file the tips come from when the language file has none.
   const std::string& IniFileName() const { return FIniFileName; }
   void SetIniFileName(const std::string& Value) { FIniFileName = Value; }
   const std::string& TipsFileName() const { return FTipsFileName; }

@@ -11,6 +11,7 @@
 #include "classlib/win/bitmap.h"
 #include "classlib/win/clipboard.h"
 #include "tests/classlib/temp_folder.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
 #include "tools/clp_view.h"
@@ -166,8 +167,8 @@ TEST(Tips, ShowsTheNextTipAndKeepsTheState) {
 }
 
 // The window's captions come from the language file in use, as every window's do; a key the
-// file lacks keeps the built-in text.
-TEST(Tips, CaptionsInTheUsersLanguage) {
+// file lacks keeps the built-in text. The tips too, when the language file brings its own.
+TEST(Tips, CaptionsAndTipsInTheUsersLanguage) {
   TTempFolder Temp;
   const std::string Saved = ProgramFolder();
   SetProgramFolder(Temp.Path() + "\\");
@@ -177,11 +178,12 @@ TEST(Tips, CaptionsInTheUsersLanguage) {
   {
     TFileStream L(Temp / "INI\\zq.lng", fmCreate);
     const std::string Text = "[Tips]\r\nT1=First tip\r\n[Tip]\r\nTipForm_Caption=" + Welcome +
-                             "\r\nShowCheck_Caption=" + Show + "\r\n";
+                             "\r\nShowCheck_Caption=" + Show + "\r\n[Daily]\r\nTip0=" + Show + "\r\n";
     L.WriteBuffer(Text.data(), int64_t(Text.size()));
   }
   TrsTip Tip(nullptr);
-  Tip.SetTipsFileName(Temp / "INI\\zq.lng");
+  WriteFileBytes(Temp / "tips.txt", "[Tips]\r\nTip0=From the tips file\r\n");
+  Tip.SetTipsFileName(Temp / "tips.txt");
   Tip.SetIniFileName(Temp / "tips.ini");
   int Runs = 0;
   Tip.RunForm = [&](TTipForm* F) {
@@ -189,6 +191,7 @@ TEST(Tips, CaptionsInTheUsersLanguage) {
     EXPECT_EQ(F->Caption(), Welcome);
     EXPECT_EQ(F->ShowCheck->Caption(), Show);
     EXPECT_EQ(F->NextButton->Caption(), "Next tip");  // not in the file
+    EXPECT_EQ(F->TipText->Text(), Show);
   };
   Tip.Execute();
   EXPECT_EQ(Runs, 1);
