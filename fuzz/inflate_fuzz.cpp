@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "archive/core/inflate.h"
@@ -51,10 +52,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (Z == Z_STREAM_END || R == TDecodeResult::Ok) {
     if (Z != Z_STREAM_END || R != TDecodeResult::Ok) __builtin_trap();
     if (Got != Want || Used != WantUsed) __builtin_trap();
-    return 0;
+  } else {
+    // Both failed, perhaps at different symbols of a bad block; what came out must agree.
+    const size_t N = std::min(Got.size(), Want.size());
+    if (!std::equal(Got.begin(), Got.begin() + N, Want.begin())) __builtin_trap();
   }
-  // Both failed, perhaps at different symbols of a bad block; what came out must agree.
-  const size_t N = std::min(Got.size(), Want.size());
-  if (!std::equal(Got.begin(), Got.begin() + N, Want.begin())) __builtin_trap();
+
+  // Straight into a block of exactly the output's size, and of one byte less: every
+  // byte of the block on the heap, so that a store past its end is an overrun.
+  const bool Whole = Z == Z_STREAM_END;
+  for (size_t Room : {Want.size() + (Whole ? 0 : 4096), Want.size() - (Want.empty() ? 0 : 1)}) {
+    std::unique_ptr<uint8_t[]> Block(new uint8_t[Room ? Room : 1]);
+    size_t Made = 0, BlockUsed = 0;
+    const TDecodeResult B = InflateBuffer(Data, Size, Block.get(), Room, Made, &BlockUsed);
+    if (Made > Room) __builtin_trap();
+    const size_t N = std::min(Made, Want.size());
+    if (!std::equal(Block.get(), Block.get() + N, Want.begin())) __builtin_trap();
+    if (Whole && Room == Want.size()) {
+      if (B != TDecodeResult::Ok || Made != Want.size() || BlockUsed != WantUsed) __builtin_trap();
+    } else if (B == TDecodeResult::Ok) {
+      __builtin_trap();  // a stream zlib finds bad, or one that cannot fit
+    }
+  }
   return 0;
 }

@@ -18,24 +18,32 @@ bool TVectorSink::Write(const uint8_t* Buf, size_t Size) {
 
 void TBitInput::Reset(TByteSource* Source) {
   Src = Source;
+  Buf = FStore;
   Pos = Len = 0;
   Eof = false;
   Bits = 0;
   Count = Pad = 0;
   FFetched = 0;
-  memset(Buf + kBufSize, 0, kSlack);
+}
+
+void TBitInput::ResetMemory(const uint8_t* Data, size_t Size) {
+  Reset(nullptr);
+  Buf = Data;
+  Len = Size;
+  Eof = true;
+  FFetched = Size;
 }
 
 bool TBitInput::Refill() {
   if (Eof) return false;
   size_t Rest = Len - Pos;
-  if (Rest && Pos) memmove(Buf, Buf + Pos, Rest);
+  if (Rest && Pos) memmove(FStore, Buf + Pos, Rest);
   Pos = 0;
   Len = Rest;
   bool Got = false;
   // Keep reading until the buffer is full: a source may give short blocks.
   while (Len < kBufSize) {
-    size_t N = Src->Read(Buf + Len, kBufSize - Len);
+    size_t N = Src->Read(FStore + Len, kBufSize - Len);
     if (N == 0) {
       Eof = true;
       break;
@@ -48,23 +56,32 @@ bool TBitInput::Refill() {
   return Got;
 }
 
-TDecodeWindow::TDecodeWindow() : FMem(new uint8_t[kHist + kArea]) {
-  Buf = FMem.get();
-  FHistoryUsed = true;
-  Reset(nullptr);
-}
-
 void TDecodeWindow::Reset(TByteSink* Sink) {
   FSink = Sink;
+  FDirect = false;
+  if (!FMem) {
+    FMem.reset(new uint8_t[kHist + kArea]);
+    FHistoryUsed = true;
+  }
+  Buf = FMem.get();
   // Only a slide brings output into the history: small entries leave it zero.
   if (FHistoryUsed) memset(Buf, 0, kHist);
   FHistoryUsed = false;
-  Pos = Flushed = DictStart = Buf + kHist;
+  Pos = Flushed = DictStart = FOrigin = Buf + kHist;
   Limit = Buf + kHist + kArea;
   FBase = 0;
 }
 
+void TDecodeWindow::ResetDirect(uint8_t* Dst, size_t Size) {
+  FSink = nullptr;
+  FDirect = true;
+  Buf = Pos = Flushed = DictStart = FOrigin = Dst;
+  Limit = Dst + Size;
+  FBase = 0;
+}
+
 bool TDecodeWindow::Slide() {
+  if (FDirect) return false;  // the caller's block is full
   while (size_t(Pos - Flushed) >= kBlock) {
     if (!FSink->Write(Flushed, kBlock)) return false;
     Flushed += kBlock;
@@ -81,6 +98,7 @@ bool TDecodeWindow::Slide() {
 }
 
 bool TDecodeWindow::Finish() {
+  if (FDirect) return true;
   while (size_t(Pos - Flushed) >= kBlock) {
     if (!FSink->Write(Flushed, kBlock)) return false;
     Flushed += kBlock;

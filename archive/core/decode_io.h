@@ -73,15 +73,17 @@ private:
   size_t FLimit;
 };
 
-// LSB-first bit reader over a refillable input buffer. At the end of the input it
-// pads with zero bytes so that table look-ups may peek past the last real bit; a
-// decoder that then consumes a padding bit sees Overrun().
+// LSB-first bit reader over a refillable input buffer, or straight over a block of
+// memory that holds the whole input. At the end of the input it pads with zero bytes
+// so that table look-ups may peek past the last real bit; a decoder that then
+// consumes a padding bit sees Overrun().
 class TBitInput {
 public:
   static constexpr size_t kBufSize = 32768;
-  static constexpr size_t kSlack = 16;
 
   void Reset(TByteSource* Src);
+  // Reads Data itself, without copying: the input is all there.
+  void ResetMemory(const uint8_t* Data, size_t Size);
 
   // Moves the unread tail to the front and reads more. False when nothing came.
   bool Refill();
@@ -120,7 +122,7 @@ public:
   uint64_t Fetched() const { return FFetched; }
 
   TByteSource* Src = nullptr;
-  uint8_t Buf[kBufSize + kSlack];
+  const uint8_t* Buf = FStore;  // the buffered input: FStore or the caller's memory
   size_t Pos = 0, Len = 0;
   bool Eof = false;
   uint64_t Bits = 0;
@@ -129,42 +131,49 @@ public:
 
 private:
   uint64_t FFetched = 0;
+  uint8_t FStore[kBufSize];
 };
 
 // Output window: 32 KB of history before the write position, a large output area
 // after it, flushed to the sink in blocks of exactly 32768 bytes (and the rest at
 // the end). The history starts as zeros, which is what the older ZIP methods read
 // before the start of the output.
+// Direct mode decodes into the caller's block instead, which is then the whole
+// output and its own history: nothing is copied, and running out of room is a
+// write error.
 class TDecodeWindow {
 public:
   static constexpr size_t kHist = 32768;
   static constexpr size_t kBlock = 32768;
   static constexpr size_t kArea = 7 * kBlock;
 
-  TDecodeWindow();
   void Reset(TByteSink* Sink);
+  void ResetDirect(uint8_t* Dst, size_t Size);
+  bool Direct() const { return FDirect; }
   // Writes the whole blocks and moves the last 32 KB to the front. False: write error.
   bool Slide();
   // Writes what is left. False: write error.
   bool Finish();
   // Bytes produced so far.
-  uint64_t Total() const { return FBase + uint64_t(Pos - (Buf + kHist)); }
+  uint64_t Total() const { return FBase + uint64_t(Pos - FOrigin); }
   // Room before Limit.
   size_t Room() const { return size_t(Limit - Pos); }
   // Ensures at least N (<= kArea) bytes of room; false on a write error.
   bool Need(size_t N) { return size_t(Limit - Pos) >= N || Slide(); }
 
-  uint8_t* Buf;
-  uint8_t* Pos;        // next byte to produce
-  uint8_t* Flushed;    // first byte not yet written
-  uint8_t* Limit;      // end of the output area
-  uint8_t* DictStart;  // oldest real output byte a distance may reach
+  uint8_t* Buf = nullptr;
+  uint8_t* Pos = nullptr;        // next byte to produce
+  uint8_t* Flushed = nullptr;    // first byte not yet written
+  uint8_t* Limit = nullptr;      // end of the output area
+  uint8_t* DictStart = nullptr;  // oldest real output byte a distance may reach
 
 private:
-  std::unique_ptr<uint8_t[]> FMem;
+  std::unique_ptr<uint8_t[]> FMem;  // made on the first windowed use
   TByteSink* FSink = nullptr;
+  uint8_t* FOrigin = nullptr;  // where output byte 0 went, less FBase
   uint64_t FBase = 0;
-  bool FHistoryUsed = true;  // the history holds something other than zeros
+  bool FDirect = false;
+  bool FHistoryUsed = false;  // the history holds something other than zeros
 };
 
 // Copies Len bytes from Dist bytes back; Dist may be smaller than Len (a run). The

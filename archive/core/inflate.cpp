@@ -6,7 +6,7 @@
 namespace {
 
 constexpr uint32_t kLiteral = THuffTable::kLiteral, kEnd = THuffTable::kEnd,
-                   kLink = THuffTable::kLink, kInvalid = THuffTable::kInvalid;
+                   kLink = THuffTable::kLink, kSpecial = THuffTable::kSpecial, kInvalid = THuffTable::kInvalid;
 
 constexpr uint16_t kLenBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                    31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
@@ -28,9 +28,9 @@ struct TBases {
   TBases() {
     for (unsigned i = 0; i < 256; i++) Lit[i] = kLiteral | (i << 16);
     Lit[256] = kEnd;
-    for (unsigned i = 0; i < 29; i++) Lit[257 + i] = (uint32_t(kLenBase[i]) << 16) | (kLenExtra[i] << 8);
+    for (unsigned i = 0; i < 29; i++) Lit[257 + i] = (uint32_t(kLenBase[i]) << 16) | kLenExtra[i];
     Lit[286] = Lit[287] = kInvalid;
-    for (unsigned i = 0; i < 30; i++) Dist[i] = (uint32_t(kDistBase[i]) << 16) | (kDistExtra[i] << 8);
+    for (unsigned i = 0; i < 30; i++) Dist[i] = (uint32_t(kDistBase[i]) << 16) | kDistExtra[i];
     Dist[30] = Dist[31] = kInvalid;
     for (unsigned i = 0; i < 19; i++) Len[i] = i << 16;
   }
@@ -62,8 +62,6 @@ inline uint64_t Load64(const uint8_t* P) {
   memcpy(&V, P, 8);
   return V;  // little-endian hosts only (x86, the targets of this program)
 }
-
-inline uint32_t Mask(unsigned N) { return (uint32_t(1) << N) - 1; }
 
 }  // namespace
 
@@ -113,10 +111,13 @@ THuffTable::TBuild THuffTable::Build(uint32_t* Table, unsigned Root, const uint8
       Len = L;
     }
     // The code read least-significant bit first is the canonical code reversed.
-    unsigned Rev = 0;
-    for (unsigned b = 0; b < L; b++) Rev |= ((Code >> b) & 1) << (L - 1 - b);
+    unsigned Rev = Code;
+    Rev = ((Rev & 0x5555) << 1) | ((Rev >> 1) & 0x5555);
+    Rev = ((Rev & 0x3333) << 2) | ((Rev >> 2) & 0x3333);
+    Rev = ((Rev & 0x0F0F) << 4) | ((Rev >> 4) & 0x0F0F);
+    Rev = (((Rev & 0x00FF) << 8) | ((Rev >> 8) & 0x00FF)) >> (16 - L);
     if (L <= Root) {
-      uint32_t E = Base[Sym] | L;
+      uint32_t E = Base[Sym] + L + (L << 8);
       for (unsigned i = Rev; i < RootSize; i += 1u << L) Table[i] = E;
     } else {
       unsigned Prefix = Rev & (RootSize - 1);
@@ -137,7 +138,7 @@ THuffTable::TBuild THuffTable::Build(uint32_t* Table, unsigned Root, const uint8
         std::fill(Table + SubOff, Table + SubOff + (1u << Cur), kInvalid);
         Table[Prefix] = kLink | (SubBits << 8) | Root | (SubOff << 16);
       }
-      uint32_t E = Base[Sym] | (L - Root);
+      uint32_t E = Base[Sym] + (L - Root) + ((L - Root) << 8);
       for (unsigned i = Rev >> Root; i < (1u << SubBits); i += 1u << (L - Root)) Table[SubOff + i] = E;
     }
     Remaining[L]--;
@@ -219,7 +220,7 @@ TDecodeResult TInflater::ReadDynamic(TBitInput& In) {
   for (unsigned i = 0; i < N;) {
     In.Fill(kLenRoot);
     uint32_t E = FLen[In.Peek(kLenRoot)];
-    In.Drop(E & 15);
+    In.Drop(E & 31);
     if (In.Overrun()) return TDecodeResult::Truncated;
     unsigned Sym = E >> 16;
     if (Sym < 16) {
@@ -253,140 +254,276 @@ TDecodeResult TInflater::ReadDynamic(TBitInput& In) {
   return TDecodeResult::Ok;
 }
 
-TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t* Lit, const uint32_t* Dist) {
-  constexpr unsigned LB = kLitRoot, DB = kDistRoot;
-  constexpr size_t kInMargin = 24, kOutMargin = 300;
-  for (;;) {
-    if (In.Avail() <= kInMargin && !In.Eof) In.Refill();
-    if (Out.Room() <= kOutMargin && !Out.Slide()) return TDecodeResult::WriteError;
+namespace {
 
-    if (In.Avail() > kInMargin) {
-      // Fast loop: at least 24 input bytes and 300 bytes of room at the top of every
-      // round, so that no bound needs checking inside one symbol. The bit buffer is
-      // refilled eight bytes at a time; the bits above Count are the next input bits.
-      const uint8_t* Ip = In.Buf + In.Pos;
-      const uint8_t* const IpEnd = In.Buf + In.Len - kInMargin;
-      uint8_t* Op = Out.Pos;
-      uint8_t* const OpEnd = Out.Limit - kOutMargin;
-      const uint8_t* const DictStart = Out.DictStart;
-      uint64_t Bits = In.Bits;
-      unsigned Count = In.Count;
-      int Status = 0;  // 1 end of block, 2 bad code, 3 distance too far
+// The state the fast loop runs on, in and out of its registers.
+struct TFast {
+  const uint8_t* Ip;
+  const uint8_t* IpEnd;  // the loop stops before this: at least kInMargin bytes remain
+  uint8_t* Op;
+  uint8_t* OpEnd;  // and before this: at least kOutMargin bytes of room remain
+  const uint8_t* DictStart;
+  uint64_t Bits;
+  unsigned Count;
+};
+enum TFastStop { kFastMore, kFastEnd, kFastBad };
+constexpr size_t kInMargin = 24, kOutMargin = 320;
+
+#if defined(__GNUC__)
+#define ZX_FORCE_INLINE inline __attribute__((always_inline))
+#else
+#define ZX_FORCE_INLINE inline
+#endif
+
+inline void Copy8(uint8_t* D, const uint8_t* S) { memcpy(D, S, 8); }
+inline void Copy16(uint8_t* D, const uint8_t* S) { memcpy(D, S, 16); }
+
+// The match copy of the fast loop, which may write up to 47 bytes past the match's end.
+// Most matches are short: their copy is a fixed number of wide stores, with no loop
+// whose exit would have to be guessed.
+ZX_FORCE_INLINE void FastCopy(uint8_t* Op, size_t Distance, size_t Len) {
+  uint8_t* const End = Op + Len;
+  const uint8_t* Src = Op - Distance;
+  if (Distance >= 16) {
+    Copy16(Op, Src);
+    Copy16(Op + 16, Src + 16);
+    Copy16(Op + 32, Src + 32);
+    if (Len > 48) {
+      Op += 48;
+      Src += 48;
+      do {
+        Copy16(Op, Src);
+        Copy16(Op + 16, Src + 16);
+        Op += 32;
+        Src += 32;
+      } while (Op < End);
+    }
+  } else if (Distance >= 8) {
+    Copy8(Op, Src);
+    Copy8(Op + 8, Src + 8);
+    Copy8(Op + 16, Src + 16);
+    while (Op + 24 < End) {
+      Op += 24;
+      Src += 24;
+      Copy8(Op, Src);
+      Copy8(Op + 8, Src + 8);
+      Copy8(Op + 16, Src + 16);
+    }
+  } else if (Distance == 1) {
+    const uint64_t V = uint64_t(*Src) * 0x0101010101010101ull;
+    do {
+      memcpy(Op, &V, 8);
+      memcpy(Op + 8, &V, 8);
+      Op += 16;
+    } while (Op < End);
+  } else {
+    // A short period: the first eight bytes one by one, then eight at a time from a
+    // multiple of the period at least eight back.
+    for (int i = 0; i < 8; i++) Op[i] = Src[i];
+    const size_t Step = (8 + Distance - 1) / Distance * Distance;
+    for (Op += 8; Op < End; Op += 8) Copy8(Op, Op - Step);
+  }
+}
+
+// The extra bits of a length or distance entry E from the bit buffer before E's bits
+// were dropped: the bits under E's bit count, above its code length.
+template <bool Bmi2>
+ZX_FORCE_INLINE size_t ExtraBits(uint64_t Bits, uint32_t E) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (Bmi2) {
+    // BZHI keeps the bits under the count in the index's low byte: E's bit count.
+    uint64_t Low;
+    asm("bzhi %2, %1, %0" : "=r"(Low) : "r"(Bits), "r"(uint64_t(E)));
+    return size_t(Low >> ((E >> 8) & 63));
+  }
+#endif
+  return size_t((Bits & ((uint64_t(1) << (E & 31)) - 1)) >> ((E >> 8) & 63));
+}
+
+// Decodes symbols while the input and output margins hold. At the top of every round
+// E is the entry of the next symbol: each path looks its next entry up before it
+// refills or copies, so that the look-up's wait overlaps that work.
+template <bool Bmi2>
+ZX_FORCE_INLINE TFastStop FastBody(TFast& S, const uint32_t* Lit, const uint32_t* Dist) {
+  constexpr unsigned LB = TInflater::kLitRoot, DB = TInflater::kDistRoot;
+  constexpr uint64_t LMask = (1u << LB) - 1, DMask = (1u << DB) - 1;
+  const uint8_t* Ip = S.Ip;
+  const uint8_t* const IpEnd = S.IpEnd;
+  uint8_t* Op = S.Op;
+  uint8_t* const OpEnd = S.OpEnd;
+  const uint8_t* const DictStart = S.DictStart;
+  uint64_t Bits = S.Bits;
+  unsigned Count = S.Count;
+  TFastStop Stop = kFastMore;
+  // The bits above Count are the next input bits; only Count's low six bits are kept
+  // right, which is all the refill reads.
 #define ZX_REFILL()                      \
   do {                                   \
     Bits |= Load64(Ip) << (Count & 63);  \
     Ip += (~Count & 63) >> 3;            \
     Count |= 56;                         \
   } while (0)
-      // At the top of every round the bit buffer holds at least 56 bits and E is the
-      // entry of the next symbol: each path looks its next entry up before it refills or
-      // copies, so that the look-up's wait overlaps that work.
-      uint32_t E = 0;
-      if (Ip < IpEnd) {
+#define ZX_DROP(X)      \
+  do {                  \
+    Bits >>= ((X) & 63); \
+    Count -= (X);       \
+  } while (0)
+  // A literal from a root entry (at most LB bits).
+#define ZX_LITERAL()                                \
+  do {                                              \
+    const uint32_t L = E;                           \
+    ZX_DROP(L);                                     \
+    E = Lit[Bits & LMask];                          \
+    *Op++ = uint8_t(L >> 16);                       \
+  } while (0)
+  if (Ip < IpEnd && Op < OpEnd) {
+    ZX_REFILL();
+    uint32_t E = Lit[Bits & LMask];
+    do {
+      // Here the bit buffer holds at least 28 bits.
+      if (E & kLiteral) {
+        ZX_LITERAL();
         ZX_REFILL();
-        E = Lit[Bits & Mask(LB)];
-      }
-      while (Ip < IpEnd && Op < OpEnd) {
         if (E & kLiteral) {
-          Bits >>= E & 63;
-          Count -= E;
-          *Op++ = uint8_t(E >> 16);
-          E = Lit[Bits & Mask(LB)];
+          ZX_LITERAL();
           if (E & kLiteral) {
-            Bits >>= E & 63;
-            Count -= E;
-            *Op++ = uint8_t(E >> 16);
-            E = Lit[Bits & Mask(LB)];
-            if (E & kLiteral) {
-              Bits >>= E & 63;
-              Count -= E;
-              *Op++ = uint8_t(E >> 16);
-              E = Lit[Bits & Mask(LB)];  // at most 45 of 56 bits are gone
-              ZX_REFILL();
-              continue;
-            }
+            ZX_LITERAL();  // at most 22 of 56 bits are gone
+            continue;
           }
-          ZX_REFILL();
         }
+      }
+      if (E & (kLink | kSpecial)) {
         if (E & kLink) {
-          Bits >>= LB;
-          Count -= LB;
-          E = Lit[(E >> 16) + (Bits & Mask((E >> 8) & 15))];
+          ZX_DROP(LB);
+          E = Lit[(E >> 16) + (Bits & ((1u << ((E >> 8) & 15)) - 1))];
           if (E & kLiteral) {
-            Bits >>= E & 63;
-            Count -= E;
+            ZX_DROP(E);
             *Op++ = uint8_t(E >> 16);
-            E = Lit[Bits & Mask(LB)];
+            E = Lit[Bits & LMask];
             ZX_REFILL();
             continue;
           }
         }
-        if (E & (kEnd | kInvalid)) {
-          if (E & kInvalid) {
-            Status = 2;
+        if (E & kSpecial) {
+          if (E == (E | kEnd)) {
+            ZX_DROP(E);
+            Stop = kFastEnd;
           } else {
-            Bits >>= E & 63;
-            Count -= E;
-            Status = 1;
+            Stop = kFastBad;
           }
           break;
         }
-        // A length and a distance with their extra bits take at most 48 bits.
-        unsigned CL = E & 15, EX = (E >> 8) & 15;
-        size_t Len = (E >> 16) + ((Bits >> CL) & Mask(EX));
-        Bits >>= CL + EX;
-        Count -= CL + EX;
-        uint32_t D = Dist[Bits & Mask(DB)];
-        if (D & kLink) {
-          Bits >>= DB;
-          Count -= DB;
-          D = Dist[(D >> 16) + (Bits & Mask((D >> 8) & 15))];
-        }
-        if (D & kInvalid) {
-          Status = 2;
-          break;
-        }
-        CL = D & 15;
-        EX = (D >> 8) & 15;
-        size_t Distance = (D >> 16) + ((Bits >> CL) & Mask(EX));
-        Bits >>= CL + EX;
-        Count -= CL + EX;
-        if (Distance > size_t(Op - DictStart)) {
-          Status = 3;
-          break;
-        }
-        ZX_REFILL();
-        E = Lit[Bits & Mask(LB)];
-        CopyMatch(Op, Distance, Len);
       }
+      // A length takes at most 20 bits, leaving the 8 of the distance's root look-up;
+      // the refill comes after that look-up, off its path. The extra bits sit above the
+      // code: the entry's bit count masks them, its code length shifts the code out.
+      uint64_t Saved = Bits;
+      ZX_DROP(E);
+      const size_t Len = (E >> 16) + ExtraBits<Bmi2>(Saved, E);
+      uint32_t D = Dist[Bits & DMask];
+      ZX_REFILL();
+      if (D & (kLink | kSpecial)) {
+        if (D & kSpecial) {
+          Stop = kFastBad;
+          break;
+        }
+        ZX_DROP(DB);
+        D = Dist[(D >> 16) + (Bits & ((1u << ((D >> 8) & 15)) - 1))];
+        if (D & kSpecial) {
+          Stop = kFastBad;
+          break;
+        }
+      }
+      // A distance takes at most 28 bits of 56: the next entry is there already.
+      Saved = Bits;
+      ZX_DROP(D);
+      const size_t Distance = (D >> 16) + ExtraBits<Bmi2>(Saved, D);
+      E = Lit[Bits & LMask];
+      if (Distance > size_t(Op - DictStart)) {
+        Stop = kFastBad;
+        break;
+      }
+      FastCopy(Op, Distance, Len);
+      Op += Len;
+    } while (Ip < IpEnd && Op < OpEnd);
+  }
+#undef ZX_LITERAL
+#undef ZX_DROP
 #undef ZX_REFILL
-      In.Pos = size_t(Ip - In.Buf);
-      Count &= 63;
-      In.Bits = Bits & ((uint64_t(1) << Count) - 1);
+  S.Ip = Ip;
+  S.Op = Op;
+  S.Bits = Bits;
+  S.Count = Count;
+  return Stop;
+}
+
+TFastStop FastGeneric(TFast& S, const uint32_t* Lit, const uint32_t* Dist) { return FastBody<false>(S, Lit, Dist); }
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// With BMI2 the masks and shifts by an entry's fields are single instructions.
+__attribute__((target("bmi2"))) TFastStop FastBmi2(TFast& S, const uint32_t* Lit, const uint32_t* Dist) {
+  return FastBody<true>(S, Lit, Dist);
+}
+using TFastFn = TFastStop (*)(TFast&, const uint32_t*, const uint32_t*);
+TFastFn PickFast() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("bmi2") ? FastBmi2 : FastGeneric;
+}
+const TFastFn RunFast = PickFast();
+
+#else
+constexpr auto RunFast = FastGeneric;
+#endif
+
+}  // namespace
+
+TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t* Lit, const uint32_t* Dist) {
+  constexpr unsigned LB = kLitRoot, DB = kDistRoot;
+  for (;;) {
+    if (In.Avail() <= kInMargin && !In.Eof) In.Refill();
+    // The window makes room by writing out; a direct block has what it has.
+    if (Out.Room() <= kOutMargin && !Out.Direct() && !Out.Slide()) return TDecodeResult::WriteError;
+
+    if (In.Avail() > kInMargin && Out.Room() > kOutMargin) {
+      TFast S;
+      S.Ip = In.Buf + In.Pos;
+      S.IpEnd = In.Buf + In.Len - kInMargin;
+      S.Op = Out.Pos;
+      S.OpEnd = Out.Limit - kOutMargin;
+      S.DictStart = Out.DictStart;
+      S.Bits = In.Bits;
+      S.Count = In.Count;
+      const TFastStop Stop = RunFast(S, Lit, Dist);
+      In.Pos = size_t(S.Ip - In.Buf);
+      const unsigned Count = S.Count & 63;
+      In.Bits = S.Bits & ((uint64_t(1) << Count) - 1);
       In.Count = Count;
-      Out.Pos = Op;
-      if (Status == 1) return TDecodeResult::Ok;
-      if (Status) return TDecodeResult::BadBlock;
+      Out.Pos = S.Op;
+      if (Stop == kFastEnd) return TDecodeResult::Ok;
+      if (Stop == kFastBad) return TDecodeResult::BadBlock;
       continue;
     }
 
-    // Slow path near the end of the input: one symbol at a time, every bit checked.
+    // Slow path near the end of the input or of a direct block: one symbol at a time,
+    // every bit and every byte of room checked.
     In.Fill(15);
     uint32_t E = Lit[In.Peek(LB)];
     if (E & kLink) {
       In.Drop(LB);
       E = Lit[(E >> 16) + In.Peek((E >> 8) & 15)];
     }
-    if (E & kInvalid) return In.Overrun() ? TDecodeResult::Truncated : TDecodeResult::BadBlock;
-    In.Drop(E & 15);
+    if ((E & kSpecial) && E != (E | kEnd)) return In.Overrun() ? TDecodeResult::Truncated : TDecodeResult::BadBlock;
+    const unsigned CL = (E >> 8) & 15;
+    In.Drop(CL);
     if (In.Overrun()) return TDecodeResult::Truncated;
     if (E & kLiteral) {
+      if (!Out.Need(1)) return TDecodeResult::WriteError;
       *Out.Pos++ = uint8_t(E >> 16);
       continue;
     }
     if (E & kEnd) return TDecodeResult::Ok;
     uint32_t Extra;
-    if (!In.Get((E >> 8) & 15, Extra)) return TDecodeResult::Truncated;
+    if (!In.Get((E & 31) - CL, Extra)) return TDecodeResult::Truncated;
     size_t Len = (E >> 16) + Extra;
     In.Fill(15);
     uint32_t D = Dist[In.Peek(DB)];
@@ -394,12 +531,18 @@ TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t
       In.Drop(DB);
       D = Dist[(D >> 16) + In.Peek((D >> 8) & 15)];
     }
-    if (D & kInvalid) return In.Overrun() ? TDecodeResult::Truncated : TDecodeResult::BadBlock;
-    In.Drop(D & 15);
-    if (In.Overrun() || !In.Get((D >> 8) & 15, Extra)) return TDecodeResult::Truncated;
+    if (D & kSpecial) return In.Overrun() ? TDecodeResult::Truncated : TDecodeResult::BadBlock;
+    const unsigned DL = (D >> 8) & 15;
+    In.Drop(DL);
+    if (In.Overrun() || !In.Get((D & 31) - DL, Extra)) return TDecodeResult::Truncated;
     size_t Distance = (D >> 16) + Extra;
     if (Distance > size_t(Out.Pos - Out.DictStart)) return TDecodeResult::BadBlock;
-    CopyMatch(Out.Pos, Distance, Len);
+    if (!Out.Need(Len)) return TDecodeResult::WriteError;
+    if (Out.Room() >= Len + 16) {
+      CopyMatch(Out.Pos, Distance, Len);
+    } else {
+      for (const uint8_t* Src = Out.Pos - Distance; Len; Len--) *Out.Pos++ = *Src++;
+    }
   }
 }
 
@@ -412,5 +555,18 @@ TDecodeResult Inflate(TByteSource& Src, TByteSink& Sink, uint64_t* Consumed) {
   TDecodeResult R = Inf->Run(*In, *Out);
   if (R != TDecodeResult::WriteError && !Out->Finish()) R = TDecodeResult::WriteError;
   if (Consumed) *Consumed = In->Fetched() - In->UnusedBytes();
+  return R;
+}
+
+TDecodeResult InflateBuffer(const uint8_t* In, size_t InSize, uint8_t* Out, size_t OutSize, size_t& Made,
+                            size_t* Consumed) {
+  auto Bits = std::make_unique<TBitInput>();
+  auto Win = std::make_unique<TDecodeWindow>();
+  auto Inf = std::make_unique<TInflater>();
+  Bits->ResetMemory(In, InSize);
+  Win->ResetDirect(Out, OutSize);
+  const TDecodeResult R = Inf->Run(*Bits, *Win);
+  Made = size_t(Win->Pos - Out);
+  if (Consumed) *Consumed = size_t(Bits->Fetched() - Bits->UnusedBytes());
   return R;
 }

@@ -2,7 +2,9 @@
 // streams, the older ZIP methods against hand-made archives, LZW against compress.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "archive/core/arc_globals.h"
 #include "archive/core/explode.h"
@@ -124,6 +126,80 @@ TEST(Inflate, LongOutputIsWrittenInWindowBlocks) {
   EXPECT_EQ(RunInflate(B.Done(), Short), TDecodeResult::WriteError);
 }
 
+// A match in fixed codes: its length and distance symbols with their extra bits.
+void FixedMatch(TBits& B, unsigned Len, unsigned Dist) {
+  static const unsigned LenBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+  static const unsigned DistBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                        33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                        1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+  unsigned L = 28;
+  while (LenBase[L] > Len) L--;
+  FixedSym(B, 257 + L);
+  const unsigned LenExtra = L < 8 || L == 28 ? 0 : (L - 4) / 4;
+  B.Put(Len - LenBase[L], int(LenExtra));
+  unsigned D = 29;
+  while (DistBase[D] > Dist) D--;
+  B.Code(D, 5);
+  B.Put(Dist - DistBase[D], int(D < 4 ? 0 : (D - 2) / 2));
+}
+
+// Both ways of decoding: through the window to a sink, and straight into a block of
+// exactly the output's size (so that a store past its end is an overrun).
+void ExpectBothWays(const TByteVec& In, const TByteVec& Want, const std::string& What) {
+  TVectorSink Sink;
+  ASSERT_EQ(RunInflate(In, Sink), TDecodeResult::Ok) << What;
+  EXPECT_TRUE(Sink.Data == Want) << What;
+  TByteVec Out(Want.size());
+  size_t Made = 0, Used = 0;
+  ASSERT_EQ(InflateBuffer(In.data(), In.size(), Out.data(), Out.size(), Made, &Used), TDecodeResult::Ok) << What;
+  EXPECT_EQ(Made, Want.size()) << What;
+  EXPECT_TRUE(Out == Want) << What;
+  EXPECT_EQ(Used, In.size()) << What;
+  if (Want.empty()) return;
+  // One byte short: a write error, and what was made is the output's start.
+  TByteVec Short(Want.size() - 1);
+  EXPECT_EQ(InflateBuffer(In.data(), In.size(), Short.data(), Short.size(), Made), TDecodeResult::WriteError) << What;
+  EXPECT_LE(Made, Short.size()) << What;
+  EXPECT_TRUE(std::equal(Short.begin(), Short.begin() + long(Made), Want.begin())) << What;
+}
+
+TEST(Inflate, MatchesOfEveryShapeUpToTheEndOfTheOutput) {
+  // Each distance class of the copy (a byte run, short periods, 8-15, 16 and more) with
+  // lengths on both sides of its fixed stores, in the middle of the data and at the end
+  // of an exact output block.
+  for (unsigned Dist : {1u, 2u, 3u, 5u, 7u, 8u, 9u, 15u, 16u, 17u, 31u, 33u, 47u, 48u, 49u, 300u}) {
+    for (unsigned Len : {3u, 8u, 16u, 17u, 24u, 25u, 32u, 33u, 47u, 48u, 49u, 100u, 258u}) {
+      TBits B;
+      B.Put(1, 1).Put(1, 2);
+      TByteVec Want;
+      for (unsigned i = 0; i < Dist; i++) {
+        const uint8_t C = uint8_t('a' + (i * 7 + Dist) % 26);
+        FixedSym(B, C);
+        Want.push_back(C);
+      }
+      for (int k = 0; k < 6; k++) {
+        FixedMatch(B, Len, Dist);
+        for (unsigned i = 0; i < Len; i++) Want.push_back(Want[Want.size() - Dist]);
+        FixedSym(B, 'z');
+        Want.push_back('z');
+      }
+      // The decoder takes its last input bytes one symbol at a time: literals here
+      // leave the matches above to the fast way, the one below to the careful one.
+      for (int i = 0; i < 60; i++) {
+        FixedSym(B, 'A' + i % 26);
+        Want.push_back(uint8_t('A' + i % 26));
+      }
+      FixedMatch(B, Len, Dist);
+      for (unsigned i = 0; i < Len; i++) Want.push_back(Want[Want.size() - Dist]);
+      FixedSym(B, 256);
+      ExpectBothWays(B.Done(), Want, "distance " + std::to_string(Dist) + " length " + std::to_string(Len));
+    }
+  }
+  const TByteVec Data = Arc3("src/data.bin");
+  ExpectBothWays(DeflateBody(Arc3("data9.bin.gz")), Data, "gzip stream");
+}
+
 // Code-length code of four 2-bit codes: 0 -> 00, 16 -> 01, 17 -> 10, 18 -> 11.
 TBits DynamicHeader(unsigned HLit, unsigned HDist) {
   TBits B;
@@ -199,6 +275,9 @@ TEST(Inflate, InvalidStreamsGiveTheirErrors) {
       TVectorSink Out;
       EXPECT_EQ(RunInflate(C.In, Out, Chunk), C.Want) << C.What << " chunk " << Chunk;
     }
+    TByteVec Out(1 << 20);
+    size_t Made = 0;
+    EXPECT_EQ(InflateBuffer(C.In.data(), C.In.size(), Out.data(), Out.size(), Made), C.Want) << C.What << " in memory";
   }
 }
 
