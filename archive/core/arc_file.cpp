@@ -18,6 +18,7 @@ bool TArcFile::OpenRead(const std::string& FileName) {
   Close();
   FHandle = FileOpen(FileName, fmOpenRead | fmShareDenyNone);
   if (IsOpen()) FName = FileName;
+  FReadAhead = IsOpen();
   return IsOpen();
 }
 
@@ -37,9 +38,44 @@ void TArcFile::RaiseIoError(int Code) {
 int32_t TArcFile::Read(void* Buf, int32_t Count) {
   if (Count <= 0) return 0;
   if (!IsOpen()) RaiseIoError(6);  // invalid handle
-  const int n = FileRead(FHandle, Buf, Count);
+  if (!FReadAhead) {
+    const int n = FileRead(FHandle, Buf, Count);
+    if (n < 0) RaiseIoError(GetLastOSError());
+    return n;
+  }
+  auto* Out = static_cast<uint8_t*>(Buf);
+  int32_t Done = 0;
+  if (FPos >= FBufPos && FPos < FBufPos + FBufLen) {
+    Done = int32_t(std::min<int64_t>(Count, FBufPos + FBufLen - FPos));
+    memcpy(Out, FBuf.get() + (FPos - FBufPos), size_t(Done));
+    FPos += Done;
+    if (Done == Count) return Done;
+  }
+  if (FOsPos != FPos) {
+    if (FileSeek(FHandle, FPos, soFromBeginning) < 0) RaiseIoError(GetLastOSError());
+    FOsPos = FPos;
+  }
+  const int32_t Rest = Count - Done;
+  if (Rest >= kReadBlock / 2) {
+    // Large reads gain nothing from a copy.
+    const int n = FileRead(FHandle, Out + Done, Rest);
+    if (n < 0) RaiseIoError(GetLastOSError());
+    FBufLen = 0;
+    FPos += n;
+    FOsPos = FPos;
+    return Done + n;
+  }
+  if (!FBuf) FBuf.reset(new uint8_t[kReadBlock]);
+  FBufLen = 0;
+  const int n = FileRead(FHandle, FBuf.get(), kReadBlock);
   if (n < 0) RaiseIoError(GetLastOSError());
-  return n;
+  FBufPos = FPos;
+  FBufLen = n;
+  FOsPos = FPos + n;
+  const int32_t Take = std::min(Rest, int32_t(n));
+  memcpy(Out + Done, FBuf.get(), size_t(Take));
+  FPos += Take;
+  return Done + Take;
 }
 
 void TArcFile::ReadExact(void* Buf, int32_t Count) {
@@ -49,6 +85,12 @@ void TArcFile::ReadExact(void* Buf, int32_t Count) {
 int32_t TArcFile::Write(const void* Buf, int32_t Count) {
   if (Count <= 0) return 0;
   if (!IsOpen()) RaiseIoError(6);
+  if (FReadAhead) {
+    // Not for writing, but where the caller stands all the same.
+    if (FOsPos != FPos && FileSeek(FHandle, FPos, soFromBeginning) < 0) RaiseIoError(GetLastOSError());
+    FBufLen = 0;
+    FReadAhead = false;
+  }
   const int n = FileWrite(FHandle, Buf, Count);
   if (n < 0) RaiseIoError(GetLastOSError());
   return n;
@@ -56,18 +98,28 @@ int32_t TArcFile::Write(const void* Buf, int32_t Count) {
 
 void TArcFile::Seek(int64_t Pos) {
   if (!IsOpen()) RaiseIoError(6);
-  if (Pos < 0 || FileSeek(FHandle, Pos, soFromBeginning) < 0) RaiseIoError(GetLastOSError());
+  if (Pos < 0) RaiseIoError(GetLastOSError());
+  if (FReadAhead) {
+    FPos = Pos;
+    // Within the block read ahead, or at its end (where the system stands): no call.
+    if (Pos >= FBufPos && Pos <= FBufPos + FBufLen) return;
+    FBufLen = 0;
+  }
+  if (FileSeek(FHandle, Pos, soFromBeginning) < 0) RaiseIoError(GetLastOSError());
+  FOsPos = Pos;
 }
 
 int64_t TArcFile::Position() {
   if (!IsOpen()) RaiseIoError(6);
+  if (FReadAhead) return FPos;
   const int64_t p = FileSeek(FHandle, 0, soFromCurrent);
   if (p < 0) RaiseIoError(GetLastOSError());
   return p;
 }
 
 int64_t TArcFile::Size() {
-  const int64_t at = Position();
+  if (!IsOpen()) RaiseIoError(6);
+  const int64_t at = FReadAhead ? FOsPos : Position();
   const int64_t size = FileSeek(FHandle, 0, soFromEnd);
   if (size < 0 || FileSeek(FHandle, at, soFromBeginning) < 0) RaiseIoError(GetLastOSError());
   return size;
@@ -76,6 +128,9 @@ int64_t TArcFile::Size() {
 bool TArcFile::SetDate(int32_t DosDate) { return IsOpen() && FileSetDate(FHandle, DosDate) == 0; }
 
 bool TArcFile::Close() {
+  FReadAhead = false;
+  FBufPos = FOsPos = FPos = 0;
+  FBufLen = 0;
   if (!IsOpen()) return false;
   FileClose(FHandle);
   FHandle = INVALID_FILE_HANDLE;

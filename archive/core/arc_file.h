@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,9 @@
 
 // An open file read and written in blocks. Read and Write raise EInOutError when the
 // system fails; a read at the end of the file simply gives fewer bytes.
+// A file opened for reading is read ahead in blocks: the small reads and the seeks near
+// each other that the readers make per entry (a header, then the data after it) cost no
+// system call, and large reads go straight to the caller.
 class TArcFile {
 public:
   TArcFile() = default;
@@ -39,9 +43,16 @@ public:
   bool Close();
 
 private:
+  static constexpr int32_t kReadBlock = 65536;
   [[noreturn]] void RaiseIoError(int Code);
   THandle FHandle = INVALID_FILE_HANDLE;
   std::string FName;
+  // Read-ahead of a file opened for reading: the bytes [FBufPos, FBufPos + FBufLen) in
+  // FBuf, which end where the system's position FOsPos is; FPos is the caller's.
+  bool FReadAhead = false;
+  std::unique_ptr<uint8_t[]> FBuf;
+  int64_t FBufPos = 0, FOsPos = 0, FPos = 0;
+  int32_t FBufLen = 0;
 };
 
 // The bytes of an open file for recognition.

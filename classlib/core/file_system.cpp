@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #endif
@@ -410,7 +411,21 @@ bool DosToTime(int Age, std::time_t& T) {
   Tm.tm_isdst = -1;
   if (Tm.tm_mon < 0 || Tm.tm_mon > 11 || Tm.tm_mday < 1 || Tm.tm_hour > 23 || Tm.tm_min > 59 || Tm.tm_sec > 59)
     return false;
+  // mktime looks the time zone file up on every call; the files of one archive mostly
+  // share a date, so the last answer is kept (for the same TZ setting).
+  thread_local int LastAge = 0;
+  thread_local std::time_t LastTime = -1;
+  thread_local std::string LastZone;
+  thread_local bool LastZoneSet = false;
+  const char* Zone = std::getenv("TZ");
+  if (Age == LastAge && LastTime != static_cast<std::time_t>(-1) && LastZoneSet == (Zone != nullptr) &&
+      (!Zone || LastZone == Zone))
+    return T = LastTime, true;
   T = mktime(&Tm);
+  LastAge = Age;
+  LastTime = T;
+  LastZoneSet = Zone != nullptr;
+  LastZone = Zone ? Zone : "";
   return T != static_cast<std::time_t>(-1);
 }
 
@@ -469,10 +484,14 @@ THandle FileCreate(const std::string& FileName, unsigned Mode) {
   if (((Mode & 0xF0) >> 4) > 4) return Fail(87), INVALID_FILE_HANDLE;
   if (HasNul(FileName)) return Fail(kErrorInvalidName), INVALID_FILE_HANDLE;
   std::string Path = P(FileName);
+  // Most files made are new: one call. Only a name in use is looked at first.
+  int Fd = open(Path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (Fd >= 0) return Fd;
+  if (errno != EEXIST) return FailErrno(FileName), INVALID_FILE_HANDLE;
   struct stat St;
   if (stat(Path.c_str(), &St) == 0 && (S_ISDIR(St.st_mode) || ReadOnly(St)))
     return Fail(ERROR_ACCESS_DENIED), INVALID_FILE_HANDLE;
-  int Fd = open(Path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  Fd = open(Path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (Fd < 0) return FailErrno(FileName), INVALID_FILE_HANDLE;
   return Fd;
 }

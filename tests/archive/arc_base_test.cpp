@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -459,6 +460,41 @@ TEST(ArcComponents, FilesAndTemporaryStreams) {
   EXPECT_FALSE(FindFileExists(tmp.Path() + "a\\b\\*.zip"));
   EXPECT_TRUE(CheckDriveReady("relative\\name"));
   EXPECT_FALSE(OpenInFile(f, tmp.Path() + "missing"));
+}
+
+TEST(ArcComponents, ReadsThroughTheReadAheadGiveTheFilesBytes) {
+  // Seeks and reads of every size around the read-ahead block: inside it, across its
+  // end, past the end of the file, and large reads that bypass it.
+  TTempDir tmp;
+  const std::string Name = tmp.Path() + "data.bin";
+  TByteVec Data(300000);
+  for (size_t i = 0; i < Data.size(); i++) Data[i] = uint8_t(i * 131 + (i >> 9));
+  WriteWholeFile(Name, Data);
+  struct TStep {
+    int64_t Seek;  // -1: read on from where the last read ended
+    int32_t Count;
+  };
+  const TStep Steps[] = {{0, 30},      {-1, 1000},   {40, 30},     {65530, 20},  {-1, 70000}, {-1, 10},
+                         {131000, 5},  {10, 40000},  {-1, 65536},  {299990, 30}, {-1, 5},     {300000, 1},
+                         {350000, 10}, {100, 32767}, {-1, 32768},  {5, 1},       {0, 300000}};
+  TArcFile F;
+  ASSERT_TRUE(OpenInFile(F, Name));
+  EXPECT_EQ(F.Size(), int64_t(Data.size()));
+  int64_t At = 0;
+  for (const TStep& S : Steps) {
+    if (S.Seek >= 0) F.Seek(At = S.Seek);
+    TByteVec Got(size_t(S.Count) + 1, 0xEE);
+    const int32_t N = F.Read(Got.data(), S.Count);
+    const int64_t Want = std::max<int64_t>(0, std::min<int64_t>(S.Count, int64_t(Data.size()) - At));
+    ASSERT_EQ(N, Want) << S.Seek << " " << S.Count;
+    EXPECT_TRUE(std::equal(Got.begin(), Got.begin() + N, Data.begin() + long(std::min<int64_t>(At, Data.size()))))
+        << S.Seek << " " << S.Count;
+    EXPECT_EQ(Got[size_t(N)], 0xEE);  // nothing written past what was read
+    At += N;
+    EXPECT_EQ(F.Position(), At);
+  }
+  EXPECT_EQ(F.Size(), int64_t(Data.size()));
+  EXPECT_TRUE(F.Close());
 }
 
 TEST(ArcComponents, CheckReplace) {
