@@ -57,6 +57,15 @@ const TFixedTables& Fixed() {
   return T;
 }
 
+// Code's low L bits in reverse order: a code read least-significant bit first.
+inline unsigned Reverse(unsigned Code, unsigned L) {
+  unsigned R = Code;
+  R = ((R & 0x5555) << 1) | ((R >> 1) & 0x5555);
+  R = ((R & 0x3333) << 2) | ((R >> 2) & 0x3333);
+  R = ((R & 0x0F0F) << 4) | ((R >> 4) & 0x0F0F);
+  return (((R & 0x00FF) << 8) | ((R >> 8) & 0x00FF)) >> (16 - L);
+}
+
 inline uint64_t Load64(const uint8_t* P) {
   uint64_t V;
   memcpy(&V, P, 8);
@@ -96,51 +105,54 @@ THuffTable::TBuild THuffTable::Build(uint32_t* Table, unsigned Root, const uint8
     if (Lens[i]) Sorted[Offs[Lens[i]]++] = uint16_t(i);
   unsigned Total = Offs[16];
 
-  std::fill(Table, Table + RootSize, kInvalid);
-  unsigned Code = 0, Len = 0;
+  // The codes up to the root width, length by length: a table of 2^L entries holds
+  // the codes of length L at their reversed values and the shorter ones repeated, so
+  // that going one bit longer copies it onto its own end.
+  unsigned Code = 0, k = 0, Cur = 2;
+  Table[0] = Table[1] = kInvalid;
+  for (unsigned L = 1; L <= std::min(Max, Root); L++, Code <<= 1) {
+    if (L > 1) {
+      memcpy(Table + Cur, Table, Cur * sizeof *Table);
+      Cur <<= 1;
+    }
+    for (unsigned n = Count[L]; n; n--, k++, Code++) Table[Reverse(Code, L)] = Base[Sorted[k]] + L + (L << 8);
+  }
+  for (; Cur < RootSize; Cur <<= 1) memcpy(Table + Cur, Table, Cur * sizeof *Table);
+
+  // Longer codes go to sub-tables linked from the root entry of their first Root bits.
   unsigned Next = RootSize;  // where the next sub-table goes
   unsigned SubPrefix = ~0u, SubOff = 0, SubBits = 0;
   unsigned Remaining[16];
   memcpy(Remaining, Count, sizeof Remaining);
-  Len = Lens[Sorted[0]];
-  for (unsigned k = 0; k < Total; k++) {
+  unsigned Len = Root + 1;
+  for (; k < Total; k++) {
     unsigned Sym = Sorted[k];
     unsigned L = Lens[Sym];
     if (L != Len) {
       Code <<= (L - Len);
       Len = L;
     }
-    // The code read least-significant bit first is the canonical code reversed.
-    unsigned Rev = Code;
-    Rev = ((Rev & 0x5555) << 1) | ((Rev >> 1) & 0x5555);
-    Rev = ((Rev & 0x3333) << 2) | ((Rev >> 2) & 0x3333);
-    Rev = ((Rev & 0x0F0F) << 4) | ((Rev >> 4) & 0x0F0F);
-    Rev = (((Rev & 0x00FF) << 8) | ((Rev >> 8) & 0x00FF)) >> (16 - L);
-    if (L <= Root) {
-      uint32_t E = Base[Sym] + L + (L << 8);
-      for (unsigned i = Rev; i < RootSize; i += 1u << L) Table[i] = E;
-    } else {
-      unsigned Prefix = Rev & (RootSize - 1);
-      if (Prefix != SubPrefix) {
-        // Width of the new sub-table: enough for the codes that share this prefix.
-        unsigned Cur = L - Root;
-        int Room = 1 << Cur;
-        while (Cur + Root < Max) {
-          Room -= int(Remaining[Cur + Root]);
-          if (Room <= 0) break;
-          Cur++;
-          Room <<= 1;
-        }
-        SubPrefix = Prefix;
-        SubOff = Next;
-        SubBits = Cur;
-        Next += 1u << Cur;
-        std::fill(Table + SubOff, Table + SubOff + (1u << Cur), kInvalid);
-        Table[Prefix] = kLink | (SubBits << 8) | Root | (SubOff << 16);
+    const unsigned Rev = Reverse(Code, L);
+    const unsigned Prefix = Rev & (RootSize - 1);
+    if (Prefix != SubPrefix) {
+      // Width of the new sub-table: enough for the codes that share this prefix.
+      unsigned Width = L - Root;
+      int Room = 1 << Width;
+      while (Width + Root < Max) {
+        Room -= int(Remaining[Width + Root]);
+        if (Room <= 0) break;
+        Width++;
+        Room <<= 1;
       }
-      uint32_t E = Base[Sym] + (L - Root) + ((L - Root) << 8);
-      for (unsigned i = Rev >> Root; i < (1u << SubBits); i += 1u << (L - Root)) Table[SubOff + i] = E;
+      SubPrefix = Prefix;
+      SubOff = Next;
+      SubBits = Width;
+      Next += 1u << Width;
+      std::fill(Table + SubOff, Table + SubOff + (1u << Width), kInvalid);
+      Table[Prefix] = kLink | (SubBits << 8) | Root | (SubOff << 16);
     }
+    const uint32_t E = Base[Sym] + (L - Root) + ((L - Root) << 8);
+    for (unsigned i = Rev >> Root; i < (1u << SubBits); i += 1u << (L - Root)) Table[SubOff + i] = E;
     Remaining[L]--;
     Code++;
   }
