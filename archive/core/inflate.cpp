@@ -559,9 +559,11 @@ TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t
 }
 
 TDecodeResult Inflate(TByteSource& Src, TByteSink& Sink, uint64_t* Consumed) {
-  auto In = std::make_unique<TBitInput>();
+  // Plain new: the buffers and tables are written before they are read, and zeroing
+  // their 80 KB would cost more than a small stream's decoding.
+  std::unique_ptr<TBitInput> In(new TBitInput);
   auto Out = std::make_unique<TDecodeWindow>();
-  auto Inf = std::make_unique<TInflater>();
+  std::unique_ptr<TInflater> Inf(new TInflater);
   In->Reset(&Src);
   Out->Reset(&Sink);
   TDecodeResult R = Inf->Run(*In, *Out);
@@ -572,9 +574,9 @@ TDecodeResult Inflate(TByteSource& Src, TByteSink& Sink, uint64_t* Consumed) {
 
 TDecodeResult InflateBuffer(const uint8_t* In, size_t InSize, uint8_t* Out, size_t OutSize, size_t& Made,
                             size_t* Consumed) {
-  auto Bits = std::make_unique<TBitInput>();
+  std::unique_ptr<TBitInput> Bits(new TBitInput);
   auto Win = std::make_unique<TDecodeWindow>();
-  auto Inf = std::make_unique<TInflater>();
+  std::unique_ptr<TInflater> Inf(new TInflater);
   Bits->ResetMemory(In, InSize);
   Win->ResetDirect(Out, OutSize);
   const TDecodeResult R = Inf->Run(*Bits, *Win);
