@@ -1,11 +1,14 @@
 // The class library's headers go before <windows.h>, whose macros would hide their names.
 #include "archive/un_cab.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 #include "archive/core/arc_file.h"
 #include "archive/core/entry_io.h"
+#include "archive/core/le_bytes.h"
 #include "classlib/core/code_page.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/wide_string.h"
@@ -155,6 +158,75 @@ FNFDINOTIFY(CabNotify) {
     R->MarkAborted();
     return -1;
   }
+}
+
+// What the reader reads of a cabinet itself before the library sees it.
+struct TCabTables {
+  std::vector<uint16_t> FolderTypes;
+  std::vector<std::pair<std::string, uint16_t>> Files;  // stored name, folder index
+  bool FileTableMoved = false;  // its offset lay past the end: read after the folders
+};
+
+// False when the file is too short for its header or tables (the library then says why).
+bool ReadCabTables(const std::string& Path, TCabTables& T) {
+  try {
+    TFileStream f(Path, fmOpenRead | fmShareDenyNone);
+    const int64_t size = f.Size();
+    uint8_t h[36];
+    if (f.Read(h, 36) != 36 || std::memcmp(h, "MSCF", 4) != 0) return false;
+    const uint16_t flags = le::Get16(h + 30);
+    int folderReserve = 0;
+    if (flags & 0x0004) {
+      uint8_t r[4];
+      if (f.Read(r, 4) != 4) return false;
+      folderReserve = r[2];
+      f.Seek(le::Get16(r), soFromCurrent);
+    }
+    auto zstring = [&f](std::string& S) {
+      S.clear();
+      char c;
+      for (int i = 0; i < 256; i++) {
+        if (f.Read(&c, 1) != 1) return false;
+        if (c == 0) return true;
+        S += c;
+      }
+      return false;
+    };
+    std::string name;
+    const int strings = (flags & 0x0001 ? 2 : 0) + (flags & 0x0002 ? 2 : 0);
+    for (int i = 0; i < strings; i++)
+      if (!zstring(name)) return false;
+    for (int i = 0, n = le::Get16(h + 26); i < n; i++) {
+      uint8_t rec[8];
+      if (f.Read(rec, 8) != 8) return false;
+      T.FolderTypes.push_back(le::Get16(rec + 6));
+      f.Seek(folderReserve, soFromCurrent);
+    }
+    const int64_t filesAt = le::Get32(h + 16);
+    if (filesAt + 16 > size) {
+      T.FileTableMoved = true;  // the library reads the records after the folders
+    } else {
+      f.Seek(filesAt, soFromBeginning);
+    }
+    for (int i = 0, n = le::Get16(h + 28); i < n; i++) {
+      uint8_t rec[16];
+      if (f.Read(rec, 16) != 16 || !zstring(name)) return false;
+      T.Files.emplace_back(name, le::Get16(rec + 8));
+    }
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+// The method family of a file's folder (0 stored, 1 MSZIP, 2 Quantum, 3 LZX); a file
+// continued from the previous cabinet lies in the first folder, one continued into the
+// next in the last.
+int FolderFamily(const TCabTables& T, uint16_t Folder) {
+  if (T.FolderTypes.empty()) return 0;
+  const size_t last = T.FolderTypes.size() - 1;
+  const size_t i = Folder <= last ? Folder : Folder == 0xFFFD ? 0 : last;
+  return T.FolderTypes[i] & 0x000F;
 }
 
 // Creates Dir and its missing parents without the system's box for a drive that is not there.
@@ -379,10 +451,19 @@ void TUnCAB::CabinetInfo(const std::string& NextCabinet, const std::string& Next
 
 void TUnCAB::CopyFile(const std::string& Name, int32_t Size, intptr_t& Handle, int& Action, uint16_t Date,
                       uint16_t Time, uint16_t Attributes) {
+  Action = 1;
+  if (FPassFamily >= 0) {
+    // A file of another method waits for its own pass; the records come in cabinet order.
+    size_t i = FRecordAt;
+    while (i < FRecords.size() && FRecords[i].Name != Name) i++;
+    if (i < FRecords.size()) {
+      FRecordAt = i + 1;
+      if (FRecords[i].Family != FPassFamily) return;
+    }
+  }
   FNameIsUtf8 = Attributes & _A_NAME_IS_UTF;
   FEntryName = CabNameToAnsi(Name, FNameIsUtf8 ? 0x80 : 0);
   const std::string& ansiName = FEntryName;
-  Action = 1;
   if (!MatchFileSpec(ansiName, FFileSpec, false) || Cancel) return;
   FFileSize = Size;
   FRemaining = Size;
@@ -432,14 +513,57 @@ bool TUnCAB::CloseFileInfo(const std::string&, intptr_t, uint16_t Date, uint16_t
   return !Aborted();
 }
 
-void TUnCAB::NextCabinet(std::string& Name, std::string& Disk, std::string& Path, int, bool& Abort) {
+void TUnCAB::NextCabinet(std::string& Name, std::string& Disk, std::string& Path, int Error, bool& Abort) {
   std::string fn = AddBackslash(Path) + Name;
+  // The library asks again when it refused the cabinet named last time (of another set, out
+  // of place in the set, damaged): naming it again would go round for ever.
+  if (Error != 0) {
+    ReportArchiveError(fn, "", IntToStr(FCabinetNumber + 1), errBrokenVolumeChain);
+    Abort = true;
+    return;
+  }
   if (GetNextVolume(fn, IntToStr(FCabinetNumber + 1))) {
     Name = ArcExtractFileName(fn);
     Path = ArcExtractFilePath(fn);
   } else {
     Abort = true;
   }
+}
+
+bool TUnCAB::CopyCabinet(const std::string& Cabinet) {
+  FPassFamily = -1;
+  FRecords.clear();
+  TCabTables tables;
+  if (!ReadCabTables(Cabinet, tables)) return Copy(Cabinet);
+  // The library reads the file records after the folders all the same.
+  if (tables.FileTableMoved) ReportArchiveError(Cabinet, "", "0", errBadFileHeader);
+  // The library keeps one decompressor state for a copy, and an MSZIP folder leaves it in
+  // a shape that an LZX or Quantum folder after it takes for its own window and frees.
+  std::vector<int> families;
+  bool switches = false;
+  int previous = 0;
+  for (uint16_t type : tables.FolderTypes) {
+    const int family = type & 0x000F;
+    if (family == 0) continue;
+    if ((family == 2 || family == 3) && previous != 0 && previous != family) switches = true;
+    if (std::find(families.begin(), families.end(), family) == families.end()) families.push_back(family);
+    previous = family;
+  }
+  if (!switches) return Copy(Cabinet);
+  for (const auto& f : tables.Files) {
+    const int family = FolderFamily(tables, f.second);
+    FRecords.push_back({f.first, family ? family : families.front()});  // stored ones go first
+  }
+  bool through = true;
+  for (int family : families) {
+    if (!through || !FContinue || Cancel) break;
+    FPassFamily = family;
+    FRecordAt = 0;
+    through = Copy(Cabinet);
+  }
+  FPassFamily = -1;
+  FRecords.clear();
+  return through;
 }
 
 void TUnCAB::ExtractIt() {
@@ -468,15 +592,21 @@ void TUnCAB::ExtractIt() {
     if (OnElapsedTime) Timer.Start();
     FInfoKept = false;
     FNextCabinet.clear();
-    bool through = Copy(cabinet);
+    std::set<std::string> seen{AnsiUpperCase(ExpandFileName(cabinet))};
+    bool through = CopyCabinet(cabinet);
     while (through && FContinue && !Cancel && !FNextCabinet.empty() &&
            !AnsiSameText(FNextCabinet, ArcExtractFileName(cabinet))) {
       std::string next = ArcExtractFilePath(cabinet) + FNextCabinet;
       if (!GetNextVolume(next, IntToStr(FCabinetNumber + 1))) break;
+      // A set whose cabinets name each other would be extracted again and again.
+      if (!seen.insert(AnsiUpperCase(ExpandFileName(next))).second) {
+        ReportArchiveError(next, "", IntToStr(FCabinetNumber + 1), errBrokenVolumeChain);
+        break;
+      }
       cabinet = next;
       FInfoKept = false;
       FNextCabinet.clear();
-      through = Copy(cabinet);
+      through = CopyCabinet(cabinet);
     }
   } catch (const E_RAISE&) {
     // Its error event has fired: the run ends.

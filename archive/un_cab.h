@@ -162,6 +162,19 @@ protected:
   void ExtractIt() override;
 
 private:
+  // One cabinet through the library; a cabinet whose LZX or Quantum folders follow folders
+  // of another method goes through once per method (the library may not switch there).
+  bool CopyCabinet(const std::string& Cabinet);
+  // The method family (1 MSZIP, 2 Quantum, 3 LZX) of the file records, in order, while a
+  // cabinet goes through once per method; -1 copies every file.
+  struct TRecord {
+    std::string Name;
+    int Family;
+  };
+  std::vector<TRecord> FRecords;
+  size_t FRecordAt = 0;
+  int FPassFamily = -1;
+
   // The next cabinet, its disk, its folder, the set and this cabinet's number, as the
   // first cabinet information of a copy gave them.
   std::string FNextCabinet, FNextDisk, FCabinetPath;

@@ -1,6 +1,6 @@
-// Helpers of the cabinet and RAR reader tests: the corpora of Debian's libmspack and
-// libarchive source packages (unpacked by scripts/build-deps; a missing corpus fails the
-// test), libarchive's uuencoded test files, and checksums of extracted files.
+// Helpers of the cabinet and RAR reader tests: the corpus of Debian's libarchive source
+// package (unpacked by scripts/build-deps; a missing corpus fails the test), its uuencoded
+// test files, and checksums of extracted files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,12 +25,6 @@ inline std::string SourcePackageDir(const std::string& Prefix) {
   }
   if (found.empty()) ADD_FAILURE() << "corpus missing: no " << Prefix << "* in " << base << " (scripts/build-deps)";
   return found;
-}
-
-inline std::string MspackCab(const std::string& Name) {
-  const std::string path = SourcePackageDir("libmspack_") + "\\test\\test_files\\cabd\\" + Name;
-  if (!FileExists(path)) ADD_FAILURE() << "corpus file missing: " << path;
-  return path;
 }
 
 // Decodes the uuencoded file Path ("begin" line, length-prefixed lines, "end").
