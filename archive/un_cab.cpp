@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 
 #include "archive/core/arc_file.h"
@@ -160,64 +161,353 @@ FNFDINOTIFY(CabNotify) {
   }
 }
 
+}  // namespace
+
 // What the reader reads of a cabinet itself before the library sees it.
+struct TCabFileRec {
+  uint8_t Fixed[16];  // size, folder offset, folder index, date, time, attributes
+  std::string Name;
+  uint16_t Folder() const { return le::Get16(Fixed + 8); }
+};
+struct TCabFolderRec {
+  uint32_t DataAt;
+  uint16_t Blocks, Type;
+};
 struct TCabTables {
+  int64_t Size = 0;
+  uint16_t Flags = 0, SetID = 0, Index = 0;
+  uint8_t FolderReserve = 0, DataReserve = 0;
+  std::string Next;
+  std::vector<TCabFolderRec> Folders;
   std::vector<uint16_t> FolderTypes;
   std::vector<std::pair<std::string, uint16_t>> Files;  // stored name, folder index
+  std::vector<TCabFileRec> Records;
   bool FileTableMoved = false;  // its offset lay past the end: read after the folders
 };
 
-// False when the file is too short for its header or tables (the library then says why).
+namespace {
+
+// Reads Count bytes at Pos of a cabinet or of the merged view of a set; the bytes read.
+using TCabReadAt = std::function<int32_t(int64_t Pos, void* Buf, int32_t Count)>;
+
+// False when the cabinet is too short for its header or tables (the library then says why).
+bool ReadCabTables(const TCabReadAt& ReadAt, int64_t Size, TCabTables& T) {
+  int64_t at = 0;
+  auto read = [&](void* Buf, int32_t Count) {
+    if (ReadAt(at, Buf, Count) != Count) return false;
+    at += Count;
+    return true;
+  };
+  auto zstring = [&](std::string& S) {
+    S.clear();
+    char c;
+    for (int i = 0; i < 256; i++) {
+      if (!read(&c, 1)) return false;
+      if (c == 0) return true;
+      S += c;
+    }
+    return false;
+  };
+  T.Size = Size;
+  uint8_t h[36];
+  if (!read(h, 36) || std::memcmp(h, "MSCF", 4) != 0) return false;
+  T.Flags = le::Get16(h + 30);
+  T.SetID = le::Get16(h + 32);
+  T.Index = le::Get16(h + 34);
+  if (T.Flags & 0x0004) {
+    uint8_t r[4];
+    if (!read(r, 4)) return false;
+    T.FolderReserve = r[2];
+    T.DataReserve = r[3];
+    at += le::Get16(r);
+  }
+  std::string name;
+  if ((T.Flags & 0x0001) && (!zstring(name) || !zstring(name))) return false;
+  if ((T.Flags & 0x0002) && (!zstring(T.Next) || !zstring(name))) return false;
+  for (int i = 0, n = le::Get16(h + 26); i < n; i++) {
+    uint8_t rec[8];
+    if (!read(rec, 8)) return false;
+    T.Folders.push_back({le::Get32(rec), le::Get16(rec + 4), le::Get16(rec + 6)});
+    T.FolderTypes.push_back(le::Get16(rec + 6));
+    at += T.FolderReserve;
+  }
+  const int64_t filesAt = le::Get32(h + 16);
+  if (filesAt + 16 > Size)
+    T.FileTableMoved = true;  // the library reads the records after the folders
+  else
+    at = filesAt;
+  for (int i = 0, n = le::Get16(h + 28); i < n; i++) {
+    TCabFileRec rec;
+    if (!read(rec.Fixed, 16) || !zstring(rec.Name)) return false;
+    T.Files.emplace_back(rec.Name, rec.Folder());
+    T.Records.push_back(std::move(rec));
+  }
+  return true;
+}
+
 bool ReadCabTables(const std::string& Path, TCabTables& T) {
   try {
     TFileStream f(Path, fmOpenRead | fmShareDenyNone);
-    const int64_t size = f.Size();
-    uint8_t h[36];
-    if (f.Read(h, 36) != 36 || std::memcmp(h, "MSCF", 4) != 0) return false;
-    const uint16_t flags = le::Get16(h + 30);
-    int folderReserve = 0;
-    if (flags & 0x0004) {
-      uint8_t r[4];
-      if (f.Read(r, 4) != 4) return false;
-      folderReserve = r[2];
-      f.Seek(le::Get16(r), soFromCurrent);
-    }
-    auto zstring = [&f](std::string& S) {
-      S.clear();
-      char c;
-      for (int i = 0; i < 256; i++) {
-        if (f.Read(&c, 1) != 1) return false;
-        if (c == 0) return true;
-        S += c;
-      }
-      return false;
-    };
-    std::string name;
-    const int strings = (flags & 0x0001 ? 2 : 0) + (flags & 0x0002 ? 2 : 0);
-    for (int i = 0; i < strings; i++)
-      if (!zstring(name)) return false;
-    for (int i = 0, n = le::Get16(h + 26); i < n; i++) {
-      uint8_t rec[8];
-      if (f.Read(rec, 8) != 8) return false;
-      T.FolderTypes.push_back(le::Get16(rec + 6));
-      f.Seek(folderReserve, soFromCurrent);
-    }
-    const int64_t filesAt = le::Get32(h + 16);
-    if (filesAt + 16 > size) {
-      T.FileTableMoved = true;  // the library reads the records after the folders
-    } else {
-      f.Seek(filesAt, soFromBeginning);
-    }
-    for (int i = 0, n = le::Get16(h + 28); i < n; i++) {
-      uint8_t rec[16];
-      if (f.Read(rec, 16) != 16 || !zstring(name)) return false;
-      T.Files.emplace_back(name, le::Get16(rec + 8));
-    }
-    return true;
+    return ReadCabTables(
+        [&f](int64_t Pos, void* Buf, int32_t Count) {
+          f.Seek(Pos, soFromBeginning);
+          return f.Read(Buf, Count);
+        },
+        f.Size(), T);
   } catch (const Exception&) {
     return false;
   }
 }
+
+// The data block checksum: the 32-bit little-endian words XORed, the 1-3 bytes left over
+// taken high byte first.
+uint32_t CabChecksum(const uint8_t* P, size_t N, uint32_t Seed) {
+  uint32_t sum = Seed;
+  size_t i = 0;
+  for (; i + 4 <= N; i += 4) sum ^= le::Get32(P + i);
+  uint32_t rest = 0;
+  for (; i < N; i++) rest = (rest << 8) | P[i];
+  return sum ^ rest;
+}
+
+// A set of cabinets seen by the library as one cabinet: the folders continued from one
+// cabinet into the next are joined (a data block split over two cabinets becomes one), and
+// every file is listed once. The library follows a continued folder only through whole
+// data blocks of the cabinet it was in, and cannot start a file that begins in a continued
+// folder at all; through this view it never has to.
+class TCabSetView {
+public:
+  // False when the set cannot be shown so (a damaged table, too large for one cabinet).
+  bool Build(const std::vector<std::string>& Cabinets, const std::vector<TCabTables>& Tables);
+  int64_t Size() const { return FSize; }
+  int32_t ReadAt(int64_t Pos, void* Buf, int32_t Count);
+
+private:
+  struct TSegment {
+    int64_t At, Len;
+    const uint8_t* Mem;  // or:
+    int File;
+    int64_t FileAt;
+  };
+  struct TBlock {
+    int File;
+    int64_t DataAt;  // in its cabinet
+    uint16_t CbData, CbUncomp;
+    uint32_t Csum;
+    const std::vector<uint8_t>* Joined;  // the two parts of a split block, or null
+  };
+  struct TFolder {
+    uint16_t Type;
+    std::vector<TBlock> Blocks;
+  };
+  const uint8_t* Keep(std::vector<uint8_t> Bytes) {
+    FOwned.push_back(std::make_unique<std::vector<uint8_t>>(std::move(Bytes)));
+    return FOwned.back()->data();
+  }
+  // Empty segments are left out: a read runs from one segment into the next.
+  void AddMem(const uint8_t* P, int64_t Len) {
+    if (Len == 0) return;
+    FSegments.push_back({FSize, Len, P, -1, 0});
+    FSize += Len;
+  }
+  bool ReadFile(int File, int64_t At, void* Buf, int32_t Count);
+
+  std::vector<std::unique_ptr<TFileStream>> FFiles;
+  std::vector<std::unique_ptr<std::vector<uint8_t>>> FOwned;
+  std::vector<TSegment> FSegments;
+  int64_t FSize = 0;
+};
+
+bool TCabSetView::ReadFile(int File, int64_t At, void* Buf, int32_t Count) {
+  TFileStream& f = *FFiles[static_cast<size_t>(File)];
+  return f.Seek(At, soFromBeginning) == At && f.Read(Buf, Count) == Count;
+}
+
+bool TCabSetView::Build(const std::vector<std::string>& Cabinets, const std::vector<TCabTables>& Tables) {
+  try {
+    for (const std::string& c : Cabinets) FFiles.push_back(std::make_unique<TFileStream>(c, fmOpenRead | fmShareDenyNone));
+    std::vector<TFolder> folders;
+    std::vector<std::vector<size_t>> folderMap(Tables.size());  // cabinet's folder -> view's
+    bool continues = false;  // the last folder goes on in the next cabinet
+    for (size_t k = 0; k < Tables.size(); k++) {
+      const TCabTables& t = Tables[k];
+      bool fromPrevious = false;
+      for (const auto& f : t.Files) fromPrevious |= f.second == 0xFFFD || f.second == 0xFFFF;
+      fromPrevious = k > 0 && !folders.empty() && !t.Folders.empty() && (continues || fromPrevious);
+      for (size_t i = 0; i < t.Folders.size(); i++) {
+        if (!(i == 0 && fromPrevious)) folders.push_back({t.Folders[i].Type, {}});
+        folderMap[k].push_back(folders.size() - 1);
+        std::vector<TBlock>& blocks = folders.back().Blocks;
+        int64_t at = t.Folders[i].DataAt;
+        for (int b = 0; b < t.Folders[i].Blocks; b++) {
+          uint8_t h[8];
+          if (!ReadFile(int(k), at, h, 8)) return false;
+          TBlock block{int(k), at + 8 + t.DataReserve, le::Get16(h + 4), le::Get16(h + 6), le::Get32(h), nullptr};
+          at = block.DataAt + block.CbData;
+          if (at > t.Size) return false;
+          if (!blocks.empty() && blocks.back().CbUncomp == 0) {
+            // The rest of a block split over two cabinets: one block of both parts.
+            TBlock& first = blocks.back();
+            std::vector<uint8_t> data(size_t(first.CbData) + block.CbData);
+            if (first.Joined)
+              std::memcpy(data.data(), first.Joined->data(), first.CbData);
+            else if (!ReadFile(first.File, first.DataAt, data.data(), first.CbData))
+              return false;
+            if (!ReadFile(block.File, block.DataAt, data.data() + first.CbData, block.CbData)) return false;
+            if (data.size() > 0xFFFF) return false;
+            first.CbData = uint16_t(data.size());
+            first.CbUncomp = block.CbUncomp;
+            uint8_t sizes[4];
+            le::Put16(sizes, first.CbData);
+            le::Put16(sizes + 2, first.CbUncomp);
+            first.Csum = CabChecksum(sizes, 4, CabChecksum(data.data(), data.size(), 0));
+            FOwned.push_back(std::make_unique<std::vector<uint8_t>>(std::move(data)));
+            first.Joined = FOwned.back().get();
+          } else {
+            blocks.push_back(block);
+          }
+        }
+      }
+      continues = false;
+      for (const auto& f : t.Files) continues |= f.second == 0xFFFE || f.second == 0xFFFF;
+      continues |= !folders.empty() && !folders.back().Blocks.empty() && folders.back().Blocks.back().CbUncomp == 0;
+    }
+    // A block whose rest lies in a cabinet not to be had holds no whole file.
+    for (TFolder& f : folders)
+      if (!f.Blocks.empty() && f.Blocks.back().CbUncomp == 0) f.Blocks.pop_back();
+
+    // Every file once, from the cabinet where it begins; one that goes on past the last
+    // cabinet to be had is left out.
+    std::vector<uint8_t> files;
+    int fileCount = 0;
+    for (size_t k = 0; k < Tables.size(); k++) {
+      const TCabTables& t = Tables[k];
+      for (const TCabFileRec& r : t.Records) {
+        const uint16_t folder = r.Folder();
+        if (folder == 0xFFFD || folder == 0xFFFF) continue;
+        if (folder == 0xFFFE && k + 1 == Tables.size()) continue;
+        const size_t local = folder == 0xFFFE ? t.Folders.size() - 1 : folder;
+        if (t.Folders.empty() || local >= t.Folders.size()) return false;
+        uint8_t rec[16];
+        std::memcpy(rec, r.Fixed, 16);
+        le::Put16(rec + 8, uint32_t(folderMap[k][local]));
+        files.insert(files.end(), rec, rec + 16);
+        files.insert(files.end(), r.Name.begin(), r.Name.end());
+        files.push_back(0);
+        fileCount++;
+      }
+    }
+    if (folders.size() > 0xFFFF || fileCount > 0xFFFF) return false;
+
+    // The header, the folders and the files, then the blocks in folder order.
+    const int64_t foldersAt = 36, filesAt = foldersAt + 8 * int64_t(folders.size());
+    int64_t dataAt = filesAt + int64_t(files.size());
+    std::vector<uint8_t> head(size_t(filesAt), 0);
+    for (size_t i = 0; i < folders.size(); i++) {
+      uint8_t* rec = head.data() + foldersAt + 8 * i;
+      if (folders[i].Blocks.size() > 0xFFFF) return false;
+      le::Put32(rec, uint32_t(dataAt));
+      le::Put16(rec + 4, uint32_t(folders[i].Blocks.size()));
+      le::Put16(rec + 6, folders[i].Type);
+      for (const TBlock& b : folders[i].Blocks) dataAt += 8 + b.CbData;
+    }
+    if (dataAt > 0x7FFFFFFF) return false;
+    std::memcpy(head.data(), "MSCF", 4);
+    le::Put32(head.data() + 8, uint32_t(dataAt));
+    le::Put32(head.data() + 16, uint32_t(filesAt));
+    head[24] = 3;
+    head[25] = 1;
+    le::Put16(head.data() + 26, uint32_t(folders.size()));
+    le::Put16(head.data() + 28, uint32_t(fileCount));
+    le::Put16(head.data() + 32, Tables.front().SetID);
+    AddMem(Keep(std::move(head)), filesAt);
+    const int64_t filesLen = int64_t(files.size());
+    AddMem(Keep(std::move(files)), filesLen);
+    for (const TFolder& f : folders)
+      for (const TBlock& b : f.Blocks) {
+        std::vector<uint8_t> h(8);
+        le::Put32(h.data(), b.Csum);
+        le::Put16(h.data() + 4, b.CbData);
+        le::Put16(h.data() + 6, b.CbUncomp);
+        AddMem(Keep(std::move(h)), 8);
+        if (b.Joined) {
+          AddMem(b.Joined->data(), b.CbData);
+        } else if (b.CbData > 0) {
+          FSegments.push_back({FSize, b.CbData, nullptr, b.File, b.DataAt});
+          FSize += b.CbData;
+        }
+      }
+    return FSize == dataAt;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+int32_t TCabSetView::ReadAt(int64_t Pos, void* Buf, int32_t Count) {
+  uint8_t* out = static_cast<uint8_t*>(Buf);
+  int32_t done = 0;
+  auto seg = std::upper_bound(FSegments.begin(), FSegments.end(), Pos,
+                              [](int64_t P, const TSegment& S) { return P < S.At; });
+  if (seg == FSegments.begin()) return 0;
+  --seg;
+  while (done < Count && seg != FSegments.end() && Pos >= seg->At && Pos < seg->At + seg->Len) {
+    const int32_t n = int32_t(std::min<int64_t>(Count - done, seg->At + seg->Len - Pos));
+    if (seg->Mem)
+      std::memcpy(out + done, seg->Mem + (Pos - seg->At), size_t(n));
+    else if (!ReadFile(seg->File, seg->FileAt + (Pos - seg->At), out + done, n))
+      return done;
+    done += n;
+    Pos += n;
+    ++seg;
+  }
+  return done;
+}
+
+// The library's file access while it reads a set through its merged view: the first
+// cabinet's name opens the view, everything else goes to the handler as ever.
+class TCabSetFileHandler : public TCabinetFileHandler {
+public:
+  TCabSetFileHandler(TCabinetFileHandler& AInner, TCabSetView& AView, const std::string& AName)
+      : TCabinetFileHandler(nullptr), FInner(AInner), FView(AView), FName(AName) {}
+  intptr_t Open(const std::string& Name, int Flags, int Mode) override {
+    if (!AnsiSameText(Name, FName)) return FInner.Open(Name, Flags, Mode);
+    const intptr_t handle = ViewHandleBase + intptr_t(FPos.size());
+    FPos.push_back(0);
+    return handle;
+  }
+  unsigned Read(intptr_t Handle, void* Buffer, unsigned Count) override {
+    int64_t* pos = Pos(Handle);
+    if (!pos) return FInner.Read(Handle, Buffer, Count);
+    const int32_t got = FView.ReadAt(*pos, Buffer, int32_t(std::min<unsigned>(Count, 0x7FFFFFFF)));
+    *pos += got;
+    return unsigned(got);
+  }
+  unsigned Write(intptr_t Handle, const void* Buffer, unsigned Count) override {
+    return Pos(Handle) ? UINT(-1) : FInner.Write(Handle, Buffer, Count);
+  }
+  int Close(intptr_t Handle) override { return Pos(Handle) ? 0 : FInner.Close(Handle); }
+  long Seek(intptr_t Handle, long Distance, int SeekType) override {
+    int64_t* pos = Pos(Handle);
+    if (!pos) return FInner.Seek(Handle, Distance, SeekType);
+    const int64_t base = SeekType == soFromBeginning ? 0 : SeekType == soFromCurrent ? *pos : FView.Size();
+    if (base + Distance < 0) return -1;
+    *pos = base + Distance;
+    return long(*pos);
+  }
+  int Delete(const std::string& Name) override { return FInner.Delete(Name); }
+
+private:
+  // Far above the handles the system gives out.
+  static constexpr intptr_t ViewHandleBase = 0x7E000000;
+  int64_t* Pos(intptr_t Handle) {
+    const intptr_t i = Handle - ViewHandleBase;
+    return i >= 0 && i < intptr_t(FPos.size()) ? &FPos[size_t(i)] : nullptr;
+  }
+  TCabinetFileHandler& FInner;
+  TCabSetView& FView;
+  std::string FName;
+  std::vector<int64_t> FPos;
+};
 
 // The method family of a file's folder (0 stored, 1 MSZIP, 2 Quantum, 3 LZX); a file
 // continued from the previous cabinet lies in the first folder, one continued into the
@@ -530,11 +820,62 @@ void TUnCAB::NextCabinet(std::string& Name, std::string& Disk, std::string& Path
   }
 }
 
-bool TUnCAB::CopyCabinet(const std::string& Cabinet) {
+bool TUnCAB::CopySet(const std::string& Cabinet, bool& Through) {
+  std::vector<std::string> cabinets{Cabinet};
+  std::vector<TCabTables> tables(1);
+  // Only from the first cabinet of a set: a continued folder's beginning is not to be had.
+  if (!ReadCabTables(Cabinet, tables[0]) || (tables[0].Flags & 0x0003) != 0x0002) return false;
+  std::set<std::string> seen{AnsiUpperCase(ExpandFileName(Cabinet))};
+  while ((tables.back().Flags & 0x0002) && !tables.back().Next.empty()) {
+    const TCabTables& last = tables.back();
+    const std::string id = IntToStr(last.Index + 1);
+    std::string next = ArcExtractFilePath(cabinets.back()) + last.Next;
+    if (!GetNextVolume(next, id)) break;
+    TCabTables t;
+    if (!seen.insert(AnsiUpperCase(ExpandFileName(next))).second) {
+      ReportArchiveError(next, "", id, errBrokenVolumeChain);
+      break;
+    }
+    if (!ReadCabTables(next, t)) {
+      ReportArchiveError(next, "", id, errBadFileHeader);
+      break;
+    }
+    // A cabinet of another set, or out of its place in this one.
+    if (t.SetID != tables.front().SetID || t.Index != uint16_t(last.Index + 1)) {
+      ReportArchiveError(next, "", id, errBrokenVolumeChain);
+      break;
+    }
+    cabinets.push_back(next);
+    tables.push_back(std::move(t));
+  }
+  TCabSetView view;
+  TCabTables merged;
+  if (!view.Build(cabinets, tables) ||
+      !ReadCabTables([&view](int64_t Pos, void* Buf, int32_t Count) { return view.ReadAt(Pos, Buf, Count); },
+                     view.Size(), merged))
+    return false;
+  for (size_t i = 0; i < cabinets.size(); i++)
+    if (tables[i].FileTableMoved) ReportArchiveError(cabinets[i], "", "0", errBadFileHeader);
+  TCabSetFileHandler handler(OwnFileHandler(), view, Cabinet);
+  FHandlerOverride = &handler;
+  try {
+    Through = CopyCabinet(Cabinet, &merged);
+  } catch (...) {
+    FHandlerOverride = nullptr;
+    throw;
+  }
+  FHandlerOverride = nullptr;
+  FNextCabinet.clear();  // the view was the whole set, or all of it to be had
+  return true;
+}
+
+bool TUnCAB::CopyCabinet(const std::string& Cabinet, const TCabTables* Known) {
   FPassFamily = -1;
   FRecords.clear();
-  TCabTables tables;
-  if (!ReadCabTables(Cabinet, tables)) return Copy(Cabinet);
+  TCabTables read;
+  const TCabTables* known = Known;
+  if (!known && !ReadCabTables(Cabinet, read)) return Copy(Cabinet);
+  const TCabTables& tables = known ? *known : read;
   // The library reads the file records after the folders all the same.
   if (tables.FileTableMoved) ReportArchiveError(Cabinet, "", "0", errBadFileHeader);
   // The library keeps one decompressor state for a copy, and an MSZIP folder leaves it in
@@ -593,7 +934,8 @@ void TUnCAB::ExtractIt() {
     FInfoKept = false;
     FNextCabinet.clear();
     std::set<std::string> seen{AnsiUpperCase(ExpandFileName(cabinet))};
-    bool through = CopyCabinet(cabinet);
+    bool through = true;
+    if (!CopySet(cabinet, through)) through = CopyCabinet(cabinet);
     while (through && FContinue && !Cancel && !FNextCabinet.empty() &&
            !AnsiSameText(FNextCabinet, ArcExtractFileName(cabinet))) {
       std::string next = ArcExtractFilePath(cabinet) + FNextCabinet;

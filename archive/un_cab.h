@@ -80,6 +80,9 @@ private:
   std::vector<std::unique_ptr<TFileStream>> FStreams;
 };
 
+// What the reader reads of a cabinet itself.
+struct TCabTables;
+
 // The library's error record (its ERF).
 struct TCabinetErrorRecord {
   int ErrorCode = 0;
@@ -107,7 +110,7 @@ public:
                              uint16_t Attributes) = 0;
   virtual void NextCabinet(std::string& Name, std::string& Disk, std::string& Path, int Error, bool& Abort) = 0;
 
-  TCabinetFileHandler* FileHandler() const { return FHandler.get(); }
+  TCabinetFileHandler* FileHandler() const { return FHandlerOverride ? FHandlerOverride : FHandler.get(); }
   // The write callback: Count bytes of the file being extracted.
   unsigned WriteData(const void* Buffer, unsigned Count);
   // Keeps an exception met inside a callback (it cannot pass through the library).
@@ -127,6 +130,9 @@ protected:
   bool Copy(const std::string& Cabinet);
   bool Aborted() const { return FAborted; }
 
+  // Takes the library's file access while set (the merged view of a cabinet set).
+  TCabinetFileHandler* FHandlerOverride = nullptr;
+  TCabinetFileHandler& OwnFileHandler() const { return *FHandler; }
   int64_t FFileSize = 0;   // of the file being extracted
   int64_t FRemaining = 0;
   int FLastProgress = -1;
@@ -164,7 +170,11 @@ protected:
 private:
   // One cabinet through the library; a cabinet whose LZX or Quantum folders follow folders
   // of another method goes through once per method (the library may not switch there).
-  bool CopyCabinet(const std::string& Cabinet);
+  // Known: the cabinet's tables when they have been read.
+  bool CopyCabinet(const std::string& Cabinet, const TCabTables* Known = nullptr);
+  // Extracts a set that begins with Cabinet as one cabinet; False when it is none, or
+  // cannot be shown so (the cabinets then go one by one).
+  bool CopySet(const std::string& Cabinet, bool& Through);
   // The method family (1 MSZIP, 2 Quantum, 3 LZX) of the file records, in order, while a
   // cabinet goes through once per method; -1 copies every file.
   struct TRecord {

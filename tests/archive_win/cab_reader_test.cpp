@@ -65,11 +65,11 @@ TEST(CabReader, SingleNameFileSpec) {
   EXPECT_FALSE(FileExists(Tmp.Path() + CyrillicTxt));
 }
 
-// Every generated cabinet and set, whole: stored, MSZIP and LZX folders (LZX after MSZIP
-// among them), several folders and data blocks, reserve fields, empty files, names in 866
-// and flagged UTF-8, files continued into the next cabinet inside a split data block and
-// through five cabinets. The sets the platform's library cannot follow end with an error
-// and leave no file that is not whole.
+// Every generated cabinet and set, whole and once each: stored, MSZIP and LZX folders (LZX
+// after MSZIP among them), several folders and data blocks, reserve fields, empty files,
+// names in 866 and flagged UTF-8, sets continued inside a split data block, on a block
+// boundary, through five cabinets, and with files that begin inside a continued folder.
+// Each next cabinet is asked for once.
 TEST(CabReader, GeneratedCabinetsExtractWhole) {
   TKeepCurrentDir Keep;
   ASSERT_FALSE(GenManifest().Archives.empty());
@@ -78,24 +78,20 @@ TEST(CabReader, GeneratedCabinetsExtractWhole) {
     TTempDir Tmp;
     TUnCAB R(nullptr);
     TReaderEvents Ev;
+    int Asked = 0;
     R.OnNextVolume = [&](TObject*, std::string&, std::string&, const std::string&, bool FExists, bool&) {
       EXPECT_TRUE(FExists);
+      Asked++;
     };
     ExtractInto(R, Ev, GenCab(A.First), Tmp.Path());
-    EXPECT_EQ(Ev.Deactivates, 1);
-    if (A.Limit) {
-      EXPECT_FALSE(Ev.Errors.empty());
-    } else {
-      EXPECT_TRUE(Ev.Errors.empty());
-      std::vector<std::pair<std::string, bool>> Want;
-      for (const TGenFile& F : A.Files) Want.emplace_back(Tmp.Path() + F.Name, true);
-      EXPECT_EQ(Ev.Ends, Want);
-    }
+    EXPECT_TRUE(Ev.Errors.empty());
+    EXPECT_EQ(Asked, A.Cabinets - 1);
+    std::vector<std::pair<std::string, bool>> Want;
+    for (const TGenFile& F : A.Files) Want.emplace_back(Tmp.Path() + F.Name, true);
+    EXPECT_EQ(Ev.Ends, Want);
     for (const TGenFile& F : A.Files) {
       SCOPED_TRACE(F.Name);
-      const bool Whole = std::count(Ev.Ends.begin(), Ev.Ends.end(), std::make_pair(Tmp.Path() + F.Name, true)) > 0;
-      ASSERT_EQ(FileExists(Tmp.Path() + F.Name), Whole);
-      if (!Whole) continue;
+      ASSERT_TRUE(FileExists(Tmp.Path() + F.Name));
       const TByteVec Data = ReadWholeFile(Tmp.Path() + F.Name);
       EXPECT_EQ(Data.size(), F.Size);
       EXPECT_EQ(Crc32Of(Data), F.Crc);
@@ -103,10 +99,11 @@ TEST(CabReader, GeneratedCabinetsExtractWhole) {
   }
 }
 
-// Damaged sets end with an error, in bounded time: a next cabinet the library refuses (the
-// cabinet itself, one of another set or out of place) is not offered again and again, and
-// cabinets that name each other are not extracted round and round. A file table past the
-// end of the cabinet is told, and the files are still extracted.
+// Damaged sets end with an error, in bounded time: a next cabinet that is the cabinet
+// itself, of another set or out of place is refused (also when the library itself follows
+// a file into it from a set opened in the middle: it asks again and again), and cabinets
+// that name each other are not extracted round and round. A file table past the end of
+// the cabinet is told, and the files are still extracted.
 TEST(CabReader, DamagedSetsEndWithAnError) {
   struct {
     const char* Name;
@@ -115,6 +112,7 @@ TEST(CabReader, DamagedSetsEndWithAnError) {
                {"otherset1.cab", errBrokenVolumeChain},
                {"place1.cab", errBrokenVolumeChain},
                {"ring1.cab", errBrokenVolumeChain},
+               {"mid2.cab", errBrokenVolumeChain},
                {"filesoff.cab", errBadFileHeader}};
   ASSERT_EQ(GenManifest().Bad.size(), std::size(Cases));
   for (auto& C : Cases) {
@@ -150,8 +148,8 @@ TEST(CabReader, DamagedSetsEndWithAnError) {
 }
 
 // A set of five cabinets with a file running through all of them: each next cabinet is
-// asked for through OnNextVolume; without the handler the set breaks off with "File not
-// found" after the files of the first cabinet, and no part of the long file is left behind.
+// asked for once, through OnNextVolume; without the handler the set breaks off with "File
+// not found" after the files of the first cabinet, and no part of the long file is written.
 TEST(CabReader, CabinetSetAsksForEachNextCabinet) {
   TKeepCurrentDir Keep;
   TTempDir Tmp;
@@ -168,13 +166,7 @@ TEST(CabReader, CabinetSetAsksForEachNextCabinet) {
   };
   ExtractInto(R, Ev, GenCab("multi1.cab"), Tmp.Path() + "out\\");
   EXPECT_TRUE(Ev.Errors.empty());
-  // The library asks while it follows the long file; the reader again for the files that
-  // begin in each cabinet.
-  for (const char* Cab : {"multi2.cab", "multi3.cab", "multi4.cab", "multi5.cab"})
-    EXPECT_NE(std::find(Asked.begin(), Asked.end(), Cab), Asked.end()) << Cab;
-  ASSERT_FALSE(Asked.empty());
-  EXPECT_EQ(Asked.front(), "multi2.cab");
-  EXPECT_EQ(Asked.back(), "multi5.cab");
+  EXPECT_EQ(Asked, (std::vector<std::string>{"multi2.cab", "multi3.cab", "multi4.cab", "multi5.cab"}));
   EXPECT_EQ(Ev.Ends.size(), 3u);
   EXPECT_EQ(Ev.FailedEnds(), 0);
   for (const TGenFile& F : Multi->Files) {
@@ -189,8 +181,7 @@ TEST(CabReader, CabinetSetAsksForEachNextCabinet) {
   ExtractInto(R2, Ev2, GenCab("multi1.cab"), Tmp.Path() + "out2\\");
   EXPECT_EQ(Ev2.Errors, std::vector<int>{errFileNotFound});
   EXPECT_EQ(Ev2.Ends, (std::vector<std::pair<std::string, bool>>{{Tmp.Path() + "out2\\test1.txt", true},
-                                                                 {Tmp.Path() + "out2\\test2.txt", true},
-                                                                 {Tmp.Path() + "out2\\test3.txt", false}}));
+                                                                 {Tmp.Path() + "out2\\test2.txt", true}}));
   EXPECT_FALSE(FileExists(Tmp.Path() + "out2\\test3.txt"));
   EXPECT_EQ(Ev2.Deactivates, 1);
 }

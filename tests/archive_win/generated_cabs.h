@@ -25,7 +25,6 @@ struct TGenFile {
 struct TGenArchive {
   std::string First;  // the first cabinet's file name
   int Cabinets = 1;
-  bool Limit = false;  // a set the platform's library cannot follow
   std::vector<TGenFile> Files;
 };
 
@@ -63,10 +62,7 @@ inline const TGenManifest& GenManifest() {
     while (in >> kind) {
       if (kind == "archive") {
         TGenArchive a;
-        std::string rest;
         in >> a.First >> a.Cabinets;
-        std::getline(in, rest);
-        a.Limit = rest.find("limit") != std::string::npos;
         m.Archives.push_back(a);
       } else if (kind == "file" && !m.Archives.empty()) {
         std::string hex, crc;

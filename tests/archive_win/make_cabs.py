@@ -9,10 +9,10 @@
   multi1.cab..multi5.cab  three files, the last running through all five cabinets
                           (continued from the previous and to the next at once)
   cont1.cab..cont3.cab    files that begin inside a folder continued from the previous cabinet
-  self.cab, otherset1.cab, place1.cab, ring1.cab, filesoff.cab   damaged cabinets and sets
+  self.cab, otherset1.cab, place1.cab, ring1.cab, mid2.cab, filesoff.cab
+                          damaged cabinets and sets
 and cabs.txt, the manifest the tests read:
-  archive NAME CABINETS [limit]   the first cabinet, how many the set has; limit: the
-                                  platform's cabinet library cannot follow this set
+  archive NAME CABINETS     the first cabinet and how many the set has
   file HEXNAME SIZE CRC     each file as a reader gives it (the name in 1251, hex), in order
   bad NAME REASON           a damaged cabinet or set a reader must refuse with an error
 usage: make_cabs.py OUTDIR"""
@@ -216,15 +216,13 @@ class Writer:
         with open(os.path.join(self.outdir, name), "wb") as f:
             f.write(data)
 
-    def archive(self, folders, names, cuts=(), limit=False, **kw):
-        """limit: a set the platform's library cannot follow (a folder continued on a block
-        boundary, or files that begin inside a continued folder)."""
+    def archive(self, folders, names, cuts=(), **kw):
         names, cabs = build_set(folders, cuts, names, **kw)
         assert len(cabs) == len(names), (names, len(cabs))
         for n, c in zip(names, cabs):
             self.save(n, c)
         self.archive_bytes[names[0]] = cabs
-        self.manifest.append("archive %s %d%s" % (names[0], len(names), " limit" if limit else ""))
+        self.manifest.append("archive %s %d" % (names[0], len(names)))
         for f in folders:
             for name, attr, data, _ in f.files:
                 self.manifest.append("file %s %d %08X" % (ansi(name, attr).hex(), len(data), zlib.crc32(data)))
@@ -282,7 +280,7 @@ def main():
                             (b"after.txt", A_ARCH, text(42, 9000))]),
             Folder(MSZIP, [(b"second.txt", A_ARCH, text(43, 3000))])]
     w.archive(span, ["split1.cab", "split2.cab"], cuts=[BLOCK + 5000])
-    w.archive(span, ["whole1.cab", "whole2.cab"], cuts=[BLOCK], limit=True)
+    w.archive(span, ["whole1.cab", "whole2.cab"], cuts=[BLOCK])
     # Three files through five cabinets: the last one runs through all of them, continued
     # from the previous and into the next cabinet at once in the middle ones.
     multi = Folder(MSZIP, [(b"test1.txt", A_ARCH, text(50, 700)), (b"test2.txt", A_ARCH, noise(51, 300)),
@@ -292,7 +290,7 @@ def main():
     # Files that begin inside a folder continued from the previous cabinet.
     cont = Folder(MSZIP, [(b"c1.bin", A_ARCH, noise(60, 40000)), (b"c2.bin", A_ARCH, noise(61, 30000)),
                           (b"c3.bin", A_ARCH, noise(62, 30000))])
-    w.archive([cont], ["cont1.cab", "cont2.cab", "cont3.cab"], cuts=[25000, 60000], limit=True)
+    w.archive([cont], ["cont1.cab", "cont2.cab", "cont3.cab"], cuts=[25000, 60000])
 
     # Damaged sets: the next cabinet is the cabinet itself; belongs to another set; stands
     # at the wrong place in the set; two cabinets name each other.
@@ -310,6 +308,12 @@ def main():
     _, c = build_set(three, cuts, ["ring1.cab", "ring2.cab", "ring1.cab"])
     w.bad("ring1.cab", c[0], "two cabinets name each other")
     w.save("ring2.cab", c[1])
+    # Opened at its second cabinet, whose file runs on into a third of another set.
+    _, c = build_set([Folder(STORED, [(b"m1.txt", A_ARCH, text(90, 1000))]),
+                      Folder(STORED, [(b"m2.txt", A_ARCH, text(91, 20000))])], [1000, 16000],
+                     ["mid1.cab", "mid2.cab", "mid3.cab"])
+    w.bad("mid2.cab", c[1], "opened in the middle, the next cabinet is of another set")
+    w.save("mid3.cab", patch16(c[2], 32, 0x2222))
     # A file table past the end of the cabinet.
     w.bad("filesoff.cab", patch32(w.archive_bytes["stored.cab"][0], 16, 0x7FFFFFFF), "file table past the end")
 
