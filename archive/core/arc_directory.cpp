@@ -274,6 +274,14 @@ private:
       return false;
     }
     const uint16_t flags = Get16(h + 30);
+    // A next cabinet of another set, or out of its place in the set, is not this set's.
+    const uint16_t setID = Get16(h + 32), index = Get16(h + 34);
+    if (!First && (setID != FSetID || index != uint16_t(FIndex + 1))) {
+      T.ReportArchiveError(T.CurrentVolume(), "", "0", errBrokenVolumeChain);
+      return false;
+    }
+    FSetID = setID;
+    FIndex = index;
     FMinor = h[24];
     FMajor = h[25];
     int64_t at = Start + 36;
@@ -326,7 +334,10 @@ private:
     const std::string name = ArcExtractFilePath(T.CurrentVolume()) + OemToAnsiName(FNext);
     FNext.clear();
     // A set that names a cabinet twice would go round for ever.
-    if (!FSeen.insert(AnsiUpperCase(name)).second || FSeen.size() > 1000) return T.EndWalk();
+    if (!FSeen.insert(AnsiUpperCase(name)).second || FSeen.size() > 1000) {
+      T.ReportArchiveError(name, "", "0", errBrokenVolumeChain);
+      return T.EndWalk();
+    }
     if (!T.SwitchVolume(name, std::to_string(FSeen.size()))) return T.EndWalk();
     if (!ReadCabinet(0, false)) T.EndWalk();
   }
@@ -336,6 +347,7 @@ private:
   std::string FNext;             // the next cabinet's name
   std::string FVolumeID;
   uint8_t FMinor = 0, FMajor = 0;
+  uint16_t FSetID = 0, FIndex = 0;
   std::set<std::string> FSeen;
 };
 
