@@ -179,8 +179,6 @@ struct TCabTables {
   uint8_t FolderReserve = 0, DataReserve = 0;
   std::string Next;
   std::vector<TCabFolderRec> Folders;
-  std::vector<uint16_t> FolderTypes;
-  std::vector<std::pair<std::string, uint16_t>> Files;  // stored name, folder index
   std::vector<TCabFileRec> Records;
   bool FileTableMoved = false;  // its offset lay past the end: read after the folders
 };
@@ -228,7 +226,6 @@ bool ReadCabTables(const TCabReadAt& ReadAt, int64_t Size, TCabTables& T) {
     uint8_t rec[8];
     if (!read(rec, 8)) return false;
     T.Folders.push_back({le::Get32(rec), le::Get16(rec + 4), le::Get16(rec + 6)});
-    T.FolderTypes.push_back(le::Get16(rec + 6));
     at += T.FolderReserve;
   }
   const int64_t filesAt = le::Get32(h + 16);
@@ -239,7 +236,6 @@ bool ReadCabTables(const TCabReadAt& ReadAt, int64_t Size, TCabTables& T) {
   for (int i = 0, n = le::Get16(h + 28); i < n; i++) {
     TCabFileRec rec;
     if (!read(rec.Fixed, 16) || !zstring(rec.Name)) return false;
-    T.Files.emplace_back(rec.Name, rec.Folder());
     T.Records.push_back(std::move(rec));
   }
   return true;
@@ -248,10 +244,22 @@ bool ReadCabTables(const TCabReadAt& ReadAt, int64_t Size, TCabTables& T) {
 bool ReadCabTables(const std::string& Path, TCabTables& T) {
   try {
     TFileStream f(Path, fmOpenRead | fmShareDenyNone);
+    // The tables are read a few bytes at a time: through a window of the file.
+    std::vector<uint8_t> window;
+    int64_t windowAt = -1;
     return ReadCabTables(
-        [&f](int64_t Pos, void* Buf, int32_t Count) {
-          f.Seek(Pos, soFromBeginning);
-          return f.Read(Buf, Count);
+        [&](int64_t Pos, void* Buf, int32_t Count) {
+          if (windowAt < 0 || Pos < windowAt || Pos + Count > windowAt + int64_t(window.size())) {
+            window.resize(size_t(std::max(Count, 65536)));
+            windowAt = Pos;
+            f.Seek(Pos, soFromBeginning);
+            const int got = f.Read(window.data(), int(window.size()));
+            window.resize(size_t(std::max(got, 0)));
+          }
+          const int64_t n = std::min<int64_t>(Count, windowAt + int64_t(window.size()) - Pos);
+          if (n <= 0) return 0;
+          std::memcpy(Buf, window.data() + (Pos - windowAt), size_t(n));
+          return int32_t(n);
         },
         f.Size(), T);
   } catch (const Exception&) {
@@ -331,8 +339,10 @@ bool TCabSetView::Build(const std::vector<std::string>& Cabinets, const std::vec
     bool continues = false;  // the last folder goes on in the next cabinet
     for (size_t k = 0; k < Tables.size(); k++) {
       const TCabTables& t = Tables[k];
+      // Each block takes at least its 8 header bytes: damaged counts cannot make more.
+      int64_t budget = t.Size / 8 + 1;
       bool fromPrevious = false;
-      for (const auto& f : t.Files) fromPrevious |= f.second == 0xFFFD || f.second == 0xFFFF;
+      for (const TCabFileRec& r : t.Records) fromPrevious |= r.Folder() == 0xFFFD || r.Folder() == 0xFFFF;
       fromPrevious = k > 0 && !folders.empty() && !t.Folders.empty() && (continues || fromPrevious);
       for (size_t i = 0; i < t.Folders.size(); i++) {
         if (!(i == 0 && fromPrevious)) folders.push_back({t.Folders[i].Type, {}});
@@ -340,6 +350,7 @@ bool TCabSetView::Build(const std::vector<std::string>& Cabinets, const std::vec
         std::vector<TBlock>& blocks = folders.back().Blocks;
         int64_t at = t.Folders[i].DataAt;
         for (int b = 0; b < t.Folders[i].Blocks; b++) {
+          if (--budget < 0) return false;
           uint8_t h[8];
           if (!ReadFile(int(k), at, h, 8)) return false;
           TBlock block{int(k), at + 8 + t.DataReserve, le::Get16(h + 4), le::Get16(h + 6), le::Get32(h), nullptr};
@@ -369,7 +380,7 @@ bool TCabSetView::Build(const std::vector<std::string>& Cabinets, const std::vec
         }
       }
       continues = false;
-      for (const auto& f : t.Files) continues |= f.second == 0xFFFE || f.second == 0xFFFF;
+      for (const TCabFileRec& r : t.Records) continues |= r.Folder() == 0xFFFE || r.Folder() == 0xFFFF;
       continues |= !folders.empty() && !folders.back().Blocks.empty() && folders.back().Blocks.back().CbUncomp == 0;
     }
     // A block whose rest lies in a cabinet not to be had holds no whole file.
@@ -513,10 +524,10 @@ private:
 // continued from the previous cabinet lies in the first folder, one continued into the
 // next in the last.
 int FolderFamily(const TCabTables& T, uint16_t Folder) {
-  if (T.FolderTypes.empty()) return 0;
-  const size_t last = T.FolderTypes.size() - 1;
+  if (T.Folders.empty()) return 0;
+  const size_t last = T.Folders.size() - 1;
   const size_t i = Folder <= last ? Folder : Folder == 0xFFFD ? 0 : last;
-  return T.FolderTypes[i] & 0x000F;
+  return T.Folders[i].Type & 0x000F;
 }
 
 // Creates Dir and its missing parents without the system's box for a drive that is not there.
@@ -873,9 +884,8 @@ bool TUnCAB::CopyCabinet(const std::string& Cabinet, const TCabTables* Known) {
   FPassFamily = -1;
   FRecords.clear();
   TCabTables read;
-  const TCabTables* known = Known;
-  if (!known && !ReadCabTables(Cabinet, read)) return Copy(Cabinet);
-  const TCabTables& tables = known ? *known : read;
+  if (!Known && !ReadCabTables(Cabinet, read)) return Copy(Cabinet);
+  const TCabTables& tables = Known ? *Known : read;
   // The library reads the file records after the folders all the same.
   if (tables.FileTableMoved) ReportArchiveError(Cabinet, "", "0", errBadFileHeader);
   // The library keeps one decompressor state for a copy, and an MSZIP folder leaves it in
@@ -883,17 +893,17 @@ bool TUnCAB::CopyCabinet(const std::string& Cabinet, const TCabTables* Known) {
   std::vector<int> families;
   bool switches = false;
   int previous = 0;
-  for (uint16_t type : tables.FolderTypes) {
-    const int family = type & 0x000F;
+  for (const TCabFolderRec& folder : tables.Folders) {
+    const int family = folder.Type & 0x000F;
     if (family == 0) continue;
     if ((family == 2 || family == 3) && previous != 0 && previous != family) switches = true;
     if (std::find(families.begin(), families.end(), family) == families.end()) families.push_back(family);
     previous = family;
   }
   if (!switches) return Copy(Cabinet);
-  for (const auto& f : tables.Files) {
-    const int family = FolderFamily(tables, f.second);
-    FRecords.push_back({f.first, family ? family : families.front()});  // stored ones go first
+  for (const TCabFileRec& r : tables.Records) {
+    const int family = FolderFamily(tables, r.Folder());
+    FRecords.push_back({r.Name, family ? family : families.front()});  // stored ones go first
   }
   bool through = true;
   for (int family : families) {
