@@ -82,6 +82,8 @@ TEditorPage::TEditorPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
       Item->SetChecked(true);
     };
     Syn->Insert(At++, Item);
+    // The menu shows the editor's syntax from the start (plain text at first).
+    if (Chosen == E->HighLighter()) Item->SetChecked(true);
   }
 
   CodingMenu = new TPopupMenu(this);

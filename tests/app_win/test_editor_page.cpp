@@ -276,6 +276,9 @@ TEST_F(EditorPage, SyntaxServiceUndoAndClipboardCommands) {
     TmwCustomHighLighter* Want;
   } Syntaxes[] = {{"SynCpp", MainForm->CPP},   {"SynPas", MainForm->Pas}, {"SynPerl", MainForm->Perl},
                   {"SynJava", MainForm->Java}, {"SynPlain", nullptr}};
+  // At first plain text, and the menu says so.
+  EXPECT_EQ(E->HighLighter(), nullptr);
+  EXPECT_TRUE(dynamic_cast<TMenuItem*>(Page->FindComponent("SynPlain"))->Checked());
   for (const auto& S : Syntaxes) {
     ClickItem(S.Item);
     EXPECT_EQ(E->HighLighter(), S.Want) << S.Item;
@@ -338,6 +341,17 @@ TEST_F(EditorPage, SyntaxServiceUndoAndClipboardCommands) {
   }
   EXPECT_EQ(E->Font()->Name(), "Courier New");
   EXPECT_EQ(E->Font()->Size(), 13);
+}
+
+// Ctrl+Alt+C drops down the syntax menu; the coding button drops down the code-page menu.
+TEST_F(EditorPage, SyntaxKeyAndCodingButtonDropTheirMenus) {
+  MainForm->Editor->SetFocus();
+  EXPECT_GT(SaveOpenedMenuPng([this] { PressKey('C', {ssCtrl, ssAlt}, MainForm->Editor->Handle()); },
+                              ScreenshotPath("editor_syntax_menu.png")),
+            0);
+  auto* Coding = dynamic_cast<TToolButton*>(Page->FindComponent("ToolButton12"));
+  ASSERT_NE(Coding, nullptr);
+  EXPECT_GT(SaveOpenedMenuPng([Coding] { Coding->Click(); }, ScreenshotPath("editor_coding_menu.png")), 0);
 }
 
 TEST_F(EditorPage, PrintWritesTheLinesInTheEditorsFont) {
