@@ -175,4 +175,24 @@ TEST(LanguageFiles, AreCodePage1251) {
 #endif
 }
 
+// The HTML page's open dialog offers only files its viewer shows: a picture kind it cannot
+// show would be read as a page of garbage.
+TEST(LanguageFiles, HtmlPageOpenMasksNameOnlyWhatTheViewerShows) {
+#ifdef _WIN32
+  GTEST_SKIP() << "reads the source tree: runs in the native build";
+#else
+  const std::set<std::string> Shown = {"*.htm", "*.html", "*.shtml", "*.bmp", "*.gif", "*.jpg", "*.jpeg", "*.png"};
+  for (const char* File : {"Russian.zq.lng", "English.zq.lng"}) {
+    TIniFile Ini((Root / "resources" / "langs" / File).string());
+    for (const char* Key : {"HTML", "Graph"}) {
+      const std::string Mask = Ini.ReadString("Mask", Key, "");
+      const std::size_t Bar = Mask.find('|');
+      ASSERT_NE(Bar, std::string::npos) << File << " " << Key;
+      std::stringstream Patterns(Mask.substr(Bar + 1));
+      for (std::string P; std::getline(Patterns, P, ';');) EXPECT_TRUE(Shown.count(Lower(P))) << File << " " << Key << ": " << P;
+    }
+  }
+#endif
+}
+
 }  // namespace
