@@ -458,24 +458,18 @@ void TUnBase::BeginRun(std::initializer_list<TArcType> Served) {
   if (std::find(Served.begin(), Served.end(), FArcType) == Served.end())
     RaiseArchiveError(FArchiveFile, "", "0", errUnsupportedArcType);
   if (!OpenInFile(ArcFile, FArchiveFile)) RaiseArchiveError(FArchiveFile, "", "0", errOpeningFile);
+  try {
+    ReadArchiveHeader();
+  } catch (...) {
+    // Not begun: no OnActivate, so no OnDeactivate either.
+    ArcFile.Close();
+    throw;
+  }
   Engine.DateMode = FSetDateTo;
   if (OnActivate) OnActivate(this);
   SetCancel(false);
   SpecHasWildcards = ::HasWildcards(FFileSpec);
   if (OnElapsedTime) Timer.Start();
-}
-
-bool TUnBase::SelectEntry(const std::string& StoredName, TDateTime EntryDate) {
-  if (!ProcessFileName(StoredName) || FileName.empty()) return false;
-  if (!MatchFileSpec(OemToAnsiName(StoredName), FFileSpec, false)) return false;
-  ++RecNum;
-  bool extract = true;
-  if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName)) {
-    OnFileExists(this, FileName, EntryDate, extract);
-    if (!extract) return false;
-  }
-  if (OnBegin) OnBegin(this, FileName, RecNum, extract);
-  return extract;
 }
 
 void TUnBase::OpenEntryOutput(int64_t PackedSize, int CrcKind) {
@@ -485,26 +479,6 @@ void TUnBase::OpenEntryOutput(int64_t PackedSize, int CrcKind) {
     Engine.Crc32Val = 0xFFFFFFFF;
   else if (CrcKind == 16)
     Engine.Crc16Val = 0;
-}
-
-bool TUnBase::FinishEntry(uint32_t StoredCrc, int CrcKind, TDateTime EntryDate, uint32_t Attr) {
-  if (Engine.OutputMode == omToFile) {
-    if (Engine.DateMode == sdOrigDate) {
-      const int dos = DateTimeToFileDate(EntryDate);
-      if (dos != 0) OutFile.SetDate(dos);
-    }
-    OutFile.Close();
-    // Only the plain attribute bits: an entry never makes its file a folder or a volume.
-    const int attr = static_cast<int>(Attr) & (faReadOnly | faHidden | faSysFile | faArchive);
-    if (attr != 0) FileSetAttr(FileName, attr);
-  }
-  bool pass = true;
-  if (CrcKind == 32)
-    pass = ~Engine.Crc32Val == StoredCrc;
-  else if (CrcKind == 16)
-    pass = (Engine.Crc16Val & 0xFFFF) == (StoredCrc & 0xFFFF);
-  if (OnEnd) OnEnd(this, FileName, pass);
-  return Engine.OutputMode == omToFile && SpecHasWildcards;
 }
 
 void TUnBase::EndRun() {
@@ -537,24 +511,106 @@ void TUnBase::MakeStoredFolder(const std::string& AnsiName) {
   if (!path.empty() && !IsArchiveItself(path)) ForceDirectories(path);
 }
 
+bool TUnBase::DecodeEntry(TArcEntry& Entry) {
+  UnStore(ArcFile, Entry.PackedSize, FileName, Entry.CrcKind);
+  return !Cancel;
+}
+
+bool TUnBase::ExtractEntry(TArcEntry& E) {
+  if (E.Kind == ekFolder) {
+    MakeStoredFolder(E.Name);
+    return true;
+  }
+  if (E.Kind != ekFile) return true;
+  if (!MatchFileSpec(E.Name, FFileSpec, E.MatchNamesOnly) || !ProcessEntryName(E.Name) || FileName.empty())
+    return true;
+  const bool toFile = Engine.OutputMode == omToFile;
+  // A stream takes one entry, a name without wildcards the one it names.
+  const bool goOn = toFile && SpecHasWildcards;
+  if (E.Refused != 0) {
+    // Told before anything is made: no empty file stands under the entry's name.
+    ReportArchiveError(FileName, E.RefusedText, "0", E.Refused);
+    return goOn;
+  }
+  bool extract = true;
+  if (toFile && OnFileExists && FileExists(FileName)) OnFileExists(this, FileName, E.Date, extract);
+  // Events name the output file; for a stream, the entry.
+  const std::string eventName = toFile ? FileName : E.Name;
+  if (extract && OnBegin) OnBegin(this, eventName, RecNum + 1, extract);
+  if (!extract) return goOn;
+  ++RecNum;
+  bool stop = false;
+  if (!PrepareEntry(E, stop)) {
+    if (OnEnd) OnEnd(this, eventName, false);
+    return goOn && !stop;
+  }
+  if (!OpenOutFile(OutFile, FileName)) {
+    ReportArchiveError(FileName, "", "0", errOpeningFile);
+    if (OnEnd) OnEnd(this, eventName, false);
+    return goOn;
+  }
+  ProgressStep = ProgressStepFor(E.PackedSize);
+  Engine.Crc32Val = 0xFFFFFFFF;
+  Engine.Crc16Val = 0;
+  bool decoded = false;
+  try {
+    ArcFile.Seek(E.DataPos);
+    decoded = DecodeEntry(E);
+  } catch (const E_RAISE& e) {
+    if (!e.Reported) ReportArchiveError(FileName, "", "0", e.ECode);
+  } catch (const EFOpenError&) {
+    // Raised through RaiseArchiveError only: OnError has had it.
+  } catch (const std::bad_alloc&) {
+    ReportArchiveError(FileName, "", "0", errOutOfMemory);
+  } catch (const Exception& e) {
+    ReportArchiveError(FileName, e.Message(), "0", errReadingFile);
+  }
+  if (!decoded || Cancel) {
+    // Damaged data or a cancelled run: no part of the file is left to pass for the whole.
+    if (toFile && OutFile.IsOpen()) {
+      const std::string part = OutFile.FileName();
+      OutFile.Close();
+      DeleteFile(part);
+    }
+    if (OnEnd) OnEnd(this, eventName, false);
+    return goOn && !Cancel;
+  }
+  if (toFile) {
+    if (Engine.DateMode == sdOrigDate) {
+      const int dos = DateTimeToFileDate(E.Date);
+      if (dos != 0) OutFile.SetDate(dos);
+    }
+    if (!OutFile.Close()) ReportArchiveError(FileName, "", "0", errClosingFile);
+    // Only the plain attribute bits: an entry never makes its file a folder or a volume.
+    const int attr = static_cast<int>(E.Attr) & (faReadOnly | faHidden | faSysFile | faArchive);
+    if (attr != 0) FileSetAttr(FileName, attr);
+  }
+  bool pass = E.Pass;
+  if (E.CrcKind == 32)
+    pass = ~Engine.Crc32Val == E.StoredCrc;
+  else if (E.CrcKind == 16)
+    pass = (Engine.Crc16Val & 0xFFFF) == (E.StoredCrc & 0xFFFF);
+  if (OnEnd)
+    OnEnd(this, eventName, pass);
+  else if (!pass)
+    ReportArchiveError(FileName, "", "0", errCrcCheck);
+  return goOn;
+}
+
 void TUnBase::RunExtraction(std::initializer_list<TArcType> Served) {
   InstallProgress();
   BeginRun(Served);
   try {
     while (!Cancel) {
       TArcEntry entry;
-      if (!ReadEntryHeader(entry)) break;
-      if (entry.IsDirectory) continue;
-      const TDateTime date = ConvertDate(entry.DateValue);
-      if (!SelectEntry(entry.StoredName, date)) continue;
-      try {
-        ArcFile.Seek(entry.DataPos);
-      } catch (const EInOutError& e) {
-        RaiseArchiveError(FileName, e.Message(), "0", errReadingFile);
+      const TEntryStep step = ReadEntryHeader(entry);
+      if (step == esEnd) break;
+      if (step != esEntry) {
+        ReportArchiveError(entry.Name.empty() ? FArchiveFile : entry.Name, entry.ErrorText, "0", entry.Error);
+        if (step == esBroken) break;
+        continue;
       }
-      OpenEntryOutput(entry.PackedSize, entry.CrcKind);
-      DecodeEntry(entry);
-      if (!FinishEntry(entry.StoredCrc, entry.CrcKind, date, entry.Attr)) break;
+      if (!ExtractEntry(entry)) break;
     }
   } catch (...) {
     EndRun();

@@ -2,11 +2,9 @@
 // (writers), with the properties, events and per-entry fields they share, the extraction
 // driver every reader runs, the stored-entry copy and the multi-volume helpers.
 //
-// A reader overrides ExtractIt. The simple way is to hand the whole run to RunExtraction
-// and to supply the format through ReadEntryHeader (walks the headers) and DecodeEntry
-// (writes one entry's data through ArcWriteOutput, updating the engine's CRC). A reader
-// whose loop differs builds its own from the same steps: BeginRun, SelectEntry,
-// OpenEntryOutput, FinishEntry and EndRun.
+// A reader overrides ExtractIt and hands the run to RunExtraction, supplying the format
+// through ReadArchiveHeader, ReadEntryHeader (walks the headers) and DecodeEntry (writes
+// one entry's data through ArcWriteOutput, updating the engine's CRC).
 #pragma once
 
 #include <cstdint>
@@ -291,16 +289,39 @@ TClassBuilder<C, B>& PublishReaderProperties(TClassBuilder<C, B>& Builder) {
 }
 
 // What a reader's header walk hands the extraction driver for one entry.
+enum TEntryKind : uint8_t {
+  ekFile,    // data to extract
+  ekFolder,  // a stored folder: made under ExtractDir (empty ones too)
+  ekOther    // links, devices, volume labels: nothing is made
+};
+
 struct TArcEntry {
-  std::string StoredName;    // as stored: OEM code page, any separators
+  std::string Name;          // in 1251 by the format's own name rule, any separators
+  TEntryKind Kind = ekFile;
+  bool MatchNamesOnly = false;  // FileSpec is matched against the name part alone
   int64_t PackedSize = 0;    // bytes of data in the archive
   int64_t UnpackedSize = 0;
   uint32_t StoredCrc = 0;    // compared with the engine's CRC after decoding
-  int CrcKind = 32;          // 16, 32, or 0 for none (CRC_PASS is then True)
-  uint32_t DateValue = 0;    // as stored, through ConvertDate
+  int CrcKind = 32;          // 16, 32, or 0: no CRC kept, Pass tells the check
+  bool Pass = true;          // with CrcKind 0: the decoder's own check
+  TDateTime Date = 0;
   uint32_t Attr = 0;         // file attributes given to the output file; 0 leaves them
-  bool IsDirectory = false;  // folders create nothing
   int64_t DataPos = 0;       // where the data begin in ArcFile
+  // An entry the reader cannot extract (an unknown method, encryption): this error, with
+  // RefusedText, is told for it and nothing is made under its name; the run goes on.
+  int Refused = 0;
+  std::string RefusedText;
+  // A damaged header (esDamaged, esBroken): the error told, named by Name when known.
+  int Error = 0;
+  std::string ErrorText;
+};
+
+// What ReadEntryHeader found.
+enum TEntryStep : uint8_t {
+  esEntry,    // an entry
+  esDamaged,  // a damaged header: told, and the walk goes on with the next one
+  esBroken,   // a damaged header after which nothing can be trusted: told, and the run ends
+  esEnd       // no more entries
 };
 
 class TUnBase : public TZipCommon {
@@ -336,30 +357,36 @@ protected:
   // now is, told through OnError; the archive is closed and a half-written output removed.
   void RunGuarded();
 
-  // ---- The extraction driver.
-  // The whole run over the entries ReadEntryHeader gives, for a reader serving the kinds
-  // Served. Errors reach OnError and then leave ExtractIt.
+  // ---- The extraction driver: the one loop of every reader.
+  // The run over the entries ReadEntryHeader gives, for a reader serving the kinds Served.
+  // Per entry: folders made, names kept inside ExtractDir, FileSpec, OnFileExists,
+  // OnBegin, the output opened, DecodeEntry, date and attributes, the check and OnEnd.
+  // An entry that fails is told through OnError and leaves no part of its file; the run
+  // goes on with the next one. Errors of the archive itself reach OnError and end the run.
   void RunExtraction(std::initializer_list<TArcType> Served);
-  // The next entry's header; the file stands anywhere afterwards (the driver seeks to
-  // DataPos). False when there are no more entries.
-  virtual bool ReadEntryHeader(TArcEntry& Entry) { return false; }
+  // The archive's own header (a directory, a main header), read before any event: ArcFile
+  // is open. A fault raises (RaiseArchiveError) and the run ends before it begins.
+  virtual void ReadArchiveHeader() {}
+  // The next entry's header; the file stands anywhere afterwards.
+  virtual TEntryStep ReadEntryHeader(TArcEntry& Entry) { return esEnd; }
+  // Called after OnBegin, before the output is made: False leaves the entry out (told
+  // already, OnEnd gets False); StopRun then ends the run after it.
+  virtual bool PrepareEntry(TArcEntry& Entry, bool& StopRun) { return true; }
   // Writes the entry's data (ArcFile stands at DataPos) through ArcWriteOutput, keeping
   // the engine's CRC of its kind; the driver has opened the output and preset the CRC.
-  virtual void DecodeEntry(TArcEntry& Entry) { UnStore(ArcFile, Entry.PackedSize, FileName, Entry.CrcKind); }
+  // False, or a raised error, when the data could not be decoded whole; what is told
+  // through OnError is then the reader's to tell (RaiseArchiveError tells it).
+  virtual bool DecodeEntry(TArcEntry& Entry);
 
-  // ---- Its steps, for readers with a loop of their own.
-  // Checks the archive name and kind, opens ArcFile, OnActivate, clears Cancel, notes the
-  // wildcards of FileSpec, starts the timer.
+  // ---- Its steps.
+  // Checks the archive name and kind, opens ArcFile, reads the archive header, OnActivate,
+  // clears Cancel, notes the wildcards of FileSpec, starts the timer.
   void BeginRun(std::initializer_list<TArcType> Served);
-  // Builds FileName and asks FileSpec, OnFileExists and OnBegin; True when the entry is
-  // to be extracted (RecNum then counts it).
-  bool SelectEntry(const std::string& StoredName, TDateTime EntryDate);
   // Opens the output (EFOpenError "Error opening file" on failure), sets ProgressStep for
   // PackedSize bytes and presets the CRC of the kind.
   void OpenEntryOutput(int64_t PackedSize, int CrcKind);
-  // Date, close and attributes of the output file, then OnEnd; True when the run goes on
-  // with the next entry (wildcards and file output).
-  bool FinishEntry(uint32_t StoredCrc, int CrcKind, TDateTime EntryDate, uint32_t Attr);
+  // One entry of the run; False ends the run.
+  bool ExtractEntry(TArcEntry& Entry);
   // OnElapsedTime, the archive closed, OnDeactivate; also after an error.
   void EndRun();
   // Creates the folder entry AnsiName (1251, any separators) under ExtractDir, so that

@@ -19,8 +19,8 @@ public:
 
 protected:
   void ExtractIt() override;
+  TEntryStep ReadEntryHeader(TArcEntry& Entry) override;
 
 private:
-  // Copies Size bytes from the archive's position to the output in 32 KB blocks.
-  void CopyTarData(int64_t Size);
+  int64_t FPos = 0;  // the next header
 };
