@@ -15,8 +15,11 @@ public:
 
 protected:
   void ExtractIt() override;
+  void ReadArchiveHeader() override;
+  TEntryStep ReadEntryHeader(TArcEntry& Entry) override;
+  bool DecodeEntry(TArcEntry& Entry) override;
 
 private:
-  // Decodes the current entry by its method into OutFile.
-  void LhaDecodeEntry(const TLhaHeader& H);
+  TLhaHeader FHdr;    // the current entry's header
+  int64_t FPos = -1;  // the next header; -1 when no more can be found
 };
