@@ -31,89 +31,56 @@ const TClassInfo* TUnARC::StaticClassInfo() {
   return &Info;
 }
 
-void TUnARC::ExtractIt() {
-  InstallProgress();
-  BeginRun({atARC, atArcExe});
-  try {
-    TArcFileInput In(ArcFile);
-    TArcHeaderWalk Walk(false);
-    int64_t Pos = ArcStartOffset > 0 ? ArcStartOffset - 1 : 0;
-    while (!Cancel) {
-      TArcHeader H;
-      const TArcStep Step = Walk.Next(In, Pos, H);
-      if (Step == asEnd) break;
-      const std::string Name = OemToAnsiName(H.Name);
-      if (Step != asEntry) {
-        // Told by name; the walk goes on at the next header that can be found.
-        ReportArchiveError(H.Name.empty() ? FArchiveFile : Name, "", "0",
-                           Step == asTruncated ? errReadingFile : errBadFileHeader);
-        Pos = TArcHeaderWalk::Resync(In, Pos + 1, false);
-        if (Pos < 0) break;
-        continue;
-      }
-      Pos = H.Next;
-      if (H.IsFolder) {
-        MakeStoredFolder(Name);
-        continue;
-      }
-      if (!MatchFileSpec(Name, FFileSpec, true) || !ProcessEntryName(Name) || FileName.empty()) continue;
-      if (!ArcMethodSupported(H.Method)) {
-        // Told before anything is made: no empty file stands under the entry's name.
-        ReportArchiveError(FileName, "", "0", errUnsupportedMethod);
-        continue;
-      }
-      Engine.Crc16Val = 0;
-      ProgressStep = ProgressStepPercent * int64_t(H.PackedSize) / 100;
-      if (ProgressStep == 0) ProgressStep = H.PackedSize;
-      const TDateTime EntryDate = ConvertDate(H.DateTime);
-      bool Extract = true;
-      if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
-        OnFileExists(this, FileName, EntryDate, Extract);
-      const std::string EventName = EntryEventName(*this, Name);
-      if (Extract && OnBegin) OnBegin(this, EventName, RecNum, Extract);
-      if (!Extract) {
-        if (!SpecHasWildcards) break;
-        continue;
-      }
-      if (!OpenOutFile(OutFile, FileName)) {
-        ReportArchiveError(FileName, "", "0", errWritingFile);
-        continue;
-      }
-      ArcFile.Seek(H.DataPos);
-      TEntrySource Src(ArcFile, H.PackedSize, ProgressStepPercent);
-      Src.CancelFlag = &Cancel;
-      TEntrySink Sink(OutFile, 16);
-      const TDecodeResult R = ArcDecodeEntry(H.Method, Src, Sink, H.OrigSize);
-      if (R != TDecodeResult::Ok && !Cancel) {
-        // A crunched entry whose first byte is no code size was garbled with a password:
-        // ARC marks encryption nowhere else. Either way the entry is left out and the run
-        // goes on, for the sizes in its header are sound.
-        const bool Garbled = R == TDecodeResult::BadMaxBits && H.Method == 8;
-        ReportArchiveError(FileName, Garbled ? "encrypted" : "", "0", Garbled ? errPasswordProtected : ArcErrorId(R));
-        const std::string Part = OutFile.FileName();
-        OutFile.Close();
-        if (Engine.OutputMode == omToFile) DeleteFile(Part);
-        if (Engine.OutputMode == omToStream || !SpecHasWildcards) break;
-        continue;
-      }
-      if (Src.Short()) ReportArchiveError(FileName, "", "0", errReadingFile);
-      if (OutFile.IsOpen() && FSetDateTo == sdOrigDate) {
-        const int Dos = DateTimeToFileDate(EntryDate);
-        if (Dos != 0) OutFile.SetDate(Dos);
-      }
-      OutFile.Close();
-      ReportEntryCrc(*this, EventName, (Engine.Crc16Val & 0xFFFF) == H.Crc);
-      RecNum++;
-      if (Engine.OutputMode == omToStream) break;  // a stream takes one entry
-      if (!SpecHasWildcards) break;
-    }
-  } catch (const E_RAISE&) {
-    // Its error event has fired: the run ends.
-  } catch (const EInOutError& X) {
-    ReportArchiveError(FArchiveFile, X.Message(), "0", errReadingFile);
-  } catch (...) {
-    EndRun();
-    throw;
+void TUnARC::ExtractIt() { RunExtraction({atARC, atArcExe}); }
+
+void TUnARC::ReadArchiveHeader() {
+  FWalk = TArcHeaderWalk(false);
+  FPos = ArcStartOffset > 0 ? ArcStartOffset - 1 : 0;
+}
+
+TEntryStep TUnARC::ReadEntryHeader(TArcEntry& A) {
+  if (FPos < 0) return esEnd;
+  TArcFileInput In(ArcFile);
+  FHdr = TArcHeader();
+  const TArcStep Step = FWalk.Next(In, FPos, FHdr);
+  if (Step == asEnd) return esEnd;
+  A.Name = OemToAnsiName(FHdr.Name);
+  if (Step != asEntry) {
+    // Told by name; the walk goes on at the next header that can be found.
+    A.Error = Step == asTruncated ? errReadingFile : errBadFileHeader;
+    FPos = TArcHeaderWalk::Resync(In, FPos + 1, false);
+    return esDamaged;
   }
-  EndRun();
+  FPos = FHdr.Next;
+  A.Kind = FHdr.IsFolder ? ekFolder : ekFile;
+  A.MatchNamesOnly = true;
+  A.PackedSize = FHdr.PackedSize;
+  A.UnpackedSize = FHdr.OrigSize;
+  A.StoredCrc = FHdr.Crc;
+  A.CrcKind = 16;
+  A.Date = ConvertDate(FHdr.DateTime);
+  A.DataPos = FHdr.DataPos;
+  if (!ArcMethodSupported(FHdr.Method)) A.Refused = errUnsupportedMethod;
+  return esEntry;
+}
+
+bool TUnARC::DecodeEntry(TArcEntry&) {
+  TEntrySource Src(ArcFile, FHdr.PackedSize, ProgressStepPercent);
+  Src.CancelFlag = &Cancel;
+  TEntrySink Sink(OutFile, 16);
+  const TDecodeResult R = ArcDecodeEntry(FHdr.Method, Src, Sink, FHdr.OrigSize);
+  if (Cancel) return false;
+  if (R != TDecodeResult::Ok) {
+    // A crunched entry whose first byte is no code size was garbled with a password:
+    // ARC marks encryption nowhere else. Either way the entry is left out and the run
+    // goes on, for the sizes in its header are sound.
+    const bool Garbled = R == TDecodeResult::BadMaxBits && FHdr.Method == 8;
+    ReportArchiveError(FileName, Garbled ? "encrypted" : "", "0", Garbled ? errPasswordProtected : ArcErrorId(R));
+    return false;
+  }
+  if (Src.Short()) {
+    ReportArchiveError(FileName, "", "0", errReadingFile);
+    return false;
+  }
+  return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "archive/core/arc_base.h"
+#include "archive/core/arc_header.h"
 
 class TUnARC : public TUnBase {
 public:
@@ -14,4 +15,12 @@ public:
 
 protected:
   void ExtractIt() override;
+  void ReadArchiveHeader() override;
+  TEntryStep ReadEntryHeader(TArcEntry& Entry) override;
+  bool DecodeEntry(TArcEntry& Entry) override;
+
+private:
+  TArcHeaderWalk FWalk{false};
+  TArcHeader FHdr;    // the current entry's header
+  int64_t FPos = -1;  // the next header; -1 when no more can be found
 };
