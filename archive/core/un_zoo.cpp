@@ -1,10 +1,7 @@
 #include "archive/core/un_zoo.h"
 
-#include <set>
-
 #include "archive/core/entry_io.h"
 #include "archive/core/zoo_lzd.h"
-#include "archive/core/zoo_header.h"
 
 const TClassInfo* TUnZOO::StaticClassInfo() {
   static const TClassInfo Info = [] {
@@ -14,99 +11,53 @@ const TClassInfo* TUnZOO::StaticClassInfo() {
   return &Info;
 }
 
-void TUnZOO::ExtractIt() {
-  InstallProgress();
-  if (FArchiveFile.empty()) RaiseArchiveError(FArchiveFile, "", "0", errInvalidFileName);
-  if (FArcType != atZOO) RaiseArchiveError(FArchiveFile, "", "0", errUnsupportedArcType);
-  if (!OpenInFile(ArcFile, FArchiveFile)) RaiseArchiveError(FArchiveFile, "", "0", errOpeningFile);
-  TArcFileInput In(ArcFile);
-  // The archive header is checked before any event.
-  TZooArchive A;
-  if (const int Err = ZooReadArchive(In, ArcStartOffset > 0 ? ArcStartOffset - 1 : 0, A)) {
-    ArcFile.Close();
-    RaiseArchiveError(FArchiveFile, "", "0", Err);
-  }
-  Engine.DateMode = FSetDateTo;
-  SetCancel(false);
-  SpecHasWildcards = ::HasWildcards(FFileSpec);
-  if (OnActivate) OnActivate(this);
-  if (OnElapsedTime) Timer.Start();
+void TUnZOO::ExtractIt() { RunExtraction({atZOO}); }
 
-  try {
-    int64_t Pos = A.FirstEntry;
-    std::set<int64_t> Seen{Pos};
-    while (!Cancel) {
-      Engine.Crc16Val = 0;
-      TZooEntry E;
-      const TZooStep Step = ZooReadEntry(In, Pos, E);
-      if (Step == zsEnd) break;
-      if (Step != zsEntry)
-        RaiseArchiveError(FArchiveFile, "", "0", Step == zsTruncated ? errReadingFile : errBadFileHeader);
-      // A chain that comes back to an entry already seen would never end.
-      const bool Cycle = !Seen.insert(E.Next).second;
-      // Deleted entries (older versions the archive keeps) are extracted like the others.
-      const std::string Name = ZooEntryName(E);
-      if (!MatchFileSpec(Name, FFileSpec, false) || !ProcessEntryName(Name) || FileName.empty()) {
-        if (Cycle) break;
-        Pos = E.Next;
-        continue;
-      }
-      if (E.Method > 2) {
-        // Told before anything is made: no empty file stands under the entry's name.
-        ReportArchiveError(FileName, "", "0", errUnsupportedMethod);
-        if (!SpecHasWildcards || Cycle) break;
-        Pos = E.Next;
-        continue;
-      }
-      const TDateTime EntryDate = ConvertDate(E.DateTime);
-      bool Extract = true;
-      if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
-        OnFileExists(this, FileName, EntryDate, Extract);
-      const std::string EventName = EntryEventName(*this, Name);
-      if (Extract) {
-        RecNum++;
-        if (OnBegin) OnBegin(this, EventName, RecNum, Extract);
-      }
-      if (Extract) {
-        try {
-          OpenEntryOutput(E.PackedSize, 16);
-          ArcFile.Seek(E.DataPos);
-          if (E.Method == 0) {
-            UnStore(ArcFile, E.PackedSize, FileName, 16);
-          } else if (E.Method == 1) {
-            TEntrySource Src(ArcFile, E.PackedSize, ProgressStepPercent, false);
-            Src.CancelFlag = &Cancel;
-            TEntrySink Sink(OutFile, 16);
-            Sink.SetProgress(E.OrigSize, ProgressStepPercent, true);
-            TDecodeResult R = ZooLzdDecode(Src, Sink, E.OrigSize);
-            if (R != TDecodeResult::Ok && !Cancel) RaiseArchiveError(FileName, "", "0", DecodeErrorId(R));
-          } else {
-            DecodeLzhEntry(*this, 16, 13, 4, 0, E.PackedSize, E.OrigSize, FArchiveFile);
-          }
-          if (Engine.OutputMode == omToFile && FSetDateTo == sdOrigDate) {
-            const int Dos = DateTimeToFileDate(EntryDate);
-            if (Dos != 0) OutFile.SetDate(Dos);
-          }
-        } catch (const E_RAISE&) {
-          // Reported through its error event; only this entry ends.
-        } catch (const EFOpenError&) {
-        } catch (const EInOutError&) {
-          throw;
-        } catch (const Exception& X) {
-          ReportArchiveError(FileName, X.Message(), "0", errReadingFile);
-        }
-        OutFile.Close();
-        ReportEntryCrc(*this, EventName, (Engine.Crc16Val & 0xFFFF) == E.Crc);
-        if (Engine.OutputMode == omToStream) break;  // a stream takes one entry
-      }
-      if (!SpecHasWildcards || Cycle) break;
-      Pos = E.Next;
-    }
-  } catch (const EInOutError& X) {
-    ReportArchiveError(FArchiveFile, X.Message(), "0", errReadingFile);
-  } catch (...) {
-    EndRun();
-    throw;
+void TUnZOO::ReadArchiveHeader() {
+  TArcFileInput In(ArcFile);
+  TZooArchive A;
+  if (const int Err = ZooReadArchive(In, ArcStartOffset > 0 ? ArcStartOffset - 1 : 0, A))
+    RaiseArchiveError(FArchiveFile, "", "0", Err);
+  FPos = A.FirstEntry;
+  FSeen = {FPos};
+}
+
+TEntryStep TUnZOO::ReadEntryHeader(TArcEntry& A) {
+  if (FPos < 0) return esEnd;
+  TArcFileInput In(ArcFile);
+  FHdr = TZooEntry();
+  const TZooStep Step = ZooReadEntry(In, FPos, FHdr);
+  if (Step == zsEnd) return esEnd;
+  if (Step != zsEntry) {
+    // The chain is broken here: nothing after it can be found.
+    A.Error = Step == zsTruncated ? errReadingFile : errBadFileHeader;
+    return esBroken;
   }
-  EndRun();
+  FPos = FSeen.insert(FHdr.Next).second ? FHdr.Next : -1;
+  // Deleted entries (older versions the archive keeps) are extracted like the others.
+  A.Name = ZooEntryName(FHdr);
+  A.PackedSize = FHdr.PackedSize;
+  A.UnpackedSize = FHdr.OrigSize;
+  A.StoredCrc = FHdr.Crc;
+  A.CrcKind = 16;
+  A.Date = ConvertDate(FHdr.DateTime);
+  A.DataPos = FHdr.DataPos;
+  if (FHdr.Method > 2) A.Refused = errUnsupportedMethod;
+  return esEntry;
+}
+
+bool TUnZOO::DecodeEntry(TArcEntry&) {
+  if (FHdr.Method == 0) {
+    UnStore(ArcFile, FHdr.PackedSize, FileName, 16);
+  } else if (FHdr.Method == 1) {
+    TEntrySource Src(ArcFile, FHdr.PackedSize, ProgressStepPercent, false);
+    Src.CancelFlag = &Cancel;
+    TEntrySink Sink(OutFile, 16);
+    Sink.SetProgress(FHdr.OrigSize, ProgressStepPercent, true);
+    const TDecodeResult R = ZooLzdDecode(Src, Sink, FHdr.OrigSize);
+    if (R != TDecodeResult::Ok && !Cancel) RaiseArchiveError(FileName, "", "0", DecodeErrorId(R));
+  } else {
+    DecodeLzhEntry(*this, 16, 13, 4, 0, FHdr.PackedSize, FHdr.OrigSize, FArchiveFile);
+  }
+  return !Cancel;
 }

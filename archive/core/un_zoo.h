@@ -2,7 +2,10 @@
 // (stored), 1 (LZW) and 2 (static-Huffman LZH with an 8 KB dictionary).
 #pragma once
 
+#include <set>
+
 #include "archive/core/arc_base.h"
+#include "archive/core/zoo_header.h"
 
 class TUnZOO : public TUnBase {
 public:
@@ -14,4 +17,12 @@ public:
 
 protected:
   void ExtractIt() override;
+  void ReadArchiveHeader() override;
+  TEntryStep ReadEntryHeader(TArcEntry& Entry) override;
+  bool DecodeEntry(TArcEntry& Entry) override;
+
+private:
+  TZooEntry FHdr;               // the current entry's header
+  int64_t FPos = -1;            // the next header; -1 at the end of the chain
+  std::set<int64_t> FSeen;      // headers met: a chain coming back to one would never end
 };
