@@ -1,9 +1,5 @@
 #include "archive/core/un_zip.h"
 
-#include <algorithm>
-#include <new>
-#include <vector>
-
 #include "archive/core/entry_io.h"
 #include "archive/core/zip_crypt.h"
 #include "archive/core/zip_method_dispatch.h"
@@ -28,123 +24,81 @@ const TClassInfo* TUnZIP::StaticClassInfo() {
   return &Info;
 }
 
-bool TUnZIP::ExtractEntry(const TZipCentral& H) {
-  TArcFileInput In(ArcFile);
-  uint8_t L[ZipLocalSize];
-  const int64_t DataPos = ZipDataPos(In, FDir, H, L);
+void TUnZIP::ExtractIt() { RunExtraction({atZIP, atZipExe, atZip250, atZip250Exe}); }
+
+void TUnZIP::ReadArchiveHeader() {
+  FLastPassword.clear();
+  FIn = std::make_unique<TBufferedArcInput>(ArcFile);
+  // An archive found through the stub's string resources may count from there.
+  const int64_t Embedded = Engine.SfxStartOffset > 0 && ArcStartOffset - 1 == int64_t(Engine.SfxStartOffset)
+                               ? int64_t(Engine.SfxStartOffset)
+                               : 0;
+  FDir = TZipDirectory();
+  if (const int Err = ZipFindDirectory(*FIn, Embedded, FDir)) RaiseArchiveError(FArchiveFile, "", "0", Err);
+  FPos = FDir.CentralPos;
+}
+
+TEntryStep TUnZIP::ReadEntryHeader(TArcEntry& A) {
+  FHdr = TZipCentral();
+  const int Got = ZipReadCentral(*FIn, FPos, FDir.CentralEnd, FHdr);
+  if (Got < 0) return esEnd;
+  FPos = FHdr.NextPos;
+  A.Name = FHdr.Name;
+  if (Got > 0) {
+    A.Error = Got;
+    return esDamaged;
+  }
+  if (FHdr.StoredName.empty()) return esEnd;
+  A.Kind = FHdr.IsVolumeLabel ? ekOther : FHdr.IsDirectory ? ekFolder : ekFile;
+  A.PackedSize = FHdr.PackedSize;
+  A.UnpackedSize = FHdr.UnpackedSize;
+  A.StoredCrc = FHdr.Crc;
+  A.CrcKind = 32;
+  A.Date = DosDateToDateTime(FHdr.DosTime);
+  // DOS attribute bits only (the driver keeps those): Unix hosts keep their mode in the
+  // high word.
+  A.Attr = FHdr.ExternalAttr;
+  // Methods the decoders lack are told before anything is made.
+  if (FHdr.Method == 99) {
+    A.Refused = errUnsupportedMethod;
+    A.RefusedText = "unsupported encryption (AES)";
+  } else if (FHdr.Method == 7 || FHdr.Method > 8) {
+    A.Refused = errUnsupportedMethod;
+  }
+  return esEntry;
+}
+
+bool TUnZIP::PrepareEntry(TArcEntry& A, bool& StopRun) {
+  const int64_t DataPos = ZipDataPos(*FIn, FDir, FHdr, FLocal);
   if (DataPos == 0) {
     ReportArchiveError(FileName, "", "0", errInconsistentLocalHeader);
+    return false;
+  }
+  A.DataPos = DataPos;
+  if (!(Get16(FLocal + 6) & 1)) return true;
+  uint8_t Hdr[2 * ZipCryptHeaderSize];
+  ArcFile.Seek(DataPos);
+  if (ArcFile.Read(Hdr + ZipCryptHeaderSize, ZipCryptHeaderSize) == ZipCryptHeaderSize &&
+      TryZipPasswords(*this, Hdr, Get16(FLocal + 6), FHdr.Crc, Get32(FLocal + 10), FLastPassword)) {
+    A.DataPos = DataPos + ZipCryptHeaderSize;
     return true;
   }
-  // Methods the decoders lack are told before anything is made, so that no empty file
-  // stands under the entry's name afterwards.
-  const bool Aes = H.Method == 99;
-  if (Aes || H.Method == 7 || H.Method > 8) {
-    ReportArchiveError(FileName, Aes ? "unsupported encryption (AES)" : "", "0", errUnsupportedMethod);
-    return true;
-  }
+  // Never left out unsaid; asked and not given the password, the user's answer ends the run.
+  ReportArchiveError(FileName, "", "0", OnGetPassword ? errPasswordFailed : errPasswordProtected);
+  StopRun = bool(OnGetPassword);
+  return false;
+}
 
-  ++RecNum;
-  bool Accept = true;
-  if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
-    OnFileExists(this, FileName, ConvertDate(Get32(L + 10)), Accept);
-  if (Accept && OnBegin) OnBegin(this, FileName, RecNum, Accept);
-  if (!Accept) {
-    --RecNum;
-    return true;
-  }
-  const std::string EventName = EntryEventName(*this, H.Name);
-
+bool TUnZIP::DecodeEntry(TArcEntry&) {
   // Sizes and CRC come from the central header: with flag bit 3 (streamed archives)
   // the local header carries zeros and the real values follow the data.
   TZipMethodEntry E;
-  E.Method = Get16(L + 8);
-  E.Flags = Get16(L + 6);
-  E.PackedSize = H.PackedSize;
-  E.UnpackedSize = H.UnpackedSize;
-  const bool Encrypted = E.Flags & 1;
-  bool Decoded = false;
-  if (Encrypted) {
-    uint8_t Hdr[2 * ZipCryptHeaderSize];
-    ArcFile.Seek(DataPos);
-    bool Passed = ArcFile.Read(Hdr + ZipCryptHeaderSize, ZipCryptHeaderSize) == ZipCryptHeaderSize &&
-                  TryZipPasswords(*this, Hdr, E.Flags, H.Crc, Get32(L + 10), FLastPassword);
-    if (!Passed) {
-      // Not decoded, so never a pass (the CRC left by the entry before could match).
-      if (OnGetPassword) ReportArchiveError(FileName, "", "0", errPasswordFailed);
-      if (OnEnd) OnEnd(this, EventName, false);
-      return !OnGetPassword;
-    }
-  }
-  try {
-    OpenEntryOutput(H.PackedSize, 32);
-    ArcFile.Seek(DataPos + (Encrypted ? ZipCryptHeaderSize : 0));
-    ZipMethodDispatch(*this, E, Encrypted);
-    Decoded = true;
-  } catch (const std::bad_alloc&) {
-    ReportArchiveError(FileName, "", "0", errOutOfMemory);
-  } catch (const E_RAISE&) {
-    // OnError has heard of it; the entry's CRC check below tells the caller.
-  } catch (const EFOpenError&) {
-  } catch (const Exception& Err) {
-    ReportArchiveError(FileName, Err.Message(), "0", errReadingFile);
-  }
-  if (Engine.OutputMode == omToFile && OutFile.IsOpen()) {
-    if (Engine.DateMode == sdOrigDate) OutFile.SetDate(int32_t(H.DosTime));
-    OutFile.Close();
-    // DOS attribute bits only: Unix hosts keep their mode in the high word.
-    const int Attr = int(H.ExternalAttr & (faReadOnly | faHidden | faSysFile | faArchive));
-    if (Attr) FileSetAttr(FileName, Attr);
-  }
-  const bool Pass = ~Engine.Crc32Val == H.Crc;
-  if (OnEnd)
-    OnEnd(this, EventName, Pass);
-  else if (!Pass && Decoded)
-    ReportArchiveError(FileName, "", "0", errCrcCheck);
-  return true;
-}
-
-void TUnZIP::ExtractIt() {
-  InstallProgress();
-  bool Begun = false;
-  try {
-    BeginRun({atZIP, atZipExe, atZip250, atZip250Exe});
-    Begun = true;
-    FLastPassword.clear();
-    TBufferedArcInput In(ArcFile);
-    // An archive found through the stub's string resources may count from there.
-    const int64_t Embedded = Engine.SfxStartOffset > 0 && ArcStartOffset - 1 == int64_t(Engine.SfxStartOffset)
-                                 ? int64_t(Engine.SfxStartOffset)
-                                 : 0;
-    if (const int Err = ZipFindDirectory(In, Embedded, FDir)) RaiseArchiveError(FArchiveFile, "", "0", Err);
-
-    int64_t Pos = FDir.CentralPos;
-    while (!Cancel) {
-      TZipCentral H;
-      const int Got = ZipReadCentral(In, Pos, FDir.CentralEnd, H);
-      if (Got < 0) break;
-      Pos = H.NextPos;
-      if (Got > 0) {
-        ReportArchiveError(H.Name.empty() ? FArchiveFile : H.Name, "", "0", Got);
-        continue;
-      }
-      if (H.StoredName.empty()) break;
-      if (H.IsVolumeLabel) continue;
-      if (H.IsDirectory) {
-        MakeStoredFolder(H.Name);
-        continue;
-      }
-      if (!MatchFileSpec(H.Name, FFileSpec, false)) continue;
-      if (!ProcessEntryName(H.Name) || FileName.empty()) continue;
-      if (!ExtractEntry(H)) break;
-      if (Engine.OutputMode == omToStream || !SpecHasWildcards) break;
-    }
-  } catch (const std::bad_alloc&) {
-    ReportArchiveError(FileName, "", "0", errOutOfMemory);
-  } catch (const Exception&) {
-    // OnError has seen every error raised here; Extract returns normally.
-  }
-  if (Begun) EndRun();
+  E.Method = Get16(FLocal + 8);
+  E.Flags = Get16(FLocal + 6);
+  E.PackedSize = FHdr.PackedSize;
+  E.UnpackedSize = FHdr.UnpackedSize;
+  ZipMethodDispatch(*this, E, E.Flags & 1);
+  return !Cancel;
 }
 
 // ---- TUnSFX ------------------------------------------------------------------------------

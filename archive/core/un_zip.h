@@ -2,6 +2,8 @@
 // archive inside a self-extractor.
 #pragma once
 
+#include <memory>
+
 #include <cstdint>
 #include <string>
 
@@ -16,12 +18,17 @@ public:
 
 protected:
   void ExtractIt() override;
+  void ReadArchiveHeader() override;
+  TEntryStep ReadEntryHeader(TArcEntry& Entry) override;
+  bool PrepareEntry(TArcEntry& Entry, bool& StopRun) override;
+  bool DecodeEntry(TArcEntry& Entry) override;
 
 private:
-  // One entry; False ends the run.
-  bool ExtractEntry(const TZipCentral& H);
-
   TZipDirectory FDir;         // where the central directory stands, and the offset base
+  std::unique_ptr<TBufferedArcInput> FIn;  // the directory's headers, read in blocks
+  int64_t FPos = 0;           // the next central header
+  TZipCentral FHdr;           // the current entry's central header
+  uint8_t FLocal[ZipLocalSize] = {};  // and its local header
   std::string FLastPassword;  // the last password that passed in this run
 };
 

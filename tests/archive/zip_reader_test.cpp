@@ -143,11 +143,12 @@ TEST(ZipReader, Passwords) {
       EXPECT_EQ(ReadWholeFile(Tmp.Path() + "readme.txt"), Src("readme.txt"));
     }
   }
-  // Without OnGetPassword every entry is passed over and the run goes on.
+  // Without OnGetPassword every entry is told and passed over, and the run goes on.
   TTempDir Tmp;
   TUnZIP R(nullptr);
   TReaderEvents Ev;
   ExtractInto(R, Ev, Arc3Path("zipP.zip"), Tmp.Path());
+  EXPECT_EQ(Ev.Errors, (std::vector<int>{errPasswordProtected, errPasswordProtected}));
   EXPECT_EQ(Ev.Ends.size(), 2u);
   EXPECT_EQ(Ev.FailedEnds(), 2);
   EXPECT_FALSE(FileExists(Tmp.Path() + "readme.txt"));
