@@ -1,8 +1,5 @@
 #include "archive/core/un_arj.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "archive/core/entry_io.h"
 
 namespace {
@@ -47,19 +44,6 @@ TArjHeader TUnARJ::ArjFindMain(int64_t Start) {
   return ArjHeaderAt(Pos, true);
 }
 
-bool TUnARJ::ArjCheckHeader() {
-  if (FHdr.MinVersion > 3) {
-    ReportArchiveError(FArchiveFile, std::to_string(Volume.VolumeNumber), "0", errVersion);
-    return false;
-  }
-  if (FHdr.Flags & 1) Fail(errPasswordProtected);
-  if (FHdr.Method > 4 || (FHdr.Method == 4 && FMainVersion == 1)) Fail(errUnsupportedMethod);
-  // Volume labels (4) and chapter marks (5) hold no data to extract.
-  if (FHdr.FileType == 4 || FHdr.FileType == 5) return false;
-  if (FHdr.FileType > 1) Fail(errUnknownFileType);
-  return true;
-}
-
 bool TUnARJ::ArjNextVolume() {
   std::string Next = MakeNextVolumeName(FArchiveFile);
   if (Next.empty() || Volume.VolumeNumber - 1 >= 1000) Fail(errMaxVolumes);
@@ -81,69 +65,13 @@ bool TUnARJ::ArjNextVolume() {
 
 void TUnARJ::ArjDecodePart() {
   Engine.Crc32Val = 0xFFFFFFFF;
-  try {
-    if (FHdr.Method == 0)
-      UnStore(ArcFile, FHdr.PackedSize, FileName, 32);
-    else
-      DecodeLzhEntry(*this, 32, 16, 5, 2, FHdr.PackedSize, FHdr.OrigSize, FArchiveFile, FHdr.Method == 4);
-  } catch (const E_RAISE&) {
-    // Its error event has fired; the part's CRC check reports the damage.
-  }
-}
-
-bool TUnARJ::ArjExtractEntry() {
-  const std::string Name = ArjEntryName(FHdr);
-  if (!MatchFileSpec(Name, FFileSpec, false) || !ArjCheckHeader() || !ProcessEntryName(Name) || FileName.empty())
-    return false;
-  const TDateTime EntryDate = ArjEntryDate(FHdr);
-  bool Extract = true;
-  if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
-    OnFileExists(this, FileName, EntryDate, Extract);
-  const std::string EventName = EntryEventName(*this, Name);
-  if (Extract && OnBegin) OnBegin(this, EventName, RecNum + 1, Extract);
-  if (!Extract) return false;
-  if (!OpenOutFile(OutFile, FileName)) {
-    ReportArchiveError(FileName, std::to_string(Volume.VolumeNumber), "0", errOpeningFile);
-    ReportEntryCrc(*this, EventName, false);
-    return false;
-  }
-  RecNum++;
-  ProgressStep = std::max<int64_t>(ProgressStepPercent * int64_t(FHdr.PackedSize) / 100, FHdr.PackedSize ? 1 : 0);
-  bool Complete = true;
-  // An error leaves the output open: EndRun removes the part written.
-  ArcFile.Seek(FHdr.DataPos);
-  ArjDecodePart();
-  while (FHdr.Flags & 4) {
-    // The rest of the entry is in the next volume, with its own CRC.
-    const bool Pass = ~Engine.Crc32Val == FHdr.Crc;
-    if (!Pass) {
-      if (OnEnd)
-        OnEnd(this, FVolumeName.empty() ? FArchiveFile : FVolumeName, false);
-      else
-        ReportArchiveError(FVolumeName.empty() ? FArchiveFile : FVolumeName, "", "0", errCrcCheck);
-    }
-    if (!ArjNextVolume()) {
-      Complete = false;
-      break;
-    }
-    ArcFile.Seek(FHdr.DataPos);
-    ArjDecodePart();
-  }
-  if (Engine.OutputMode == omToFile) {
-    if (FSetDateTo == sdOrigDate) {
-      const int Dos = DateTimeToFileDate(EntryDate);
-      if (Dos != 0) OutFile.SetDate(Dos);
-    }
-    OutFile.Close();
-  }
-  ReportEntryCrc(*this, EventName, Complete && ~Engine.Crc32Val == FHdr.Crc);
-  return Complete;
+  if (FHdr.Method == 0)
+    UnStore(ArcFile, FHdr.PackedSize, FileName, 32);
+  else
+    DecodeLzhEntry(*this, 32, 16, 5, 2, FHdr.PackedSize, FHdr.OrigSize, FArchiveFile, FHdr.Method == 4);
 }
 
 void TUnARJ::ExtractIt() {
-  InstallProgress();
-  SetCancel(false);
-  SpecHasWildcards = ::HasWildcards(FFileSpec);
   if (FArchiveFile.empty()) RaiseArchiveError(FArchiveFile, "", "0", errInvalidFileName);
   FVolumeName = FArchiveFile;
   ParseVolumeExt(FArchiveFile);
@@ -156,33 +84,57 @@ void TUnARJ::ExtractIt() {
     else
       ArcStartOffset = 1;
   }
-  if (!OpenInFile(ArcFile, FArchiveFile)) RaiseArchiveError(FArchiveFile, "", "0", errOpeningFile);
-  Engine.DateMode = FSetDateTo;
-  if (OnActivate) OnActivate(this);
-  try {
-    const TArjHeader Main = ArjFindMain(ArcStartOffset > 0 ? ArcStartOffset - 1 : 0);
-    FMainVersion = Main.ArjVersion;
-    int64_t Pos = Main.NextPos;
-    if (OnElapsedTime) Timer.Start();
-    while (!Cancel) {
-      FHdr = ArjHeaderAt(Pos, false);
-      if (FHdr.DataPos == 0) break;  // the end mark
-      Pos = FHdr.NextPos;
-      Engine.Crc32Val = 0xFFFFFFFF;
-      if (FHdr.IsFolder()) {
-        MakeStoredFolder(ArjEntryName(FHdr));
-        continue;
-      }
-      if (ArjExtractEntry() && (!SpecHasWildcards || Engine.OutputMode == omToStream)) break;
+  RunExtraction({atARJ, atArjExe});
+}
+
+void TUnARJ::ReadArchiveHeader() {
+  const TArjHeader Main = ArjFindMain(ArcStartOffset > 0 ? ArcStartOffset - 1 : 0);
+  FMainVersion = Main.ArjVersion;
+  FPos = Main.NextPos;
+}
+
+TEntryStep TUnARJ::ReadEntryHeader(TArcEntry& A) {
+  FHdr = ArjHeaderAt(FPos, false);
+  if (FHdr.DataPos == 0) return esEnd;  // the end mark
+  FPos = FHdr.NextPos;
+  A.Name = ArjEntryName(FHdr);
+  // Volume labels (4) and chapter marks (5) hold no data to extract.
+  A.Kind = FHdr.IsFolder() ? ekFolder : FHdr.FileType == 4 || FHdr.FileType == 5 ? ekOther : ekFile;
+  A.PackedSize = FHdr.PackedSize;
+  A.UnpackedSize = FHdr.OrigSize;
+  A.StoredCrc = FHdr.Crc;
+  A.CrcKind = 32;
+  A.Date = ArjEntryDate(FHdr);
+  A.DataPos = FHdr.DataPos;
+  // The sizes of such entries are sound: they are told and passed over.
+  const std::string VolumeNo = std::to_string(Volume.VolumeNumber);
+  if (FHdr.MinVersion > 3)
+    A.Refused = errVersion, A.RefusedText = VolumeNo;
+  else if (FHdr.Flags & 1)
+    A.Refused = errPasswordProtected, A.RefusedText = "encrypted";
+  else if (FHdr.Method > 4 || (FHdr.Method == 4 && FMainVersion == 1))
+    A.Refused = errUnsupportedMethod, A.RefusedText = VolumeNo;
+  else if (FHdr.FileType > 1 && A.Kind == ekFile)
+    A.Refused = errUnknownFileType, A.RefusedText = VolumeNo;
+  return esEntry;
+}
+
+bool TUnARJ::DecodeEntry(TArcEntry& A) {
+  ArjDecodePart();
+  while (FHdr.Flags & 4) {
+    // The rest of the entry is in the next volume, with its own CRC.
+    if (~Engine.Crc32Val != FHdr.Crc) {
+      if (OnEnd)
+        OnEnd(this, FVolumeName.empty() ? FArchiveFile : FVolumeName, false);
+      else
+        ReportArchiveError(FVolumeName.empty() ? FArchiveFile : FVolumeName, "", "0", errCrcCheck);
     }
-  } catch (const E_RAISE&) {
-    // Its error event has fired: the run ends.
-  } catch (const EFOpenError&) {
-  } catch (const EInOutError& X) {
-    ReportArchiveError(FArchiveFile, X.Message(), "0", errReadingFile);
-  } catch (...) {
-    EndRun();
-    throw;
+    if (!ArjNextVolume()) return false;
+    // The walk goes on after the entry's rest, in the new volume.
+    FPos = FHdr.NextPos;
+    ArcFile.Seek(FHdr.DataPos);
+    ArjDecodePart();
   }
-  EndRun();
+  A.StoredCrc = FHdr.Crc;  // the last part's
+  return !Cancel;
 }

@@ -1,6 +1,7 @@
 // The ARJ reader: the first header found (also behind a self-extractor), header CRC-32
 // checks, stored folders made, methods 0 (stored), 1-3 (static Huffman) and 4 (fast), entries continued over
-// volumes through OnNextVolume. Garbled (encrypted) entries stop the run.
+// volumes through OnNextVolume. Garbled (encrypted) entries and unknown methods are told and
+// passed over.
 #pragma once
 
 #include <string>
@@ -16,6 +17,9 @@ public:
 
 protected:
   void ExtractIt() override;
+  void ReadArchiveHeader() override;
+  TEntryStep ReadEntryHeader(TArcEntry& Entry) override;
+  bool DecodeEntry(TArcEntry& Entry) override;
 
 private:
   // The header at Pos; every fault is raised, named by the entry as far as read. For a file
@@ -23,15 +27,14 @@ private:
   TArjHeader ArjHeaderAt(int64_t Pos, bool Main);
   // The main header found from Start on (errUnsupportedArcType when there is none).
   TArjHeader ArjFindMain(int64_t Start);
-  // Whether the current entry can be extracted (see the checks).
-  bool ArjCheckHeader();
-  bool ArjExtractEntry();
+  // Opens the next volume, where the current entry goes on: FHdr becomes its header there.
   bool ArjNextVolume();
-  // Decodes the current part of the entry into OutFile; decoder errors end the entry.
+  // Decodes the current part of the entry into OutFile.
   void ArjDecodePart();
   [[noreturn]] void Fail(int ECode, const std::string& FN = std::string());
 
   TArjHeader FHdr;
+  int64_t FPos = 0;          // the next header in the current volume
   uint8_t FMainVersion = 0;  // archiver version of the first volume's main header
   std::string FVolumeName;
 };

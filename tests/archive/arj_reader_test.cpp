@@ -80,14 +80,15 @@ TEST(ArjReader, ThreeVolumes) {
   EXPECT_FALSE(Ev2.Ends[0].second);
 }
 
-// small.txt plain, then text.txt and runs.bin garbled: the run stops at the first garbled one.
-TEST(ArjReader, GarbledEntryStopsTheRun) {
+// small.txt plain, then text.txt and runs.bin garbled: each garbled one is told and passed
+// over, and nothing stands under its name.
+TEST(ArjReader, GarbledEntriesAreToldAndPassedOver) {
   TTempDir Tmp;
   TUnARJ R(nullptr);
   TReaderEvents Ev;
   ExtractInto(R, Ev, OldFixture("garbled.arj"), Tmp.Path());
   EXPECT_EQ(ReadWholeFile(Tmp.Path() + "small.txt"), Plain("small.txt"));
-  EXPECT_EQ(Ev.Errors, std::vector<int>{errPasswordProtected});
+  EXPECT_EQ(Ev.Errors, (std::vector<int>{errPasswordProtected, errPasswordProtected}));
   EXPECT_FALSE(FileExists(Tmp.Path() + "text.txt"));
   EXPECT_FALSE(FileExists(Tmp.Path() + "runs.bin"));
   EXPECT_EQ(Ev.Deactivates, 1);
@@ -121,8 +122,9 @@ TEST(ArjReader, HeaderChecks) {
       // A volume label or chapter mark carries no file: passed over, not fatal.
       {"volume label", [](uint8_t* H, size_t) { H[6] = 4; }, true, {}, false, true},
       {"chapter mark", [](uint8_t* H, size_t) { H[6] = 5; }, true, {}, false, true},
-      {"unknown file type", [](uint8_t* H, size_t) { H[6] = 9; }, true, {errUnknownFileType}, false, false},
-      {"method 5", [](uint8_t* H, size_t) { H[5] = 5; }, true, {errUnsupportedMethod}, false, false},
+      // An entry that cannot be extracted is told and passed over: its sizes are sound.
+      {"unknown file type", [](uint8_t* H, size_t) { H[6] = 9; }, true, {errUnknownFileType}, false, true},
+      {"method 5", [](uint8_t* H, size_t) { H[5] = 5; }, true, {errUnsupportedMethod}, false, true},
       {"newer version needed", [](uint8_t* H, size_t) { H[2] = 11; }, true, {errVersion}, false, true},
       // The name position past the header's end: refused, not read out of bounds.
       {"name outside the header", [](uint8_t* H, size_t B) { H[0] = uint8_t(B + 1); }, true, {errBadFileHeader},
