@@ -458,18 +458,17 @@ void TUnBase::BeginRun(std::initializer_list<TArcType> Served) {
   if (std::find(Served.begin(), Served.end(), FArcType) == Served.end())
     RaiseArchiveError(FArchiveFile, "", "0", errUnsupportedArcType);
   if (!OpenInFile(ArcFile, FArchiveFile)) RaiseArchiveError(FArchiveFile, "", "0", errOpeningFile);
-  try {
-    ReadArchiveHeader();
-  } catch (...) {
-    // Not begun: no OnActivate, so no OnDeactivate either.
-    ArcFile.Close();
-    throw;
-  }
   Engine.DateMode = FSetDateTo;
   if (OnActivate) OnActivate(this);
   SetCancel(false);
   SpecHasWildcards = ::HasWildcards(FFileSpec);
   if (OnElapsedTime) Timer.Start();
+  try {
+    ReadArchiveHeader();
+  } catch (...) {
+    EndRun();
+    throw;
+  }
 }
 
 void TUnBase::OpenEntryOutput(int64_t PackedSize, int CrcKind) {

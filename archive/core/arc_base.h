@@ -364,8 +364,8 @@ protected:
   // An entry that fails is told through OnError and leaves no part of its file; the run
   // goes on with the next one. Errors of the archive itself reach OnError and end the run.
   void RunExtraction(std::initializer_list<TArcType> Served);
-  // The archive's own header (a directory, a main header), read before any event: ArcFile
-  // is open. A fault raises (RaiseArchiveError) and the run ends before it begins.
+  // The archive's own header (a directory, a main header), read after OnActivate: ArcFile
+  // is open. A fault raises (RaiseArchiveError) and ends the run.
   virtual void ReadArchiveHeader() {}
   // The next entry's header; the file stands anywhere afterwards.
   virtual TEntryStep ReadEntryHeader(TArcEntry& Entry) { return esEnd; }
@@ -379,8 +379,8 @@ protected:
   virtual bool DecodeEntry(TArcEntry& Entry);
 
   // ---- Its steps.
-  // Checks the archive name and kind, opens ArcFile, reads the archive header, OnActivate,
-  // clears Cancel, notes the wildcards of FileSpec, starts the timer.
+  // Checks the archive name and kind, opens ArcFile, OnActivate, clears Cancel, notes the
+  // wildcards of FileSpec, starts the timer, reads the archive header.
   void BeginRun(std::initializer_list<TArcType> Served);
   // Opens the output (EFOpenError "Error opening file" on failure), sets ProgressStep for
   // PackedSize bytes and presets the CRC of the kind.

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "archive/core/entry_io.h"
 #include "archive/core/lzw_decompress.h"
@@ -26,9 +25,9 @@ bool LzwDecompress(TUnBase& R, int64_t PackedSize) {
     case TDecodeResult::Ok: return true;
     case TDecodeResult::Truncated: return false;
     // These are not compress data at all; the user hears of them too.
-    case TDecodeResult::BadHeader: R.RaiseArchiveError<Exception>(R.FileName, "", "0", errIncompleteCodeSet);
-    case TDecodeResult::BadMaxBits: R.RaiseArchiveError<Exception>(R.FileName, "", "0", errAmbiguousTree);
-    case TDecodeResult::CorruptInput: R.RaiseArchiveError<Exception>(R.FileName, "", "0", errCorruptInput);
+    case TDecodeResult::BadHeader: R.RaiseArchiveError(R.FileName, "", "0", errIncompleteCodeSet);
+    case TDecodeResult::BadMaxBits: R.RaiseArchiveError(R.FileName, "", "0", errAmbiguousTree);
+    case TDecodeResult::CorruptInput: R.RaiseArchiveError(R.FileName, "", "0", errCorruptInput);
     default: R.RaiseArchiveError(R.FileName, "", "0", errWritingFile);
   }
 }
@@ -41,9 +40,9 @@ const TClassInfo* TUnGZIP::StaticClassInfo() {
   return &Info;
 }
 
-bool TUnGZIP::ExtractMembers(TGzipMember M) {
+bool TUnGZIP::ExtractMembers(TGzipMember M, bool& AllPass) {
   TArcFileInput In(ArcFile);
-  bool AllPass = true;
+  AllPass = true;
   for (;;) {
     if (M.Method != 8) RaiseArchiveError(FileName, "", "0", errUnsupportedMethod);
     if (M.Flags & gzfEncrypted) RaiseArchiveError(FileName, "", "0", errPasswordProtected);
@@ -66,86 +65,71 @@ bool TUnGZIP::ExtractMembers(TGzipMember M) {
     if (~Engine.Crc32Val != Get32(T)) AllPass = false;
     // Further members follow directly; anything else after them (tape padding) is left.
     const int64_t Next = TrailerPos + 8;
-    if (Next + 18 > ArcFileSize || GzipReadMember(In, Next, M) != gsMember || M.Magic != 0x8B1F) return AllPass;
+    if (Next + 18 > ArcFileSize || GzipReadMember(In, Next, M) != gsMember || M.Magic != 0x8B1F) return true;
   }
 }
 
-void TUnGZIP::ExtractIt() {
-  InstallProgress();
-  bool Begun = false;
-  try {
-    BeginRun({atGZip});
-    Begun = true;
-    uint8_t H[10] = {0};
-    ArcFile.Seek(0);
-    const int32_t Got = ArcFile.Read(H, 10);
-    if (Got < 2 || !IsGzipMagic(Get16(H))) RaiseArchiveError(FArchiveFile, "", "0", errHeaderId);
-    const uint8_t Kind = H[1];
-    const bool IsGzip = Kind == 0x8B || Kind == 0x9E;
+void TUnGZIP::ExtractIt() { RunExtraction({atGZip}); }
 
+void TUnGZIP::ReadArchiveHeader() {
+  FRead = false;
+  uint8_t H[10] = {0};
+  ArcFile.Seek(0);
+  const int32_t Got = ArcFile.Read(H, 10);
+  if (Got < 2 || !IsGzipMagic(Get16(H))) RaiseArchiveError(FArchiveFile, "", "0", errHeaderId);
+  FKind = H[1];
+  FStoredName.clear();
+  if (FKind == 0x8B || FKind == 0x9E) {
+    // A header and a trailer at least; a shorter file is cut.
     TArcFileInput In(ArcFile);
-    TGzipMember First;
-    uint32_t DosDate = 0;
-    std::string Stored;
-    if (IsGzip) {
-      // A header and a trailer at least; a shorter file is cut.
-      if (ArcFileSize < 18 || GzipReadMember(In, 0, First) != gsMember || First.DataPos + 8 > ArcFileSize)
-        RaiseArchiveError(FArchiveFile, "", "0", errReadingFile);
-      HeaderFlags = First.Flags;
-      CompressMethodID = First.Method;
-      Stored = First.Name;
-      DosDate = First.MTime == 0 ? uint32_t(FileAge(FArchiveFile))
-                                 : uint32_t(DateTimeToFileDate(UnixDateToDateTime(int32_t(First.MTime))));
-      uint8_t T[8];
-      ArcFile.Seek(ArcFileSize - 8);
-      if (ArcFile.Read(T, 8) != 8) RaiseArchiveError(FArchiveFile, "", "0", errReadingFile);
-      CRC = Get32(T);
-      UnpackedSize = Get32(T + 4);
-      PackedSize = ArcFileSize - First.DataPos - 8;
-    } else {
-      CRC = 0;
-      PackedSize = UnpackedSize = ArcFileSize;
-      DosDate = uint32_t(FileAge(FArchiveFile));
-    }
-    const std::string Name = GzipEntryName(Stored, FArchiveFile);
-    if (!ProcessEntryName(Name) || FileName.empty()) RaiseArchiveError(FArchiveFile, "", "0", errInvalidFileName);
-    const TDateTime EntryDate = DosDateToDateTime(DosDate);
-    Date = EntryDate;
-
-    RecNum = 1;
-    bool Accept = true;
-    if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
-      OnFileExists(this, FileName, EntryDate, Accept);
-    if (Accept && OnBegin) OnBegin(this, FileName, RecNum, Accept);
-    if (Accept) {
-      bool Pass = false;
-      if (Kind == 0x9D) {
-        OpenEntryOutput(PackedSize, 0);
-        Engine.Crc32Val = 0;
-        ArcFile.Seek(0);
-        CRC = LzwDecompress(*this, ArcFileSize) ? 0xFFFFFFFF : 0;
-        Pass = ~Engine.Crc32Val == CRC;
-      } else if (IsGzip) {
-        OpenEntryOutput(PackedSize, 32);
-        Pass = ExtractMembers(First);
-      } else {
-        ReportArchiveError(FileName, "", "0", errUnsupportedMethod);
-      }
-      if (Engine.OutputMode == omToFile && OutFile.IsOpen()) {
-        if (Engine.DateMode == sdOrigDate && DosDate != uint32_t(-1)) OutFile.SetDate(int32_t(DosDate));
-        OutFile.Close();
-      }
-      if (Kind == 0x9D || IsGzip) {
-        if (OnEnd)
-          OnEnd(this, EntryEventName(*this, Name), Pass);
-        else if (!Pass)
-          ReportArchiveError(FileName, "", "0", errCrcCheck);
-      }
-    }
-  } catch (const std::bad_alloc&) {
-    ReportArchiveError(FileName, "", "0", errOutOfMemory);
-  } catch (const Exception&) {
-    // OnError has seen it; Extract returns normally.
+    FFirst = TGzipMember();
+    if (ArcFileSize < 18 || GzipReadMember(In, 0, FFirst) != gsMember || FFirst.DataPos + 8 > ArcFileSize)
+      RaiseArchiveError(FArchiveFile, "", "0", errReadingFile);
+    HeaderFlags = FFirst.Flags;
+    CompressMethodID = FFirst.Method;
+    FStoredName = FFirst.Name;
+    FDosDate = FFirst.MTime == 0 ? uint32_t(FileAge(FArchiveFile))
+                                 : uint32_t(DateTimeToFileDate(UnixDateToDateTime(int32_t(FFirst.MTime))));
+    uint8_t T[8];
+    ArcFile.Seek(ArcFileSize - 8);
+    if (ArcFile.Read(T, 8) != 8) RaiseArchiveError(FArchiveFile, "", "0", errReadingFile);
+    CRC = Get32(T);
+    UnpackedSize = Get32(T + 4);
+    PackedSize = ArcFileSize - FFirst.DataPos - 8;
+  } else {
+    CRC = 0;
+    PackedSize = UnpackedSize = ArcFileSize;
+    FDosDate = uint32_t(FileAge(FArchiveFile));
   }
-  if (Begun) EndRun();
+  Date = FDosDate == uint32_t(-1) ? 0 : DosDateToDateTime(FDosDate);
+}
+
+TEntryStep TUnGZIP::ReadEntryHeader(TArcEntry& A) {
+  if (FRead) return esEnd;
+  FRead = true;
+  A.Name = GzipEntryName(FStoredName, FArchiveFile);
+  A.PackedSize = PackedSize;
+  A.UnpackedSize = UnpackedSize;
+  A.CrcKind = 0;  // checked member by member
+  A.Date = Date;
+  const bool IsGzip = FKind == 0x8B || FKind == 0x9E;
+  A.DataPos = IsGzip ? FFirst.DataPos : 0;
+  if (IsGzip && FFirst.Method != 8)
+    A.Refused = errUnsupportedMethod;
+  else if (IsGzip && (FFirst.Flags & gzfEncrypted))
+    A.Refused = errPasswordProtected;
+  else if (!IsGzip && FKind != 0x9D)
+    A.Refused = errUnsupportedMethod;  // pack and the 1F A0 kind
+  return esEntry;
+}
+
+bool TUnGZIP::DecodeEntry(TArcEntry& A) {
+  if (FKind == 0x9D) {
+    Engine.Crc32Val = 0;
+    const bool Whole = LzwDecompress(*this, ArcFileSize);
+    CRC = Whole ? 0xFFFFFFFF : 0;
+    if (!Whole && !Cancel) ReportArchiveError(FileName, "", "0", errReadingFile);
+    return Whole && !Cancel;
+  }
+  return ExtractMembers(FFirst, A.Pass) && !Cancel;
 }

@@ -19,15 +19,24 @@ public:
 
 protected:
   void ExtractIt() override;
+  void ReadArchiveHeader() override;
+  TEntryStep ReadEntryHeader(TArcEntry& Entry) override;
+  bool DecodeEntry(TArcEntry& Entry) override;
 
 private:
-  // Decodes the members from the first one on; True when every member's CRC and size
-  // check passed.
-  bool ExtractMembers(TGzipMember First);
+  // Decodes the members from the first one on. False when the data were cut short (told)
+  // or the run cancelled; AllPass tells whether every member's CRC check passed.
+  bool ExtractMembers(TGzipMember First, bool& AllPass);
+
+  uint8_t FKind = 0;          // the second magic byte: 8B gzip, 9E old gzip, 9D compress
+  TGzipMember FFirst;         // the first member's header
+  uint32_t FDosDate = 0;      // of the one entry
+  std::string FStoredName;
+  bool FRead = false;         // the one entry has been handed out
 };
 
 // Decodes a .Z file of PackedSize bytes from the reader's archive position to its output.
 // True when the input ended where a code ended; False for a file cut short or damaged.
-// A header that is not compress's raises Exception with the text of 25138 (reserved
-// flags) or 25292 (code size), a first code that is no byte 25139.
+// A header that is not compress's raises E_RAISE (told) with 25138 (reserved flags) or
+// 25292 (code size), a first code that is no byte 25139.
 bool LzwDecompress(TUnBase& Reader, int64_t PackedSize);
