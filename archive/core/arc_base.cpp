@@ -575,7 +575,7 @@ bool TUnBase::ExtractEntry(TArcEntry& E) {
     return goOn && !Cancel;
   }
   if (toFile) {
-    if (Engine.DateMode == sdOrigDate) {
+    if (Engine.DateMode == sdOrigDate && !E.KeepsOwnDate) {
       const int dos = DateTimeToFileDate(E.Date);
       if (dos != 0) OutFile.SetDate(dos);
     }

@@ -305,6 +305,7 @@ struct TArcEntry {
   int CrcKind = 32;          // 16, 32, or 0: no CRC kept, Pass tells the check
   bool Pass = true;          // with CrcKind 0: the decoder's own check
   TDateTime Date = 0;
+  bool KeepsOwnDate = false;  // the format stores no date: the file keeps its own
   uint32_t Attr = 0;         // file attributes given to the output file; 0 leaves them
   int64_t DataPos = 0;       // where the data begin in ArcFile
   // An entry the reader cannot extract (an unknown method, encryption): this error, with

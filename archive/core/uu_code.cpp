@@ -105,7 +105,15 @@ std::string MakePartName(const std::string& Name, int Number, TNextVolumeName Ru
 
 // ---- TUUDecode ----------------------------------------------------------------------------
 
+struct TUUDecode::TRun {
+  TLineInput In;
+  std::string Alphabet;  // of "table" lines; empty: UU or XX, as the data show
+  bool Read = false;     // the one entry has been handed out
+};
+
 TUUDecode::TUUDecode(TComponent* AOwner) : TUnBase(AOwner) {}
+
+TUUDecode::~TUUDecode() = default;
 
 const TClassInfo* TUUDecode::StaticClassInfo() {
   static const TClassInfo Info =
@@ -128,16 +136,71 @@ const TClassInfo* TUUDecode::StaticClassInfo() {
   return &Info;
 }
 
-void TUUDecode::ExtractIt() {
-  InstallProgress();
-  BeginRun({atUUE});
-  TLineInput in;
+void TUUDecode::ExtractIt() { RunExtraction({atUUE}); }
+
+void TUUDecode::ReadArchiveHeader() {
+  FRun = std::make_unique<TRun>();
+  TLineInput& in = FRun->In;
   in.Reset(&ArcFile);
   in.Total = std::max<int64_t>(ArcFile.Size(), 1);
   in.ProgressStep = ProgressStepFor(ArcFile.Size());
   ProgressStep = in.ProgressStep;
-  RecNum = 1;
+}
 
+TEntryStep TUUDecode::ReadEntryHeader(TArcEntry& A) {
+  if (FRun->Read) return esEnd;
+  FRun->Read = true;
+  TLineInput& in = FRun->In;
+  // The header: "table" and "charmap" lines give an alphabet, "begin" the name.
+  std::string line, stored;
+  bool found = false;
+  for (int n = 0; n < FMaxHeaderLines && in.ReadLine(line); ++n) {
+    const TUuLineKind kind = UuHeaderLine(line, &stored);
+    // MIME's base64 form of the same file: not an encoding this decoder reads.
+    if (kind == ulBase64) {
+      A.Error = errUnsupportedMethod;
+      A.ErrorText = "base64";
+      return esBroken;
+    }
+    if (kind == ulBegin) {
+      found = true;
+      break;
+    }
+    if (kind == ulTable) {
+      // The alphabet follows on the next lines, 32 characters to a line.
+      std::string chars;
+      while (chars.size() < 64 && n + 1 < FMaxHeaderLines && in.ReadLine(line)) {
+        ++n;
+        chars += line;
+      }
+      if (chars.size() >= 64) FRun->Alphabet = chars.substr(0, 64);
+    }
+  }
+  if (!found) {
+    A.Error = errBadFileHeader;
+    A.ErrorText = "no \"begin\" line";
+    return esBroken;
+  }
+  A.Name = stored.empty() ? std::string() : UuEntryName(stored);
+  if (A.Name.empty()) {
+    A.Error = errInvalidFileName;
+    A.ErrorText = stored;
+    return esBroken;
+  }
+  // The text stores neither size, date nor CRC: the decoder tells whether it came to the
+  // "end" line, and the file keeps the time it was written.
+  A.PackedSize = ArcFile.Size();
+  A.CrcKind = 0;
+  A.Date = DosDateToDateTime(uint32_t(ArcDate));
+  A.KeepsOwnDate = true;
+  A.DataPos = ArcFile.Position();  // the lines read ahead stay in the input
+  return esEntry;
+}
+
+bool TUUDecode::DecodeEntry(TArcEntry& A) {
+  TLineInput& in = FRun->In;
+  const std::string& alphabet = FRun->Alphabet;
+  std::string line;
   std::vector<uint8_t> out;
   out.reserve(kBufSize);
   auto flush = [&] {
@@ -151,148 +214,106 @@ void TUUDecode::ExtractIt() {
     if (!written) RaiseArchiveError(FileName, "", "0", errWritingFile);
     out.clear();
   };
-
-  try {
-    // The header: "table" and "charmap" lines give an alphabet, "begin" the name.
-    std::string line, alphabet, stored;
-    bool found = false;
-    for (int n = 0; n < FMaxHeaderLines && in.ReadLine(line); ++n) {
-      const TUuLineKind kind = UuHeaderLine(line, &stored);
-      // MIME's base64 form of the same file: not an encoding this decoder reads.
-      if (kind == ulBase64) RaiseArchiveError(FArchiveFile, "base64", "0", errUnsupportedMethod);
-      if (kind == ulBegin) {
-        found = true;
-        break;
-      }
-      if (kind == ulTable) {
-        // The alphabet follows on the next lines, 32 characters to a line.
-        std::string chars;
-        while (chars.size() < 64 && n + 1 < FMaxHeaderLines && in.ReadLine(line)) {
-          ++n;
-          chars += line;
-        }
-        if (chars.size() >= 64) alphabet = chars.substr(0, 64);
-      }
-    }
-    if (!found) RaiseArchiveError(FArchiveFile, "no \"begin\" line", "0", errBadFileHeader);
-    if (stored.empty() || !ProcessEntryName(UuEntryName(stored)) || FileName.empty())
-      RaiseArchiveError(FArchiveFile, stored, "0", errInvalidFileName);
-
-    bool extract = true;
-    if (Engine.OutputMode == omToFile && OnFileExists && FileExists(FileName))
-      OnFileExists(this, FileName, DosDateToDateTime(uint32_t(ArcDate)), extract);
-    if (extract && OnBegin) OnBegin(this, FileName, RecNum, extract);
-    if (!extract) {
-      EndRun();
+  // The alphabet is settled by the first data line: the one in which it reads as a data
+  // line of the length its first character gives.
+  std::unique_ptr<TDecodeTable> table;
+  char fullLine = 'h';
+  auto choose = [&](const std::string& First) {
+    if (!alphabet.empty()) {
+      table = std::make_unique<TDecodeTable>(alphabet);
+      fullLine = First[0];
       return;
     }
-    if (!OpenOutFile(OutFile, FileName)) RaiseArchiveError(FileName, "", "0", errOpeningFile);
-
-    // The alphabet is settled by the first data line: the one in which it reads as a data
-    // line of the length its first character gives.
-    std::unique_ptr<TDecodeTable> table;
-    char fullLine = 'h';
-    auto choose = [&](const std::string& First) {
-      if (!alphabet.empty()) {
-        table = std::make_unique<TDecodeTable>(alphabet);
-        fullLine = First[0];
-        return;
-      }
-      const TDecodeTable uu(UUAlphabet), xx(XXAlphabet);
-      bool isUU = false, known = true;
-      for (bool stripped : {false, true}) {
-        const bool u = uu.Fits(First, stripped), x = xx.Fits(First, stripped);
-        if (u || x) {
-          isUU = u && (!x || First[0] != 'h');
-          break;
-        }
-        if (stripped) known = false;
-      }
-      if (!known) {
-        isUU = First[0] == 'M';
-        if (!isUU && First[0] != 'h') ReportArchiveError(FArchiveFile, "", "0", errUnsupportedMethod);
-      }
-      table = std::make_unique<TDecodeTable>(isUU ? UUAlphabet : XXAlphabet);
-      fullLine = isUU ? 'M' : 'h';
-    };
-    auto isEnd = [&](const std::string& L) {
-      return StartsWith(L, "end") && !(table && L.size() > 3 && table->Fits(L, false));
-    };
-
-    auto decode = [&](const std::string& L) {
-      const int n = (*table)[L[0]];
-      for (int done = 0, i = 1; done < n; i += 4) {
-        int c[4];
-        for (int k = 0; k < 4; ++k) c[k] = size_t(i + k) < L.size() ? std::max((*table)[L[size_t(i + k)]], 0) : 0;
-        const uint8_t b[3] = {uint8_t(c[0] << 2 | c[1] >> 4), uint8_t(c[1] << 4 | c[2] >> 2), uint8_t(c[2] << 6 | c[3])};
-        const int take = std::min(3, n - done);
-        out.insert(out.end(), b, b + take);
-        done += take;
-      }
-      if (out.size() >= kBufSize - 64) flush();
-    };
-
-    bool finished = false, refused = false;
-    int part = FVolumeStartNum;
-    std::string volumeId = "0";
-    std::string current = FArchiveFile;
-    std::string pending;  // a data line met while looking for a part's "begin"
-    while (!finished && !Cancel) {
-      // One part, line by line.
-      while (!Cancel && (!pending.empty() || in.ReadLine(line))) {
-        if (!pending.empty()) line = std::move(pending), pending.clear();
-        if (line.empty()) break;  // a blank line ends the part
-        if (!table && !isEnd(line)) choose(line);
-        if (isEnd(line)) {
-          finished = true;
-          break;
-        }
-        decode(line);
-      }
-      if (finished || Cancel) break;
-
-      // The part ended without "end": on with the next one.
-      ++part;
-      volumeId = IntToStr(part);
-      std::string next = MakePartName(FArchiveFile, part, FNextVolumeName, FVolumeLongFilenames);
-      if (!GetNextVolume(next, volumeId)) {
-        refused = bool(OnNextVolume);  // the user said no: no more to report
+    const TDecodeTable uu(UUAlphabet), xx(XXAlphabet);
+    bool isUU = false, known = true;
+    for (bool stripped : {false, true}) {
+      const bool u = uu.Fits(First, stripped), x = xx.Fits(First, stripped);
+      if (u || x) {
+        isUU = u && (!x || First[0] != 'h');
         break;
       }
-      if (!ArcFile.Close()) RaiseArchiveError(current, "", volumeId, errClosingFile);
-      if (!OpenInFile(ArcFile, next)) RaiseArchiveError(next, volumeId, volumeId, errOpeningFile);
-      current = next;
-      in.Reset(&ArcFile);
-      // The data go on at once when the part starts with a data line, else after its own
-      // "begin" line.
-      auto isData = [&](const std::string& L) {
-        return !L.empty() && (L[0] == fullLine || (table && table->Fits(L, false)));
-      };
-      std::string first;
-      bool any = in.ReadLine(first);
+      if (stripped) known = false;
+    }
+    if (!known) {
+      isUU = First[0] == 'M';
+      if (!isUU && First[0] != 'h') ReportArchiveError(FArchiveFile, "", "0", errUnsupportedMethod);
+    }
+    table = std::make_unique<TDecodeTable>(isUU ? UUAlphabet : XXAlphabet);
+    fullLine = isUU ? 'M' : 'h';
+  };
+  auto isEnd = [&](const std::string& L) {
+    return StartsWith(L, "end") && !(table && L.size() > 3 && table->Fits(L, false));
+  };
+
+  auto decode = [&](const std::string& L) {
+    const int n = (*table)[L[0]];
+    for (int done = 0, i = 1; done < n; i += 4) {
+      int c[4];
+      for (int k = 0; k < 4; ++k) c[k] = size_t(i + k) < L.size() ? std::max((*table)[L[size_t(i + k)]], 0) : 0;
+      const uint8_t b[3] = {uint8_t(c[0] << 2 | c[1] >> 4), uint8_t(c[1] << 4 | c[2] >> 2), uint8_t(c[2] << 6 | c[3])};
+      const int take = std::min(3, n - done);
+      out.insert(out.end(), b, b + take);
+      done += take;
+    }
+    if (out.size() >= kBufSize - 64) flush();
+  };
+
+  bool finished = false, refused = false;
+  int part = FVolumeStartNum;
+  std::string volumeId = "0";
+  std::string current = FArchiveFile;
+  std::string pending;  // a data line met while looking for a part's "begin"
+  while (!finished && !Cancel) {
+    // One part, line by line.
+    while (!Cancel && (!pending.empty() || in.ReadLine(line))) {
+      if (!pending.empty()) line = std::move(pending), pending.clear();
+      if (line.empty()) break;  // a blank line ends the part
+      if (!table && !isEnd(line)) choose(line);
+      if (isEnd(line)) {
+        finished = true;
+        break;
+      }
+      decode(line);
+    }
+    if (finished || Cancel) break;
+
+    // The part ended without "end": on with the next one.
+    ++part;
+    volumeId = IntToStr(part);
+    std::string next = MakePartName(FArchiveFile, part, FNextVolumeName, FVolumeLongFilenames);
+    if (!GetNextVolume(next, volumeId)) {
+      refused = bool(OnNextVolume);  // the user said no: no more to report
+      break;
+    }
+    if (!ArcFile.Close()) RaiseArchiveError(current, "", volumeId, errClosingFile);
+    if (!OpenInFile(ArcFile, next)) RaiseArchiveError(next, volumeId, volumeId, errOpeningFile);
+    current = next;
+    in.Reset(&ArcFile);
+    // The data go on at once when the part starts with a data line, else after its own
+    // "begin" line.
+    auto isData = [&](const std::string& L) {
+      return !L.empty() && (L[0] == fullLine || (table && table->Fits(L, false)));
+    };
+    std::string first;
+    bool any = in.ReadLine(first);
+    if (any && isData(first)) {
+      pending = first;
+    } else {
+      while (any && !StartsWith(first, "begin") && !isData(first)) any = in.ReadLine(first);
       if (any && isData(first)) {
+        ReportArchiveError(next, "line starting with " + IntToStr(uint8_t(first[0])) + " found before \"begin\"",
+                           volumeId, errLineBeforeBegin);
         pending = first;
-      } else {
-        while (any && !StartsWith(first, "begin") && !isData(first)) any = in.ReadLine(first);
-        if (any && isData(first)) {
-          ReportArchiveError(next, "line starting with " + IntToStr(uint8_t(first[0])) + " found before \"begin\"",
-                             volumeId, errLineBeforeBegin);
-          pending = first;
-        }
       }
     }
-    flush();
-    ArcReportProgress(100);
-    if (!finished && !refused) ReportArchiveError(FileName, "", volumeId, errEolNotFound);
-    if (Engine.OutputMode == omToFile && !OutFile.Close())
-      RaiseArchiveError(FileName, "", volumeId, errClosingFile);
-    // A file cut short is not reported as whole.
-    if (OnEnd) OnEnd(this, FileName, finished);
-  } catch (...) {
-    EndRun();
-    throw;
   }
-  EndRun();
+  flush();
+  ArcReportProgress(100);
+  if (Cancel) return false;
+  // A text cut short keeps what it held, and is not reported as whole.
+  if (!finished && !refused) ReportArchiveError(FileName, "", volumeId, errEolNotFound);
+  A.Pass = finished;
+  return true;
 }
 
 // ---- TUUEncode ----------------------------------------------------------------------------

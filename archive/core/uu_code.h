@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "archive/core/arc_base.h"
@@ -20,6 +21,7 @@ std::string MakePartName(const std::string& Name, int Number, TNextVolumeName Ru
 class TUUDecode : public TUnBase {
 public:
   explicit TUUDecode(TComponent* AOwner);
+  ~TUUDecode() override;
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
 
@@ -36,8 +38,13 @@ public:
 
 protected:
   void ExtractIt() override;
+  void ReadArchiveHeader() override;
+  TEntryStep ReadEntryHeader(TArcEntry& Entry) override;
+  bool DecodeEntry(TArcEntry& Entry) override;
 
 private:
+  struct TRun;  // the lines read and the alphabet of the current run
+  std::unique_ptr<TRun> FRun;
   int FMaxHeaderLines = UuHeaderLines;
   TNextVolumeName FNextVolumeName = nvChangeExt;
   bool FVolumeLongFilenames = false;
