@@ -471,15 +471,6 @@ void TUnBase::BeginRun(std::initializer_list<TArcType> Served) {
   }
 }
 
-void TUnBase::OpenEntryOutput(int64_t PackedSize, int CrcKind) {
-  if (!OpenOutFile(OutFile, FileName)) RaiseArchiveError<EFOpenError>(FileName, "", "0", errOpeningFile);
-  ProgressStep = ProgressStepFor(PackedSize);
-  if (CrcKind == 32)
-    Engine.Crc32Val = 0xFFFFFFFF;
-  else if (CrcKind == 16)
-    Engine.Crc16Val = 0;
-}
-
 void TUnBase::EndRun() {
   if (OnElapsedTime) {
     Timer.Stop();

@@ -383,9 +383,6 @@ protected:
   // Checks the archive name and kind, opens ArcFile, OnActivate, clears Cancel, notes the
   // wildcards of FileSpec, starts the timer, reads the archive header.
   void BeginRun(std::initializer_list<TArcType> Served);
-  // Opens the output (EFOpenError "Error opening file" on failure), sets ProgressStep for
-  // PackedSize bytes and presets the CRC of the kind.
-  void OpenEntryOutput(int64_t PackedSize, int CrcKind);
   // One entry of the run; False ends the run.
   bool ExtractEntry(TArcEntry& Entry);
   // OnElapsedTime, the archive closed, OnDeactivate; also after an error.

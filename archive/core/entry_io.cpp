@@ -61,17 +61,6 @@ bool TEntrySink::Write(const uint8_t* Buf, size_t Size) {
   return Ok && size_t(Count) == Size;
 }
 
-std::string EntryEventName(const TUnBase& R, const std::string& AnsiName) {
-  return ArcEngineNow().OutputMode == omToStream ? AnsiName : R.FileName;
-}
-
-void ReportEntryCrc(TUnBase& R, const std::string& Name, bool Pass) {
-  if (R.OnEnd)
-    R.OnEnd(&R, Name, Pass);
-  else if (!Pass)
-    R.ReportArchiveError(R.FileName, "", "0", errCrcCheck);
-}
-
 int DecodeErrorId(TDecodeResult Result) {
   switch (Result) {
     case TDecodeResult::Truncated: return errReadingFile;

@@ -61,14 +61,8 @@ private:
   TEntryProgress FProgress;
 };
 
-// ---- The per-entry steps the LHA, ZOO, ARJ and ARC readers share ------------------------
+// ---- The decoding steps the LHA, ZOO, ARJ and ARC readers share --------------------------
 
-// The name OnBegin and OnEnd get: the output path for file output, the entry's own name
-// (AnsiName) for stream output.
-std::string EntryEventName(const TUnBase& R, const std::string& AnsiName);
-// OnEnd (Name, Pass) when assigned; without it a failed check reports 25151 ("File fails
-// CRC check") with FileName.
-void ReportEntryCrc(TUnBase& R, const std::string& Name, bool Pass);
 // The error id of a decoder result (LZH family: bad tables and positions are 25120).
 int DecodeErrorId(TDecodeResult Result);
 // Decodes Packed bytes at the archive's position with the static-Huffman decoder into

@@ -24,7 +24,7 @@ constexpr uint32_t kNullDosDate = 0x00210000;  // 1 January 1980, for files with
 
 using le::Get16;
 using le::Get32;
-uint64_t Get64(const uint8_t* P) { return Get32(P) | (uint64_t(Get32(P + 4)) << 32); }
+using le::Get64;
 using le::Put16;
 using le::Put32;
 
