@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <thread>
 
 #include "archive/core/un_arc.h"
@@ -126,6 +127,94 @@ TEST(ReaderContract, TheListerShowsWhatTheReaderExtracts) {
       for (auto& E : Listed) E.second = Extracted.count(E.first) ? Extracted[E.first] : -1;
     EXPECT_EQ(Listed, Extracted);
   }
+}
+
+// Every file under the fixture folders that a portable reader serves, found by
+// recognition, as a path relative to the data folder.
+void FindFixtures(const std::string& Root, const std::string& Rel, std::vector<std::string>& Found) {
+  TSearchRec Rec;
+  if (FindFirst(Root + Rel + "*", faAnyFile, Rec) != 0) return;
+  do {
+    if (Rec.Name == "." || Rec.Name == "..") continue;
+    if (Rec.Attr & faDirectory)
+      FindFixtures(Root, Rel + Rec.Name + "\\", Found);
+    else
+      Found.push_back(Rel + Rec.Name);
+  } while (FindNext(Rec) == 0);
+  FindClose(Rec);
+}
+
+const char* ReaderOf(TArcType T) {
+  switch (T) {
+    case atZIP: case atZipExe: case atZip250: case atZip250Exe: return "ZIP";
+    case atGZip: return "gzip";
+    case atTAR: return "tar";
+    case atLHA: case atLhaExe: case atLZH: case atLzhExe: return "LHA";
+    case atARJ: case atArjExe: return "ARJ";
+    case atARC: case atArcExe: return "ARC";
+    case atZOO: return "ZOO";
+    case atUUE: return "UU";
+    default: return nullptr;  // the Windows readers' kinds, and the kinds nothing extracts
+  }
+}
+
+TEST(ReaderContract, EveryFixtureListsAsItExtracts) {
+  // Each file of the fixture folders is recognised, listed and extracted; the lister and
+  // the reader agree on the entries, their names and sizes, and on whether anything is
+  // wrong. Where something is, the reader leaves only what the lister shows, as shown.
+  const std::string Root = SlashToBackslash(FixturePath("")) ;
+  std::vector<std::string> Files;
+  FindFixtures(Root, "", Files);
+  std::map<std::string, std::function<std::unique_ptr<TUnBase>()>> Make;
+  for (const TReaderKind& K : Readers()) Make[K.Name] = K.Make;
+  int Walked = 0;
+  for (const std::string& Rel : Files) {
+    TUnZIP Probe(nullptr);
+    Probe.SetArchiveFile(Root + Rel);
+    const char* Kind = ReaderOf(Probe.ArcType());
+    if (Kind == nullptr) continue;
+    SCOPED_TRACE(Rel + " (" + Kind + ")");
+    ++Walked;
+    const TListing L = ListArchive(Root + Rel);
+    TTempDir Tmp;
+    std::map<std::string, int64_t> Listed, Extracted;
+    // Listed names as extraction makes them: inside the target folder whatever they hold.
+    for (const TListed& E : L.Entries)
+      if (!E.Name.empty() && E.Name.back() != '\\') {
+        const std::string Path = SafeExtractPath(Tmp.Path(), E.Name, true);
+        if (!Path.empty()) Listed[Path.substr(Tmp.Path().size())] = E.Unpacked;
+      }
+    std::unique_ptr<TUnBase> R = Make[Kind]();
+    TReaderEvents Ev;
+    ExtractInto(*R, Ev, Root + Rel, Tmp.Path());
+    Collect(Tmp.Path(), "", Extracted);
+    // UU text and compress files do not store the size they decode to. A gzip file of
+    // several members stores each member's size after its data; the lister shows only the
+    // last one, read at the end of the file, so its size is not compared yet.
+    if (R->ArcType() == atUUE || ArcExtractFileExt(Rel) == ".Z" || ArcExtractFileName(Rel) == "concat.gz")
+      for (auto& E : Listed) E.second = Extracted.count(E.first) ? Extracted[E.first] : -1;
+    // An entry the reader cannot decode is named; the lister shows it all the same.
+    bool Damaged = false;
+    std::set<std::string> Refused;
+    for (size_t i = 0; i < Ev.Errors.size(); ++i) {
+      if (Ev.Errors[i] == errUnsupportedMethod || Ev.Errors[i] == errPasswordProtected) {
+        Refused.insert(Ev.ErrorNames[i]);
+        for (auto It = Listed.begin(); It != Listed.end();)
+          It = ArcExtractFileName(It->first) == Ev.ErrorNames[i] ? Listed.erase(It) : std::next(It);
+      } else {
+        Damaged = true;
+      }
+    }
+    for (const auto& End : Ev.Ends)
+      if (!End.second && !Refused.count(ArcExtractFileName(End.first))) Damaged = true;
+    EXPECT_EQ(Damaged, !L.Errors.empty());
+    if (!Damaged) {
+      EXPECT_EQ(Listed, Extracted);
+    } else {
+      for (const auto& F : Extracted) EXPECT_EQ(Listed.count(F.first) ? Listed[F.first] : -2, F.second) << F.first;
+    }
+  }
+  EXPECT_GT(Walked, 40);
 }
 
 TEST(ReaderContract, TwoReadersOnTwoThreadsAtOnce) {
