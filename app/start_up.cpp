@@ -83,6 +83,9 @@ void StartUp(const std::function<void(const std::string&, int)>& Progress) {
   Step(nullptr, 30, true);
   Step("Create other windows...", -1, false);
   Application->CreateForm(Settings);
+  // The built-in texts (plural endings, "in folder") speak the language the options chose;
+  // the shipped language file is Russian, and so is a new user's choice.
+  EnglishTexts = !Settings->RadioButton1->Checked();
   // The options window stays above the main window and has no taskbar button of its own.
   SetWindowLongPtrW(Settings->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(MainForm->Handle()));
   Application->CreateForm(ReForm);
