@@ -3,6 +3,7 @@
 #include "app/core/lng_strings.h"
 #include "app/help_form.h"
 #include "app/shared_routines.h"
+#include "classlib/core/ini_file.h"
 #include "classlib/win/bitmap.h"
 #include "classlib/win/dialogs.h"
 #include "classlib/win/image_list.h"
@@ -114,6 +115,17 @@ std::string THtmlPage::OpenFilter() {
   GetLngMask("HTML", html);
   GetLngMask("Graph", graph);
   return html + "|" + graph;
+}
+
+void THtmlPage::ReadHints(const std::string& LngFile) {
+  try {
+    TIniFile Ini(LngFile);
+    for (TToolButton* B : {SpeedButton49, ToolButton11, ToolButton23, ToolButton24, ToolButton25, ToolButton29,
+                           ToolButton31, ToolButton36})
+      if (B != nullptr) B->SetHint(Ini.ReadString("MainForm", B->Name() + "_Hint", B->Hint()));
+  } catch (const std::exception&) {
+    // An unreadable language file leaves the hints as they are, like the other captions.
+  }
 }
 
 void THtmlPage::SpeedButton49Click(TObject*) {

@@ -36,6 +36,10 @@ public:
   TFindDialog* LFind = nullptr;
   TImageList* Pictures = nullptr;  // the tool bar's pictures
 
+  // The buttons' hints from the language file's main-window section ("<button>_Hint");
+  // a missing key or file keeps the hint the button has.
+  void ReadHints(const std::string& LngFile);
+
   void SpeedButton49Click(TObject* Sender);
   void ToolButton11Click(TObject* Sender);
   void ToolButton23Click(TObject* Sender);

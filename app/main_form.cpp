@@ -316,12 +316,13 @@ bool EndSession(UINT Flags) {
   return false;
 }
 
-namespace {
-
-}  // namespace
-
 void TMainForm::FormCreate(TObject*) {
   if (!HtmlPage && HTMLTab) HtmlPage = new THtmlPage(this, HTMLTab);
+  // The HTML page's buttons are made in code, so the language storage cannot reach them:
+  // they follow each restore of the main window's texts.
+  Lang->OnRestorePlacement = [this](TObject*) {
+    if (HtmlPage != nullptr) HtmlPage->ReadHints(Lang->IniFileName());
+  };
   EditorFileName.clear();
   StartingUp = true;
   EnglishTexts = true;
@@ -331,6 +332,7 @@ void TMainForm::FormCreate(TObject*) {
   LoadKeyboardLayoutW(L"00000409", KLF_ACTIVATE);
   if (ProgramFolder().empty()) SetProgramFolder(ExtractFilePath(Application->ExeName()));
   Lang->SetIniFileName(LngFileName());
+  if (HtmlPage != nullptr) HtmlPage->ReadHints(Lang->IniFileName());
 
   TBitmap Strip;
   try {

@@ -10,6 +10,7 @@
 #include "app/core/lng_strings.h"
 #include "app/f2_menu.h"
 #include "app/fast_list.h"
+#include "app/html_page.h"
 #include "app/main_form.h"
 #include "app/settings.h"
 #include "app/small_dialogs.h"
@@ -83,6 +84,14 @@ TEST_P(LanguageSwitch, EveryCaptionComesFromTheFile) {
   ExpectCaptionsFrom(Fast.get(), Fast->FormStorage1, GetParam());
   std::unique_ptr<TMoveForm> Move(CreateForm<TMoveForm>(nullptr));
   ExpectCaptionsFrom(Move.get(), Move->Langc, GetParam());
+  // The HTML page's buttons are made in code; their hints come from the file all the same,
+  // and follow every later restore of the main window's texts.
+  ASSERT_NE(MainForm->HtmlPage, nullptr);
+  TToolButton* Back = MainForm->HtmlPage->ToolButton11;
+  EXPECT_EQ(Back->Hint(), TIniFile(LngFileName()).ReadString("MainForm", "ToolButton11_Hint", "-+-"));
+  TIniFile(LngFileName()).WriteString("MainForm", "ToolButton11_Hint", "Back again");
+  MainForm->Lang->RestoreFormPlacement();
+  EXPECT_EQ(Back->Hint(), "Back again");
   // The main window in the language, to look at: whole captions, nothing left empty.
   MainForm->SetWindowState(wsNormal);
   MainForm->SetBounds(0, 0, 800, 600);
