@@ -6,6 +6,7 @@
 #include "app/core/lng_strings.h"
 #include "app/help_form.h"
 #include "app/main_form.h"
+#include "archive/core/arc_base.h"
 #include "archive/core/arc_globals.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/dialogs.h"
@@ -19,6 +20,18 @@ std::string Lng(const char* Key) {
   return Text;
 }
 
+// A text of the language file, Default where the file lacks it or cannot be read: these
+// are asked and told in the middle of a reader's run.
+std::string LngOr(const char* Key, const char* Default) {
+  std::string Text;
+  try {
+    GetLngString(Key, Text);
+  } catch (const Exception&) {
+    return Default;
+  }
+  return Text.empty() || Text == LngNotFound ? Default : Text;
+}
+
 void ShowText(const std::string& Text) { MessageDlg(Text, mtInformation, TMsgDlgButtons{mbOK}, 0); }
 
 // The captions of a dialog from the language file, read once: the storage never writes
@@ -30,6 +43,36 @@ void LoadCaptions(TFormStorage* Storage) {
 }
 
 }  // namespace
+
+std::string NextVolumeRefusedText(const std::string& FN) {
+  return LngOr("No_volume", "Stopped: the next volume was not given:") + " " + FN;
+}
+
+void AskNextVolume(TObject* Sender, std::string& Dir, std::string& FN, const std::string&, bool FExists,
+                   bool& Cancel) {
+  if (FExists) return;
+  TOpenDialog D(nullptr);
+  D.SetTitle(LngOr("Next_volume", "Next volume:") + " " + FN);
+  D.SetInitialDir(Dir);
+  D.SetFileName(FN);
+  std::string All;
+  try {
+    GetLngMask("All", All);
+  } catch (const Exception&) {
+    All.clear();
+  }
+  if (All.empty() || All == LngNotFound) All = "All files (*.*)|*.*";
+  D.SetFilter(FN + "|" + FN + "|" + All);
+  D.SetOptions(TOpenOptions{ofHideReadOnly, ofEnableSizing, ofFileMustExist, ofPathMustExist, ofNoChangeDir});
+  if (D.Execute() && !D.FileName().empty()) {
+    // A whole path: the engine splits it into Dir and FN.
+    FN = D.FileName();
+    return;
+  }
+  Cancel = true;
+  // The reader stops where it is; what it was writing is removed by whoever runs it.
+  if (auto* Reader = dynamic_cast<TAwkMain*>(Sender)) Reader->Cancel = true;
+}
 
 std::vector<std::string> SelectedPaths(TPTShellList* List, std::vector<bool>* Folders) {
   std::vector<std::string> Paths;

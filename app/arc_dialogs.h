@@ -16,6 +16,15 @@
 
 class TPTShellList;
 
+// What every reader and lister of the program is given for the next volume of a set: a
+// volume that lies where it is expected is taken without asking; a missing one is asked
+// for with an open dialog that names it, starts in Dir and offers the expected name.
+// Closing the dialog sets Cancel and stops the reader that asked (Sender).
+void AskNextVolume(TObject* Sender, std::string& Dir, std::string& FN, const std::string& VolumeID, bool FExists,
+                   bool& Cancel);
+// What is told when the user did not give the volume FN.
+std::string NextVolumeRefusedText(const std::string& FN);
+
 // The paths of the items selected in List, in list order; Folders gets, for each one,
 // whether it is a folder (when given).
 std::vector<std::string> SelectedPaths(TPTShellList* List, std::vector<bool>* Folders = nullptr);

@@ -84,6 +84,8 @@ TArcPage::TArcPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
   Travik1->OnError = [this](TObject*, const std::string& FN, const std::string&, const std::string&, int ECode) {
     FErrors.push_back(ArcErrorText(ECode) + (FN.empty() ? "" : ": " + FN));
   };
+  Travik1->OnNextVolume = [this](TObject* Sender, std::string& Dir, std::string& FN, const std::string& VolumeID,
+                                 bool FExists, bool& Cancel) { NextVolume(Sender, Dir, FN, VolumeID, FExists, Cancel); };
   Form2 = CreateForm<TForm2>(this);
   ArcForm = CreateForm<TArcForm>(this);
 
@@ -180,6 +182,8 @@ void TArcPage::OpenArchiveInPanel(TListView* View, const std::string& FileName) 
   View->Items()->Clear();
   S.Pages->SetActivePage(S.Arc);
   FErrors.clear();
+  FRefused.clear();
+  FNamedVolumes.clear();
   View->Items()->BeginUpdate();
   Travik1->SetArchiveFile(FileName);
   Travik1->Activate();
@@ -198,6 +202,10 @@ void TArcPage::OpenArchiveInPanel(TListView* View, const std::string& FileName) 
       if (!FN.empty()) Text += ": " + FN;
       if (!MsgEx.empty()) Text += " (" + MsgEx + ")";
       FErrors.push_back(Text);
+    };
+    S.Reader->OnNextVolume = [this](TObject* Sender, std::string& Dir, std::string& FN, const std::string& VolumeID,
+                                    bool FExists, bool& Cancel) {
+      NextVolume(Sender, Dir, FN, VolumeID, FExists, Cancel);
     };
     S.Reader->OnBegin = [this](TObject*, const std::string& FN, int, bool&) { FBegun = FN; };
     S.Reader->OnEnd = [this](TObject* Sender, const std::string& FN, bool) {
@@ -222,7 +230,30 @@ void TArcPage::Travik1Read(TObject*, int Offset, int) {
   Item->SubItems()->Add(ArcEntryDateText(Travik1->Date, SystemDateSeparator()));
 }
 
+void TArcPage::NextVolume(TObject* Sender, std::string& Dir, std::string& FN, const std::string& VolumeID, bool FExists,
+                          bool& Cancel) {
+  const std::string Wanted = FN;
+  // A command extracts row by row, each row a run of its own: a volume the user named
+  // once is not asked for again within the command.
+  const std::string Key = AnsiUpperCase(Dir + FN);
+  if (!FExists) {
+    auto It = FNamedVolumes.find(Key);
+    if (It != FNamedVolumes.end() && FileExists(It->second)) {
+      FN = It->second;
+      return;
+    }
+  }
+  AskNextVolume(Sender, Dir, FN, VolumeID, FExists, Cancel);
+  if (Cancel)
+    FRefused = Wanted;
+  else if (!FExists)
+    FNamedVolumes[Key] = FN;
+}
+
 void TArcPage::ShowErrors() {
+  // The volume the user would not give stopped the run: said first, whatever followed.
+  if (!FRefused.empty()) FErrors.insert(FErrors.begin(), NextVolumeRefusedText(FRefused));
+  FRefused.clear();
   if (FErrors.empty()) return;
   std::string Text;
   for (const std::string& E : FErrors) Text += (Text.empty() ? "" : "\n") + E;
@@ -233,6 +264,8 @@ void TArcPage::ShowErrors() {
 TUnBase* TArcPage::StartRun(bool Left) {
   TSide& S = Side(Left);
   FErrors.clear();
+  FRefused.clear();
+  FNamedVolumes.clear();
   FBegun.clear();
   if (S.Reader == nullptr) {
     FForm->Ask(ArcErrorText(errUnsupportedArcType) + ": " + S.ArchiveName, mtError, TMsgDlgButtons{mbOK});

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,6 +92,9 @@ private:
   // Extracts the row's entry into Dir; false when the run failed or was cancelled.
   bool ExtractRow(TUnBase* Reader, const std::string& Entry, const std::string& Dir, bool StoredDirs);
   void OpenExtracted(bool Left, bool Progress);
+  // The one next-volume handler of the lister and the readers; remembers a volume refused.
+  void NextVolume(TObject* Sender, std::string& Dir, std::string& FN, const std::string& VolumeID, bool FExists,
+                  bool& Cancel);
   void ShowErrors();
   void SelectByMask(bool Left, bool Select);
 
@@ -99,6 +103,8 @@ private:
   std::string FTemp;
   int FTempCount = 0;
   std::vector<std::string> FErrors;
+  std::map<std::string, std::string> FNamedVolumes;  // within a command: volume wanted -> named
+  std::string FRefused;   // the volume the user did not give, which stopped the run
   std::string FBegun;     // the output the reader is writing, until its end is reported
 };
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,12 @@
 #include "classlib/win/wide_string.h"
 #include "shell/pt_data_transfer.h"
 #include "tests/archive_win/corpus_util.h"
+#include "tests/archive_win/generated_cabs.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/dialog_watcher.h"
 #include "tests/support/file_bytes.h"
 
 namespace {
@@ -224,6 +227,159 @@ TEST_F(ArcPage, CancelStopsTheRunningReaderAndLeavesNoPartialFile) {
   EXPECT_FALSE(FileExists(Dir / "right\\big.bin"));
   EXPECT_FALSE(Page->Form2->Visible());
   EXPECT_TRUE(Told.empty()) << Told.front();
+}
+
+// ---- Volume sets -------------------------------------------------------------------------
+
+namespace {
+
+// The cabinets of the generated set that starts with First ("cont1.cab"), by number.
+std::string SetCabinet(const std::string& First, int Number) {
+  return First.substr(0, First.size() - 5) + std::to_string(Number) + ".cab";
+}
+
+// Copies the set of First into Folder; cabinets from Moved on go into Away instead.
+void CopySet(const TGenArchive& Set, const std::string& Folder, int Moved = 0, const std::string& Away = "") {
+  for (int N = 1; N <= Set.Cabinets; ++N) {
+    const std::string Name = SetCabinet(Set.First, N);
+    const std::string To = (Moved != 0 && N >= Moved ? Away : Folder) + "\\" + Name;
+    ASSERT_TRUE(CopyFileW(ToWide(GenCab(Name)).c_str(), ToWide(To).c_str(), FALSE)) << To;
+  }
+}
+
+std::vector<std::string> Names(const TGenArchive& Set) {
+  std::vector<std::string> R;
+  for (const TGenFile& F : Set.Files) R.push_back(F.Name);
+  return R;
+}
+
+// The text of a dialog's control Id.
+std::wstring ControlText(HWND Dialog, int Id) {
+  wchar_t Buf[MAX_PATH] = {};
+  GetDlgItemTextW(Dialog, Id, Buf, MAX_PATH);
+  return Buf;
+}
+
+constexpr int FileNameBox = 0x47c;  // the open dialog's file name
+
+}  // namespace
+
+// A whole set lying together is listed and extracted from the page without a question,
+// every file byte-identical, the ones that run over into the next cabinets too.
+TEST_F(ArcPage, VolumeSetInOneFolderIsListedAndExtractedWithoutAsking) {
+  for (const char* First : {"split1.cab", "multi1.cab", "cont1.cab"}) {
+    SCOPED_TRACE(First);
+    const TGenArchive* Set = GenManifest().Find(First);
+    ASSERT_TRUE(Set);
+    const std::string Folder = Dir / (std::string("set_") + First);
+    const std::string Out = Dir / (std::string("out_") + First);
+    CreateDir(Folder);
+    CreateDir(Out);
+    CopySet(*Set, Folder);
+    MainForm->RF->Folder()->SetPath(Out);
+    TDialogWatcher Watcher;
+    Page->OpenArchiveInPanel(MainForm->LAView, Folder + "\\" + First);
+    EXPECT_EQ(Captions(MainForm->LAView), Names(*Set));
+    for (int I = 0; I < MainForm->LAView->Items()->Count(); ++I) MainForm->LAView->Items()->Item(I)->SetSelected(true);
+    Page->ExtractSelected(true);
+    for (const TGenFile& F : Set->Files) {
+      SCOPED_TRACE(F.Name);
+      const TByteVec Data = ReadWholeFile(Out + "\\" + F.Name);
+      EXPECT_EQ(Data.size(), F.Size);
+      EXPECT_EQ(Crc32Of(Data), F.Crc);
+    }
+    EXPECT_TRUE(Watcher.Answered().empty());
+    EXPECT_TRUE(Told.empty()) << Told.front();
+    Told.clear();
+  }
+}
+
+// The rest of a set lies elsewhere: the lister and then the reader ask for the second
+// cabinet with an open dialog that names it and offers its name; the user's choice
+// completes the set.
+TEST_F(ArcPage, MissingVolumeIsAskedForAndTheChosenOneCompletesTheSet) {
+  const TGenArchive* Set = GenManifest().Find("cont1.cab");
+  ASSERT_TRUE(Set);
+  CreateDir(Dir / "set");
+  CreateDir(Dir / "away");
+  CopySet(*Set, Dir / "set", 2, Dir / "away");
+  std::mutex Lock;
+  std::vector<std::wstring> Offered;
+  auto Choose = [&](HWND D) {
+    {
+      std::lock_guard<std::mutex> G(Lock);
+      Offered.push_back(ControlText(D, FileNameBox));
+      if (Offered.size() == 1) SaveWindowPng(D, ScreenshotPath("arc_page_next_volume.png"));
+    }
+    SetDlgItemTextW(D, FileNameBox, ToWide(Dir / "away\\cont2.cab").c_str());
+    PostMessageW(D, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(D, IDOK)));
+  };
+  {
+    TDialogWatcher Watcher(Choose);
+    Page->OpenArchiveInPanel(MainForm->LAView, Dir / "set\\cont1.cab");
+    EXPECT_EQ(Captions(MainForm->LAView), Names(*Set));
+    ASSERT_EQ(Watcher.Captions().size(), 1u);
+    EXPECT_EQ(Watcher.Captions()[0], L"Next volume: cont2.cab");
+  }
+  EXPECT_TRUE(Told.empty()) << Told.front();
+  {
+    // Three rows, three runs of the reader: the volume is asked for once in the command.
+    TDialogWatcher Watcher(Choose);
+    for (int I = 0; I < MainForm->LAView->Items()->Count(); ++I) MainForm->LAView->Items()->Item(I)->SetSelected(true);
+    Page->ExtractSelected(true);
+    EXPECT_EQ(Watcher.Captions(), std::vector<std::wstring>{L"Next volume: cont2.cab"});
+  }
+  EXPECT_EQ(Offered, (std::vector<std::wstring>{L"cont2.cab", L"cont2.cab"}));
+  for (const TGenFile& F : Set->Files) {
+    SCOPED_TRACE(F.Name);
+    const TByteVec Data = ReadWholeFile(Dir / "right\\" + F.Name);
+    EXPECT_EQ(Data.size(), F.Size);
+    EXPECT_EQ(Crc32Of(Data), F.Crc);
+  }
+  EXPECT_TRUE(Told.empty()) << Told.front();
+}
+
+// Cancel in the volume dialog ends the listing and the extraction with a message that
+// names the volume, and no file that runs into the missing cabinet is left half-written.
+TEST_F(ArcPage, CancelledVolumeStopsWithAMessageAndNoHalfWrittenFile) {
+  const TGenArchive* Set = GenManifest().Find("cont1.cab");
+  ASSERT_TRUE(Set);
+  CreateDir(Dir / "set");
+  CreateDir(Dir / "away");
+  CopySet(*Set, Dir / "set");
+  Page->OpenArchiveInPanel(MainForm->LAView, Dir / "set\\cont1.cab");
+  ASSERT_EQ(Captions(MainForm->LAView), Names(*Set));
+  // The second and third cabinets go away before the extraction (another disk).
+  for (const char* Name : {"cont2.cab", "cont3.cab"})
+    ASSERT_TRUE(MoveFileW(ToWide(Dir / "set\\" + Name).c_str(), ToWide(Dir / "away\\" + Name).c_str()));
+  const std::string Message = "Stopped: the next volume was not given: cont2.cab";
+  {
+    TDialogWatcher Watcher(IDCANCEL);
+    for (int I = 0; I < MainForm->LAView->Items()->Count(); ++I) MainForm->LAView->Items()->Item(I)->SetSelected(true);
+    Page->ExtractSelected(true);
+    EXPECT_EQ(Watcher.Captions(), std::vector<std::wstring>{L"Next volume: cont2.cab"});
+  }
+  ASSERT_EQ(Told.size(), 1u);
+  EXPECT_EQ(Told[0], Message);
+  EXPECT_FALSE(Page->Form2->Visible());
+  for (const TGenFile& F : Set->Files) {
+    SCOPED_TRACE(F.Name);
+    // c1.bin starts in the first cabinet and runs on into the second.
+    EXPECT_FALSE(FileExists(Dir / "right\\" + F.Name));
+  }
+
+  // Listing again: what the first cabinet tells is shown, and why the rest is not.
+  Told.clear();
+  {
+    TDialogWatcher Watcher(IDCANCEL);
+    Page->OpenArchiveInPanel(MainForm->LAView, Dir / "set\\cont1.cab");
+    EXPECT_EQ(Watcher.Captions(), std::vector<std::wstring>{L"Next volume: cont2.cab"});
+  }
+  ASSERT_FALSE(Told.empty());
+  EXPECT_EQ(Told[0].substr(0, Message.size()), Message) << Told[0];
+  MainForm->SetBounds(0, 0, 900, 500);
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(MainForm->Handle(), ScreenshotPath("arc_page_volume_cancelled.png")), 0);
 }
 
 // View shows the selected row's entry, whichever entry the lister reported last.

@@ -1,5 +1,8 @@
 #include "tests/support/dialog_watcher.h"
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 struct TFound {
@@ -34,6 +37,9 @@ BOOL CALLBACK AppendStatic(HWND Wnd, LPARAM LParam) {
 TDialogWatcher::TDialogWatcher() : FThread([this] { Run(); }) {}
 TDialogWatcher::TDialogWatcher(int Answer) : FAnswer(Answer), FThread([this] { Run(); }) {}
 
+TDialogWatcher::TDialogWatcher(std::function<void(HWND Dialog)> Action)
+    : FAction(std::move(Action)), FThread([this] { Run(); }) {}
+
 TDialogWatcher::~TDialogWatcher() {
   FStop = true;
   FThread.join();
@@ -44,16 +50,35 @@ std::vector<std::wstring> TDialogWatcher::Answered() {
   return FAnswered;
 }
 
+std::vector<std::wstring> TDialogWatcher::Captions() {
+  std::lock_guard<std::mutex> G(FLock);
+  return FCaptions;
+}
+
 void TDialogWatcher::Run() {
+  std::map<HWND, int> Acted;  // the dialogs given to the action, and the rounds seen since
   while (!FStop) {
     TFound F{GetCurrentProcessId(), {}};
     EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&F));
+    for (auto It = Acted.begin(); It != Acted.end();)  // closed: its handle may come again
+      It = std::find(F.Dialogs.begin(), F.Dialogs.end(), It->first) == F.Dialogs.end() ? Acted.erase(It) : ++It;
     for (HWND D : F.Dialogs) {
-      std::wstring Text;
+      if (FAction) {
+        auto It = Acted.find(D);
+        if (It != Acted.end() && ++It->second < 20) continue;
+      }
+      std::wstring Text, Caption(512, L'\0');
       EnumChildWindows(D, AppendStatic, reinterpret_cast<LPARAM>(&Text));
-      {
+      Caption.resize(GetWindowTextW(D, Caption.data(), 512));
+      if (!FAction || Acted.count(D) == 0) {
         std::lock_guard<std::mutex> G(FLock);
         FAnswered.push_back(Text);
+        FCaptions.push_back(Caption);
+      }
+      if (FAction && Acted.count(D) == 0) {
+        Acted[D] = 0;
+        FAction(D);
+        continue;
       }
       // The dialog's own Cancel (or OK for a box with OK only) closes it.
       HWND Button = FAnswer != 0 ? GetDlgItem(D, FAnswer) : nullptr;
