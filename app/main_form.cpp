@@ -68,6 +68,13 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Field("Main", &TMainForm::Main)
                                  .Field("HTMLTab", &TMainForm::HTMLTab)
                                  .Field("ActiveX", &TMainForm::ActiveX)
+                                 .Field("OleNew", &TMainForm::OleNew)
+                                 .Field("ActiveXMenu", &TMainForm::ActiveXMenu)
+                                 .Handler("NewDoc1Click", &TMainForm::NewDoc1Click)
+                                 .Handler("OpenDoc1Click", &TMainForm::OpenDoc1Click)
+                                 .Handler("SaveDoc1Click", &TMainForm::SaveDoc1Click)
+                                 .Handler("OleNewKeyDown", &TMainForm::OleNewKeyDown)
+                                 .Handler("MainPageChanging", &TMainForm::MainPageChanging)
                                  .Field("EditTab", &TMainForm::EditTab)
                                  .Field("Editor", &TMainForm::Editor)
                                  .Field("LPages", &TMainForm::LPages)
@@ -243,6 +250,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   (void)TagReaderRegistered;
   RegisterCoolMenu();
   RegisterShellDialogs();
+  RegisterOleContainer();
   Ask = [](const std::string& Msg, TMsgDlgType Type, TMsgDlgButtons Buttons) {
     return MessageDlg(Msg, Type, Buttons, 0);
   };
@@ -323,6 +331,7 @@ void TMainForm::FormCreate(TObject*) {
   Lang->OnRestorePlacement = [this](TObject*) {
     if (HtmlPage != nullptr) HtmlPage->ReadHints(Lang->IniFileName());
   };
+  MakeOlePage();
   EditorFileName.clear();
   StartingUp = true;
   EnglishTexts = true;
@@ -509,6 +518,7 @@ void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
     int R = Ask(LngText("File_not_save") + "\n" + LngText("Save_file"), mtConfirmation, mbYesNoCancel);
     if (R == mrCancel || (R == mrYes && !SaveEditorText())) CanClose = false;
   }
+  if (CanClose && !KeepOleDocument()) CanClose = false;
 }
 
 void TMainForm::FormClose(TObject*, TCloseAction&) {
@@ -546,6 +556,9 @@ void TMainForm::FormClose(TObject*, TCloseAction&) {
     Free(LFTree);
     Free(LCombo);
     Free(RCombo);
+  });
+  Step([this] {
+    if (OleNew != nullptr) OleNew->DestroyObject();
   });
   Step([] { ClearDir(ProgramFolder() + "Temp", false); });
   if (Failed) ShowMessage("Termination failed");

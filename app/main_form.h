@@ -52,6 +52,7 @@ class TMediaPlayer;
 class TMPEGPlayer;
 class TModPlugPlayer;
 class TMP3Info;
+class TOleContainer;
 
 class TMainForm : public TForm {
 public:
@@ -69,6 +70,26 @@ public:
   TTabSheet* HTMLTab = nullptr;
   THtmlPage* HtmlPage = nullptr;  // the HTML page's viewer and commands, on HTMLTab
   TTabSheet* ActiveX = nullptr;
+  // The ActiveX page's document (ole_page.cpp): a file's document (Alt+F3 on a panel, the
+  // menu's open) or a new object, in the container OleNew, whose Hint names the file that
+  // the document is saved to.
+  TOleContainer* OleNew = nullptr;
+  TPopupMenu* ActiveXMenu = nullptr;
+  void NewDoc1Click(TObject* Sender);
+  void OpenDoc1Click(TObject* Sender);
+  void SaveDoc1Click(TObject* Sender);
+  // F1 is the page's help, Esc goes back to the panels.
+  void OleNewKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
+  // Leaving the ActiveX page offers a changed document for saving; Cancel stays.
+  void MainPageChanging(TObject* Sender, bool& AllowChange);
+  // Shows a file's document on the ActiveX page; a file that no program serves as a
+  // document is told, and the page and the document stay as they were.
+  void OleViewFile(const std::string& FileName);
+  // A changed document is offered for saving before it is left, replaced or closed: false
+  // when the user cancelled or it could not be saved.
+  bool KeepOleDocument();
+  // The ActiveX page's open (Save false) and save dialogs; tests answer in their place.
+  std::function<bool(bool Save, std::string& FileName)> AskDocumentName;
   TTabSheet* EditTab = nullptr;
   TmwCustomEdit* Editor = nullptr;
   TPageControl* LPages = nullptr;
@@ -376,6 +397,8 @@ public:
 
 private:
   void PanelKeyDown(bool Left, uint16_t& Key, TShiftState Shift);
+  void MakeOlePage();
+  bool SaveOleDocument(std::string FileName);
   void PanelKeyPress(bool Left, char& Key);
   void PanelSelectByMask(bool Left);
   void MakeLaunchers();

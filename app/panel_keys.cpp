@@ -547,6 +547,10 @@ const TItemRow ItemRows[] = {
      }},
     {VK_F2, Ctrl, ToggleQuickView},
     {'Q', Ctrl, ToggleQuickView},
+    {VK_F3, Alt, [](TSide& S, TPTShListData* Item, const std::string& Path) {
+       if (!Item->IsFolder() && !Path.empty()) S.F->OleViewFile(Path);
+       return true;
+     }},
     {VK_F5, Alt, [](TSide& S, TPTShListData*, const std::string&) { return NewNames(S, false); }},
     {VK_F6, Shift, [](TSide& S, TPTShListData*, const std::string&) { return NewNames(S, true); }},
     {VK_F3, None, [](TSide& S, TPTShListData* Item, const std::string& Path) { return View(S, Item, Path); }},

@@ -332,7 +332,7 @@ public:
 
   // Key routing, in the order the message loop applies it to a key-down message before
   // dispatching it: shortcuts of menus, then dialog keys (Tab, Enter, Esc).
-  bool IsMenuKey(const MSG& Msg);
+  virtual bool IsMenuKey(const MSG& Msg);
   bool IsDialogKey(const MSG& Msg);
 
 protected:

@@ -1,6 +1,7 @@
 // The check list box (marks toggled by the box and the space bar, new lines unmarked) and
 // the OLE container with a real object of the system: embedded from its class, drawn,
-// activated in place when it gets the focus, and an unknown class told, not embedded.
+// activated in place when it gets the focus, and an unknown class told, not embedded; and
+// with the tests' own document: embedded from its file, changed and saved back.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,7 +13,13 @@
 #include "classlib/win/check_list_box.h"
 #include "classlib/win/forms.h"
 #include "classlib/win/ole_container.h"
+#include "classlib/win/wide_string.h"
+#include "storage/core/file_utils.h"
+#include "tests/classlib/temp_folder.h"
+#include "tests/support/dialog_watcher.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/form_test.h"
+#include "tests/support/ole_test_document.h"
 
 namespace {
 
@@ -134,6 +141,165 @@ TEST_F(OleContainerTest, AnUnknownClassRaisesAndLeavesTheContainerAsItWas) {
   // A class identifier that nothing serves: the old object is gone, no new one came.
   EXPECT_TRUE(Fails("{00000000-0000-0000-0000-00000000ABCD}"));
   EXPECT_FALSE(Ole->HasObject());
+}
+
+// The container with the tests' own document class served, and a folder for its files.
+class OleDocumentTest : public OleContainerTest {
+protected:
+  void SetUp() override {
+    OleContainerTest::SetUp();
+    OleInitialize(nullptr);
+    Server = std::make_unique<TTestDocumentServer>();
+    ASSERT_TRUE(Server->Serving());
+    ASSERT_TRUE(TTestDocumentServer::WriteDocument(ToWide(Doc()), "Hello document"));
+  }
+  void TearDown() override {
+    if (Ole != nullptr) Ole->DestroyObject();
+    Server.reset();
+    OleUninitialize();
+  }
+  std::string Doc() const { return Dir / "note.zxd"; }
+  std::string Text(const std::string& File) {
+    std::string T;
+    return TTestDocumentServer::ReadDocument(ToWide(File), T) ? T : "<not a document>";
+  }
+  std::string ObjectText() {
+    std::string T;
+    return TTestDocumentServer::ObjectText(Ole->OleObject(), T) ? T : "<no document>";
+  }
+  // The folder holds just these names: nothing half-written is left behind.
+  std::vector<std::string> Names() {
+    std::vector<std::string> R;
+    TSearchRec F;
+    if (FindFirst(Dir / "*", faAnyFile, F) == 0) {
+      do
+        if (F.Name != "." && F.Name != "..") R.push_back(F.Name);
+      while (FindNext(F) == 0);
+      FindClose(F);
+    }
+    std::sort(R.begin(), R.end());
+    return R;
+  }
+  TTempFolder Dir;
+  std::unique_ptr<TTestDocumentServer> Server;
+};
+
+TEST_F(OleDocumentTest, AFilesDocumentIsEmbeddedChangedAndSavedInItsOwnFormat) {
+  Ole->CreateObjectFromFile(Doc(), false);
+  ASSERT_TRUE(Ole->HasObject());
+  EXPECT_EQ(ObjectText(), "Hello document");
+  EXPECT_FALSE(Ole->Modified());
+  // Drawn by the object itself.
+  PumpMessages();
+  ASSERT_TRUE(TTestDocumentServer::SetObjectText(Ole->OleObject(), "Changed"));
+  EXPECT_TRUE(Ole->Modified());
+  Ole->SaveToFile(Dir / "copy.zxd");
+  EXPECT_FALSE(Ole->Modified());
+  EXPECT_EQ(Text(Dir / "copy.zxd"), "Changed");
+  EXPECT_EQ(Text(Doc()), "Hello document");
+  // Over the file it came from; then read back as a new object.
+  TTestDocumentServer::SetObjectText(Ole->OleObject(), "Second");
+  Ole->SaveToFile(Doc());
+  EXPECT_EQ(Text(Doc()), "Second");
+  Ole->CreateObjectFromFile(Doc(), false);
+  EXPECT_EQ(ObjectText(), "Second");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"copy.zxd", "note.zxd"}));
+  // A change set from outside counts until cleared; no object is never changed.
+  Ole->SetModified(true);
+  EXPECT_TRUE(Ole->Modified());
+  Ole->SetModified(false);
+  EXPECT_FALSE(Ole->Modified());
+  Ole->SetModified(true);
+  Ole->DestroyObject();
+  EXPECT_FALSE(Ole->Modified());
+}
+
+TEST_F(OleDocumentTest, AFileThatNoProgramServesIsToldAndTheDocumentStays) {
+  WriteFileBytes(Dir / "plain.txt", "text");
+  WriteFileBytes(Dir / "page.html", "<html><body>page</body></html>");
+  ASSERT_TRUE(CreateDir(Dir / "folder"));
+  Ole->CreateObjectFromFile(Doc(), false);
+  struct {
+    std::string File;
+    bool Linked;
+  } Cases[] = {{Dir / "plain.txt", false}, {Dir / "missing.zxd", false}, {Dir / "folder", false},
+               {"", false},                {Doc(), true}};
+  for (const auto& C : Cases) {
+    try {
+      Ole->CreateObjectFromFile(C.File, C.Linked);
+      ADD_FAILURE() << C.File << " was embedded";
+    } catch (const EOleSysError& E) {
+      EXPECT_TRUE(FAILED(E.ErrorCode())) << C.File;
+      EXPECT_NE(std::string(E.what()).find(C.File), std::string::npos) << E.what();
+    }
+    EXPECT_EQ(ObjectText(), "Hello document") << C.File;
+  }
+  // A page is a document where the system has an HTML document program; where it has none
+  // (as under Wine without its browser engine), it is told like any other file.
+  try {
+    Ole->CreateObjectFromFile(Dir / "page.html", false);
+    EXPECT_TRUE(Ole->HasObject());
+  } catch (const EOleSysError&) {
+    EXPECT_EQ(ObjectText(), "Hello document");
+  }
+  EXPECT_EQ(Text(Doc()), "Hello document");
+}
+
+TEST_F(OleDocumentTest, AFailedSaveLeavesTheOldFileWhole) {
+  const std::string Old = "the old file";
+  WriteFileBytes(Dir / "old.zxd", Old);
+  auto SaveFails = [&](const std::string& File) {
+    try {
+      Ole->SaveToFile(File);
+    } catch (const EOleSysError& E) {
+      return FAILED(E.ErrorCode());
+    }
+    return false;
+  };
+  EXPECT_TRUE(SaveFails(Dir / "old.zxd"));  // nothing to save
+  // The system's browser object keeps no document of its own to save.
+  Ole->CreateObject(BrowserClass, false);
+  EXPECT_TRUE(SaveFails(Dir / "old.zxd"));
+  Ole->CreateObjectFromFile(Doc(), false);
+  EXPECT_TRUE(SaveFails(Dir / "no such folder\\x.zxd"));
+  EXPECT_EQ(ReadFileBytes(Dir / "old.zxd"), Old);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"note.zxd", "old.zxd"}));
+}
+
+TEST_F(OleDocumentTest, KeysTypedInTheActiveObjectReachTheContainerFirst) {
+  std::vector<uint16_t> Keys;
+  Ole->OnKeyDown = [&](TObject*, uint16_t& Key, TShiftState) {
+    Keys.push_back(Key);
+    if (Key == VK_ESCAPE) Key = 0;
+  };
+  Ole->SetAutoActivate(aaGetFocus);
+  Ole->CreateObject(BrowserClass, false);
+  Other->SetFocus();
+  PumpMessages();
+  Ole->SetFocus();
+  PumpMessages();
+  ASSERT_TRUE(Ole->InPlaceActive());
+  HWND W = Ole->InPlaceWindow();
+  ASSERT_NE(W, nullptr);
+  PostMessageW(W, WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageW(W, WM_KEYDOWN, VK_F1, 1);
+  PumpMessages();
+  EXPECT_EQ(Keys, (std::vector<uint16_t>{VK_ESCAPE, VK_F1}));
+}
+
+TEST_F(OleDocumentTest, TheInsertObjectDialogCancelledChangesNothing) {
+  Ole->CreateObjectFromFile(Doc(), false);
+  TDialogWatcher Watcher(IDCANCEL);
+  bool Inserted = true;
+  try {
+    Inserted = Ole->InsertObjectDialog();
+  } catch (const EOleSysError& E) {
+    // A system without the dialog says so.
+    EXPECT_NE(std::string(E.what()), "");
+    Inserted = false;
+  }
+  EXPECT_FALSE(Inserted);
+  EXPECT_EQ(ObjectText(), "Hello document");
 }
 
 }  // namespace
