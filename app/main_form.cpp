@@ -73,6 +73,7 @@ const TClassInfo* TMainForm::StaticClassInfo() {
                                  .Handler("NewDoc1Click", &TMainForm::NewDoc1Click)
                                  .Handler("OpenDoc1Click", &TMainForm::OpenDoc1Click)
                                  .Handler("SaveDoc1Click", &TMainForm::SaveDoc1Click)
+                                 .Handler("ActiveXMenuPopup", &TMainForm::ActiveXMenuPopup)
                                  .Handler("OleNewKeyDown", &TMainForm::OleNewKeyDown)
                                  .Handler("MainPageChanging", &TMainForm::MainPageChanging)
                                  .Field("EditTab", &TMainForm::EditTab)

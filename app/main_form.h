@@ -78,6 +78,7 @@ public:
   void NewDoc1Click(TObject* Sender);
   void OpenDoc1Click(TObject* Sender);
   void SaveDoc1Click(TObject* Sender);
+  void ActiveXMenuPopup(TObject* Sender);
   // F1 is the page's help, Esc goes back to the panels.
   void OleNewKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
   // Leaving the ActiveX page offers a changed document for saving; Cancel stays.

@@ -9,6 +9,7 @@
 #include "app/main_form.h"
 #include "classlib/win/application.h"
 #include "classlib/win/dialogs.h"
+#include "classlib/win/menus.h"
 #include "classlib/win/ole_container.h"
 #include "classlib/win/wide_string.h"
 
@@ -65,15 +66,16 @@ void TMainForm::OleViewFile(const std::string& FileName) {
     try {
       OleNew->CreateObjectFromFile(FileName, false);
     } catch (const std::exception& E) {
-      Ask("\"" + FileName + "\" cannot be shown as a document: no program of this system serves files of its "
-          "kind.\n\n" + E.what(),
-          mtError, TMsgDlgButtons{mbOK});
+      Ask(std::string("The file cannot be shown as a document.\n\n") + E.what(), mtError, TMsgDlgButtons{mbOK});
       return;
     }
     OleNew->SetModified(false);
     OleNew->SetHint(FileName);
     MainPage->SetActivePage(ActiveX);
   }
+  // The keys go to the document now, not to the hidden panel; an object that shows itself
+  // in place does so here.
+  if (OleNew->CanFocus()) OleNew->SetFocus();
 }
 
 bool TMainForm::SaveOleDocument(std::string FileName) {
@@ -112,6 +114,11 @@ void TMainForm::OpenDoc1Click(TObject*) {
   std::string Name;
   if (!AskDocumentName(false, Name) || Name.empty()) return;
   OleViewFile(Name);
+}
+
+// Only a document can be saved.
+void TMainForm::ActiveXMenuPopup(TObject*) {
+  if (TMenuItem* Save = dynamic_cast<TMenuItem*>(FindComponent("SaveDoc1"))) Save->SetEnabled(OleNew->HasObject());
 }
 
 void TMainForm::SaveDoc1Click(TObject*) {

@@ -23,9 +23,9 @@ const char* OleText(HRESULT Hr) {
     case REGDB_E_CLASSNOTREG:
       return "no program of this system serves documents of this kind";
     case E_NOINTERFACE:
-      return "the program of this kind of file cannot embed it as a document";
+      return "its program cannot embed it here as a document";
     case E_NOTIMPL:
-      return "the document's program cannot do this";
+      return "its program does not support this";
     default:
       return nullptr;
   }
@@ -250,7 +250,14 @@ std::wstring FullPath(const std::string& FileName) {
   return Full;
 }
 
-std::string ClassIdText(REFCLSID Id) {
+// The name the class gives itself, else its identifier.
+std::string UserTypeName(REFCLSID Id) {
+  LPOLESTR Name = nullptr;
+  if (SUCCEEDED(OleRegGetUserType(Id, USERCLASSTYPE_FULL, &Name)) && Name != nullptr) {
+    std::string S = FromWide(Name);
+    CoTaskMemFree(Name);
+    if (!S.empty()) return S;
+  }
   wchar_t Buf[64] = {};
   StringFromGUID2(Id, Buf, 64);
   return FromWide(Buf);
@@ -451,7 +458,7 @@ bool TOleContainer::InsertObjectDialog() {
                          reinterpret_cast<void**>(&Object));
   if (FAILED(Hr) || Object == nullptr) {
     Storage->Release();
-    RaiseOle(FAILED(Hr) ? Hr : E_UNEXPECTED, ClassIdText(Class));
+    RaiseOle(FAILED(Hr) ? Hr : E_UNEXPECTED, "\"" + UserTypeName(Class) + "\"");
   }
   Adopt(Object, Storage, DVASPECT_CONTENT);
   return true;

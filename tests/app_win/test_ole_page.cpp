@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
+#include "classlib/win/menus.h"
 #include "classlib/win/ole_container.h"
 #include "classlib/win/registry.h"
 #include "classlib/win/wide_string.h"
@@ -250,6 +251,10 @@ TEST_F(OlePage, ADocumentIsNotReplacedOrClosedWithItsChangesUnasked) {
 }
 
 TEST_F(OlePage, TheDocumentMenuOpensAndSavesUnderTheChosenNames) {
+  auto* Save = dynamic_cast<TMenuItem*>(MainForm->FindComponent("SaveDoc1"));
+  ASSERT_NE(Save, nullptr);
+  MainForm->ActiveXMenuPopup(nullptr);
+  EXPECT_FALSE(Save->Enabled());  // nothing to save yet
   // Cancelled dialogs change nothing.
   MainForm->OpenDoc1Click(nullptr);
   EXPECT_FALSE(MainForm->OleNew->HasObject());
@@ -257,6 +262,8 @@ TEST_F(OlePage, TheDocumentMenuOpensAndSavesUnderTheChosenNames) {
   MainForm->OpenDoc1Click(nullptr);
   EXPECT_EQ(ObjectText(), "Hello from the document");
   EXPECT_EQ(MainForm->MainPage->ActivePage(), MainForm->ActiveX);
+  MainForm->ActiveXMenuPopup(nullptr);
+  EXPECT_TRUE(Save->Enabled());
   TTestDocumentServer::SetObjectText(MainForm->OleNew->OleObject(), "Saved elsewhere");
   Chosen = Dir / "R\\copy.zxd";
   MainForm->SaveDoc1Click(nullptr);
