@@ -6,17 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "classlib/core/exception.h"
 #include "classlib/win/print_target.h"
 
 class TFont;
 class TPrintDialog;
 
-ZX_EXCEPTION(ETextPrintError, Exception);
-
 // Writes every line in order on Target in Font, as many lines a page as fit between the
 // margins; a line too long for the page is cut at its edge. The number of pages (at least
-// one, blank for no lines). ETextPrintError with the reason when the device refuses; the
+// one, blank for no lines). EPrintError with the reason when the device refuses; the
 // job is then abandoned.
 int PrintTextLines(TPrintTarget& Target, const std::vector<std::string>& Lines, const TFont& Font,
                    const std::string& Title);

@@ -958,21 +958,19 @@ int THexToCanvas::Execute() {
 
 int THexToCanvas::Print(TPrintTarget& Target) {
   if (FHexEditor == nullptr) throw EPrintError("No hex editor to print");
-  if (!Target.CreateContext(false)) throw EPrintError("Printer selected is not valid");
   const std::string Header = "Qolm HexEditor: " + FHexEditor->FileName();
-  int Pages = 0;
-  bool Started = false;
-  try {
-    if (Target.StartDoc(Header, nullptr) <= 0) throw EPrintError("The printer refused the print job");
-    Started = true;
-    const int Rows = FHexEditor->RowCount();
-    const int PW = Target.PageWidth(), PH = Target.PageHeight();
+  const int Rows = FHexEditor->RowCount();
+  TFont F;
+  int PH = 0, MarginX = 0, MarginY = 0, LineH = 1, PerPage = 1;
+  auto Layout = [&] {
+    const int PW = Target.PageWidth();
+    PH = Target.PageHeight();
     // The font scaled to the device, and smaller when a row would not fit the width.
     HDC Measure = Target.DC();
-    TFont F;
     F.Assign(FFont.get());
     F.SetHeight(-MulDiv(FFont->Size(), GetDeviceCaps(Measure, LOGPIXELSY), 72));
-    const int MarginX = PW / 20, MarginY = PH / 20;
+    MarginX = PW / 20;
+    MarginY = PH / 20;
     const std::wstring Widest = ToWide(RowText(0));
     for (;;) {
       HGDIOBJ Old = SelectObject(Measure, FontHandle(F));
@@ -986,34 +984,24 @@ int THexToCanvas::Print(TPrintTarget& Target) {
     TEXTMETRICW TM{};
     GetTextMetricsW(Measure, &TM);
     SelectObject(Measure, OldM);
-    const int LineH = std::max<int>(1, TM.tmHeight + TM.tmExternalLeading);
+    LineH = std::max<int>(1, TM.tmHeight + TM.tmExternalLeading);
     // Header, a blank line, the rows, a blank line and the foot.
-    const int PerPage = std::max(1, (PH - 2 * MarginY) / LineH - 4);
-    const int Total = std::max(1, (Rows + PerPage - 1) / PerPage);
-    for (int Page = 0; Page < Total; ++Page) {
-      if (Target.StartPage() <= 0) throw EPrintError("The printer refused a page");
-      HDC DC = Target.DC();
-      HGDIOBJ Old = SelectObject(DC, FontHandle(F));
-      SetBkMode(DC, TRANSPARENT);
-      SetTextColor(DC, RGB(0, 0, 0));
-      auto Out = [&](int Y, const std::string& Text) {
-        std::wstring W = ToWide(Text);
-        TextOutW(DC, MarginX, Y, W.c_str(), int(W.size()));
-      };
-      Out(MarginY, Header);
-      int Y = MarginY + 2 * LineH;
-      for (int Row = Page * PerPage; Row < std::min(Rows, (Page + 1) * PerPage); ++Row, Y += LineH) Out(Y, RowText(Row));
-      Out(PH - MarginY - LineH, " Page " + std::to_string(Page + 1));
-      SelectObject(DC, Old);
-      if (Target.EndPage() <= 0) throw EPrintError("The printer refused a page");
-      ++Pages;
-    }
-    if (Target.EndDoc() <= 0) throw EPrintError("The printer refused to finish the print job");
-  } catch (...) {
-    if (Started) Target.AbortDoc();
-    Target.DeleteContext();
-    throw;
-  }
-  Target.DeleteContext();
-  return Pages;
+    PerPage = std::max(1, (PH - 2 * MarginY) / LineH - 4);
+    return std::max(1, (Rows + PerPage - 1) / PerPage);
+  };
+  auto DrawPage = [&](HDC DC, int Page) {
+    HGDIOBJ Old = SelectObject(DC, FontHandle(F));
+    SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, RGB(0, 0, 0));
+    auto Out = [&](int Y, const std::string& Text) {
+      std::wstring W = ToWide(Text);
+      TextOutW(DC, MarginX, Y, W.c_str(), int(W.size()));
+    };
+    Out(MarginY, Header);
+    int Y = MarginY + 2 * LineH;
+    for (int Row = Page * PerPage; Row < std::min(Rows, (Page + 1) * PerPage); ++Row, Y += LineH) Out(Y, RowText(Row));
+    Out(PH - MarginY - LineH, " Page " + std::to_string(Page + 1));
+    SelectObject(DC, Old);
+  };
+  return RunPrintJob(Target, Header, Layout, DrawPage);
 }

@@ -264,7 +264,5 @@ private:
   std::unique_ptr<TFont> FFont;
 };
 
-ZX_EXCEPTION(EPrintError, Exception);
-
 // Makes THexEditor, TColors and THexToCanvas known to form resources.
 void RegisterHexEditorClasses();

@@ -2,6 +2,7 @@
 
 #include <winspool.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "classlib/win/wide_string.h"
@@ -135,4 +136,29 @@ int TEmfPrintTarget::AbortDoc() {
   }
   ClearPages();
   return 1;
+}
+
+int RunPrintJob(TPrintTarget& Target, const std::string& Title, const std::function<int()>& Layout,
+                const std::function<void(HDC DC, int Page)>& DrawPage) {
+  if (!Target.CreateContext(false)) throw EPrintError("Printer selected is not valid");
+  int Pages = 0;
+  bool Started = false;
+  try {
+    if (Target.StartDoc(Title, nullptr) <= 0) throw EPrintError("The printer refused the print job");
+    Started = true;
+    const int Total = std::max(1, Layout());
+    for (int Page = 0; Page < Total; ++Page) {
+      if (Target.StartPage() <= 0) throw EPrintError("The printer refused a page");
+      DrawPage(Target.DC(), Page);
+      if (Target.EndPage() <= 0) throw EPrintError("The printer refused a page");
+      ++Pages;
+    }
+    if (Target.EndDoc() <= 0) throw EPrintError("The printer refused to finish the print job");
+  } catch (...) {
+    if (Started) Target.AbortDoc();
+    Target.DeleteContext();
+    throw;
+  }
+  Target.DeleteContext();
+  return Pages;
 }

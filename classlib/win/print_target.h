@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "classlib/core/exception.h"
+
 // Results follow the platform: above 0 is success.
 class TPrintTarget {
 public:
@@ -78,3 +80,15 @@ private:
   std::vector<HENHMETAFILE> FPages;
   std::string FTitle;
 };
+
+// A print job the device refused or could not start; the message says why.
+ZX_EXCEPTION(EPrintError, Exception);
+
+// Runs one job on Target: makes its device context, starts the document named Title,
+// asks Layout for the number of pages once the context can be measured (at least one
+// page is printed), and has DrawPage draw each page (numbered from 0) on the page's
+// context. The number of pages printed. EPrintError with the reason when the device
+// refuses; on any failure, DrawPage's too, a started job is aborted and the context
+// freed before the exception goes on.
+int RunPrintJob(TPrintTarget& Target, const std::string& Title, const std::function<int()>& Layout,
+                const std::function<void(HDC DC, int Page)>& DrawPage);

@@ -409,7 +409,7 @@ TEST_F(TextPages, PrintWritesEveryLineInOrderPageAfterPage) {
   EXPECT_TRUE(Printed.empty());
   // A missing printer is told.
   TSpoolerPrintTarget Missing(L"No such printer here");
-  EXPECT_THROW(PrintTextLines(Missing, {"x"}, *MainForm->LEdit->Font(), "t"), ETextPrintError);
+  EXPECT_THROW(PrintTextLines(Missing, {"x"}, *MainForm->LEdit->Font(), "t"), EPrintError);
 }
 
 // The find button opens the edit's find dialog; each find selects the next occurrence. The font button starts from the edit's own font, so OK keeps it.
