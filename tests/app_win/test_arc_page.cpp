@@ -36,6 +36,7 @@
 #include "tests/support/screenshot.h"
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
@@ -508,12 +509,7 @@ TEST_F(ArcPage, StandInPackerIsGivenEveryNameQuoted) {
   };
   Page->SaveArchive(true);
   const std::string Record = Dir / "out dir\\args.txt";
-  const DWORD Until = GetTickCount() + 30000;
-  while (!FileExists(Record) && GetTickCount() < Until) {
-    PumpMessages();
-    Sleep(20);
-  }
-  ASSERT_TRUE(FileExists(Record));
+  ASSERT_TRUE(WaitFor([&] { return FileExists(Record); }, 30000));
   const std::string Raw = ReadFileBytes(Record);
   const std::string Line = FromWide(std::wstring(reinterpret_cast<const wchar_t*>(Raw.data()), Raw.size() / 2));
   const std::string Want = " a \"" + Archive + "\" \"" + Dir / "right\\a b.txt" + "\" \"" + Dir / "right\\x&y;z.txt" + "\"";

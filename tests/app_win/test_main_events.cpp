@@ -26,17 +26,9 @@
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/wait_for.h"
 
 namespace {
-
-// Handles messages until Done holds or about ten seconds have passed.
-bool WaitUntil(const std::function<bool()>& Done) {
-  for (int I = 0; I < 400 && !Done(); ++I) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
-    PumpMessages();
-  }
-  return Done();
-}
 
 std::string Upper(const std::string& S) { return UpperCase(ExcludeTrailingBackslash(S)); }
 
@@ -75,7 +67,7 @@ protected:
     MainForm->SetWindowState(wsNormal);
     MainForm->SetBounds(0, 0, 800, 600);
     MainForm->Show();
-    ASSERT_TRUE(WaitUntil([] { return !StartingUp; })) << "no first paint";
+    ASSERT_TRUE(WaitFor([] { return !StartingUp; })) << "no first paint";
     Go(MainForm->LF, Dir / "A");
     Go(MainForm->RF, Dir / "B");
     MainForm->LF->SetFocus();
@@ -92,7 +84,7 @@ protected:
   }
   void Go(TPTShellList* List, const std::string& Path) {
     List->Folder()->SetPath(Path);
-    ASSERT_TRUE(WaitUntil([&] { return Upper(List->Folder()->GetPath()) == Upper(Path); })) << Path;
+    ASSERT_TRUE(WaitFor([&] { return Upper(List->Folder()->GetPath()) == Upper(Path); })) << Path;
     PumpMessages();
   }
   void Key(uint16_t K, TShiftState Shift = {}) { PressKey(K, Shift, MainForm->LF->Handle()); }
@@ -123,7 +115,7 @@ TEST_F(MainEvents, CtrlUSwapsThePanelsOnce) {
   Key('U', {ssCtrl, ssShift});
   EXPECT_EQ(Upper(MainForm->LF->Folder()->GetPath()), Upper(Dir / "A"));
   Key('U', {ssCtrl});
-  EXPECT_TRUE(WaitUntil([&] { return Upper(MainForm->LF->Folder()->GetPath()) == Upper(Dir / "B"); }));
+  EXPECT_TRUE(WaitFor([&] { return Upper(MainForm->LF->Folder()->GetPath()) == Upper(Dir / "B"); }));
   EXPECT_EQ(Upper(MainForm->RF->Folder()->GetPath()), Upper(Dir / "A"));
   // Both on one folder: nothing to swap.
   Go(MainForm->RF, Dir / "B");
@@ -235,7 +227,7 @@ TEST_F(MainEvents, FoldersAreRecordedOnceAndFollowTheFocus) {
 
   // A history item takes the active panel there.
   MainForm->N78->Items(1)->Click();
-  EXPECT_TRUE(WaitUntil([&] { return Upper(MainForm->LF->Folder()->GetPath()) == Upper(Dir / "B"); }));
+  EXPECT_TRUE(WaitFor([&] { return Upper(MainForm->LF->Folder()->GetPath()) == Upper(Dir / "B"); }));
 }
 
 // A double-clicked archive goes to the panel's archive page when the options say so; the

@@ -30,6 +30,7 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
@@ -440,11 +441,7 @@ TEST_F(PanelKeys, F3OnAFolderShowsItsProperties) {
   Select(MainForm->LF, {"sub"});
   TDialogWatcher Watcher;
   Press(MainForm->LF, VK_F3);
-  for (int I = 0; I < 100 && Watcher.Answered().empty(); ++I) {
-    PumpMessages();
-    Sleep(20);
-  }
-  ASSERT_FALSE(Watcher.Answered().empty());
+  ASSERT_TRUE(WaitFor([&] { return !Watcher.Answered().empty(); }));
   PumpMessages();
 }
 

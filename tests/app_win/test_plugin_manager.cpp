@@ -24,16 +24,9 @@
 #include "tests/support/form_test.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/wait_for.h"
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& Done) {
-  for (int I = 0; I < 400 && !Done(); ++I) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
-    PumpMessages();
-  }
-  return Done();
-}
 
 void RegisterPlugin(const std::string& Name, const std::string& Class) {
   TRegistry Reg;
@@ -113,7 +106,7 @@ TEST_F(PluginManager, ACheckedPluginOpensOnAPageOfItsOwnEveryTimeItIsChosen) {
   // Its page shown and the container focused, the object runs in place.
   Pages->SetActivePage(Pages->Pages(2));
   ContainerOf(2)->SetFocus();
-  EXPECT_TRUE(WaitUntil([&] { return ContainerOf(2)->InPlaceActive(); }));
+  EXPECT_TRUE(WaitFor([&] { return ContainerOf(2)->InPlaceActive(); }));
 }
 
 TEST_F(PluginManager, APluginThatCannotBeMadeEndsTheRunLeavingTheEarlierPagesAndNoEmptyOne) {
@@ -209,7 +202,7 @@ TEST(ReForm, ListsWhatTheRecycleBinHolds) {
     }
     return false;
   };
-  EXPECT_TRUE(WaitUntil(Listed));
+  EXPECT_TRUE(WaitFor(Listed));
   EXPECT_EQ(F->PTShellList1->Align(), alClient);
   F->SetBounds(100, 100, 240, 200);
   PumpMessages();

@@ -16,6 +16,7 @@
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/form_test.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
@@ -27,11 +28,7 @@ std::string SystemFolder() {
 
 // Waits, handling messages, until the file appears (a started program writes it).
 bool WaitForFile(const std::string& Name) {
-  for (int I = 0; I < 600 && !FileExists(Name); ++I) {
-    PumpMessages();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-  }
-  return FileExists(Name);
+  return WaitFor([&] { return FileExists(Name); }, 30000);
 }
 
 TEST(ExecuteFile, CommandLinesRunWithTheirArguments) {

@@ -22,6 +22,7 @@
 #include "editor/custom_edit.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
@@ -81,16 +82,6 @@ protected:
     Mouse(WM_LBUTTONDBLCLK, P, MK_LBUTTON);
     Mouse(WM_LBUTTONUP, P);
     PumpMessages();
-  }
-
-  // Lets the message loop run until Done holds, for at most a few seconds.
-  bool WaitFor(const std::function<bool()>& Done) {
-    for (DWORD Start = GetTickCount(); !Done();) {
-      if (GetTickCount() - Start > 5000) return false;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-      PumpMessages();
-    }
-    return true;
   }
 
   // Client pixels of the cells from column First to Last (inclusive) of a visible line.

@@ -2,12 +2,14 @@
 // out, and a folder that goes away does not silence the others.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "classlib/win/utility_window.h"
 #include "shell/change_handler_thread.h"
 #include "shell_test_util.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
@@ -31,15 +33,7 @@ public:
 
   // Pumps messages until Slot was reported (a generous bound, not a timing).
   bool WaitFor(int Slot) {
-    DWORD Start = GetTickCount();
-    while (GetTickCount() - Start < 20000) {
-      for (int S : Slots)
-        if (S == Slot) return true;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-      MSG Msg;
-      while (PeekMessageW(&Msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&Msg);
-    }
-    return false;
+    return ::WaitFor([&] { return std::find(Slots.begin(), Slots.end(), Slot) != Slots.end(); }, 20000);
   }
   void Drain() {
     MSG Msg;

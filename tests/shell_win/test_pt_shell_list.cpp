@@ -15,6 +15,7 @@
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
@@ -57,18 +58,6 @@ int ColumnWidth(TCustomListView* L, int Column) {
 
 void SetHidden(const std::string& Path) {
   SetFileAttributesW(ToWide(Path).c_str(), FILE_ATTRIBUTE_HIDDEN);
-}
-
-// Waits until Done holds, handling messages meanwhile; false after Ms milliseconds.
-template <class F>
-bool WaitFor(F Done, DWORD Ms = 10000) {
-  DWORD Start = GetTickCount();
-  while (!Done()) {
-    if (GetTickCount() - Start > Ms) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    PumpMessages();
-  }
-  return true;
 }
 
 struct ShellListFixture : ::testing::Test {

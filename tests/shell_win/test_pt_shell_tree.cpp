@@ -13,6 +13,7 @@
 #include "shell/pt_shell_tree.h"
 #include "shell_test_util.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
@@ -55,17 +56,6 @@ public:
   TPTCustomShellTree* Tree = nullptr;
   TPTCustomShellCombo* Combo = nullptr;
 };
-
-// Pumps messages until Done holds or about ten seconds passed.
-template <class F>
-bool WaitFor(F Done) {
-  for (DWORD Start = GetTickCount(); GetTickCount() - Start < 10000;) {
-    PumpMessages();
-    if (Done()) return true;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  return Done();
-}
 
 TTreeNode* Child(TTreeNode* Parent, const std::string& Text) {
   for (TTreeNode* C = Parent != nullptr ? Parent->GetFirstChild() : nullptr; C != nullptr; C = C->GetNextSibling())

@@ -17,3 +17,15 @@ bool WaitFor(F Cond, DWORD Limit = 15000) {
   }
   return true;
 }
+
+// As WaitFor, for a condition that takes the messages itself (one that must see each
+// message before it is dispatched): between its checks this only waits for input.
+template <class F>
+bool WaitForTakingMessages(F Cond, DWORD Limit = 15000) {
+  const DWORD Start = GetTickCount();
+  while (!Cond()) {
+    if (GetTickCount() - Start > Limit) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return true;
+}

@@ -21,6 +21,7 @@
 #include "tests/tools/file_bytes.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/wait_for.h"
 #include "tools/hex_editor.h"
 
 namespace {
@@ -58,15 +59,6 @@ protected:
     SendMessageW(HE->Handle(), WM_LBUTTONDOWN, MK_LBUTTON | Flags, P);
     SendMessageW(HE->Handle(), WM_LBUTTONUP, Flags, P);
     PumpMessages();
-  }
-
-  bool WaitFor(const std::function<bool()>& Done) {
-    for (DWORD Start = GetTickCount(); !Done();) {
-      if (GetTickCount() - Start > 5000) return false;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-      PumpMessages();
-    }
-    return true;
   }
 
   TTempFolder Dir;

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "classlib/core/stream.h"
@@ -13,22 +12,14 @@
 #include "platform/modplug/modplug_library.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/tracker_module.h"
+#include "tests/support/wait_for.h"
 #include "tools/mod_plug_player.h"
 
 namespace {
 
 // Playing runs at the pace of the sound, and a loaded machine may fall far behind it: the
 // limit only keeps a broken player from hanging the run.
-// Done may take the messages itself (Pump false).
-bool WaitFor(const std::function<bool()>& Done, bool Pump = true) {
-  const DWORD Start = GetTickCount();
-  while (!Done()) {
-    if (GetTickCount() - Start > 60000) return false;
-    if (Pump) Application->ProcessMessages();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
+constexpr DWORD PlayingLimit = 60000;
 
 void Write(const std::string& Name, const std::string& Data) {
   TFileStream F(Name, fmCreate);
@@ -111,7 +102,7 @@ TEST_F(ModPlugTest, InitLoadPlayAndEnd) {
   // panel stops counting it as playing.
   Player->Play();
   EXPECT_TRUE(Player->IsPlaying());
-  ASSERT_TRUE(WaitFor([&] { return !Player->IsPlaying(); }));
+  ASSERT_TRUE(WaitFor([&] { return !Player->IsPlaying(); }, PlayingLimit));
   EXPECT_LE(Player->GetCurrentPosition(), 0xFFFFu);
 
   Player->Play();
@@ -145,7 +136,7 @@ TEST_F(ModPlugTest, LibraryRendersToTheEnd) {
   Play(I);
   // Every message is looked at before it is dispatched: the panel itself would swallow the
   // end of an instance that is not its own.
-  ASSERT_TRUE(WaitFor([&] {
+  ASSERT_TRUE(WaitForTakingMessages([&] {
     MSG Msg;
     while (!Ended && PeekMessageW(&Msg, nullptr, 0, 0, PM_REMOVE)) {
       if (Msg.hwnd == Window && Msg.message == ModPlugEndMessage) {
@@ -156,7 +147,7 @@ TEST_F(ModPlugTest, LibraryRendersToTheEnd) {
       DispatchMessageW(&Msg);
     }
     return Ended;
-  }, false));
+  }, PlayingLimit));
   EXPECT_EQ(Position(I), 4);  // 0.48 s
   Destroy(I);
   TFileStream F(Pcm, fmOpenRead | fmShareDenyNone);

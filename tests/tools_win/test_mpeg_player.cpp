@@ -14,6 +14,7 @@
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
 #include "tests/classlib/temp_folder.h"
+#include "tests/support/wait_for.h"
 #include "tools/mpeg_player.h"
 
 namespace {
@@ -36,17 +37,6 @@ std::string ReadAll(const std::string& Name) {
   std::string S(size_t(F.Size()), '\0');
   if (!S.empty()) F.ReadBuffer(S.data(), int64_t(S.size()));
   return S;
-}
-
-// Waits (running the message loop) until Done holds or five seconds have passed.
-bool WaitFor(const std::function<bool()>& Done) {
-  const DWORD Start = GetTickCount();
-  while (!Done()) {
-    if (GetTickCount() - Start > 5000) return false;
-    Application->ProcessMessages();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
 }
 
 // Runs Call and returns the TMPEGError's code and text ("" and -1 when nothing was raised).
