@@ -26,6 +26,7 @@
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/main_window_fixture.h"
 
 namespace {
 
@@ -39,14 +40,11 @@ const std::string Win = "\xD1\xFA\xE5\xF8\xFC \xE6\xE5 \xE5\xF9\xB8 \xFD\xF2\xE8
 const std::string Dos = "\x91\xEA\xA5\xE8\xEC \xA6\xA5 \xA5\xE9\xF1 \xED\xE2\xA8\xE5 \xAC\xEF\xA3\xAA\xA8\xE5 \xE4\xE0\xA0\xAD\xE6\xE3\xA7\xE1\xAA\xA8\xE5 \xA1\xE3\xAB\xAE\xAA, \xA4\xA0 \xA2\xEB\xAF\xA5\xA9 \xE7\xA0\xEE. \xF0\x86\x88\x8A 123!";
 const std::string Koi = "\xF3\xDF\xC5\xDB\xD8 \xD6\xC5 \xC5\xDD\xA3 \xDC\xD4\xC9\xC8 \xCD\xD1\xC7\xCB\xC9\xC8 \xC6\xD2\xC1\xCE\xC3\xD5\xDA\xD3\xCB\xC9\xC8 \xC2\xD5\xCC\xCF\xCB, \xC4\xC1 \xD7\xD9\xD0\xC5\xCA \xDE\xC1\xC0. \xB3\xF6\xE9\xEB 123!";
 
-class EditorPage : public ::testing::Test {
+class EditorPage : public MainWindowFixture {
 protected:
   void SetUp() override {
-    TRegistry().DeleteKey("\\Software\\Zembrix");
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
-    MainForm = CreateForm<TMainForm>(nullptr);
-    Settings = CreateForm<TSettings>(nullptr);
+    MainWindowFixture::SetUp();
+    CreateMainForm();
     MainForm->Ask = [this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
       Told.push_back(Msg);
       return int(mrNo);
@@ -71,12 +69,7 @@ protected:
   }
   void TearDown() override {
     MainForm->Editor->SetModified(false);
-    delete Settings;
-    Settings = nullptr;
-    delete MainForm;
-    MainForm = nullptr;
-    SetProgramFolder(FOldFolder);
-    PumpMessages();
+    MainWindowFixture::TearDown();
   }
   std::string Panel(int I) { return Page->StatusBar1->Panels()->Items(I)->Text(); }
   void ClickItem(const char* Name) {
@@ -85,7 +78,6 @@ protected:
     Item->Click();
   }
 
-  TTempFolder Dir;
   TEditorPage* Page = nullptr;
   std::vector<std::string> Told;
   std::vector<std::string> Asked;  // the boxes' text and caption
@@ -93,9 +85,6 @@ protected:
   int BoxAnswer = IDNO;
   std::string OpenName;
   int SaveAsked = 0;
-
-private:
-  std::string FOldFolder;
 };
 
 TEST_F(EditorPage, OpenEditSaveWithCtrlSAndNothingSavedUnchanged) {

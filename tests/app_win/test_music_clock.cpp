@@ -24,6 +24,7 @@
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/form_test.h"
+#include "tests/support/main_window_fixture.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/tracker_module.h"
@@ -47,29 +48,18 @@ struct TLaunch {
   std::string File, Params, Dir;
 };
 
-class MusicAndClock : public ::testing::Test {
+class MusicAndClock : public MainWindowFixture {
 protected:
   void SetUp() override {
     // The tracker library is found as the program finds it: beside the program.
     SetDllDirectoryW(ToWide(Backslashed(ZX_DIST_DIR)).c_str());
-    TRegistry().DeleteKey("\\Software\\Zembrix");
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
-    MainForm = CreateForm<TMainForm>(nullptr);
-    Settings = CreateForm<TSettings>(nullptr);
+    MainWindowFixture::SetUp();
+    CreateMainForm();
     MainForm->Launch = [this](const std::string& F, const std::string& P, const std::string& D) {
       Launched.push_back({F, P, D});
     };
     MainForm->SetBounds(0, 0, 800, 600);
     MainForm->Show();
-    PumpMessages();
-  }
-  void TearDown() override {
-    delete Settings;
-    Settings = nullptr;
-    delete MainForm;
-    MainForm = nullptr;
-    SetProgramFolder(FOldFolder);
     PumpMessages();
   }
   // A module of Rows rows (0.12 s each) in the temporary folder.
@@ -78,11 +68,7 @@ protected:
     return Dir / Name;
   }
 
-  TTempFolder Dir;
   std::vector<TLaunch> Launched;
-
-private:
-  std::string FOldFolder;
 };
 
 // Open plays the chosen file and sets the music flag; the timer moves the bar along; Stop

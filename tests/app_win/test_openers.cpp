@@ -21,6 +21,7 @@
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/form_test.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/main_window_fixture.h"
 #include "tools/core/mp3_info.h"
 #include "tools/mpeg_player.h"
 #include "tools/view_form.h"
@@ -31,14 +32,11 @@ namespace {
 const std::string DosText = "\x8F\xAE\xAB\xAE\xAE \xC4\xC4\xB3\r\n";
 const std::string DosAsWindows = "\xCF\xEE\xEB\xEE\xEE --\xA6";
 
-class Openers : public ::testing::Test {
+class Openers : public MainWindowFixture {
 protected:
   void SetUp() override {
-    TRegistry().DeleteKey("\\Software\\Zembrix");
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
-    MainForm = CreateForm<TMainForm>(nullptr);
-    Settings = CreateForm<TSettings>(nullptr);
+    MainWindowFixture::SetUp();
+    CreateMainForm();
     MainForm->SetBounds(0, 0, 800, 600);
     MainForm->Show();
     PumpMessages();
@@ -46,23 +44,13 @@ protected:
   void TearDown() override {
     for (int I = Screen->FormCount() - 1; I >= 0; --I)
       if (auto* V = dynamic_cast<TViewForm*>(Screen->Forms(I))) delete V;
-    delete Settings;
-    Settings = nullptr;
-    delete MainForm;
-    MainForm = nullptr;
-    SetProgramFolder(FOldFolder);
-    PumpMessages();
+    MainWindowFixture::TearDown();
   }
   int Viewers() {
     int N = 0;
     for (int I = 0; I < Screen->FormCount(); ++I) N += dynamic_cast<TViewForm*>(Screen->Forms(I)) != nullptr;
     return N;
   }
-
-  TTempFolder Dir;
-
-private:
-  std::string FOldFolder;
 };
 
 TEST_F(Openers, PanelPageShowsTextAndPictures) {
