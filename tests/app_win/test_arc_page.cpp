@@ -37,6 +37,7 @@
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/wait_for.h"
+#include "tests/support/main_window_fixture.h"
 
 namespace {
 
@@ -51,18 +52,15 @@ std::string BigBin() {
   return S;
 }
 
-class ArcPage : public ::testing::Test {
+class ArcPage : public MainWindowFixture {
 protected:
   void SetUp() override {
     SetDllDirectoryW(ToWide(SlashToBackslash(ZX_DIST_DIR)).c_str());
     InstallArchiveWin("Zembrix", nullptr);  // the shell's icons and type names of entries
-    TRegistry().DeleteKey("\\Software\\Zembrix");
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
+    MainWindowFixture::SetUp();
     CreateDir(Dir / "left");
     CreateDir(Dir / "right");
-    MainForm = CreateForm<TMainForm>(nullptr);
-    Settings = CreateForm<TSettings>(nullptr);
+    CreateMainForm();
     MainForm->Ask = [this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
       Told.push_back(Msg);
       return Answer;
@@ -86,12 +84,7 @@ protected:
   }
   void TearDown() override {
     ArcProcessMessages = nullptr;
-    delete Settings;
-    Settings = nullptr;
-    delete MainForm;
-    MainForm = nullptr;
-    SetProgramFolder(FOldFolder);
-    PumpMessages();
+    MainWindowFixture::TearDown();
   }
 
   std::vector<std::string> Captions(TListView* View) {
@@ -136,15 +129,11 @@ protected:
     Target->Drop(Data.Get(), 0, POINTL{5, 5}, &Effect);
   }
 
-  TTempFolder Dir;
   TArcPage* Page = nullptr;
   std::vector<std::string> Told, Launched;
   std::string Typed;
   int Confirmed = 0;
   int Answer = mrOk;
-
-private:
-  std::string FOldFolder;
 };
 
 TEST_F(ArcPage, OpenedZipListsEntriesWithSizesTypesAndDates) {

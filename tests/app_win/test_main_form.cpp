@@ -25,28 +25,21 @@
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/main_window_fixture.h"
 
 namespace {
 
 // A program folder of its own and an empty registry section for every test; the windows
 // are made the way the start makes them.
-class MainWindow : public ::testing::Test {
+class MainWindow : public MainWindowFixture {
 protected:
   void SetUp() override {
-    TRegistry().DeleteKey("\\Software\\Zembrix");
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
+    MainWindowFixture::SetUp();
     FileTypeColors = DefaultFileTypeColors();
-  }
-  void TearDown() override {
-    Close();
-    SetProgramFolder(FOldFolder);
-    PumpMessages();
   }
 
   void Open() {
-    MainForm = CreateForm<TMainForm>(nullptr);
-    Settings = CreateForm<TSettings>(nullptr);
+    CreateMainForm();
     MainForm->Ask = [this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
       Asked.push_back(Msg);
       int R = Answers.empty() ? mrCancel : Answers.front();
@@ -82,25 +75,15 @@ protected:
     if (!CanClose) return false;
     TCloseAction A = caFree;
     MainForm->FormClose(MainForm, A);
-    Close();
+    FreeMainForm();
     return true;
   }
-  void Close() {
-    delete Settings;
-    Settings = nullptr;
-    delete MainForm;
-    MainForm = nullptr;
-  }
 
-  TTempFolder Dir;
   std::vector<int> Answers;
   std::vector<std::string> Asked;
   std::string Typed;  // what the text box is answered with; empty cancels it
   std::vector<std::string> Launched;
   std::vector<UINT> Ended;
-
-private:
-  std::string FOldFolder;
 };
 
 TEST_F(MainWindow, CreationMakesTheFoldersAndReadsTheProgramFiles) {
@@ -164,7 +147,7 @@ TEST_F(MainWindow, CloseQuestions) {
     Asked.clear();
     EXPECT_EQ(TryClose(), K.Closes);
     EXPECT_EQ(Asked.size(), K.Questions);
-    Close();
+    FreeMainForm();
   }
 }
 
@@ -201,7 +184,7 @@ TEST_F(MainWindow, OptionsApplyAtOnceAndComeBackAfterARestart) {
   Settings->MusBar->SetChecked(true);
   Settings->LeftFolder->SetText("C:\\windows");
   Settings->Close();  // kept when the window closes
-  Close();
+  FreeMainForm();
 
   Open();
   EXPECT_TRUE(MainForm->ToolBar2->Visible());

@@ -19,6 +19,7 @@
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/main_window_fixture.h"
 
 namespace {
 
@@ -41,24 +42,16 @@ std::set<std::string> Selected(TPTShellList* List) {
   return R;
 }
 
-class MenuCommands : public ::testing::Test {
+class MenuCommands : public MainWindowFixture {
 protected:
   void SetUp() override {
-    TRegistry().DeleteKey("\\Software\\Zembrix");
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
+    MainWindowFixture::SetUp();
     CreateDir(Dir / "left");
     CreateDir(Dir / "right");
     Open();
   }
-  void TearDown() override {
-    Close();
-    SetProgramFolder(FOldFolder);
-    PumpMessages();
-  }
   void Open() {
-    MainForm = CreateForm<TMainForm>(nullptr);
-    Settings = CreateForm<TSettings>(nullptr);
+    CreateMainForm();
     MainForm->Ask = [this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
       Told.push_back(Msg);
       return int(mrOk);
@@ -72,18 +65,12 @@ protected:
     MainForm->LF->Folder()->SetPath(Dir / "left");
     MainForm->RF->Folder()->SetPath(Dir / "right");
   }
-  void Close() {
-    delete Settings;
-    Settings = nullptr;
-    delete MainForm;
-    MainForm = nullptr;
-  }
   void Restart() {
     bool CanClose = true;
     MainForm->OnCloseQuery(MainForm, CanClose);
     TCloseAction A = caFree;
     MainForm->FormClose(MainForm, A);
-    Close();
+    FreeMainForm();
     Open();
   }
   void Click(const char* Name) {
@@ -92,12 +79,8 @@ protected:
     Item->Click();
   }
 
-  TTempFolder Dir;
   std::vector<std::string> Told;
   std::string Typed;
-
-private:
-  std::string FOldFolder;
 };
 
 // Equal files (same name in any case, same size), same name with another size, files on
