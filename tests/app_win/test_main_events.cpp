@@ -27,6 +27,7 @@
 #include "tests/support/screenshot.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/wait_for.h"
+#include "tests/support/main_window_fixture.h"
 
 namespace {
 
@@ -34,12 +35,10 @@ std::string Upper(const std::string& S) { return UpperCase(ExcludeTrailingBacksl
 
 // The main window as the start makes it, shown and painted once, on a program folder of
 // its own, with two fixture folders A and B.
-class MainEvents : public ::testing::Test {
+class MainEvents : public MainWindowFixture {
 protected:
   void SetUp() override {
-    TRegistry().DeleteKey("\\Software\\Zembrix");
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
+    MainWindowFixture::SetUp();
     FileTypeColors = DefaultFileTypeColors();
     ASSERT_TRUE(CreateDir(Dir / "A"));
     ASSERT_TRUE(CreateDir(Dir / "B"));
@@ -50,8 +49,7 @@ protected:
                           ToWide(LngFileName()).c_str(), FALSE));
     LastLeftPath.clear();
     LastRightPath.clear();
-    MainForm = CreateForm<TMainForm>(nullptr);
-    Settings = CreateForm<TSettings>(nullptr);
+    CreateMainForm();
     MainForm->Ask = [this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
       Asked.push_back(Msg);
       return Answer;
@@ -74,13 +72,9 @@ protected:
     PumpMessages();
   }
   void TearDown() override {
-    delete Settings;
-    Settings = nullptr;
-    delete MainForm;
-    MainForm = nullptr;
-    SetCurrentDir(FOldFolder.empty() ? "C:\\" : FOldFolder);
-    SetProgramFolder(FOldFolder);
-    PumpMessages();
+    FreeMainForm();
+    SetCurrentDir(OldProgramFolder().empty() ? "C:\\" : OldProgramFolder());
+    MainWindowFixture::TearDown();
   }
   void Go(TPTShellList* List, const std::string& Path) {
     List->Folder()->SetPath(Path);
@@ -100,15 +94,11 @@ protected:
   }
   std::string Panel(int I) { return MainForm->STBar->Panels()->Items(I)->Text(); }
 
-  TTempFolder Dir;
   int Answer = mrCancel;
   std::vector<std::string> Asked;
   std::vector<std::string> Launched;
   std::vector<UINT> Ended;
   int Searches = 0;
-
-private:
-  std::string FOldFolder;
 };
 
 TEST_F(MainEvents, CtrlUSwapsThePanelsOnce) {

@@ -31,6 +31,7 @@
 #include "tests/support/screenshot.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/wait_for.h"
+#include "tests/support/main_window_fixture.h"
 
 namespace {
 
@@ -48,12 +49,10 @@ std::string Payload(int Size) {
 }
 
 // The main window with a left folder L and a right folder R of the test's own.
-class PanelKeys : public ::testing::Test {
+class PanelKeys : public MainWindowFixture {
 protected:
   void SetUp() override {
-    TRegistry().DeleteKey("\\Software\\Zembrix");
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
+    MainWindowFixture::SetUp();
     ASSERT_TRUE(CreateDir(Dir / "L"));
     ASSERT_TRUE(CreateDir(Dir / "R"));
     WriteFileBytes(Dir / "L\\a.txt", Payload(70000));
@@ -63,8 +62,7 @@ protected:
     ASSERT_TRUE(CreateDir(Dir / "L\\sub"));
     WriteFileBytes(Dir / "L\\sub\\inner.dat", Payload(300));
 
-    MainForm = CreateForm<TMainForm>(nullptr);
-    Settings = CreateForm<TSettings>(nullptr);
+    CreateMainForm();
     MainForm->Ask = [this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
       Asked.push_back(Msg);
       return Answer;
@@ -89,12 +87,7 @@ protected:
   }
   void TearDown() override {
     if (QFind != nullptr) QFind->Hide();
-    delete Settings;
-    Settings = nullptr;
-    delete MainForm;
-    MainForm = nullptr;
-    SetProgramFolder(FOldFolder);
-    PumpMessages();
+    MainWindowFixture::TearDown();
   }
 
   // Selects exactly the named items of a panel.
@@ -132,15 +125,11 @@ protected:
     return Shown && Driver.Ran();
   }
 
-  TTempFolder Dir;
   int Answer = mrCancel;
   std::vector<std::string> Asked;
   std::string Typed;
   std::vector<std::string> Offered;  // what each text box offered before the answer
   std::vector<std::string> Launched;
-
-private:
-  std::string FOldFolder;
 };
 
 TEST_F(PanelKeys, F5CopiesAndF6MovesIntoTheOtherPanelAfterTheQuestion) {

@@ -32,6 +32,7 @@
 #include "tests/support/form_test.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/main_window_fixture.h"
 #include "ui/rx_rich_edit.h"
 
 namespace {
@@ -75,12 +76,10 @@ std::vector<std::string> PageTexts(HENHMETAFILE Page) {
   return Texts;
 }
 
-class PanelMenus : public ::testing::Test {
+class PanelMenus : public MainWindowFixture {
 protected:
   void SetUp() override {
-    TRegistry().DeleteKey("\\Software\\Zembrix");
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
+    MainWindowFixture::SetUp();
     ASSERT_TRUE(CreateDir(Dir / "L"));
     ASSERT_TRUE(CreateDir(Dir / "R"));
     WriteFileBytes(Dir / "L\\a.txt", "first file\r\n");
@@ -88,8 +87,7 @@ protected:
     ASSERT_TRUE(CreateDir(Dir / "L\\sub"));
     BeforeCreate();
 
-    MainForm = CreateForm<TMainForm>(nullptr);
-    Settings = CreateForm<TSettings>(nullptr);
+    CreateMainForm();
     MainForm->Ask = [this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
       Asked.push_back(Msg);
       return Answer;
@@ -102,14 +100,6 @@ protected:
     MainForm->Show();
     PumpMessages();
     MainForm->LF->SetFocus();
-  }
-  void TearDown() override {
-    delete Settings;
-    Settings = nullptr;
-    delete MainForm;
-    MainForm = nullptr;
-    SetProgramFolder(FOldFolder);
-    PumpMessages();
   }
 
   void Select(TPTShellList* List, const std::vector<std::string>& Names) {
@@ -129,12 +119,8 @@ protected:
 
   virtual void BeforeCreate() {}
 
-  TTempFolder Dir;
   int Answer = mrCancel;
   std::vector<std::string> Asked;
-
-private:
-  std::string FOldFolder;
 };
 
 TEST_F(PanelMenus, CtrlZeroPopsEachPanelsCommandMenuOverThatPanel) {

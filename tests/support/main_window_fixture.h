@@ -38,6 +38,9 @@ protected:
     MainForm = nullptr;
   }
 
+  // The program folder the test found, given back at its end.
+  const std::string& OldProgramFolder() const { return FOldFolder; }
+
   TTempFolder Dir;  // the program folder
 
 private:
