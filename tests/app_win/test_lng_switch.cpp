@@ -21,6 +21,7 @@
 #include "classlib/win/registry.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
+#include "tests/support/main_window_fixture.h"
 #include "tests/support/screenshot.h"
 
 namespace {
@@ -50,32 +51,19 @@ void ExpectCaptionsFrom(TForm* Form, TFormStorage* Lang, const std::string& Lang
   }
 }
 
-class LanguageSwitch : public ::testing::TestWithParam<const char*> {
+class LanguageSwitch : public MainWindowFixture, public ::testing::WithParamInterface<const char*> {
 protected:
   void SetUp() override {
-    TRegistry().DeleteKey("\\Software\\Zembrix");
-    FOld = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
+    MainWindowFixture::SetUp();
     ASSERT_TRUE(CreateDir(Dir / "INI"));
     TMemoryStream S;
     S.LoadFromFile(Langs + GetParam() + ".zq.lng");
     S.SaveToFile(LngFileName());
   }
-  void TearDown() override {
-    delete Settings;
-    Settings = nullptr;
-    delete MainForm;
-    MainForm = nullptr;
-    PumpMessages();
-    SetProgramFolder(FOld);
-  }
-  TTempFolder Dir;
-  std::string FOld;
 };
 
 TEST_P(LanguageSwitch, EveryCaptionComesFromTheFile) {
-  MainForm = CreateForm<TMainForm>(nullptr);
-  Settings = CreateForm<TSettings>(nullptr);
+  CreateMainForm();
   ExpectCaptionsFrom(MainForm, MainForm->Lang, GetParam());
   ExpectCaptionsFrom(Settings, Settings->Lang2, GetParam());
   std::unique_ptr<TF2Menu> Menu(CreateForm<TF2Menu>(nullptr));

@@ -22,6 +22,7 @@
 #include "classlib/win/wide_string.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
+#include "tests/support/main_window_fixture.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/wait_for.h"
@@ -127,16 +128,23 @@ TEST_F(PluginManager, APluginThatCannotBeMadeEndsTheRunLeavingTheEarlierPagesAnd
   EXPECT_EQ(Pages->PageCount(), 2);
 }
 
+// The main window with the plug-in manager; the plug-ins registered go with the test.
+class PluginPages : public MainWindowFixture {
+protected:
+  void TearDown() override {
+    delete PM;
+    PM = nullptr;
+    FreeMainForm();
+    TRegistry().DeleteKey("\\Software\\Zembrix");
+    MainWindowFixture::TearDown();
+  }
+};
+
 // The main window's menu: Ctrl+F11 runs the manager modally; a plug-in's page, and only
 // such a page, is closed from the page control's popup.
-TEST(PluginPages, OpenedFromTheMenuAndClosedFromThePopup) {
-  TTempFolder Dir;
-  const std::string OldFolder = ProgramFolder();
-  SetProgramFolder(Dir.Path() + "\\");
-  TRegistry().DeleteKey("\\Software\\Zembrix");
+TEST_F(PluginPages, OpenedFromTheMenuAndClosedFromThePopup) {
   RegisterPlugin("Browser", "Shell.Explorer.2");
-  MainForm = CreateForm<TMainForm>(nullptr);
-  Settings = CreateForm<TSettings>(nullptr);
+  CreateMainForm();
   PM = CreateForm<TPM>(nullptr);
   MainForm->Show();
   const int Pages = MainForm->MainPage->PageCount();
@@ -167,15 +175,6 @@ TEST(PluginPages, OpenedFromTheMenuAndClosedFromThePopup) {
   MainForm->PlugCloseClick(MainForm->PlugClose);
   EXPECT_EQ(MainForm->MainPage->PageCount(), Pages);
   EXPECT_EQ(MainForm->MainPage->ActivePage(), MainForm->Main);
-  delete PM;
-  PM = nullptr;
-  delete Settings;
-  Settings = nullptr;
-  delete MainForm;
-  MainForm = nullptr;
-  TRegistry().DeleteKey("\\Software\\Zembrix");
-  SetProgramFolder(OldFolder);
-  PumpMessages();
 }
 
 TEST(ReForm, ListsWhatTheRecycleBinHolds) {

@@ -24,6 +24,7 @@
 #include "classlib/win/wide_string.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
+#include "tests/support/main_window_fixture.h"
 #include "tools/clp_view.h"
 #include "tools/hex_edit.h"
 #include "tools/mp3_form.h"
@@ -75,33 +76,28 @@ void FreeStartForms() {
   PumpMessages();
 }
 
-class StartUpTest : public ::testing::Test {
+class StartUpTest : public MainWindowFixture {
 protected:
   void SetUp() override {
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(FDir.Path() + "\\");
-    TRegistry().DeleteKey("\\Software\\Zembrix");
+    MainWindowFixture::SetUp();
     // The assistant's picture, so that showing it asks nothing.
-    CreateDirectoryW(ToWide(FDir.Path() + "\\Assistant").c_str(), nullptr);
+    CreateDirectoryW(ToWide(Dir.Path() + "\\Assistant").c_str(), nullptr);
     CopyFileW(ToWide(std::string(ZX_DIST_DIR) + "\\Assistant\\Ass.gif").c_str(),
-              ToWide(FDir.Path() + "\\Assistant\\Ass.gif").c_str(), FALSE);
+              ToWide(Dir.Path() + "\\Assistant\\Ass.gif").c_str(), FALSE);
   }
   void TearDown() override {
     FreeStartForms();
     TRegistry().DeleteKey("\\Software\\Zembrix");
-    SetProgramFolder(FOldFolder);
+    MainWindowFixture::TearDown();
   }
   // Options stored the way the user stores them: changed in the window, kept at its close.
   void StoreOptions(const std::function<void()>& Change) {
-    MainForm = CreateForm<TMainForm>(nullptr);
-    Settings = CreateForm<TSettings>(nullptr);
+    CreateMainForm();
     Settings->Show();
     Change();
     Settings->Close();
     FreeStartForms();
   }
-  TTempFolder FDir;
-  std::string FOldFolder;
 };
 
 TEST_F(StartUpTest, StepsInOrderOptionsBeforeTheEndAndOnlyTheMainWindowLeft) {
@@ -143,7 +139,7 @@ TEST_F(StartUpTest, StepsInOrderOptionsBeforeTheEndAndOnlyTheMainWindowLeft) {
   EXPECT_FALSE(Steps.back().PathBarShown);
   EXPECT_EQ(LastRightPath, "C:\\windows");
   EXPECT_EQ(LastLeftPath, "");
-  const std::string Language = FDir.Path() + "\\INI\\zq.lng";
+  const std::string Language = Dir.Path() + "\\INI\\zq.lng";
   EXPECT_EQ(MainForm->Lang->IniFileName(), Language);
   EXPECT_EQ(Settings->Lang2->IniFileName(), Language);
   EXPECT_EQ(FastList->FormStorage1->IniFileName(), Language);
