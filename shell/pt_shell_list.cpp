@@ -12,6 +12,7 @@
 #include "classlib/win/wide_string.h"
 #include "shell/core/pt_shell_strings.h"
 #include "shell/core/shell_list_rules.h"
+#include "shell/forwarding_drop_target.h"
 #include "shell/pt_data_transfer.h"
 #include "shell/pt_shell_combo.h"
 #include "shell/pt_shell_routines.h"
@@ -142,41 +143,6 @@ public:
 
 private:
   TListItems* FItems;
-};
-
-// The list's drop target: forwards to the list, and no exception leaves a COM call.
-class TDropTarget_shlv : public TComObject<IDropTarget> {
-public:
-  explicit TDropTarget_shlv(TPTCustomShellList* List) : FList(List) {}
-  void Detach() { FList = nullptr; }
-
-  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* Data, DWORD Keys, POINTL Pt, DWORD* Effect) override {
-    if (Effect == nullptr) return E_POINTER;
-    return Guard(Effect, [&] { return FList->DoDragEnter(Data, Keys, Pt, Effect); });
-  }
-  HRESULT STDMETHODCALLTYPE DragOver(DWORD Keys, POINTL Pt, DWORD* Effect) override {
-    if (Effect == nullptr) return E_POINTER;
-    return Guard(Effect, [&] { return FList->DoDragOver(Keys, Pt, Effect); });
-  }
-  HRESULT STDMETHODCALLTYPE DragLeave() override {
-    return Guard(nullptr, [&] { return FList->DoDragLeave(); });
-  }
-  HRESULT STDMETHODCALLTYPE Drop(IDataObject* Data, DWORD Keys, POINTL Pt, DWORD* Effect) override {
-    if (Effect == nullptr) return E_POINTER;
-    return Guard(Effect, [&] { return FList->DoDrop(Data, Keys, Pt, Effect); });
-  }
-
-private:
-  template <class F>
-  HRESULT Guard(DWORD* Effect, F Call) {
-    try {
-      if (FList != nullptr) return Call();
-    } catch (...) {
-    }
-    if (Effect != nullptr) *Effect = DROPEFFECT_NONE;
-    return S_OK;
-  }
-  TPTCustomShellList* FList;
 };
 
 // The signed 16-bit code of a CompareIDs answer; 0 when it failed.
@@ -1334,14 +1300,14 @@ void TPTCustomShellList::WndProc(TMessage& M) {
 
 void TPTCustomShellList::RegisterDrop() {
   if (FDropTarget || !HandleAllocated()) return;
-  TComPtr<IDropTarget> Target(new TDropTarget_shlv(this));
+  TComPtr<IDropTarget> Target(new TForwardingDropTarget<TPTCustomShellList>(this));
   if (SUCCEEDED(RegisterDragDrop(Handle(), Target.Get()))) FDropTarget = Target;
 }
 
 void TPTCustomShellList::RevokeDrop() {
   if (!FDropTarget) return;
   if (HandleAllocated()) RevokeDragDrop(Handle());
-  static_cast<TDropTarget_shlv*>(FDropTarget.Get())->Detach();
+  static_cast<TForwardingDropTarget<TPTCustomShellList>*>(FDropTarget.Get())->Detach();
   FDropTarget.Reset();
   FDragData.Reset();
 }

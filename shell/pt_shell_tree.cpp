@@ -3,6 +3,7 @@
 #include "classlib/core/exception.h"
 #include "classlib/win/application.h"
 #include "classlib/win/wide_string.h"
+#include "shell/forwarding_drop_target.h"
 #include "shell/pt_data_transfer.h"
 #include "shell/pt_shell_combo.h"
 #include "shell/pt_shell_list.h"
@@ -34,38 +35,6 @@ bool IsHostRoot(const wchar_t* Root) {
   HeapFree(GetProcessHeap(), 0, Name);
   return IsRoot;
 }
-
-// The tree's drop target: forwards to the tree, and no exception leaves a COM call.
-class TDropTarget_shtv : public TComObject<IDropTarget> {
-public:
-  explicit TDropTarget_shtv(TPTCustomShellTree* Tree) : FTree(Tree) {}
-  void Detach() { FTree = nullptr; }
-
-  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* Data, DWORD Keys, POINTL Pt, DWORD* Effect) override {
-    return Guard(Effect, [&] { return FTree->DoDragEnter(Data, Keys, Pt, Effect); });
-  }
-  HRESULT STDMETHODCALLTYPE DragOver(DWORD Keys, POINTL Pt, DWORD* Effect) override {
-    return Guard(Effect, [&] { return FTree->DoDragOver(Keys, Pt, Effect); });
-  }
-  HRESULT STDMETHODCALLTYPE DragLeave() override {
-    return Guard(nullptr, [&] { return FTree->DoDragLeave(); });
-  }
-  HRESULT STDMETHODCALLTYPE Drop(IDataObject* Data, DWORD Keys, POINTL Pt, DWORD* Effect) override {
-    return Guard(Effect, [&] { return FTree->DoDrop(Data, Keys, Pt, Effect); });
-  }
-
-private:
-  template <class F>
-  HRESULT Guard(DWORD* Effect, F Call) {
-    try {
-      if (FTree != nullptr) return Call();
-    } catch (...) {
-    }
-    if (Effect != nullptr) *Effect = DROPEFFECT_NONE;
-    return S_OK;
-  }
-  TPTCustomShellTree* FTree;
-};
 
 }  // namespace
 
@@ -747,14 +716,14 @@ void TPTCustomShellTree::DestroyWnd() {
 
 void TPTCustomShellTree::RegisterDrop() {
   if (FDropTarget || !HandleAllocated()) return;
-  TComPtr<IDropTarget> Target(new TDropTarget_shtv(this));
+  TComPtr<IDropTarget> Target(new TForwardingDropTarget<TPTCustomShellTree>(this));
   if (SUCCEEDED(RegisterDragDrop(Handle(), Target.Get()))) FDropTarget = Target;
 }
 
 void TPTCustomShellTree::RevokeDrop() {
   if (!FDropTarget) return;
   if (HandleAllocated()) RevokeDragDrop(Handle());
-  static_cast<TDropTarget_shtv*>(FDropTarget.Get())->Detach();
+  static_cast<TForwardingDropTarget<TPTCustomShellTree>*>(FDropTarget.Get())->Detach();
   FDropTarget.Reset();
 }
 
