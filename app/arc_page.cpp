@@ -53,12 +53,6 @@ char SystemDateSeparator() {
   return '.';
 }
 
-// The hourglass while a command runs, the normal cursor after it however it ends.
-struct THourGlass {
-  THourGlass() { Screen->SetCursor(crHourGlass); }
-  ~THourGlass() { Screen->SetCursor(crDefault); }
-};
-
 constexpr int64_t LargeEntry = 1048576;
 
 }  // namespace

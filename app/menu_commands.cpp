@@ -56,7 +56,7 @@ bool TMenuCommands::CompareFolders() {
     FForm->Ask(Lng("Folder_equaly"), mtInformation, TMsgDlgButtons{mbOK});
     return false;
   }
-  Screen->SetCursor(crHourGlass);
+  THourGlass Busy;
   // The right panel's files by upper-cased name: index and size in bytes.
   std::map<std::string, std::pair<int, int64_t>> Right;
   for (int I = 0; I < R->Items()->Count(); ++I) {
@@ -79,7 +79,6 @@ bool TMenuCommands::CompareFolders() {
     }
     Item->SetSelected(!Equal && D != nullptr && !D->IsFolder());
   }
-  Screen->SetCursor(crDefault);
   return true;
 }
 

@@ -21,12 +21,6 @@ std::string Lng(const char* Key) {
   return S;
 }
 
-class THourGlass {
-public:
-  THourGlass() { Screen->SetCursor(crHourGlass); }
-  ~THourGlass() { Screen->SetCursor(crDefault); }
-};
-
 // The object keeps the file's own format only where it writes files itself; otherwise it
 // would be written as a compound file, which must not replace a document of another kind.
 bool WouldChangeFormat(TOleContainer* Ole, const std::string& FileName) {

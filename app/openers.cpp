@@ -19,22 +19,6 @@
 
 namespace {
 
-// The hourglass while a routine works, the previous cursor afterwards, also on failure.
-class THourGlass {
-public:
-  THourGlass() : FSaved(Screen ? Screen->Cursor() : crDefault) {
-    if (Screen) Screen->SetCursor(crHourGlass);
-  }
-  ~THourGlass() {
-    if (Screen) Screen->SetCursor(FSaved);
-  }
-  THourGlass(const THourGlass&) = delete;
-  THourGlass& operator=(const THourGlass&) = delete;
-
-private:
-  TCursor FSaved;
-};
-
 // The whole file as bytes.
 std::string ReadWholeFile(const std::string& FileName) {
   TFileStream F(FileName, fmOpenRead | fmShareDenyWrite);

@@ -260,12 +260,7 @@ void TSettings::MusBarClick(TObject*) {
 // Languages
 
 bool TSettings::SwitchLanguage(const std::string& LanguageFile, bool English) {
-  TCursor Saved = Screen->Cursor();
-  Screen->SetCursor(crHourGlass);
-  struct TRestore {
-    TCursor C;
-    ~TRestore() { Screen->SetCursor(C); }
-  } Restore{Saved};
+  THourGlass Busy;
   if (!FileExists(LanguageFile)) return false;
   // Copied beside the old texts first, so a failed copy leaves them in place.
   std::string Target = LngFileName();

@@ -49,12 +49,6 @@ const TButtonSpec Buttons[] = {
     {"Rtf", "SpeedButton13", "RSpeedButton13", "RTF", -1, "RTF"},
 };
 
-// The hourglass while a whole text is converted.
-struct THourGlass {
-  THourGlass() { Screen->SetCursor(crHourGlass); }
-  ~THourGlass() { Screen->SetCursor(crDefault); }
-};
-
 void Protected(const std::function<void()>& Work) {
   try {
     Work();

@@ -624,16 +624,9 @@ void THTMLViewer::SetOnImageRequest(
 void THTMLViewer::RelayoutKeepingPlace(bool Reread) {
   if (FCore->Document().Count() > 0) {
     PrepareHost();
-    TCursor saved = Screen ? Screen->Cursor() : crDefault;
-    if (Screen) Screen->SetCursor(crHourGlass);
-    try {
-      if (Reread) FCore->Refresh();
-      else FCore->Relayout();
-    } catch (...) {
-      if (Screen) Screen->SetCursor(saved);
-      throw;
-    }
-    if (Screen) Screen->SetCursor(saved);
+    THourGlass Busy;
+    if (Reread) FCore->Refresh();
+    else FCore->Relayout();
   }
   if (FPanel->HandleAllocated()) FPanel->Invalidate();
 }

@@ -103,25 +103,6 @@ void SetCachedColumnRecord(const TDirectoryCols& R) {
   CachedColumnRecordSize() = R.Size;
 }
 
-// The hourglass for the life of the object.
-class THourGlass {
-public:
-  THourGlass() {
-    if (Screen != nullptr) {
-      FSaved = Screen->Cursor();
-      Screen->SetCursor(crHourGlass);
-    }
-  }
-  ~THourGlass() {
-    if (Screen != nullptr) Screen->SetCursor(FSaved);
-  }
-  THourGlass(const THourGlass&) = delete;
-  THourGlass& operator=(const THourGlass&) = delete;
-
-private:
-  TCursor FSaved = crDefault;
-};
-
 // No critical-error boxes (an empty floppy drive) for the life of the object.
 class TNoCriticalErrors {
 public:

@@ -10,17 +10,6 @@
 
 namespace {
 
-// The hourglass for the whole program while work runs.
-struct THourglass {
-  TCursor Saved;
-  THourglass() : Saved(Screen != nullptr ? Screen->Cursor() : crDefault) {
-    if (Screen != nullptr) Screen->SetCursor(crHourGlass);
-  }
-  ~THourglass() {
-    if (Screen != nullptr) Screen->SetCursor(Saved);
-  }
-};
-
 bool IsDesktop(PCItemIDList List) { return List == nullptr || GetPidlSize(List) <= 2; }
 
 // Under Wine a drive may be the host's root "/": watching all of it would watch the host.
@@ -184,7 +173,7 @@ void TPTCustomShellTree::Refill() {
     FRefreshPending = true;
     return;
   }
-  THourglass Busy;
+  THourGlass Busy;
   {
     TUpdatePass Pass(*this);
     SetSelected(nullptr);
@@ -303,7 +292,7 @@ bool TPTCustomShellTree::CanExpand(TTreeNode* Node) {
   if (Node->GetFirstChild() == nullptr && Node->HasChildren()) {
     TPTShTreeData* Data = NodeData(Node);
     if (Data == nullptr) return true;
-    THourglass Busy;
+    THourGlass Busy;
     if (IShellFolder* Folder = Data->GetShellFolder()) FillNode(Folder, Node);
   }
   return true;
@@ -450,7 +439,7 @@ void TPTCustomShellTree::RefreshNodes() {
     Refill();
     return;
   }
-  THourglass Busy;
+  THourGlass Busy;
   TTreeNode* Remembered = Selected();
   {
     TUpdatePass Pass(*this);
@@ -570,7 +559,7 @@ void TPTCustomShellTree::Edit(const TVITEMW& Item) {
   if (Item.pszText == nullptr) return;
   std::string Text = FromWide(Item.pszText);
   {
-    THourglass Busy;
+    THourGlass Busy;
     FSkipNextChange = true;
     TUpdatePass Pass(*this);
     IShellFolder* Parent = Data->GetParentShellFolder();

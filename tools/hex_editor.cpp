@@ -29,20 +29,6 @@ std::string TempFolder() {
   return N > 0 && N <= MAX_PATH ? FromWide(std::wstring_view(Buf, N)) : std::string(".\\");
 }
 
-// The hourglass while a long operation runs.
-class THourGlass {
-public:
-  THourGlass() : FOld(Screen ? Screen->Cursor() : crDefault) {
-    if (Screen) Screen->SetCursor(crHourGlass);
-  }
-  ~THourGlass() {
-    if (Screen) Screen->SetCursor(FOld);
-  }
-
-private:
-  TCursor FOld;
-};
-
 COLORREF Rgb(TColor C) { return static_cast<COLORREF>(ColorToRGB(C)); }
 
 }  // namespace

@@ -134,6 +134,23 @@ private:
 extern TApplication* Application;
 extern TScreen* Screen;
 
+// The hourglass for the whole program while work runs: the cursor before it comes back
+// when the object goes, also when the work fails.
+class THourGlass {
+public:
+  THourGlass() : FSaved(Screen != nullptr ? Screen->Cursor() : crDefault) {
+    if (Screen != nullptr) Screen->SetCursor(crHourGlass);
+  }
+  ~THourGlass() {
+    if (Screen != nullptr) Screen->SetCursor(FSaved);
+  }
+  THourGlass(const THourGlass&) = delete;
+  THourGlass& operator=(const THourGlass&) = delete;
+
+private:
+  TCursor FSaved;
+};
+
 #include "classlib/win/forms.h"
 
 template <class F>
