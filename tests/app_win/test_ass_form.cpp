@@ -15,23 +15,17 @@
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/form_test.h"
+#include "tests/support/program_folder_fixture.h"
 #include "ui/gif_image.h"
 
 namespace {
 
-class Assistant : public ::testing::Test {
+class Assistant : public ProgramFolderFixture {
 protected:
-  void SetUp() override {
-    FOld = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
-  }
   void TearDown() override {
     if (HelpForm != nullptr) HelpForm->Hide();
-    PumpMessages();
-    SetProgramFolder(FOld);
+    ProgramFolderFixture::TearDown();
   }
-  TTempFolder Dir;
-  std::string FOld;
 };
 
 TEST_F(Assistant, MissingPictureIsToldOnlyWhenShown) {

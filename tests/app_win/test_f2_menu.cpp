@@ -19,6 +19,7 @@
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/form_test.h"
+#include "tests/support/program_folder_fixture.h"
 #include "tests/support/screenshot.h"
 
 namespace {
@@ -43,17 +44,14 @@ std::vector<std::string> Lines(TF2Menu* F) {
 }
 
 // Each test has its own program folder; the runner records instead of starting programs.
-class UserMenu : public ::testing::Test {
+class UserMenu : public ProgramFolderFixture {
 protected:
-  void SetUp() override { SetProgramFolder(Dir.Path() + "\\"); }
-  void TearDown() override { PumpMessages(); }
   std::string MenuFile() const { return Dir / "UserMenu.dat"; }
   std::unique_ptr<TF2Menu> NewMenu() {
     std::unique_ptr<TF2Menu> F(CreateForm<TF2Menu>(nullptr));
     F->RunLine = [this](const std::string& Line) { Ran.push_back(Line); };
     return F;
   }
-  TTempFolder Dir;
   std::vector<std::string> Ran;
 };
 

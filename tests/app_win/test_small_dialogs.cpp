@@ -23,6 +23,7 @@
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/form_test.h"
+#include "tests/support/program_folder_fixture.h"
 #include "tests/support/screenshot.h"
 
 namespace {
@@ -60,19 +61,17 @@ bool TextFits(TLabel* L) {
 }
 
 // A program folder with one of the shipped language files as its "INI\zq.lng".
-class SmallDialogs : public ::testing::TestWithParam<const char*> {
+class SmallDialogs : public ProgramFolderFixture, public ::testing::WithParamInterface<const char*> {
 protected:
   void SetUp() override {
-    FOld = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
+    ProgramFolderFixture::SetUp();
     ASSERT_TRUE(CreateDir(Dir / "INI"));
     CopyInto(Resources + "langs/" + GetParam() + ".zq.lng", Dir / "INI\\zq.lng");
     CopyInto(Resources + "program/INI/help.ini", Dir / "INI\\help.ini");
   }
   void TearDown() override {
     if (HelpForm != nullptr) HelpForm->Hide();
-    PumpMessages();
-    SetProgramFolder(FOld);
+    ProgramFolderFixture::TearDown();
   }
   std::string Lng(const char* Key) {
     std::string T;
@@ -80,8 +79,6 @@ protected:
     return T;
   }
   std::string Shot(const std::string& Name) { return ScreenshotPath(Name + "-" + GetParam() + ".png"); }
-  TTempFolder Dir;
-  std::string FOld;
 };
 
 TEST_P(SmallDialogs, HelpTopicsInThePopup) {

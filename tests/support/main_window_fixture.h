@@ -3,28 +3,20 @@
 // the options window are made the way the start makes them and freed at the end.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "app/core/lng_strings.h"
 #include "app/main_form.h"
 #include "app/settings.h"
 #include "classlib/win/registry.h"
-#include "tests/classlib/temp_folder.h"
-#include "tests/support/form_test.h"
+#include "tests/support/program_folder_fixture.h"
 
-class MainWindowFixture : public ::testing::Test {
+class MainWindowFixture : public ProgramFolderFixture {
 protected:
   void SetUp() override {
     TRegistry().DeleteKey("\\Software\\Zembrix");
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
+    ProgramFolderFixture::SetUp();
   }
   void TearDown() override {
     FreeMainForm();
-    SetProgramFolder(FOldFolder);
-    PumpMessages();
+    ProgramFolderFixture::TearDown();
   }
   // The main window and the options window (the main window reads its options there).
   void CreateMainForm() {
@@ -37,12 +29,4 @@ protected:
     delete MainForm;
     MainForm = nullptr;
   }
-
-  // The program folder the test found, given back at its end.
-  const std::string& OldProgramFolder() const { return FOldFolder; }
-
-  TTempFolder Dir;  // the program folder
-
-private:
-  std::string FOldFolder;
 };
