@@ -53,6 +53,14 @@ char SystemDateSeparator() {
   return '.';
 }
 
+// The user's order of day, month and year; month first without a setting.
+TDateOrder SystemDateOrder() {
+  wchar_t Buf[4] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDATE, Buf, 4) > 0 && Buf[0] >= L'0' && Buf[0] <= L'2')
+    return static_cast<TDateOrder>(Buf[0] - L'0');
+  return TDateOrder::MonthDayYear;
+}
+
 constexpr int64_t LargeEntry = 1048576;
 
 }  // namespace
@@ -221,7 +229,7 @@ void TArcPage::Travik1Read(TObject*, int Offset, int) {
   Travik1->ShellTypeName(Travik1->FileName, Type);
   Item->SubItems()->Add(std::to_string(Travik1->UnpackedSize));
   Item->SubItems()->Add(Type);
-  Item->SubItems()->Add(ArcEntryDateText(Travik1->Date, SystemDateSeparator()));
+  Item->SubItems()->Add(ArcEntryDateText(Travik1->Date, SystemDateSeparator(), SystemDateOrder()));
 }
 
 void TArcPage::NextVolume(TObject* Sender, std::string& Dir, std::string& FN, const std::string& VolumeID, bool FExists,

@@ -2,12 +2,21 @@
 
 #include <cstdio>
 
-std::string ArcEntryDateText(TDateTime Date, char Sep) {
+std::string ArcEntryDateText(TDateTime Date, char Sep, TDateOrder Order) {
   int Y = 0, M = 0, D = 0, H = 0, N = 0, S = 0, Ms = 0;
   DecodeDate(Date, Y, M, D);
   DecodeTime(Date, H, N, S, Ms);
+  int Parts[3] = {M, D, Y % 100};
+  if (Order == TDateOrder::DayMonthYear) {
+    Parts[0] = D;
+    Parts[1] = M;
+  } else if (Order == TDateOrder::YearMonthDay) {
+    Parts[0] = Y % 100;
+    Parts[1] = M;
+    Parts[2] = D;
+  }
   char Buf[32];
-  std::snprintf(Buf, sizeof Buf, "%02d%c%02d%c%02d %02d:%02d", M, Sep, D, Sep, Y % 100, H, N);
+  std::snprintf(Buf, sizeof Buf, "%02d%c%02d%c%02d %02d:%02d", Parts[0], Sep, Parts[1], Sep, Parts[2], H, N);
   return Buf;
 }
 

@@ -7,9 +7,14 @@
 
 #include "classlib/core/sys_utils.h"
 
+// The order of day, month and year in the user's short dates (the locale's LOCALE_IDATE).
+enum class TDateOrder { MonthDayYear = 0, DayMonthYear = 1, YearMonthDay = 2 };
+
 // An entry's date as the archive page shows it: month, day and two-digit year joined by
-// Sep, then hours and minutes ("03/07/99 14:05").
-std::string ArcEntryDateText(TDateTime Date, char Sep);
+// Sep in the user's order, then hours and minutes ("03/07/99 14:05", "07.03.99 14:05").
+// A fixed month-first order would make 11 December read as 12 November where days come
+// first, beside the panels' own dates.
+std::string ArcEntryDateText(TDateTime Date, char Sep, TDateOrder Order = TDateOrder::MonthDayYear);
 
 // The external packers, in the order of the save dialog's filter (index 1 first) and of
 // the add-to-archive dialog's list (row 0 first).

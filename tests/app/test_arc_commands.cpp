@@ -4,10 +4,11 @@
 
 #include "app/core/arc_commands.h"
 
-TEST(ArcCommands, EntryDateIsMonthDayYearWithTheGivenSeparator) {
+TEST(ArcCommands, EntryDateFollowsTheUsersOrderAndSeparator) {
   const TDateTime D = EncodeDate(2003, 4, 5) + EncodeTime(6, 7, 8, 0);
   EXPECT_EQ(ArcEntryDateText(D, '/'), "04/05/03 06:07");
-  EXPECT_EQ(ArcEntryDateText(D, '.'), "04.05.03 06:07");
+  EXPECT_EQ(ArcEntryDateText(D, '.', TDateOrder::DayMonthYear), "05.04.03 06:07");
+  EXPECT_EQ(ArcEntryDateText(D, '-', TDateOrder::YearMonthDay), "03-04-05 06:07");
   EXPECT_EQ(ArcEntryDateText(EncodeDate(1999, 12, 31) + EncodeTime(23, 59, 0, 0), '-'), "12-31-99 23:59");
 }
 

@@ -150,7 +150,11 @@ TEST_F(ArcPage, OpenedZipListsEntriesWithSizesTypesAndDates) {
   TListItem* R = Row(MainForm->LAView, "docs\\notes.txt");
   ASSERT_EQ(R->SubItems()->Count(), 3);
   EXPECT_EQ(R->SubItems()->Strings(0), "1151");
-  EXPECT_EQ(R->SubItems()->Strings(2), "04" + S + "05" + S + "03 06:07");
+  // The tests run in a Russian locale: day first, as the panels show their dates.
+  wchar_t Order[4] = {};
+  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDATE, Order, 4);
+  ASSERT_EQ(Order[0], L'1');
+  EXPECT_EQ(R->SubItems()->Strings(2), "05" + S + "04" + S + "03 06:07");
   EXPECT_EQ(Row(MainForm->LAView, "big.bin")->SubItems()->Strings(0), "4194304");
   // The shell's type name, when the shell knows the extension.
   std::string Type;
