@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <cderr.h>
 
+#include "app/core/lng_strings.h"
 #include "app/help_form.h"
 #include "app/main_form.h"
 #include "app/shell_dialogs.h"
@@ -86,7 +87,7 @@ void TMainForm::N2Click(TObject*) {
   }
   const DWORD Error = CommDlgExtendedError();
   if (Error == PDERR_NODEFAULTPRN || Error == PDERR_NODEVICES)
-    ShowMessage("No printer is installed.");
+    ShowMessage(LngStringOr("No_printer", "No printer is installed."));
   else if (Error != 0)
-    ShowMessage("The printer setup cannot be shown (error " + std::to_string(Error) + ").");
+    ShowMessage(LngStringOr("Printer_setup_failed", "The printer setup cannot be shown. Error") + " " + std::to_string(Error));
 }

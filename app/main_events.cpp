@@ -48,12 +48,12 @@ HDDEDATA CALLBACK DdeNoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR
 void ShellFindFiles() {
   if (UnderWine()) {
     // Wine's shell answers no DDE conversation, and its explorer has crashed on one.
-    ShowMessage("File search is not available under Wine.");
+    ShowMessage(LngStringOr("Find_under_wine", "File search is not available under Wine."));
     return;
   }
   DWORD Inst = 0;
   if (DdeInitializeW(&Inst, DdeNoCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
-    ShowMessage("File search cannot be started.");
+    ShowMessage(LngStringOr("Find_failed", "File search cannot be started."));
     return;
   }
   HSZ Service = DdeCreateStringHandleW(Inst, L"Folders", CP_WINUNICODE);
@@ -70,7 +70,7 @@ void ShellFindFiles() {
   DdeFreeStringHandle(Inst, Service);
   DdeFreeStringHandle(Inst, Topic);
   DdeUninitialize(Inst);
-  if (!Done) ShowMessage("The shell's file search did not answer.");
+  if (!Done) ShowMessage(LngStringOr("Find_no_answer", "The shell's file search did not answer."));
 }
 
 namespace {

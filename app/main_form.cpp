@@ -287,6 +287,14 @@ std::string LngMask(const std::string& Key) {
   return S;
 }
 
+// The assistant's hint for an input left empty, while the user wants the assistant.
+void ShowTip(const char* Key) {
+  if (Settings == nullptr || Settings->AssCheck == nullptr || !Settings->AssCheck->Checked()) return;
+  std::string Tip;
+  GetLngTip(Key, Tip);
+  ShowHelpText(Tip);
+}
+
 // Commands of the tool bar and the menus end with the little-error message when they fail;
 // the window stays as it was.
 void Guarded(const std::function<void()>& Work) {
@@ -308,7 +316,7 @@ bool RunningUnderWine() {
 bool EndSession(UINT Flags) {
   if (RunningUnderWine()) {
     // Under Wine the call ends every program of the prefix instead of the session.
-    ShowMessage("Shutting down, restarting and logging off are not available under Wine.");
+    ShowMessage(LngStringOr("Power_under_wine", "Shutting down, restarting and logging off are not available under Wine."));
     return false;
   }
   HANDLE Token = nullptr;
@@ -632,7 +640,13 @@ void TMainForm::RunTool(const std::string& Program) {
 
 void TMainForm::SpeedButton21Click(TObject*) { Guarded([this] { RunTool(Settings->CalcEdit->Text()); }); }
 void TMainForm::SpeedButton22Click(TObject*) { Guarded([this] { RunTool(Settings->RegiEdit->Text()); }); }
-void TMainForm::SpeedButton25Click(TObject*) { Guarded([this] { RunTool(Settings->scrSaver->Text()); }); }
+void TMainForm::SpeedButton25Click(TObject*) {
+  if (Settings == nullptr || Trim(Settings->scrSaver->Text()).empty()) {
+    ShowTip("Screen_saver");
+    return;
+  }
+  Guarded([this] { RunTool(Settings->scrSaver->Text()); });
+}
 void TMainForm::CDBtnClick(TObject*) { Guarded([this] { RunTool(Settings->CDEdit->Text()); }); }
 void TMainForm::GameBtnClick(TObject*) { Guarded([this] { RunTool(Settings->GameEdit->Text()); }); }
 void TMainForm::CharMapBtnClick(TObject*) { Guarded([this] { Launch("charmap.exe", "", ""); }); }
@@ -665,7 +679,11 @@ std::string TMainForm::CurrentFile() const {
 void TMainForm::N4Click(TObject*) {
   std::string Name = CurrentFile();
   if (Name.empty()) Name = PathInfo->Caption().size() > 3 ? PathInfo->Caption() + "\\" : PathInfo->Caption();
-  if (!AskText(LngText("Edit_file"), LngText("Input_filename"), Name) || Trim(Name).empty()) return;
+  if (!AskText(LngText("Edit_file"), LngText("Input_filename"), Name)) return;
+  if (Trim(Name).empty()) {
+    ShowTip("Edit_file");
+    return;
+  }
   Guarded([this, &Name] {
     if (FileExists(Name)) {
       EditFile(Name);
@@ -718,7 +736,7 @@ void TMainForm::N92Click(TObject*) {
   Address = Trim(Address);
   if (Address.empty()) return;
   if (Address.find('@') == std::string::npos || HasSpaceOrQuote(Address)) {
-    ShowMessage("Not a mail address: " + Address);
+    ShowMessage(LngStringOr("Bad_address", "Not a mail address:") + " " + Address);
     return;
   }
   Launch("mailto:" + Address, "", "");
@@ -736,14 +754,14 @@ void TMainForm::WWW1Click(TObject*) {
       Lower.find('.') != std::string::npos)
     Url = "http://" + Url, HasScheme = true;
   if (!HasScheme || HasSpaceOrQuote(Url)) {
-    ShowMessage("Not a web address: " + Url);
+    ShowMessage(LngStringOr("Bad_url", "Not a web address:") + " " + Url);
     return;
   }
   Launch(Url, "", "");
 }
 
 void TMainForm::Execute1Click(TObject*) {
-  if (!RunDialog1->Execute()) ShowMessage("The Run dialog is not available on this system.");
+  if (!RunDialog1->Execute()) ShowMessage(LngStringOr("No_run_dialog", "The Run dialog is not available on this system."));
 }
 
 void TMainForm::Formatdisk1Click(TObject*) { FormatDialog1->Execute(); }

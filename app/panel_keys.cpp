@@ -105,11 +105,11 @@ bool TransferSelection(TPTShellList* From, TPTShellList* To, bool Move) {
   if (Hr == S_OK) return true;
   if (Hr == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return false;
   if (Hr == S_FALSE)
-    Tell("Only files and folders can be copied or moved.");
+    Tell(LngStringOr("Not_files", "Only files and folders can be copied or moved."));
   else if (Hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND))
-    Tell("The other panel shows no folder of the file system.");
+    Tell(LngStringOr("No_target_folder", "The other panel shows no folder of the file system."));
   else if (Hr == HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER))
-    Tell("A folder cannot be copied or moved into itself.");
+    Tell(LngStringOr("Into_itself", "A folder cannot be copied or moved into itself."));
   else
     Tell(SysErrorMessage(int(Hr & 0xFFFF)));
   return false;
@@ -129,7 +129,7 @@ bool RecycleSelection(TPTShellList* List) {
   List->RefreshItems();
   if (Op.fAnyOperationsAborted) return false;
   if (R != 0) {
-    Tell("Not everything could be moved to the recycle bin.\n\n" + SysErrorMessage(R));
+    Tell(LngStringOr("Recycle_failed", "Not everything could be moved to the recycle bin.") + "\n\n" + SysErrorMessage(R));
     return false;
   }
   return true;

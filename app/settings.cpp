@@ -151,6 +151,13 @@ void TSettings::FormCreate(TObject*) {
   DrComChange(DrCom);
   FileType->SetItemIndex(0);
   FileTypeChange(FileType);
+  // The language file's file-type names replace the list, which leaves no row chosen.
+  Lang2->OnRestorePlacement = [this](TObject*) {
+    if (FileType->ItemIndex() < 0 && FileType->Items()->Count() > 0) {
+      FileType->SetItemIndex(0);
+      FileTypeChange(FileType);
+    }
+  };
 }
 
 void TSettings::FormPaint(TObject*) {
@@ -276,7 +283,7 @@ bool TSettings::SwitchLanguage(const std::string& LanguageFile, bool English) {
   }
   if (!MoveFileExW(ToWide(Temp).c_str(), ToWide(Target).c_str(), MOVEFILE_REPLACE_EXISTING)) {
     DeleteFileW(ToWide(Temp).c_str());
-    ShowMessage("Cannot replace " + Target);
+    ShowMessage(LngStringOr("Cannot_replace", "Cannot replace") + " " + Target);
     return false;
   }
   EnglishTexts = English;

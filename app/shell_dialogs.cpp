@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "app/core/lng_strings.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/dialogs.h"
 #include "classlib/win/forms.h"
@@ -34,7 +35,7 @@ bool TCopyDiskDlg::Execute() {
   HMODULE Lib = LoadLibraryExW(L"diskcopy.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (Lib == nullptr) {
     const DWORD Error = GetLastError();
-    MessageDlg("Copy disk is not available: Diskcopy.dll cannot be loaded.\n" + SysErrorMessage(static_cast<int>(Error)),
+    MessageDlg(LngStringOr("No_copy_disk", "Copy disk is not available: Diskcopy.dll cannot be loaded.") + "\n" + SysErrorMessage(static_cast<int>(Error)),
                mtError, TMsgDlgButtons{mbOK}, 0);
     return false;
   }
@@ -47,7 +48,7 @@ bool TCopyDiskDlg::Execute() {
   PROCESS_INFORMATION Pi{};
   if (!CreateProcessW(nullptr, Command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Si, &Pi)) {
     const DWORD Error = GetLastError();
-    MessageDlg("rundll32.exe cannot be started.\n" + SysErrorMessage(static_cast<int>(Error)), mtError,
+    MessageDlg(LngStringOr("No_rundll", "rundll32.exe cannot be started.") + "\n" + SysErrorMessage(static_cast<int>(Error)), mtError,
                TMsgDlgButtons{mbOK}, 0);
     return false;
   }
@@ -115,10 +116,10 @@ bool TFormatDialog::Execute() {
     case SHFMT_CANCEL:
       return false;
     case SHFMT_ERROR:
-      MessageDlg("The drive was not formatted: the last format failed.", mtError, TMsgDlgButtons{mbOK}, 0);
+      MessageDlg(LngStringOr("Format_failed", "The drive was not formatted: the last format failed."), mtError, TMsgDlgButtons{mbOK}, 0);
       return false;
     case SHFMT_NOFORMAT:
-      MessageDlg("The drive cannot be formatted.", mtError, TMsgDlgButtons{mbOK}, 0);
+      MessageDlg(LngStringOr("No_format", "The drive cannot be formatted."), mtError, TMsgDlgButtons{mbOK}, 0);
       return false;
     default:
       return true;

@@ -446,6 +446,11 @@ void TFormStorage::RestoreProperties() {
     return DoReadString(S, K, D);
   };
   Storage.LoadObjectsProps(Owner(), FStoredProps.get());
+  // A language file also names the window, under the form's name like a component's text;
+  // a missing key leaves the window's own caption.
+  TCustomForm* F = Form();
+  if (ReadOnlyStorage() && F != nullptr && !F->Name().empty())
+    F->SetCaption(DoReadString(IniSection(), F->Name() + "_Caption", F->Caption()));
 }
 
 void RegisterStorageClasses() {

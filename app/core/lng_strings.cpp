@@ -26,15 +26,16 @@ void GetLngString(const std::string& Key, std::string& Text) { ReadLng("String",
 void GetLngMask(const std::string& Key, std::string& Text) { ReadLng("Mask", Key, Text); }
 void GetLngTip(const std::string& Key, std::string& Text) { ReadLng("Tips", Key, Text); }
 
-std::string LittleErrorText() {
-  const std::string Fallback = "Little error. Don't worry";
+std::string LngStringOr(const std::string& Key, const std::string& Default) {
   std::string Text;
-  // This runs inside the handler of a failed command: an unreadable language file must
-  // not turn the little error into an unhandled one.
+  // These run inside the handlers of failed commands: an unreadable language file must
+  // not turn the report into an unhandled error.
   try {
-    GetLngString("Problem1", Text);
+    GetLngString(Key, Text);
   } catch (const Exception&) {
-    return Fallback;
+    return Default;
   }
-  return Text == LngNotFound ? Fallback : Text;
+  return Text == LngNotFound ? Default : Text;
 }
+
+std::string LittleErrorText() { return LngStringOr("Problem1", "Little error. Don't worry"); }

@@ -22,6 +22,11 @@ void GetLngString(const std::string& Key, std::string& Text);
 void GetLngMask(const std::string& Key, std::string& Text);
 void GetLngTip(const std::string& Key, std::string& Text);
 
+// A message of section "String" with a built-in English text for a language file that
+// lacks it (an older or a user's own) or cannot be read: for the program's own reports,
+// which must say something sensible whatever file is in use.
+std::string LngStringOr(const std::string& Key, const std::string& Default);
+
 // The text of the little-error popup that ends a failed command: "Problem1", or the
 // built-in English text when the language file lacks it or cannot be read.
 std::string LittleErrorText();

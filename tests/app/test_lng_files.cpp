@@ -3,6 +3,7 @@
 // the form resources. The check reads the source tree, so it runs in the native build.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -15,6 +16,7 @@
 #include "classlib/core/code_page.h"
 #include "classlib/core/ini_file.h"
 #include "classlib/core/strings.h"
+#include "classlib/core/sys_utils.h"
 
 namespace {
 
@@ -33,66 +35,235 @@ std::string ReadText(const fs::path& P) {
 // Section -> keys.
 using TKeys = std::map<std::string, std::set<std::string>>;
 
-// Message keys: every literal key of a lookup in the program's sources.
+bool IsIdentChar(char C) { return std::isalnum(static_cast<unsigned char>(C)) || C == '_'; }
+
+// The top-level arguments of a call whose "(" is at Open, as written.
+std::vector<std::string> CallArguments(const std::string& Text, std::size_t Open) {
+  std::vector<std::string> Args(1);
+  int Depth = 0;
+  for (std::size_t I = Open + 1; I < Text.size(); ++I) {
+    const char C = Text[I];
+    if (C == '"' || C == '\'') {
+      const std::size_t From = I;
+      for (++I; I < Text.size() && Text[I] != C; ++I)
+        if (Text[I] == '\\') ++I;
+      Args.back() += Text.substr(From, I - From + 1);
+      continue;
+    }
+    if (C == '(' || C == '{' || C == '[') ++Depth;
+    if (C == ')' || C == '}' || C == ']') {
+      if (Depth == 0) break;
+      --Depth;
+    }
+    if (C == ',' && Depth == 0)
+      Args.emplace_back();
+    else
+      Args.back() += C;
+  }
+  for (std::string& A : Args) A = Trim(A);
+  return Args;
+}
+
+// A lookup, or a function that passes one of its parameters on as the key of a lookup.
+struct TLookup {
+  std::string Section;
+  std::size_t KeyArg;
+};
+using TLookups = std::map<std::string, TLookup>;
+
+// Every call of a known lookup in Text: Found(call position, "(" position, lookup).
+template <typename F>
+void ForEachCall(const std::string& Text, const TLookups& Lookups, F Found) {
+  for (std::size_t I = 0; I < Text.size(); ++I) {
+    if (!IsIdentChar(Text[I]) || (I > 0 && (IsIdentChar(Text[I - 1]) || Text[I - 1] == '.' || Text[I - 1] == '>'))) continue;
+    std::size_t E = I;
+    while (E < Text.size() && IsIdentChar(Text[E])) ++E;
+    const auto L = Lookups.find(Text.substr(I, E - I));
+    std::size_t P = E;
+    while (P < Text.size() && Text[P] == ' ') ++P;
+    if (L != Lookups.end() && P < Text.size() && Text[P] == '(') Found(I, P, L->second);
+    I = E;
+  }
+}
+
+// The function whose body holds Pos: its name and its parameters' names in order (a
+// definition begins in the first column, as every one of the sources does).
+bool EnclosingFunction(const std::string& Text, std::size_t Pos, std::string& Name, std::vector<std::string>& Params) {
+  for (std::size_t Line = Text.rfind('\n', Pos); Line != std::string::npos && Line > 0; Line = Text.rfind('\n', Line - 1)) {
+    const char C = Text[Line + 1];
+    if (C == ' ' || C == '\n' || C == '/' || C == '}' || C == '#' || C == '\r') continue;
+    const std::size_t Open = Text.find('(', Line);
+    const std::size_t Brace = Text.find('{', Line);
+    if (Open == std::string::npos || Brace == std::string::npos || Open > Brace || Brace > Pos) return false;
+    std::size_t B = Open;
+    while (B > Line && Text[B - 1] == ' ') --B;
+    std::size_t A = B;
+    while (A > Line && IsIdentChar(Text[A - 1])) --A;
+    Name = Text.substr(A, B - A);
+    Params.clear();
+    for (const std::string& Decl : CallArguments(Text, Open)) {
+      std::size_t End = Decl.find('=');
+      End = Trim(Decl.substr(0, End)).size();
+      std::size_t Begin = End;
+      while (Begin > 0 && IsIdentChar(Decl[Begin - 1])) --Begin;
+      Params.push_back(Decl.substr(Begin, End - Begin));
+    }
+    return true;
+  }
+  return false;
+}
+
+// Message keys: every literal key of a lookup in the program's sources, also where it
+// passes through a file's own little wrappers of the lookups (Lng, LngText, ShowTip, ...),
+// however many.
 void AddMessageKeys(TKeys& Keys) {
-  // The lookups, and the little wrappers of "String" lookups that windows keep (Lng, LngText).
-  const std::regex Call(R"re(\b(?:GetLng(String|Mask|Tip)|Lng|LngText)\s*\(\s*"([^"]+)")re");
+  const TLookups Global = {{"GetLngString", {"String", 0}},
+                           {"GetLngMask", {"Mask", 0}},
+                           {"GetLngTip", {"Tips", 0}},
+                           {"LngStringOr", {"String", 0}}};
   for (const char* Dir : {"app", "archive", "tools", "editor", "html", "ui", "shell", "storage"}) {
     if (!fs::exists(Root / Dir)) continue;
     for (const auto& E : fs::recursive_directory_iterator(Root / Dir)) {
       const std::string Ext = E.path().extension().string();
       if (Ext != ".cpp" && Ext != ".h") continue;
       const std::string Text = ReadText(E.path());
-      for (std::sregex_iterator It(Text.begin(), Text.end(), Call), End; It != End; ++It) {
-        const std::string Kind = (*It)[1];
-        Keys[Kind == "Mask" ? "Mask" : Kind == "Tip" ? "Tips" : "String"].insert((*It)[2]);
+      TLookups Lookups = Global;
+      // The file's wrappers: a function that hands a parameter of its own to a lookup.
+      for (bool More = true; More;) {
+        More = false;
+        ForEachCall(Text, Lookups, [&](std::size_t At, std::size_t Open, const TLookup& L) {
+          const std::vector<std::string> Args = CallArguments(Text, Open);
+          std::string Name;
+          std::vector<std::string> Params;
+          if (L.KeyArg >= Args.size() || !EnclosingFunction(Text, At, Name, Params)) return;
+          for (std::size_t P = 0; P < Params.size(); ++P)
+            if (Params[P] == Args[L.KeyArg] && !Lookups.count(Name)) {
+              Lookups[Name] = {L.Section, P};
+              More = true;
+            }
+        });
       }
+      ForEachCall(Text, Lookups, [&](std::size_t, std::size_t Open, const TLookup& L) {
+        const std::vector<std::string> Args = CallArguments(Text, Open);
+        if (L.KeyArg < Args.size() && Args[L.KeyArg].size() > 2 && Args[L.KeyArg].front() == '"')
+          Keys[L.Section].insert(Args[L.KeyArg].substr(1, Args[L.KeyArg].size() - 2));
+      });
     }
   }
 }
 
-// Caption keys: the stored properties of every language storage (a form storage that does
-// not keep its values in the registry) in the form resources, as Component_Property.
+// One component of a form resource: its name, class and the texts it shows.
+struct TComponentTexts {
+  std::string Name, Class;
+  std::map<std::string, std::string> Texts;  // Caption, Hint, Title, Filter, Items
+  // Of a form storage.
+  std::string Section;
+  bool Registry = false;
+  std::vector<std::string> Stored;
+};
+
+// The components of a form resource, the form first.
+std::vector<TComponentTexts> ReadForm(const fs::path& P) {
+  std::vector<TComponentTexts> Result;
+  std::istringstream In(ReadText(P));
+  std::vector<std::size_t> Stack;
+  std::string Line;
+  const std::regex Object(R"(^\s*(?:object|inherited) (\w+): (\w+))"), Value(R"(^\s*([\w.]+) = (.*)$)");
+  std::smatch M;
+  // A value: quoted pieces joined by "+" on following lines, or a list of them in "( )".
+  auto ReadValue = [&](std::string V) {
+    std::string Text;
+    bool List = V == "(";
+    if (List || V.empty()) std::getline(In, V);
+    for (;;) {
+      V = Trim(V);
+      const bool Last = List ? !V.empty() && V.back() == ')' : V.empty() || V.back() != '+';
+      if (List && Last) V.pop_back();
+      if (!List && !Last) V = Trim(V.substr(0, V.size() - 1));
+      if (V.size() >= 2 && V.front() == '\'') V = V.substr(1, V.size() - 2);
+      Text += (List && !Text.empty() ? "\n" : "") + V;
+      if (Last || !std::getline(In, V)) break;
+    }
+    return Text;
+  };
+  while (std::getline(In, Line)) {
+    if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+    if (std::regex_search(Line, M, Object)) {
+      Stack.push_back(Result.size());
+      Result.push_back({M[1], M[2]});
+    } else if (Trim(Line) == "end") {
+      if (!Stack.empty()) Stack.pop_back();
+    } else if (!Stack.empty() && std::regex_search(Line, M, Value)) {
+      TComponentTexts& C = Result[Stack.back()];
+      const std::string Prop = M[1], V = ReadValue(M[2]);
+      if (Prop == "Caption" || Prop == "Hint" || Prop == "Title" || Prop == "Filter") C.Texts[Prop] = V;
+      if (Prop == "Items.Strings") C.Texts["Items"] = V;
+      if (Prop == "IniSection") C.Section = V;
+      if (Prop == "UseRegistry") C.Registry = V == "True";
+      if (Prop == "StoredProps.Strings") {
+        std::istringstream Lines(V);
+        for (std::string S; std::getline(Lines, S);) C.Stored.push_back(S);
+      }
+    }
+  }
+  return Result;
+}
+
+bool HasLetter(const std::string& S) {
+  for (unsigned char C : S)
+    if (std::isalpha(C) || C >= 0x80) return true;
+  return false;
+}
+
+// Texts that read the same in every language, and the texts that the windows' code
+// writes itself (the option window's system information, the path and the player name).
+const std::set<std::string> SameInEveryLanguage = {"OK", "Win", "Zembrix", "HTML", "ActiveX", "Mod"};
+const std::set<std::string> WrittenByCode = {
+    "MainForm.MainForm",  "MainForm.PathInfo", "MainForm.mpp",     "MainForm.LAView",   "MainForm.RAView",
+    "MainForm.LPages",    "MainForm.RPages",   "Settings.Label3",  "Settings.Label4",   "Settings.Label5",
+    "Settings.Label6",    "Settings.Label7",   "Settings.Label8",  "Settings.Label9",   "Settings.Label10",
+    "Settings.Label11",   "Settings.Label13",  "Settings.Label14", "Settings.Label17",  "Settings.Label18",
+    "Settings.Label19",   "Settings.Label20",  "Settings.mp3lab",  "ArcForm.ArcBox"};
+// Keys of form sections that a window reads in code: the HTML page's buttons are made there.
+const std::set<std::string> ReadByCode = {"MainForm_SpeedButton49_Hint", "MainForm_ToolButton11_Hint",
+                                          "MainForm_ToolButton23_Hint",  "MainForm_ToolButton24_Hint",
+                                          "MainForm_ToolButton25_Hint",  "MainForm_ToolButton29_Hint",
+                                          "MainForm_ToolButton31_Hint",  "MainForm_ToolButton36_Hint"};
+
+// Caption keys: for every form with a language storage (a form storage that does not keep
+// its values in the registry), the stored texts as Component_Property (a list in a section
+// of its own) and the window's own caption; and every text the form shows that differs
+// between languages must be one of them, so none stays in the language it was drawn in.
 void AddCaptionKeys(TKeys& Keys) {
   for (const auto& E : fs::directory_iterator(Root / "resources" / "forms")) {
     if (E.path().extension() != ".zfm") continue;
-    std::istringstream In(ReadText(E.path()));
-    std::string Line, Section;
-    bool InStorage = false, Registry = false, InProps = false;
-    std::vector<std::string> Props;
-    auto Flush = [&] {
-      if (InStorage && !Registry) {
-        EXPECT_FALSE(Section.empty()) << E.path();
-        for (const std::string& P : Props) {
-          const auto Dot = P.find('.');
-          Keys[Section].insert(P.substr(0, Dot) + "_" + P.substr(Dot + 1));
-        }
+    SCOPED_TRACE(E.path().filename().string());
+    const std::vector<TComponentTexts> Form = ReadForm(E.path());
+    ASSERT_FALSE(Form.empty());
+    std::set<std::string> Stored;
+    for (const TComponentTexts& S : Form) {
+      if (S.Class != "TFormStorage" || S.Registry) continue;
+      EXPECT_FALSE(S.Section.empty()) << S.Name;
+      EXPECT_FALSE(S.Stored.empty()) << S.Name;
+      for (const std::string& P : S.Stored) {
+        const auto Dot = P.find('.');
+        const std::string Key = P.substr(0, Dot) + "_" + P.substr(Dot + 1);
+        Stored.insert(P);
+        if (P.substr(Dot + 1) == "Items")
+          Keys[S.Section + "." + Key].insert("Count");
+        else
+          Keys[S.Section].insert(Key);
       }
-      InStorage = Registry = InProps = false;
-      Section.clear();
-      Props.clear();
-    };
-    const std::regex Object(R"(^\s*object \w+: (\w+))"), Value(R"(^\s*(\w+) = '?([^']*)'?)"), Prop(R"(^\s*'([\w.]+)'(\)?))");
-    std::smatch M;
-    while (std::getline(In, Line)) {
-      if (std::regex_search(Line, M, Object)) {
-        Flush();
-        InStorage = M[1] == "TFormStorage";
-      } else if (!InStorage) {
-        continue;
-      } else if (InProps && std::regex_search(Line, M, Prop)) {
-        Props.push_back(M[1]);
-        if (M[2].matched && M[2].length() > 0) InProps = false;
-      } else if (Line.find("StoredProps.Strings = (") != std::string::npos) {
-        InProps = true;
-      } else if (std::regex_search(Line, M, Value)) {
-        if (M[1] == "IniSection") Section = M[2];
-        if (M[1] == "UseRegistry") Registry = M[2] == "True";
-      } else if (Line.find("end") != std::string::npos && !InProps) {
-        Flush();
-      }
+      if (!WrittenByCode.count(Form[0].Name + "." + Form[0].Name)) Keys[S.Section].insert(Form[0].Name + "_Caption");
     }
-    Flush();
+    if (Stored.empty()) continue;
+    for (std::size_t I = 1; I < Form.size(); ++I)
+      for (const auto& [Prop, Text] : Form[I].Texts) {
+        if (!HasLetter(Text) || SameInEveryLanguage.count(Text) || WrittenByCode.count(Form[0].Name + "." + Form[I].Name))
+          continue;
+        EXPECT_TRUE(Stored.count(Form[I].Name + "." + Prop))
+            << Form[I].Name << "." << Prop << " shows \"" << Text << "\" in every language";
+      }
   }
 }
 
@@ -131,6 +302,9 @@ bool Has(const TKeys& Keys, const std::string& Section, const std::string& Key) 
 }
 #endif
 
+// Both language files carry every text the program asks for, and nothing it never asks for:
+// a missing one would show "-+-" or a text in the other language, a key of a form section
+// that no storage names is a text that never reaches the screen.
 TEST(LanguageFiles, CarryEveryKeyTheProgramAsksFor) {
 #ifdef _WIN32
   GTEST_SKIP() << "reads the source tree: runs in the native build";
@@ -138,9 +312,13 @@ TEST(LanguageFiles, CarryEveryKeyTheProgramAsksFor) {
   TKeys Wanted;
   AddMessageKeys(Wanted);
   AddCaptionKeys(Wanted);
-  // The keys the program's own windows ask for are found in the tree.
-  for (const char* K : {"Problem1", "Help_not_found", "Copy", "Are_you_copy"}) EXPECT_TRUE(Wanted["String"].count(K)) << K;
-  ASSERT_TRUE(Wanted.count("MainForm") && Wanted.count("Settings") && Wanted.count("menu"));
+  // The scan finds keys through each kind of lookup and wrapper.
+  const std::pair<const char*, const char*> Known[] = {
+      {"String", "Problem1"},      {"String", "Copy"},      {"String", "Shut_down"},  {"String", "No_volume"},
+      {"String", "Not_files"},     {"Mask", "Music"},       {"Mask", "Executable"},   {"Tips", "Create_folder"},
+      {"Tips", "Screen_saver"},    {"Settings", "OpenLarge_Caption"},                 {"Settings", "Settings_Caption"},
+      {"MainForm", "LN68_Caption"}, {"Settings.FileType_Items", "Count"}};
+  for (const auto& [Section, Key] : Known) EXPECT_TRUE(Wanted[Section].count(Key)) << Section << " " << Key;
 
   const TKeys Russian = FileKeys(Root / "resources" / "langs" / "Russian.zq.lng");
   const TKeys English = FileKeys(Root / "resources" / "langs" / "English.zq.lng");
@@ -151,6 +329,15 @@ TEST(LanguageFiles, CarryEveryKeyTheProgramAsksFor) {
     }
   // Neither file has a key the other lacks.
   EXPECT_EQ(Russian, English);
+  // Form sections hold only texts that are asked for; the message, help and tip sections
+  // and the lists' own sections are read by key or by number.
+  const std::set<std::string> ReadWhole = {"String", "Mask", "Tips", "Help", "Daily"};
+  for (const auto& [Section, Set] : Russian) {
+    if (ReadWhole.count(Section) || Section.find('.') != std::string::npos) continue;
+    for (const std::string& Key : Set)
+      EXPECT_TRUE(Has(Wanted, Section, Key) || ReadByCode.count(Section + "_" + Key))
+          << "[" << Section << "] " << Key << " is asked for by no window";
+  }
 #endif
 }
 

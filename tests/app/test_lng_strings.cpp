@@ -64,11 +64,15 @@ TEST_F(LngStrings, MissingKeyOrFileGivesTheMarker) {
   GetLngString("Copy", Text);  // no file at all
   EXPECT_EQ(Text, "-+-");
   EXPECT_EQ(LittleErrorText(), "Little error. Don't worry");
+  EXPECT_EQ(LngStringOr("No_printer", "No printer is installed."), "No printer is installed.");
 
-  WriteLng("[String]\r\nProblem1=Oops\r\n");
+  WriteLng("[String]\r\nProblem1=Oops\r\nNo_printer=\xCD\xE5\xF2\r\n");
   GetLngString("Nothing_here", Text);
   EXPECT_EQ(Text, "-+-");
   EXPECT_EQ(LittleErrorText(), "Oops");
+  // The program's own reports: the file's text where it has one, never the marker.
+  EXPECT_EQ(LngStringOr("No_printer", "No printer is installed."), "\xCD\xE5\xF2");
+  EXPECT_EQ(LngStringOr("Nothing_here", "Built in"), "Built in");
 }
 
 TEST_F(LngStrings, EveryLookupReadsTheFileAfresh) {

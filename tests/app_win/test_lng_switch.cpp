@@ -42,13 +42,28 @@ void ExpectCaptionsFrom(TForm* Form, TFormStorage* Lang, const std::string& Lang
     TComponent* C = Form->FindComponent(Line.substr(0, Dot));
     ASSERT_NE(C, nullptr) << Line;
     const std::string Prop = Line.substr(Dot + 1);
-    const std::string Want = File.ReadString(Lang->IniSection(), Line.substr(0, Dot) + "_" + Prop, "-+-");
+    const std::string Key = Line.substr(0, Dot) + "_" + Prop;
+    if (Prop == "Items") {
+      // A list has a section of its own: Count, then Item0, Item1, ...
+      const std::string List = Lang->IniSection() + "." + Key;
+      auto* Items = dynamic_cast<TStrings*>(GetObjectProp(C, Prop));
+      ASSERT_NE(Items, nullptr) << Line;
+      ASSERT_GT(File.ReadInteger(List, "Count", 0), 0) << Line;
+      ASSERT_EQ(Items->Count(), File.ReadInteger(List, "Count", 0)) << Line;
+      for (int J = 0; J < Items->Count(); ++J)
+        EXPECT_EQ(Items->Strings(J), File.ReadString(List, "Item" + std::to_string(J), "-+-")) << Line;
+      continue;
+    }
+    const std::string Want = File.ReadString(Lang->IniSection(), Key, "-+-");
     ASSERT_NE(Want, "-+-") << Line;
     if (Prop == "Color")
       EXPECT_EQ(std::to_string(GetOrdProp(C, Prop)), Want) << Line;
     else
       EXPECT_EQ(GetStrProp(C, Prop), Want) << Line;
   }
+  // The window's own caption, where the file names it.
+  const std::string Caption = File.ReadString(Lang->IniSection(), Form->Name() + "_Caption", "-+-");
+  if (Caption != "-+-") EXPECT_EQ(Form->Caption(), Caption);
 }
 
 class LanguageSwitch : public MainWindowFixture, public ::testing::WithParamInterface<const char*> {
@@ -66,6 +81,8 @@ TEST_P(LanguageSwitch, EveryCaptionComesFromTheFile) {
   CreateMainForm();
   ExpectCaptionsFrom(MainForm, MainForm->Lang, GetParam());
   ExpectCaptionsFrom(Settings, Settings->Lang2, GetParam());
+  // The file-type list in the language still has a row chosen.
+  EXPECT_EQ(Settings->FileType->ItemIndex(), 0);
   std::unique_ptr<TF2Menu> Menu(CreateForm<TF2Menu>(nullptr));
   ExpectCaptionsFrom(Menu.get(), Menu->FormStorage1, GetParam());
   std::unique_ptr<TFastList> Fast(CreateForm<TFastList>(nullptr));
