@@ -8,6 +8,7 @@
 #include "app/core/lng_strings.h"
 #include "app/core/program_files.h"
 #include "app/ass_form.h"
+#include "app/html_page.h"
 #include "app/main_form.h"
 #include "app/re_form.h"
 #include "classlib/core/sys_utils.h"
@@ -227,7 +228,10 @@ void TSettings::CheckBox3Click(TObject*) {
 
 void TSettings::HideFilesClick(TObject*) {
   if (MainForm == nullptr || MainForm->LF == nullptr) return;
-  for (TPTShellList* L : {MainForm->LF, MainForm->RF}) {
+  // The HTML page's file list hides and shows what the panels do.
+  TPTShellList* Html = MainForm->HtmlPage != nullptr ? MainForm->HtmlPage->HTMLShell : nullptr;
+  for (TPTShellList* L : {MainForm->LF, MainForm->RF, Html}) {
+    if (L == nullptr) continue;
     TPTShellListOptions O = L->Options();
     if (HideFiles->Checked())
       O.Include(ptsloShowHidden);

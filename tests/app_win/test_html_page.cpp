@@ -12,15 +12,18 @@
 
 #include "app/core/lng_strings.h"
 #include "app/html_page.h"
+#include "app/settings.h"
 #include "classlib/win/image_list.h"
 #include "html/gdi_host.h"
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/com_ctrls.h"
 #include "classlib/win/forms.h"
+#include "classlib/win/wide_string.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/html/bmp_fixture.h"
 #include "tests/support/form_test.h"
+#include "tests/support/main_window_fixture.h"
 #include "tests/support/screenshot.h"
 
 namespace {
@@ -304,6 +307,47 @@ TEST_F(HtmlPageTold, F1ShowsHelpAndEscGoesToTheMainPage) {
   EXPECT_EQ(topics, std::vector<int>{8});
   PressKey(VK_ESCAPE, {}, v->Handle());
   EXPECT_EQ(pages->ActivePage(), mainSheet);
+}
+
+// The file list of the program's HTML page hides hidden files and folders as the panels
+// do, from the start and whenever the option changes.
+class HtmlPageOfMainWindow : public MainWindowFixture {};
+
+TEST_F(HtmlPageOfMainWindow, FileListFollowsThePanelsHiddenFilesOption) {
+  TTempFolder dir;
+  WriteFile(dir / "seen.htm", "<p>Seen.");
+  WriteFile(dir / "secret.htm", "<p>Hidden.");
+  ASSERT_TRUE(CreateDirectoryW(ToWide(dir / ".config").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(ToWide(dir / "Shown folder").c_str(), nullptr));
+  for (const char* Name : {"secret.htm", ".config"})
+    ASSERT_TRUE(SetFileAttributesW(ToWide(dir / Name).c_str(),
+                                   GetFileAttributesW(ToWide(dir / Name).c_str()) | FILE_ATTRIBUTE_HIDDEN));
+  CreateMainForm();
+  ASSERT_NE(MainForm->HtmlPage, nullptr);
+  TPTShellList* list = MainForm->HtmlPage->HTMLShell;
+  MainForm->Show();
+  MainForm->MainPage->SetActivePage(MainForm->HTMLTab);
+  TPTShellLocator folder;
+  folder.SetPath(dir.Path());
+  list->SetFolder(&folder);
+  auto names = [&] {
+    PumpMessages();
+    std::vector<std::string> n;
+    for (int i = 0; i < list->Items()->Count(); ++i) n.push_back(list->Items()->Item(i)->Caption());
+    std::sort(n.begin(), n.end());
+    return n;
+  };
+  const std::vector<std::string> visible{"Shown folder", "seen.htm"};
+  const std::vector<std::string> all{".config", "Shown folder", "secret.htm", "seen.htm"};
+  // The option is off for a new user: the list starts as the panels do.
+  ASSERT_FALSE(Settings->HideFiles->Checked());
+  EXPECT_FALSE(MainForm->LF->Options().Contains(ptsloShowHidden));
+  EXPECT_FALSE(list->Options().Contains(ptsloShowHidden));
+  EXPECT_EQ(names(), visible);
+  Settings->HideFiles->SetChecked(true);
+  EXPECT_EQ(names(), all);
+  Settings->HideFiles->SetChecked(false);
+  EXPECT_EQ(names(), visible);
 }
 
 }  // namespace
