@@ -33,6 +33,7 @@
 #include "classlib/win/media_player.h"
 #include "classlib/win/ole_container.h"
 #include "classlib/win/wide_string.h"
+#include "shell/drop_menu.h"
 #include "storage/core/file_utils.h"
 #include "ui/cool_menu.h"
 #include "storage/core/props_storage.h"
@@ -269,6 +270,12 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   // F1 in the accessories opens the program's own help.
   TCalendarForm::ShowHelp = ShowHelpTopic;
   TAlarms::ShowHelp = ShowHelpTopic;
+  // The menu of a right-button drop on the panels' lists and trees, in the user's language.
+  // A text the language file lacks is left empty: the menu has its English one.
+  DropMenuTexts = [] {
+    return TDropMenuTexts{LngStringOr("Drop_copy", ""), LngStringOr("Drop_move", ""), LngStringOr("Drop_link", ""),
+                          LngStringOr("Drop_cancel", "")};
+  };
 }
 
 namespace {

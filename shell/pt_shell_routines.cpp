@@ -9,6 +9,7 @@
 #include "shell/core/pt_shell_strings.h"
 #include "shell/core/shell_list_rules.h"
 #include "shell/core/shell_media.h"
+#include "shell/drop_menu.h"
 #include "shell/pt_data_transfer.h"
 #include "shell/pt_shell_locator.h"
 
@@ -505,10 +506,17 @@ public:
     if (Effect == nullptr) return E_POINTER;
     DWORD Result = DROPEFFECT_NONE;
     try {
-      DWORD Offered = *Effect;
-      DragEnter(Data, Keys, Point, &Offered);
-      if (Offered != DROPEFFECT_NONE && TransferIntoFolder(FOwner, Data, FList.Get(), Offered) == S_OK)
-        Result = Offered == DROPEFFECT_MOVE ? DROPEFFECT_NONE : Offered;
+      const DWORD Given = *Effect;
+      DWORD Chosen = Given;
+      DragEnter(Data, Keys, Point, &Chosen);
+      // The right button lets the user choose, the left button's choice in bold.
+      if ((Keys & MK_RBUTTON) != 0)
+        Chosen = FSources.empty() ? DWORD(DROPEFFECT_NONE) : AskDropEffect(FOwner, Point, Given & FAllowed, Chosen);
+      if (Chosen == DROPEFFECT_LINK) {
+        if (CreateShortcutsIn(FFolder, FSources) == S_OK) Result = DROPEFFECT_LINK;
+      } else if (Chosen != DROPEFFECT_NONE && TransferIntoFolder(FOwner, Data, FList.Get(), Chosen) == S_OK) {
+        Result = Chosen == DROPEFFECT_MOVE ? DROPEFFECT_NONE : Chosen;
+      }
     } catch (...) {
       Result = DROPEFFECT_NONE;
     }

@@ -109,7 +109,8 @@ DWORD ChooseDropEffect(DWORD KeyState, DWORD Allowed, const std::vector<std::wst
                        const std::wstring& Folder);
 // A drop target of our own for the folder FolderList of the file system: its effect is
 // ChooseDropEffect's and its drop is TransferIntoFolder (a move done there answers
-// DROPEFFECT_NONE, so that the source deletes nothing). The shell's own folder drop
+// DROPEFFECT_NONE, so that the source deletes nothing). A drop with the right button asks
+// first with the drop menu (AskDropEffect), whose link entry makes shortcuts. The shell's own folder drop
 // targets report success and copy nothing under Wine. Nil when FolderList names no folder
 // of the file system.
 TComPtr<IDropTarget> CreateFolderTransferTarget(HWND Owner, PCItemIDList FolderList);

@@ -871,13 +871,11 @@ HRESULT TPTCustomShellTree::DoDrop(IDataObject* Data, DWORD KeyState, POINTL Poi
   if (Node != nullptr) {
     TPTShTreeData* NodeInfo = NodeData(Node);
     DWORD Keys = KeyState | (FDragKeys & (MK_LBUTTON | MK_RBUTTON));
-    std::wstring Folder = PidlToWidePath(NodeInfo->GetAbsIdList());
-    DWORD Attr = Folder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Folder.c_str());
-    if (Attr != INVALID_FILE_ATTRIBUTES && (Attr & FILE_ATTRIBUTE_DIRECTORY)) {
-      DWORD E = ChooseDropEffect(KeyState, *Effect & GetAllowedDropEffects(Data), DataObjectPaths(Data), Folder);
-      if (E != DROPEFFECT_NONE && TransferIntoFolder(OwnerWindow(), Data, NodeInfo->GetAbsIdList(), E) == S_OK)
-        // A move is done here: the source must not delete what it gave.
-        Result = E == DROPEFFECT_MOVE ? DROPEFFECT_NONE : E;
+    if (TComPtr<IDropTarget> Own = CreateFolderTransferTarget(OwnerWindow(), NodeInfo->GetAbsIdList())) {
+      // A folder of the file system takes our own transfer (and the right button's menu).
+      DWORD E = *Effect;
+      Hr = Own->Drop(Data, Keys, Point, &E);
+      Result = E;
     } else if (TComPtr<IDropTarget> Target = NodeInfo->GetDropTarget(OwnerWindow())) {
       DWORD E = *Effect;
       Target->DragEnter(Data, Keys, Point, &E);

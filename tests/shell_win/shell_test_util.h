@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "classlib/win/wide_string.h"
+#include "shell/drop_menu.h"
 #include "shell/pt_shell_utils.h"
 
 class TTempFolder {
@@ -64,3 +66,33 @@ inline TPidl ParsePath(const std::string& Path) {
   PathToPidl(Path, *P.Out());
   return P;
 }
+
+// Answers the drop menu in place of the user while it lives: each menu shown is noted as
+// its entries ("&Copy Here*|-|Cancel": the default one marked "*", "-" a separator) and
+// answered with Id.
+struct TDropMenuAnswer {
+  explicit TDropMenuAnswer(UINT AnId) : Id(AnId) {
+    DropMenuAnswer = [this](HMENU Menu) {
+      std::string Text;
+      for (int I = 0; I < GetMenuItemCount(Menu); ++I) {
+        wchar_t Buf[128] = {};
+        MENUITEMINFOW Info{};
+        Info.cbSize = sizeof Info;
+        Info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+        Info.dwTypeData = Buf;
+        Info.cch = 128;
+        GetMenuItemInfoW(Menu, UINT(I), TRUE, &Info);
+        if (I > 0) Text += "|";
+        Text += (Info.fType & MFT_SEPARATOR) != 0 ? "-" : FromWide(Buf) + ((Info.fState & MFS_DEFAULT) ? "*" : "");
+      }
+      Shown.push_back(Text);
+      return Id;
+    };
+  }
+  ~TDropMenuAnswer() { DropMenuAnswer = nullptr; }
+  TDropMenuAnswer(const TDropMenuAnswer&) = delete;
+  TDropMenuAnswer& operator=(const TDropMenuAnswer&) = delete;
+
+  UINT Id;
+  std::vector<std::string> Shown;
+};

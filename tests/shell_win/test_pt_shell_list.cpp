@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -1168,6 +1169,82 @@ TEST_F(DragFixture, DroppingTwoFilesOnTheOtherListCopiesThemAndShiftMovesThem) {
   }
 }
 
+// A drop with the right button asks what to do, as the user knows it from the desktop,
+// and does exactly what was chosen; cancelling or closing the menu changes nothing.
+TEST_F(DragFixture, RightButtonDropAsksAndDoesWhatWasChosen) {
+  const UINT Closed = 0;
+  struct TCase {
+    const char* Name;
+    UINT Choice;
+    bool RealMenu;  // shown by the system and closed, instead of answered
+    bool Copied, Moved, Linked;
+    DWORD Result;
+  } Cases[] = {
+      {"copy", DROPEFFECT_COPY, false, true, false, false, DROPEFFECT_COPY},
+      {"move", DROPEFFECT_MOVE, false, false, true, false, DROPEFFECT_NONE},
+      {"shortcuts", DROPEFFECT_LINK, false, false, false, true, DROPEFFECT_LINK},
+      {"cancel", DropMenuCancelId, false, false, false, false, DROPEFFECT_NONE},
+      {"closed without a choice", Closed, false, false, false, false, DROPEFFECT_NONE},
+      {"the real menu, closed", Closed, true, false, false, false, DROPEFFECT_NONE},
+  };
+  int N = 0;
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    const std::string Case = std::to_string(++N);
+    std::string From = Dir.MakeFolder("from" + Case), To = Dir.MakeFolder("to" + Case);
+    std::string One = Dir.MakeFile("from" + Case + "\\one.bin", 1000), Two = Dir.MakeFile("from" + Case + "\\two.bin", 30);
+    Show(0, From);
+    Show(1, To);
+    SelectOnly(Lists[0], {IndexOf(0, "one.bin"), IndexOf(0, "two.bin")});
+    std::unique_ptr<TDropMenuAnswer> Answer(C.RealMenu ? nullptr : new TDropMenuAnswer(C.Choice));
+    DWORD Result = 0;
+    long MenuPixels = -1;
+    Lists[0]->Script = [&](IDataObject* Data, DWORD Allowed) {
+      POINTL P = At(1, "");
+      DWORD E = Allowed;
+      Lists[1]->DoDragEnter(Data, MK_RBUTTON, P, &E);
+      E = Allowed;
+      Lists[1]->DoDragOver(MK_RBUTTON, P, &E);
+      // The button is up when the drop comes.
+      Result = Allowed;
+      if (C.RealMenu)
+        MenuPixels = SaveOpenedMenuPng([&] { Lists[1]->DoDrop(Data, 0, P, &Result); },
+                                       ScreenshotPath("pt_shell_list_drop_menu.png"));
+      else
+        Lists[1]->DoDrop(Data, 0, P, &Result);
+    };
+    Lists[0]->BeginOwnDrag(1);
+    EXPECT_EQ(Result, C.Result);
+    if (C.RealMenu) {
+      EXPECT_GT(MenuPixels, 100);
+    } else {
+      // Every effect the files allow, the one a left-button drop takes (a move on one drive)
+      // in bold.
+      EXPECT_EQ(Answer->Shown, std::vector<std::string>{"&Copy Here|&Move Here*|Create &Shortcuts Here|-|Cancel"});
+    }
+    for (const std::string& F : {One, Two}) {
+      std::string Name = F.substr(F.rfind('\\') + 1);
+      EXPECT_EQ(Exists(To + "\\" + Name), C.Copied || C.Moved) << Name;
+      EXPECT_EQ(Exists(F), !C.Moved) << Name;
+      if (C.Copied || C.Moved) EXPECT_EQ(ReadAll(To + "\\" + Name), std::string(Name == "one.bin" ? 1000 : 30, 'x'));
+      std::string Link = To + "\\Shortcut to " + Name + ".lnk";
+      EXPECT_EQ(Exists(Link), C.Linked) << Link;
+      TLinkData Target;
+      if (C.Linked && SUCCEEDED(GetLinkData(Link, Target, false))) EXPECT_TRUE(AnsiSameText(Target.Path, F)) << Target.Path;
+    }
+    // Nothing else appeared in the target folder.
+    WIN32_FIND_DATAW D;
+    HANDLE Find = FindFirstFileW(ToWide(To + "\\*").c_str(), &D);
+    int Count = 0;
+    if (Find != INVALID_HANDLE_VALUE) {
+      do Count += FromWide(D.cFileName)[0] != '.';
+      while (FindNextFileW(Find, &D));
+      FindClose(Find);
+    }
+    EXPECT_EQ(Count, C.Copied || C.Moved || C.Linked ? 2 : 0);
+  }
+}
+
 TEST_F(DragFixture, AnOwnDragStartsFromTheListViewAndItsFolderIsReadOnceWhenItEnds) {
   Dir.MakeFile("one.txt", 10);
   Dir.MakeFile("two.txt", 20);
@@ -1194,13 +1271,15 @@ TEST_F(DragFixture, AnOwnDragStartsFromTheListViewAndItsFolderIsReadOnceWhenItEn
       GlobalUnlock(M.hGlobal);
       ReleaseStgMedium(&M);
     }
-    // The right button drops copies into the list's own folder.
+    // The right button drops copies into the list's own folder: its menu offers no move.
+    TDropMenuAnswer Answer(DROPEFFECT_COPY);
     POINTL P = At(0, "");
     DWORD E = DROPEFFECT_COPY | DROPEFFECT_MOVE;
     L->DoDragEnter(Data, MK_RBUTTON, P, &E);
     E = DROPEFFECT_COPY | DROPEFFECT_MOVE;
     L->DoDrop(Data, 0, P, &E);
     EXPECT_EQ(E, DWORD(DROPEFFECT_COPY));
+    EXPECT_EQ(Answer.Shown, std::vector<std::string>{"&Copy Here*|-|Cancel"});
     // The change the drop made waits for the drag's end.
     EXPECT_TRUE(WaitFor([&] { return L->Changes >= 1; }));
     L->Refill();

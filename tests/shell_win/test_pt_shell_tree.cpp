@@ -278,6 +278,25 @@ TEST_F(ShellTreeFixture, DropOnANodeCopiesOrMovesIntoItsFolder) {
   EXPECT_NE(GetFileAttributesW(ToWide(Dir / "beta\\a.txt").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesW(ToWide(Source / "a.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 
+  // The right button asks first: here for shortcuts, made in the node's folder. b.txt is
+  // the one file left in the source.
+  {
+    TComPtr<IDataObject> Left = CreateShellDataObject(SourceList.Get(), {BRel.Get()});
+    TDropMenuAnswer Answer(DROPEFFECT_LINK);
+    R = Gamma->DisplayRect(true);
+    S = Tree->ClientToScreen(TPoint((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2));
+    At = POINTL{S.X, S.Y};
+    Effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    Tree->DoDragEnter(Left.Get(), MK_RBUTTON, At, &Effect);
+    Effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    ASSERT_EQ(Tree->DoDrop(Left.Get(), 0, At, &Effect), S_OK);
+    EXPECT_EQ(Effect, DWORD(DROPEFFECT_LINK));
+    EXPECT_EQ(Answer.Shown, std::vector<std::string>{"&Copy Here|&Move Here*|Create &Shortcuts Here|-|Cancel"});
+    TLinkData Link;
+    EXPECT_EQ(GetLinkData(Dir / "gamma\\Shortcut to b.txt.lnk", Link, false), S_OK);
+    EXPECT_TRUE(AnsiSameText(Link.Path, Source / "b.txt")) << Link.Path;
+  }
+
   // Outside any node: nothing.
   TPoint Far = Tree->ClientToScreen(TPoint(200, 340));
   Effect = DROPEFFECT_COPY;
