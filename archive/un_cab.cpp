@@ -925,7 +925,6 @@ void TUnCAB::ExtractIt() {
   if (!CabLib.Loaded()) RaiseArchiveError(FArchiveFile, "", "0", errCabinetNotFound);
   if (FArchiveFile.empty()) RaiseArchiveError(FArchiveFile, "", "0", errInvalidFileName);
   if (FArcType != atCAB) {
-    SetCurrentDir(ArcExtractFilePath(FArchiveFile));
     std::string fn = FArchiveFile;
     if (!GetNextVolume(fn, "0")) return;
     FArchiveFile = fn;

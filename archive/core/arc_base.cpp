@@ -316,7 +316,6 @@ void TZipCommon::SplitVolumePath(std::string& Dir, std::string& FN, const std::s
     Dir = AddBackslash(Dir);
   else
     Dir = DefDir.empty() ? AddBackslash(GetCurrentDir()) : DefDir;
-  SetCurrentDir(Dir);
 }
 
 bool TZipCommon::GetNextVolume(std::string& FN, const std::string& VolumeID) {

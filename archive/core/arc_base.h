@@ -246,7 +246,8 @@ public:
   void ParseVolumeExt(const std::string& Name);
   std::string VolumeExt() const { return ::VolumeExt(Volume); }
   std::string MakeNextVolumeName(const std::string& Name) { return ::MakeNextVolumeName(Volume, Name); }
-  // Dir and FN after the user named a volume; the process's current folder becomes Dir.
+  // Dir and FN after the user named a volume. The process's current folder is left alone:
+  // it belongs to the panels, and every caller goes on with Dir + FN.
   void SplitVolumePath(std::string& Dir, std::string& FN, const std::string& DefDir);
   // Asks OnNextVolume for the volume FN until it exists (True, FN the whole path) or the
   // user cancels (False).

@@ -158,8 +158,11 @@ public:
     T.SpanUnpacked = h.OrigSize;
     e.VolumeID = (FMainFlags & ArjMultiVolume) ? ArcExtractFileName(T.CurrentVolume()) : std::string();
     int64_t next = h.NextPos;
+    int64_t done = h.HasExtFilePos ? h.ExtFilePos : 0;  // bytes of the file in the parts read
     // The entry goes on in the next volumes: its parts' sizes add up.
     while (h.ContinuesInNextVolume()) {
+      done += h.OrigSize;
+      const std::string stored = h.Name;
       if (T.Volume.VolumeNumber >= 1000)
         T.RaiseArchiveError(T.CurrentVolume(), "", "0", errMaxVolumes);
       const std::string number = std::to_string(T.Volume.VolumeNumber);
@@ -169,6 +172,9 @@ public:
       TArjHeader m;
       if (ArjReadHeader(FIn, 0, m) != jsEntry || ArjReadHeader(FIn, m.NextPos, h) != jsEntry)
         return T.EndWalk(errBadFileHeader);
+      // Not this entry's next part: a volume of another set, or out of order.
+      if (!h.ContinuedFromEarlierVolume() || h.Name != stored || (h.HasExtFilePos && int64_t(h.ExtFilePos) != done))
+        return T.EndWalk(errBrokenVolumeChain);
       T.SpanPacked = SatAdd(T.SpanPacked, h.PackedSize);
       T.SpanUnpacked = SatAdd(T.SpanUnpacked, h.OrigSize);
       e.CRC = h.Crc;

@@ -78,6 +78,10 @@ TArjStep ArjReadHeader(TArcInput& In, int64_t Pos, TArjHeader& H) {
   H.OrigSize = Get32(P + 16);
   H.Crc = Get32(P + 20);
   H.FileAttr = Get16(P + 26);
+  if ((H.Flags & 0x08) != 0 && First >= 34) {
+    H.ExtFilePos = Get32(P + 30);
+    H.HasExtFilePos = true;
+  }
   // Extended headers: size, data, CRC-32; a size of 0 ends them.
   const int64_t Size = In.Size();
   int64_t At = Pos + 4 + B + 4;

@@ -12,6 +12,9 @@ struct TArjHeader {
   uint8_t ArjVersion = 0, MinVersion = 0, HostOS = 0, Flags = 0, Method = 0, FileType = 0;
   uint32_t DateTime = 0, PackedSize = 0, OrigSize = 0, Crc = 0;
   uint16_t FileAttr = 0;
+  // A part continued from an earlier volume: where its data stand in the whole file.
+  uint32_t ExtFilePos = 0;
+  bool HasExtFilePos = false;
   std::string Name, Comment;  // as stored (OEM code page)
   int64_t HeaderPos = 0;      // the 0xEA60 mark
   int64_t DataPos = 0;        // behind the header CRC and the extended headers
@@ -20,6 +23,7 @@ struct TArjHeader {
   bool IsFolder() const { return FileType == 3; }
   bool Garbled() const { return (Flags & 0x01) != 0; }
   bool ContinuesInNextVolume() const { return (Flags & 0x04) != 0; }
+  bool ContinuedFromEarlierVolume() const { return (Flags & 0x08) != 0; }
 };
 
 // Flags of the main header.

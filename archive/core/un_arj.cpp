@@ -44,9 +44,12 @@ TArjHeader TUnARJ::ArjFindMain(int64_t Start) {
   return ArjHeaderAt(Pos, true);
 }
 
-bool TUnARJ::ArjNextVolume() {
+bool TUnARJ::ArjNextVolume(const std::string& EntryName) {
   std::string Next = MakeNextVolumeName(FArchiveFile);
   if (Next.empty() || Volume.VolumeNumber - 1 >= 1000) Fail(errMaxVolumes);
+  // Until the entry's next part is found, the walk has nowhere to go on.
+  FBroken = true;
+  FFollow = false;
   FVolumeName = Next;
   std::string FN = Next;
   if (!GetNextVolume(FN, std::to_string(Volume.VolumeNumber - 1))) return false;
@@ -57,9 +60,28 @@ bool TUnARJ::ArjNextVolume() {
     Fail(errOpeningFile, FN);
   }
   FVolumeName = FN;
-  // The continued entry's header follows the volume's main header.
-  FHdr = ArjHeaderAt(ArjFindMain(0).NextPos, false);
-  if (FHdr.DataPos == 0) Fail(errBadFileHeader);  // the end mark where the entry's rest should be
+  FSpanDone += FHdr.OrigSize;
+  // The volume's main header, then the entry's next part: the same name, marked as
+  // continued, at the place in the file where the parts before it end. Any other file
+  // (a volume of another set, a later one, a damaged one) would splice foreign bytes into
+  // the output while each part's own CRC still holds.
+  TArcFileInput In(ArcFile);
+  auto Refuse = [&](TArjStep Step) {
+    Fail(Step == jsTruncated ? errReadingFile : Step == jsHeaderCrc ? errHeaderCrc : errBadFileHeader, EntryName);
+  };
+  TArjHeader Main;
+  TArjStep Step = ArjReadHeader(In, 0, Main);
+  if (Step != jsEntry || Main.FileType != 2) Refuse(Step == jsEntry ? jsBadHeader : Step);
+  TArjHeader Part;
+  Step = ArjReadHeader(In, Main.NextPos, Part);
+  if (Step != jsEntry) Refuse(Step == jsEnd ? jsBadHeader : Step);
+  if (!Part.ContinuedFromEarlierVolume() || Part.Name != FHdr.Name ||
+      (Part.HasExtFilePos && int64_t(Part.ExtFilePos) != FSpanDone))
+    Fail(errBrokenVolumeChain, EntryName);
+  FHdr = Part;
+  FPos = FHdr.NextPos;
+  FFollow = FHdr.ContinuesInNextVolume();
+  FBroken = false;
   return true;
 }
 
@@ -91,12 +113,23 @@ void TUnARJ::ReadArchiveHeader() {
   const TArjHeader Main = ArjFindMain(ArcStartOffset > 0 ? ArcStartOffset - 1 : 0);
   FMainVersion = Main.ArjVersion;
   FPos = Main.NextPos;
+  FFollow = FBroken = false;
 }
 
 TEntryStep TUnARJ::ReadEntryHeader(TArcEntry& A) {
+  if (FFollow) {
+    // The entry before was passed over or broke off within its first volumes: the next
+    // entry stands behind its last part.
+    const std::string Name = ArjEntryName(FHdr);
+    while (FHdr.ContinuesInNextVolume())
+      if (Cancel || !ArjNextVolume(Name)) return esEnd;
+  }
+  if (FBroken) return esEnd;
   FHdr = ArjHeaderAt(FPos, false);
   if (FHdr.DataPos == 0) return esEnd;  // the end mark
   FPos = FHdr.NextPos;
+  FFollow = FHdr.ContinuesInNextVolume();
+  FSpanDone = FHdr.HasExtFilePos ? FHdr.ExtFilePos : 0;
   A.Name = ArjEntryName(FHdr);
   // Volume labels (4) and chapter marks (5) hold no data to extract.
   A.Kind = FHdr.IsFolder() ? ekFolder : FHdr.FileType == 4 || FHdr.FileType == 5 ? ekOther : ekFile;
@@ -108,7 +141,10 @@ TEntryStep TUnARJ::ReadEntryHeader(TArcEntry& A) {
   A.DataPos = FHdr.DataPos;
   // The sizes of such entries are sound: they are told and passed over.
   const std::string VolumeNo = std::to_string(Volume.VolumeNumber);
-  if (FHdr.MinVersion > 3)
+  if (FHdr.ContinuedFromEarlierVolume())
+    // Its beginning is in a volume before this one: what is here is not the whole file.
+    A.Refused = errBrokenVolumeChain, A.RefusedText = VolumeNo;
+  else if (FHdr.MinVersion > 3)
     A.Refused = errVersion, A.RefusedText = VolumeNo;
   else if (FHdr.Flags & 1)
     A.Refused = errPasswordProtected, A.RefusedText = "encrypted";
@@ -120,21 +156,33 @@ TEntryStep TUnARJ::ReadEntryHeader(TArcEntry& A) {
 }
 
 bool TUnARJ::DecodeEntry(TArcEntry& A) {
+  bool PartsPassed = true;
   ArjDecodePart();
-  while (FHdr.Flags & 4) {
+  while (FHdr.ContinuesInNextVolume()) {
+    // A cancelled part is cut short: its check would fail in the volume's name, and no
+    // further volume is wanted.
+    if (Cancel) return false;
     // The rest of the entry is in the next volume, with its own CRC.
     if (~Engine.Crc32Val != FHdr.Crc) {
+      PartsPassed = false;
       if (OnEnd)
         OnEnd(this, FVolumeName.empty() ? FArchiveFile : FVolumeName, false);
       else
         ReportArchiveError(FVolumeName.empty() ? FArchiveFile : FVolumeName, "", "0", errCrcCheck);
     }
-    if (!ArjNextVolume()) return false;
-    // The walk goes on after the entry's rest, in the new volume.
-    FPos = FHdr.NextPos;
+    if (!ArjNextVolume(FileName)) {
+      // Told by the entry too: what was written of it is not the whole file.
+      ReportArchiveError(FileName, std::to_string(Volume.VolumeNumber), "0", errReadingFile);
+      return false;
+    }
     ArcFile.Seek(FHdr.DataPos);
     ArjDecodePart();
   }
   A.StoredCrc = FHdr.Crc;  // the last part's
+  if (!PartsPassed) {
+    // The last part's CRC alone would pass a file with a damaged part before it.
+    A.CrcKind = 0;
+    A.Pass = false;
+  }
   return !Cancel;
 }

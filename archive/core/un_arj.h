@@ -27,8 +27,10 @@ private:
   TArjHeader ArjHeaderAt(int64_t Pos, bool Main);
   // The main header found from Start on (errUnsupportedArcType when there is none).
   TArjHeader ArjFindMain(int64_t Start);
-  // Opens the next volume, where the current entry goes on: FHdr becomes its header there.
-  bool ArjNextVolume();
+  // Opens the next volume, where the entry of FHdr goes on: FHdr becomes its part there.
+  // False when no volume was given. A volume that is not the entry's next part raises,
+  // named by EntryName.
+  bool ArjNextVolume(const std::string& EntryName);
   // Decodes the current part of the entry into OutFile.
   void ArjDecodePart();
   [[noreturn]] void Fail(int ECode, const std::string& FN = std::string());
@@ -36,5 +38,8 @@ private:
   TArjHeader FHdr;
   int64_t FPos = 0;          // the next header in the current volume
   uint8_t FMainVersion = 0;  // archiver version of the first volume's main header
+  int64_t FSpanDone = 0;     // bytes of the entry in its parts before FHdr's
+  bool FFollow = false;      // FHdr goes on in the next volume and nobody has followed it yet
+  bool FBroken = false;      // a volume change failed: the walk cannot go on
   std::string FVolumeName;
 };
