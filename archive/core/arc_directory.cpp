@@ -157,6 +157,8 @@ public:
     T.SpanPacked = h.PackedSize;
     T.SpanUnpacked = h.OrigSize;
     e.VolumeID = (FMainFlags & ArjMultiVolume) ? ArcExtractFileName(T.CurrentVolume()) : std::string();
+    // A set opened at a later volume: this part is listed, but it is not the whole file.
+    if (h.ContinuedFromEarlierVolume()) T.ReportArchiveError(e.Name, "", "0", errBrokenVolumeChain);
     int64_t next = h.NextPos;
     int64_t done = h.HasExtFilePos ? h.ExtFilePos : 0;  // bytes of the file in the parts read
     // The entry goes on in the next volumes: its parts' sizes add up.

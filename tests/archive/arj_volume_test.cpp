@@ -344,6 +344,12 @@ TEST(ArjVolumes, SetOpenedAtALaterVolume) {
   EXPECT_EQ(Ev.Errors, std::vector<int>{errBrokenVolumeChain});
   EXPECT_EQ(FilesUnder(Tmp.Path() + "out\\"), std::vector<std::string>{"last.txt"});
   EXPECT_EQ(ReadWholeFile(Tmp.Path() + "out\\last.txt"), Expected("last.txt"));
+  // The lister shows the part and says the same.
+  TVolumeAsker ListAsker;
+  TListing L = ListArchive(Tmp.Path() + "span.a01", [&](TTravik& T) { ListAsker.Bind(T); });
+  EXPECT_EQ(L.Errors, std::vector<int>{errBrokenVolumeChain});
+  ASSERT_EQ(L.Entries.size(), 2u);
+  EXPECT_EQ(L.Entries[0].Unpacked, 3000);
 }
 
 }  // namespace
