@@ -209,10 +209,16 @@ void TArcPage::OpenArchiveInPanel(TListView* View, const std::string& FileName) 
                                     bool FExists, bool& Cancel) {
       NextVolume(Sender, Dir, FN, VolumeID, FExists, Cancel);
     };
-    S.Reader->OnBegin = [this](TObject*, const std::string& FN, int, bool&) { FBegun = FN; };
+    // Only an output file this run began is ever removed: a view writes to memory and
+    // names the entry (a name that may stand for a user's file in the current folder),
+    // and a reader may name a volume of the archive.
+    S.Reader->OnBegin = [this](TObject* Sender, const std::string& FN, int, bool&) {
+      FBegun = static_cast<TAwkMain*>(Sender)->Engine.OutputMode == omToFile ? FN : std::string();
+    };
     S.Reader->OnEnd = [this](TObject* Sender, const std::string& FN, bool) {
+      if (FN.empty() || FN != FBegun) return;
       // An entry ended by a Cancel is cut short: nothing of it is kept.
-      if (static_cast<TAwkMain*>(Sender)->Cancel && !FN.empty()) DeleteFile(FN);
+      if (static_cast<TAwkMain*>(Sender)->Cancel) DeleteFile(FN);
       FBegun.clear();
     };
   }

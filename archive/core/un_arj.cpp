@@ -171,8 +171,9 @@ bool TUnARJ::DecodeEntry(TArcEntry& A) {
         ReportArchiveError(FVolumeName.empty() ? FArchiveFile : FVolumeName, "", "0", errCrcCheck);
     }
     if (!ArjNextVolume(FileName)) {
-      // Told by the entry too: what was written of it is not the whole file.
-      ReportArchiveError(FileName, std::to_string(Volume.VolumeNumber), "0", errReadingFile);
+      // Told by the entry too, with the volume it lacks: what was written of it is not
+      // the whole file.
+      ReportArchiveError(FileName, ArcExtractFileName(FVolumeName), "0", errReadingFile);
       return false;
     }
     ArcFile.Seek(FHdr.DataPos);

@@ -308,6 +308,9 @@ TEST_F(ArcPage, MissingVolumeIsAskedForAndTheChosenOneCompletesTheSet) {
     SetDlgItemTextW(D, FileNameBox, ToWide(Dir / "away\\cont2.cab").c_str());
     PostMessageW(D, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(D, IDOK)));
   };
+  // The volume named in another folder is read from there: the process's current folder,
+  // which is the panels', stays where it is.
+  const std::string Current = GetCurrentDir();
   {
     TDialogWatcher Watcher(Choose);
     Page->OpenArchiveInPanel(MainForm->LAView, Dir / "set\\cont1.cab");
@@ -315,6 +318,7 @@ TEST_F(ArcPage, MissingVolumeIsAskedForAndTheChosenOneCompletesTheSet) {
     ASSERT_EQ(Watcher.Captions().size(), 1u);
     EXPECT_EQ(Watcher.Captions()[0], L"Next volume: cont2.cab");
   }
+  EXPECT_EQ(GetCurrentDir(), Current);
   EXPECT_TRUE(Told.empty()) << Told.front();
   {
     // Three rows, three runs of the reader: the volume is asked for once in the command.
@@ -323,6 +327,7 @@ TEST_F(ArcPage, MissingVolumeIsAskedForAndTheChosenOneCompletesTheSet) {
     Page->ExtractSelected(true);
     EXPECT_EQ(Watcher.Captions(), std::vector<std::wstring>{L"Next volume: cont2.cab"});
   }
+  EXPECT_EQ(GetCurrentDir(), Current);
   EXPECT_EQ(Offered, (std::vector<std::wstring>{L"cont2.cab", L"cont2.cab"}));
   for (const TGenFile& F : Set->Files) {
     SCOPED_TRACE(F.Name);
@@ -405,6 +410,31 @@ TEST_F(ArcPage, ViewShowsTheSelectedEntry) {
   GetLngString("Open_file", Question);
   ASSERT_EQ(Told.size(), 1u);
   EXPECT_EQ(Told[0], Question);
+}
+
+// Cancel while an entry is viewed: a view writes nothing, so nothing is deleted either,
+// not even a file of the entry's name in the current folder.
+TEST_F(ArcPage, CancelledViewDeletesNoFile) {
+  bool Shown = false;
+  Page->ShowStream = [&Shown](TStream*) { Shown = true; };
+  Page->OpenArchiveInPanel(MainForm->LAView, Fixture("folders.zip"));
+  SelectOnly(MainForm->LAView, {"big.bin"});
+  Settings->OpenLarge->SetChecked(false);
+  const std::string Saved = GetCurrentDir();
+  const std::string Users = Dir / "left\\big.bin";
+  WriteFileBytes(Users, "the user's own big.bin");
+  ASSERT_TRUE(SetCurrentDir(Dir / "left"));
+  int Reports = 0;
+  ArcProcessMessages = [this, &Reports] {
+    if (Page->Form2->Visible() && ++Reports == 1) Page->Form2->BitBtn1->Click();
+  };
+  Page->ViewEntry(true);
+  ArcProcessMessages = nullptr;
+  SetCurrentDir(Saved);
+  EXPECT_GE(Reports, 1);
+  EXPECT_TRUE(Page->Reader(true)->Cancel);
+  EXPECT_FALSE(Shown);
+  EXPECT_EQ(ReadFileBytes(Users), "the user's own big.bin");
 }
 
 // Run and double-click open the entry under its own name from a folder of its own, and
