@@ -22,6 +22,7 @@
 #include "classlib/win/application.h"
 #include "classlib/win/dialogs.h"
 #include "classlib/win/wide_string.h"
+#include "shell/drop_menu.h"
 #include "shell/pt_data_transfer.h"
 #include "storage/core/file_utils.h"
 #include "tools/hex_edit.h"
@@ -185,17 +186,7 @@ bool LinkSelection(TPTShellList* List) {
       Reason = "Shortcuts are made to files and folders only.";
       continue;
     }
-    std::string Base = IncludeTrailingBackslash(Folder) + "Shortcut to " + ExtractFileName(Target);
-    std::string Name = Base + ".lnk";
-    for (int N = 2; FileExists(Name) || DirExists(Name); ++N) Name = Base + " (" + std::to_string(N) + ").lnk";
-    TComPtr<IShellLinkW> Link;
-    HRESULT Hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  reinterpret_cast<void**>(Link.Out()));
-    if (SUCCEEDED(Hr)) Hr = Link->SetPath(ToWide(Target).c_str());
-    if (SUCCEEDED(Hr)) Hr = Link->SetWorkingDirectory(ToWide(ExtractFileDir(Target)).c_str());
-    TComPtr<IPersistFile> File;
-    if (SUCCEEDED(Hr)) Hr = Link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(File.Out()));
-    if (SUCCEEDED(Hr)) Hr = File->Save(ToWide(Name).c_str(), TRUE);
+    HRESULT Hr = CreateShortcutIn(ToWide(Folder), ToWide(Target));
     if (FAILED(Hr)) {
       Failed.push_back(Target);
       Reason = SysErrorMessage(int(Hr & 0xFFFF));

@@ -98,15 +98,20 @@ DWORD AskDropEffect(HWND Owner, POINTL Point, DWORD Allowed, DWORD Default) {
              : DWORD(DROPEFFECT_NONE);
 }
 
-HRESULT CreateShortcutsIn(const std::wstring& Folder, const std::vector<std::wstring>& Targets) {
+HRESULT CreateShortcutIn(const std::wstring& Folder, const std::wstring& Target) {
   if (Folder.empty()) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
   std::wstring Base = Folder.back() == L'\\' ? Folder : Folder + L'\\';
+  std::wstring Stem = Base + L"Shortcut to " + LinkBaseName(Target);
+  std::wstring Name = Stem + L".lnk";
+  for (int N = 2; Exists(Name); ++N) Name = Stem + L" (" + std::to_wstring(N) + L").lnk";
+  return SaveShortcut(Target, Name);
+}
+
+HRESULT CreateShortcutsIn(const std::wstring& Folder, const std::vector<std::wstring>& Targets) {
+  if (Folder.empty()) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
   HRESULT First = S_OK;
   for (const std::wstring& Target : Targets) {
-    std::wstring Stem = Base + L"Shortcut to " + LinkBaseName(Target);
-    std::wstring Name = Stem + L".lnk";
-    for (int N = 2; Exists(Name); ++N) Name = Stem + L" (" + std::to_wstring(N) + L").lnk";
-    HRESULT Hr = SaveShortcut(Target, Name);
+    HRESULT Hr = CreateShortcutIn(Folder, Target);
     if (FAILED(Hr) && SUCCEEDED(First)) First = Hr;
   }
   return First;

@@ -32,6 +32,9 @@ HMENU CreateDropMenu(DWORD Allowed, DWORD Default);
 // allowed.
 DWORD AskDropEffect(HWND Owner, POINTL Point, DWORD Allowed, DWORD Default);
 
+// Makes in Folder a shortcut to Target, named "Shortcut to <name>.lnk" (with " (2)",
+// " (3)"... when that is taken).
+HRESULT CreateShortcutIn(const std::wstring& Folder, const std::wstring& Target);
 // Makes in Folder one shortcut to each of Targets, named "Shortcut to <name>.lnk" (with
 // " (2)", " (3)"... when that is taken). S_OK when every one was made, else the HRESULT of
 // the first failure; the others are still made.
