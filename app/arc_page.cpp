@@ -214,11 +214,17 @@ void TArcPage::OpenArchiveInPanel(TListView* View, const std::string& FileName) 
     // and a reader may name a volume of the archive.
     S.Reader->OnBegin = [this](TObject* Sender, const std::string& FN, int, bool&) {
       FBegun = static_cast<TAwkMain*>(Sender)->Engine.OutputMode == omToFile ? FN : std::string();
+      FBegunErrors = FErrors.size();
     };
-    S.Reader->OnEnd = [this](TObject* Sender, const std::string& FN, bool) {
+    S.Reader->OnEnd = [this](TObject* Sender, const std::string& FN, bool Pass) {
+      const bool Cancelled = static_cast<TAwkMain*>(Sender)->Cancel;
+      // A check that fails is told, unless the entry's failure was told already (a
+      // reader ends an entry it could not finish with a failed check too).
+      if (!Pass && !Cancelled && FErrors.size() == FBegunErrors)
+        FErrors.push_back(ArcErrorText(errCrcCheck) + ": " + ArcExtractFileName(FN));
       if (FN.empty() || FN != FBegun) return;
       // An entry ended by a Cancel is cut short: nothing of it is kept.
-      if (static_cast<TAwkMain*>(Sender)->Cancel) DeleteFile(FN);
+      if (Cancelled) DeleteFile(FN);
       FBegun.clear();
     };
   }

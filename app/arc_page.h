@@ -106,6 +106,7 @@ private:
   std::map<std::string, std::string> FNamedVolumes;  // within a command: volume wanted -> named
   std::string FRefused;   // the volume the user did not give, which stopped the run
   std::string FBegun;     // the output the reader is writing, until its end is reported
+  size_t FBegunErrors = 0;  // errors told before the current entry began
 };
 
 // Lists an archive on one of the main window's archive pages (LAView or RAView), as the

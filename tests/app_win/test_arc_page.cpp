@@ -381,6 +381,94 @@ TEST_F(ArcPage, CancelledVolumeStopsWithAMessageAndNoHalfWrittenFile) {
   EXPECT_GT(SaveWindowPng(MainForm->Handle(), ScreenshotPath("arc_page_volume_cancelled.png")), 0);
 }
 
+// ---- ARJ volume sets --------------------------------------------------------------------
+
+namespace {
+
+std::string ArjSetFile(const std::string& Name) {
+  return SlashToBackslash(std::string("Z:") + ZX_TEST_DATA + "/../archive/data/arjvol/" + Name);
+}
+
+void CopyArjVolumes(const std::string& Folder, std::initializer_list<const char*> Names) {
+  for (const char* N : Names)
+    ASSERT_TRUE(CopyFileW(ToWide(ArjSetFile(N)).c_str(), ToWide(Folder + "\\" + N).c_str(), FALSE)) << N;
+}
+
+const std::vector<std::string> ArjSetRows = {"first.txt", "sub\\big.bin", "last.txt"};
+
+}  // namespace
+
+// A file stored over three volumes, the last of them in another folder: the user names it
+// once for the listing and once for the extraction; every row comes out whole, the one
+// behind the long file too (each row is a run of its own), and the current folder stays.
+TEST_F(ArcPage, ArjSetWithAVolumeElsewhereExtractsEveryRow) {
+  CreateDir(Dir / "set");
+  CreateDir(Dir / "away");
+  CopyArjVolumes(Dir / "set", {"span.arj", "span.a01"});
+  CopyArjVolumes(Dir / "away", {"span.a02"});
+  bool Pictured = false;
+  auto Choose = [&](HWND D) {
+    if (!Pictured) Pictured = SaveWindowPng(D, ScreenshotPath("arc_page_arj_next_volume.png")) > 0;
+    SetDlgItemTextW(D, FileNameBox, ToWide(Dir / "away\\span.a02").c_str());
+    PostMessageW(D, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(D, IDOK)));
+  };
+  const std::string Current = GetCurrentDir();
+  {
+    TDialogWatcher Watcher(Choose);
+    Page->OpenArchiveInPanel(MainForm->LAView, Dir / "set\\span.arj");
+    EXPECT_EQ(Captions(MainForm->LAView), ArjSetRows);
+    EXPECT_EQ(Watcher.Captions(), std::vector<std::wstring>{L"Next volume: span.a02"});
+  }
+  {
+    TDialogWatcher Watcher(Choose);
+    for (int I = 0; I < MainForm->LAView->Items()->Count(); ++I) MainForm->LAView->Items()->Item(I)->SetSelected(true);
+    Page->ExtractSelected(true);
+    EXPECT_EQ(Watcher.Captions(), std::vector<std::wstring>{L"Next volume: span.a02"});
+  }
+  EXPECT_EQ(GetCurrentDir(), Current);
+  MainForm->SetBounds(0, 0, 900, 500);
+  PumpMessages();
+  EXPECT_GT(SaveWindowPng(MainForm->Handle(), ScreenshotPath("arc_page_arj_set.png")), 0);
+  for (const std::string& Name : ArjSetRows) {
+    SCOPED_TRACE(Name);
+    EXPECT_EQ(ReadFileBytes(Dir / "right\\" + Name), ReadFileBytes(ArjSetFile("expected/" + Name)));
+  }
+  EXPECT_TRUE(Told.empty()) << Told.front();
+}
+
+// Data that fail their check are extracted as read, and the user is told which: the entry,
+// or the volume whose part of a long file is damaged.
+TEST_F(ArcPage, FailedCheckIsTold) {
+  struct {
+    const char* Volume;
+    const char* Text;  // the byte flipped is the first of this text, or
+    int FromEnd;       // counted from the volume's end
+    const char* Message;
+  } Cases[] = {
+      {"span.arj", "whole in the first volume", 0, "File fails CRC check: first.txt"},
+      {"span.a01", nullptr, 100, "File fails CRC check: span.a01"},  // in big.bin's second part
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Volume);
+    const std::string Set = Dir / (std::string("damaged_") + C.Volume);
+    CreateDir(Set);
+    CopyArjVolumes(Set, {"span.arj", "span.a01", "span.a02"});
+    std::string Bytes = ReadFileBytes(Set + "\\" + C.Volume);
+    const size_t At = C.Text ? Bytes.find(C.Text) : Bytes.size() - C.FromEnd;
+    ASSERT_LT(At, Bytes.size());
+    Bytes[At] ^= 0x55;
+    WriteFileBytes(Set + "\\" + C.Volume, Bytes);
+    Page->OpenArchiveInPanel(MainForm->LAView, Set + "\\span.arj");
+    ASSERT_EQ(Captions(MainForm->LAView), ArjSetRows);
+    Told.clear();
+    for (int I = 0; I < MainForm->LAView->Items()->Count(); ++I) MainForm->LAView->Items()->Item(I)->SetSelected(true);
+    Page->ExtractSelected(true);
+    ASSERT_EQ(Told.size(), 1u);
+    EXPECT_EQ(Told[0], C.Message);
+    Told.clear();
+  }
+}
+
 // View shows the selected row's entry, whichever entry the lister reported last.
 TEST_F(ArcPage, ViewShowsTheSelectedEntry) {
   std::string Shown;
