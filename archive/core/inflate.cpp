@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -66,9 +67,10 @@ inline unsigned Reverse(unsigned Code, unsigned L) {
   return (((R & 0x00FF) << 8) | ((R >> 8) & 0x00FF)) >> (16 - L);
 }
 
-inline uint64_t Load64(const uint8_t* P) {
-  uint64_t V;
-  memcpy(&V, P, 8);
+template <class W>
+inline W LoadWord(const uint8_t* P) {
+  W V;
+  memcpy(&V, P, sizeof V);
   return V;  // little-endian hosts only (x86, the targets of this program)
 }
 
@@ -268,6 +270,19 @@ TDecodeResult TInflater::ReadDynamic(TBitInput& In) {
 
 namespace {
 
+// The fast loop's bit buffer is one register. On a 32-bit target a 64-bit buffer takes
+// two of its seven and the loop spills; a 32-bit buffer is refilled more often instead.
+// (A native build can try the 32-bit loop under its sanitizers with ZX_INFLATE_WORD32.)
+#if defined(ZX_INFLATE_WORD32)
+using TBitWord = uint32_t;
+#else
+using TBitWord = std::conditional_t<(sizeof(void*) >= 8), uint64_t, uint32_t>;
+#endif
+constexpr unsigned kWordBits = 8 * sizeof(TBitWord), kWordMask = kWordBits - 1;
+// A 32-bit buffer holds 24 bits after a refill: room for a length code with its extra
+// bits, or a distance code's root look-up, but not a distance's 15 + 13 bits.
+constexpr bool kNarrow = kWordBits == 32;
+
 // The state the fast loop runs on, in and out of its registers.
 struct TFast {
   const uint8_t* Ip;
@@ -275,7 +290,7 @@ struct TFast {
   uint8_t* Op;
   uint8_t* OpEnd;  // and before this: at least kOutMargin bytes of room remain
   const uint8_t* DictStart;
-  uint64_t Bits;
+  TBitWord Bits;
   unsigned Count;
 };
 enum TFastStop { kFastMore, kFastEnd, kFastBad };
@@ -322,17 +337,17 @@ ZX_FORCE_INLINE void FastCopy(uint8_t* Op, size_t Distance, size_t Len) {
       Copy8(Op + 16, Src + 16);
     }
   } else if (Distance == 1) {
-    const uint64_t V = uint64_t(*Src) * 0x0101010101010101ull;
+    const uint8_t C = *Src;
     do {
-      memcpy(Op, &V, 8);
-      memcpy(Op + 8, &V, 8);
+      memset(Op, C, 16);
       Op += 16;
     } while (Op < End);
   } else {
     // A short period: the first eight bytes one by one, then eight at a time from a
-    // multiple of the period at least eight back.
+    // multiple of the period at least eight back (a table: a division costs more).
+    static constexpr uint8_t kStep[8] = {0, 8, 8, 9, 8, 10, 12, 14};
     for (int i = 0; i < 8; i++) Op[i] = Src[i];
-    const size_t Step = (8 + Distance - 1) / Distance * Distance;
+    const size_t Step = kStep[Distance];
     for (Op += 8; Op < End; Op += 8) Copy8(Op, Op - Step);
   }
 }
@@ -340,66 +355,72 @@ ZX_FORCE_INLINE void FastCopy(uint8_t* Op, size_t Distance, size_t Len) {
 // The extra bits of a length or distance entry E from the bit buffer before E's bits
 // were dropped: the bits under E's bit count, above its code length.
 template <bool Bmi2>
-ZX_FORCE_INLINE size_t ExtraBits(uint64_t Bits, uint32_t E) {
-#if defined(__x86_64__) && defined(__GNUC__)
+ZX_FORCE_INLINE size_t ExtraBits(TBitWord Bits, uint32_t E) {
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
   if (Bmi2) {
     // BZHI keeps the bits under the count in the index's low byte: E's bit count.
-    uint64_t Low;
-    asm("bzhi %2, %1, %0" : "=r"(Low) : "r"(Bits), "r"(uint64_t(E)));
-    return size_t(Low >> ((E >> 8) & 63));
+    TBitWord Low;
+    asm("bzhi %2, %1, %0" : "=r"(Low) : "r"(Bits), "r"(TBitWord(E)));
+    return size_t(Low >> ((E >> 8) & kWordMask));
   }
 #endif
-  return size_t((Bits & ((uint64_t(1) << (E & 31)) - 1)) >> ((E >> 8) & 63));
+  return size_t((Bits & ((TBitWord(1) << (E & 31)) - 1)) >> ((E >> 8) & kWordMask));
 }
 
 // Decodes symbols while the input and output margins hold. At the top of every round
 // E is the entry of the next symbol: each path looks its next entry up before it
 // refills or copies, so that the look-up's wait overlaps that work.
+// A refill fills the whole word and counts the whole bytes it took: at least 56 bits
+// of a 64-bit word (24 of a 32-bit one) may be dropped before the next, and a look-up
+// may read the word's bits above the count as long as fewer than 64 (32) were dropped.
 template <bool Bmi2>
 ZX_FORCE_INLINE TFastStop FastBody(TFast& S, const uint32_t* Lit, const uint32_t* Dist) {
   constexpr unsigned LB = TInflater::kLitRoot, DB = TInflater::kDistRoot;
-  constexpr uint64_t LMask = (1u << LB) - 1, DMask = (1u << DB) - 1;
+  constexpr TBitWord LMask = (1u << LB) - 1, DMask = (1u << DB) - 1;
   const uint8_t* Ip = S.Ip;
   const uint8_t* const IpEnd = S.IpEnd;
   uint8_t* Op = S.Op;
   uint8_t* const OpEnd = S.OpEnd;
   const uint8_t* const DictStart = S.DictStart;
-  uint64_t Bits = S.Bits;
+  TBitWord Bits = S.Bits;
   unsigned Count = S.Count;
   TFastStop Stop = kFastMore;
-  // The bits above Count are the next input bits; only Count's low six bits are kept
-  // right, which is all the refill reads.
-#define ZX_REFILL()                      \
-  do {                                   \
-    Bits |= Load64(Ip) << (Count & 63);  \
-    Ip += (~Count & 63) >> 3;            \
-    Count |= 56;                         \
+  // The bits above Count are the next input bits; only Count's low bits (five or six)
+  // are kept right, which is all the refill reads.
+#define ZX_REFILL()                                              \
+  do {                                                           \
+    Bits |= LoadWord<TBitWord>(Ip) << (Count & kWordMask);       \
+    Ip += (~Count & kWordMask) >> 3;                             \
+    Count |= kWordBits - 8;                                      \
   } while (0)
-#define ZX_DROP(X)      \
-  do {                  \
-    Bits >>= ((X) & 63); \
-    Count -= (X);       \
+#define ZX_DROP(X)              \
+  do {                          \
+    Bits >>= ((X) & kWordMask); \
+    Count -= (X);               \
   } while (0)
   // A literal from a root entry (at most LB bits).
-#define ZX_LITERAL()                                \
-  do {                                              \
-    const uint32_t L = E;                           \
-    ZX_DROP(L);                                     \
-    E = Lit[Bits & LMask];                          \
-    *Op++ = uint8_t(L >> 16);                       \
+#define ZX_LITERAL()          \
+  do {                        \
+    const uint32_t L = E;     \
+    ZX_DROP(L);               \
+    E = Lit[Bits & LMask];    \
+    *Op++ = uint8_t(L >> 16); \
   } while (0)
   if (Ip < IpEnd && Op < OpEnd) {
     ZX_REFILL();
     uint32_t E = Lit[Bits & LMask];
     do {
-      // Here the bit buffer holds at least 28 bits.
+      // Here the bit buffer holds at least 28 bits; a 32-bit one was just refilled.
       if (E & kLiteral) {
         ZX_LITERAL();
         ZX_REFILL();
         if (E & kLiteral) {
           ZX_LITERAL();
+          // A 32-bit word has room for two literals' bits, not for the look-up after them.
+          if (kNarrow) ZX_REFILL();
           if (E & kLiteral) {
             ZX_LITERAL();  // at most 22 of 56 bits are gone
+            if (kNarrow) ZX_REFILL();
             continue;
           }
         }
@@ -429,7 +450,7 @@ ZX_FORCE_INLINE TFastStop FastBody(TFast& S, const uint32_t* Lit, const uint32_t
       // A length takes at most 20 bits, leaving the 8 of the distance's root look-up;
       // the refill comes after that look-up, off its path. The extra bits sit above the
       // code: the entry's bit count masks them, its code length shifts the code out.
-      uint64_t Saved = Bits;
+      TBitWord Saved = Bits;
       ZX_DROP(E);
       const size_t Len = (E >> 16) + ExtraBits<Bmi2>(Saved, E);
       uint32_t D = Dist[Bits & DMask];
@@ -445,12 +466,16 @@ ZX_FORCE_INLINE TFastStop FastBody(TFast& S, const uint32_t* Lit, const uint32_t
           Stop = kFastBad;
           break;
         }
+        // The rest of a long code and 13 extra bits need more than the 16 left of 24.
+        if (kNarrow) ZX_REFILL();
       }
-      // A distance takes at most 28 bits of 56: the next entry is there already.
+      // A distance takes at most 28 bits of 56 (21 of 24 from a root entry): the next
+      // entry is there already, and a 32-bit word is refilled after its look-up.
       Saved = Bits;
       ZX_DROP(D);
       const size_t Distance = (D >> 16) + ExtraBits<Bmi2>(Saved, D);
       E = Lit[Bits & LMask];
+      if (kNarrow) ZX_REFILL();
       if (Distance > size_t(Op - DictStart)) {
         Stop = kFastBad;
         break;
@@ -472,14 +497,30 @@ ZX_FORCE_INLINE TFastStop FastBody(TFast& S, const uint32_t* Lit, const uint32_t
 TFastStop FastGeneric(TFast& S, const uint32_t* Lit, const uint32_t* Dist) { return FastBody<false>(S, Lit, Dist); }
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-// With BMI2 the masks and shifts by an entry's fields are single instructions.
-__attribute__((target("bmi2"))) TFastStop FastBmi2(TFast& S, const uint32_t* Lit, const uint32_t* Dist) {
+// A 32-bit build targets CPUs without SSE2; the match copies gain from its 8- and
+// 16-byte moves where the CPU has them.
+#if defined(__SSE2__)
+#define ZX_SSE2 ""
+#else
+#define ZX_SSE2 "sse2,"
+#define ZX_SSE2_VARIANT 1
+__attribute__((target("sse2"))) TFastStop FastSse2(TFast& S, const uint32_t* Lit, const uint32_t* Dist) {
+  return FastBody<false>(S, Lit, Dist);
+}
+#endif
+// With BMI2 the masks and shifts by an entry's fields are single instructions, and the
+// shifts need not go through CL.
+__attribute__((target(ZX_SSE2 "bmi2"))) TFastStop FastBmi2(TFast& S, const uint32_t* Lit, const uint32_t* Dist) {
   return FastBody<true>(S, Lit, Dist);
 }
 using TFastFn = TFastStop (*)(TFast&, const uint32_t*, const uint32_t*);
 TFastFn PickFast() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("bmi2") ? FastBmi2 : FastGeneric;
+  if (__builtin_cpu_supports("bmi2") && __builtin_cpu_supports("sse2")) return FastBmi2;
+#if defined(ZX_SSE2_VARIANT)
+  if (__builtin_cpu_supports("sse2")) return FastSse2;
+#endif
+  return FastGeneric;
 }
 const TFastFn RunFast = PickFast();
 
@@ -496,19 +537,20 @@ TDecodeResult TInflater::Codes(TBitInput& In, TDecodeWindow& Out, const uint32_t
     // The window makes room by writing out; a direct block has what it has.
     if (Out.Room() <= kOutMargin && !Out.Direct() && !Out.Slide()) return TDecodeResult::WriteError;
 
-    if (In.Avail() > kInMargin && Out.Room() > kOutMargin) {
+    // The bit buffer's bits must fit the fast loop's word (they are far fewer here).
+    if (In.Avail() > kInMargin && Out.Room() > kOutMargin && In.Count < kWordBits) {
       TFast S;
       S.Ip = In.Buf + In.Pos;
       S.IpEnd = In.Buf + In.Len - kInMargin;
       S.Op = Out.Pos;
       S.OpEnd = Out.Limit - kOutMargin;
       S.DictStart = Out.DictStart;
-      S.Bits = In.Bits;
+      S.Bits = TBitWord(In.Bits);
       S.Count = In.Count;
       const TFastStop Stop = RunFast(S, Lit, Dist);
       In.Pos = size_t(S.Ip - In.Buf);
-      const unsigned Count = S.Count & 63;
-      In.Bits = S.Bits & ((uint64_t(1) << Count) - 1);
+      const unsigned Count = S.Count & kWordMask;
+      In.Bits = uint64_t(S.Bits) & ((uint64_t(1) << Count) - 1);
       In.Count = Count;
       Out.Pos = S.Op;
       if (Stop == kFastEnd) return TDecodeResult::Ok;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -198,6 +199,88 @@ TEST(Inflate, MatchesOfEveryShapeUpToTheEndOfTheOutput) {
   }
   const TByteVec Data = Arc3("src/data.bin");
   ExpectBothWays(DeflateBody(Arc3("data9.bin.gz")), Data, "gzip stream");
+}
+
+// Canonical codes of the given lengths: by length, then by symbol.
+std::vector<uint32_t> CanonicalCodes(const std::vector<int>& Lens) {
+  unsigned Count[16] = {0};
+  for (int L : Lens) Count[L]++;
+  Count[0] = 0;
+  uint32_t Next[16] = {0}, Code = 0;
+  for (int L = 1; L < 16; L++) Next[L] = Code = (Code + Count[L - 1]) << 1;
+  std::vector<uint32_t> Codes(Lens.size());
+  for (size_t i = 0; i < Lens.size(); i++)
+    if (Lens[i]) Codes[i] = Next[Lens[i]]++;
+  return Codes;
+}
+
+TEST(Inflate, LongestCodesWithTheirMostExtraBits) {
+  // A dynamic block whose codes run from 1 to 15 bits: a 15-bit length code with 5 extra
+  // bits takes 20 bits, a 15-bit distance code with 13 extra bits 28, more than a
+  // 32-bit bit buffer holds after one refill. Random literals and matches over 200 KB
+  // reach back the whole 32 KB.
+  std::vector<int> LitLens(286), DistLens(30);
+  const unsigned LitSyms[16] = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 256, 257, 'k', 285, 'l', 284};
+  for (int i = 0; i < 16; i++) LitLens[LitSyms[i]] = std::min(i + 1, 15);
+  const unsigned DistSyms[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 28, 29};
+  for (int i = 0; i < 16; i++) DistLens[DistSyms[i]] = std::min(i + 1, 15);
+  const std::vector<uint32_t> LitCodes = CanonicalCodes(LitLens), DistCodes = CanonicalCodes(DistLens);
+  static const unsigned DistBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                        33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                        1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+
+  TBits B;
+  B.Put(1, 1).Put(2, 2).Put(286 - 257, 5).Put(30 - 1, 5).Put(19 - 4, 4);
+  // The code-length code: lengths 0-15 in four bits each (the code of length L is L).
+  for (int S : {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15}) B.Put(S >= 16 ? 0 : 4, 3);
+  for (int L : LitLens) B.Code(uint32_t(L), 4);
+  for (int L : DistLens) B.Code(uint32_t(L), 4);
+  auto Lit = [&](unsigned S) { B.Code(LitCodes[S], LitLens[S]); };
+
+  TByteVec Want;
+  uint32_t Seed = 12345;
+  auto Random = [&](uint32_t N) {
+    Seed = Seed * 1103515245u + 12345u;
+    return (Seed >> 8) % N;
+  };
+  while (Want.size() < 200000) {
+    if (Want.empty() || Random(3) == 0) {
+      const unsigned S = LitSyms[std::array<int, 13>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 14, 14}[Random(13)]];
+      Lit(S);
+      Want.push_back(uint8_t(S));
+      continue;
+    }
+    const unsigned LenSym = std::array<unsigned, 4>{257, 284, 284, 285}[Random(4)];
+    Lit(LenSym);
+    unsigned Len = LenSym == 257 ? 3 : 258;
+    if (LenSym == 284) {
+      const unsigned Extra = Random(31);  // 227-257
+      B.Put(Extra, 5);
+      Len = 227 + Extra;
+    }
+    unsigned D;
+    do D = DistSyms[Random(16)];
+    while (DistBase[D] > Want.size());
+    const unsigned ExtraBits = D < 4 ? 0 : (D - 2) / 2;
+    const unsigned Extra = std::min<unsigned>(Random(1u << ExtraBits), unsigned(Want.size()) - DistBase[D]);
+    B.Code(DistCodes[D], DistLens[D]).Put(Extra, int(ExtraBits));
+    const size_t Dist = DistBase[D] + Extra;
+    for (unsigned i = 0; i < Len; i++) Want.push_back(Want[Want.size() - Dist]);
+  }
+  Lit(256);
+  const TByteVec In = B.Done();
+  ExpectBothWays(In, Want, "long codes");
+  // Cut anywhere, the stream is truncated, however the input arrives.
+  for (size_t Cut : {In.size() / 2, In.size() - 40, In.size() - 3, In.size() - 1}) {
+    const TByteVec Part(In.begin(), In.begin() + long(Cut));
+    for (size_t Chunk : {size_t(7), SIZE_MAX}) {
+      TVectorSink Out;
+      EXPECT_EQ(RunInflate(Part, Out, Chunk), TDecodeResult::Truncated) << Cut << " chunk " << Chunk;
+    }
+    TByteVec Out(Want.size());
+    size_t Made = 0;
+    EXPECT_EQ(InflateBuffer(Part.data(), Part.size(), Out.data(), Out.size(), Made), TDecodeResult::Truncated) << Cut;
+  }
 }
 
 // Code-length code of four 2-bit codes: 0 -> 00, 16 -> 01, 17 -> 10, 18 -> 11.
