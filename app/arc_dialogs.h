@@ -91,7 +91,7 @@ class TExtrDial : public TForm {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
-  explicit TExtrDial(TComponent* AOwner) : TForm(AOwner) {}
+  explicit TExtrDial(TComponent* AOwner) : TForm(AOwner) { RegisterStorageClasses(); }
 
   TAnimate* Animate1 = nullptr;
   TLabel* Label1 = nullptr;
@@ -107,7 +107,7 @@ class TForm2 : public TForm {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
-  explicit TForm2(TComponent* AOwner) : TForm(AOwner) {}
+  explicit TForm2(TComponent* AOwner) : TForm(AOwner) { RegisterStorageClasses(); }
 
   TAnimate* Animate1 = nullptr;
   TProgressBar* ProgressBar1 = nullptr;

@@ -12,6 +12,7 @@
 #include "app/main_form.h"
 #include "app/openers.h"
 #include "app/settings.h"
+#include "app/shared_routines.h"
 #include "archive/arc_win.h"
 #include "archive/core/travik.h"
 #include "archive/core/un_arc.h"
@@ -105,6 +106,7 @@ TArcPage::TArcPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
 
   ConfirmExtract = [this] {
     std::unique_ptr<TExtrDial> D(CreateForm<TExtrDial>(Application));
+    UseLanguageFile(D.get(), true);
     D->Animate1->SetActive(true);
     return D->ShowModal() == mrOk;
   };

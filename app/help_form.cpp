@@ -10,6 +10,7 @@
 #include "classlib/core/exception.h"
 #include "classlib/win/application.h"
 #include "classlib/win/dialogs.h"
+#include "storage/form_placement.h"
 
 THelpForm* HelpForm = nullptr;
 TAbout* About = nullptr;
@@ -53,7 +54,10 @@ const TClassInfo* THelpForm::StaticClassInfo() {
   return &Info;
 }
 
-THelpForm::THelpForm(TComponent* AOwner) : TForm(AOwner) { RegisterEllipseButton(); }
+THelpForm::THelpForm(TComponent* AOwner) : TForm(AOwner) {
+  RegisterEllipseButton();
+  RegisterStorageClasses();
+}
 
 void THelpForm::InitWnd() {
   TForm::InitWnd();
@@ -94,7 +98,10 @@ const TClassInfo* TAbout::StaticClassInfo() {
   return &Info;
 }
 
-TAbout::TAbout(TComponent* AOwner) : TForm(AOwner) { RegisterEllipseButton(); }
+TAbout::TAbout(TComponent* AOwner) : TForm(AOwner) {
+  RegisterEllipseButton();
+  RegisterStorageClasses();
+}
 
 void TAbout::InitWnd() {
   TForm::InitWnd();
@@ -140,5 +147,6 @@ void ShowAboutBox() {
     return;
   }
   std::unique_ptr<TAbout> Box(CreateForm<TAbout>(Application));
+  UseLanguageFile(Box.get(), true);
   Box->ShowModal();
 }

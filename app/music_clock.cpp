@@ -9,6 +9,7 @@
 #include "app/main_form.h"
 #include "app/openers.h"
 #include "app/settings.h"
+#include "app/shared_routines.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
 #include "classlib/win/media_player.h"
@@ -125,6 +126,7 @@ void TMainForm::CalendBtnClick(TObject*) {
     return;
   }
   std::unique_ptr<TCalendarForm> F(CreateForm<TCalendarForm>(this));
+  UseLanguageFile(F.get(), true);
   F->ShowModal();
 }
 

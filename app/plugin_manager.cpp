@@ -6,6 +6,7 @@
 #include "classlib/core/strings.h"
 #include "classlib/win/ole_container.h"
 #include "classlib/win/registry.h"
+#include "storage/form_placement.h"
 
 TPM* PM = nullptr;
 const char* const TPM::PluginKey = "\\Software\\Zembrix\\ActiveX";
@@ -26,6 +27,7 @@ const TClassInfo* TPM::StaticClassInfo() {
 TPM::TPM(TComponent* AOwner) : TForm(AOwner) {
   RegisterCheckListBox();
   RegisterOleContainer();
+  RegisterStorageClasses();
 }
 
 TPageControl* TPM::Pages() const {

@@ -5,12 +5,13 @@
 #include "classlib/win/forms.h"
 #include "classlib/win/list_view.h"
 #include "classlib/win/std_ctrls.h"
+#include "storage/form_placement.h"
 
 class TQFind : public TForm {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
-  explicit TQFind(TComponent* AOwner) : TForm(AOwner) {}
+  explicit TQFind(TComponent* AOwner) : TForm(AOwner) { RegisterStorageClasses(); }
 
   TEdit* Edit1 = nullptr;
 

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/core/lng_strings.h"
 #include "app/core/zemb_rout.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
@@ -10,6 +11,7 @@
 #include "classlib/win/picture.h"
 #include "classlib/win/forms.h"
 #include "classlib/win/wide_string.h"
+#include "storage/form_placement.h"
 
 HINSTANCE ExecuteFile(const std::string& FileName, const std::string& Params, const std::string& DefaultDir,
                       int ShowCmd) {
@@ -54,4 +56,16 @@ void FitPicture(TControl* Page, TImage* Image, const std::string& FileName) {
   Image->SetWidth(S.Width);
   Image->SetHeight(S.Height);
   Image->SetStretch(true);
+}
+
+void UseLanguageFile(TComponent* Form, bool Now) {
+  if (Form == nullptr) return;
+  for (int I = 0; I < Form->ComponentCount(); ++I) {
+    auto* Lang = dynamic_cast<TFormStorage*>(Form->Components(I));
+    if (Lang == nullptr || Lang->UseRegistry()) continue;
+    Lang->SetIniFileName(LngFileName());
+    if (!Now) continue;
+    Lang->RestoreFormPlacement();
+    Lang->SetActive(false);
+  }
 }

@@ -13,8 +13,15 @@
 HINSTANCE ExecuteFile(const std::string& FileName, const std::string& Params, const std::string& DefaultDir,
                       int ShowCmd);
 
+class TComponent;
 class TControl;
 class TImage;
+
+// Points the window's language storages (its form storages that keep nothing in the
+// registry) at the language file in use, so they read its texts whenever the window is
+// shown. Now: they read them at once and no more, for a dialog made for one question whose
+// code then writes its own texts.
+void UseLanguageFile(TComponent* Form, bool Now = false);
 
 // Loads the picture into Image and shows it on Page (a panel's text/picture page, whose top
 // 33 pixels are its tool bar): at its own size when it fits, else scaled into the page

@@ -8,6 +8,7 @@
 #include "app/core/zemb_rout.h"
 #include "app/help_form.h"
 #include "app/settings.h"
+#include "app/shared_routines.h"
 #include "classlib/win/application.h"
 #include "classlib/win/dialogs.h"
 
@@ -108,6 +109,7 @@ bool ConfirmCopyMoveDialog(int Mode, int Count) {
   // In front of the window that asks (the main window for the panels' keys), which waits.
   if (HWND Asking = GetActiveWindow())
     SetWindowLongPtrW(F->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Asking));
+  UseLanguageFile(F.get(), true);
   const bool Move = Mode == pMoveMode;
   F->SetCaption(Move ? Lng("Move") : Lng("Copy"));
   F->Label1->SetCaption(FilesQuestion(Move ? Lng("Are_you_move") : Lng("Are_you_copy"), Count));

@@ -13,7 +13,7 @@ class TCPY : public TForm {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
-  explicit TCPY(TComponent* AOwner) : TForm(AOwner) {}
+  explicit TCPY(TComponent* AOwner) : TForm(AOwner) { RegisterStorageClasses(); }
 
   TAnimate* Animate1 = nullptr;
   TLabel* Label1 = nullptr;

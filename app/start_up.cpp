@@ -14,6 +14,7 @@
 #include "app/quick_find.h"
 #include "app/re_form.h"
 #include "app/settings.h"
+#include "app/shared_routines.h"
 #include "classlib/win/application.h"
 #include "classlib/win/bitmap.h"
 #include "classlib/win/graphics.h"
@@ -130,6 +131,9 @@ void StartUp(const std::function<void(const std::string&, int)>& Progress) {
     MainForm->ArcPage->ArcForm->FormStorage1->SetIniFileName(Language);
   FastList->FormStorage1->SetIniFileName(Language);
   HexEd->FormStorage1->SetIniFileName(Language);
+  // And every other window that takes its texts from the language file.
+  for (int I = 0; I < Application->ComponentCount(); ++I) UseLanguageFile(Application->Components(I));
+  if (MainForm->ArcPage != nullptr) UseLanguageFile(MainForm->ArcPage->Form2);
   LastRightPath = Settings->RightFolder->Text();
   LastLeftPath = Settings->LeftFolder->Text();
   Splash->Hide();

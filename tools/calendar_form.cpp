@@ -1,6 +1,7 @@
 #include "tools/calendar_form.h"
 
 #include "classlib/core/typinfo.h"
+#include "storage/form_placement.h"
 #include "tools/core/calendar_date.h"
 
 const TClassInfo* TCalendarForm::StaticClassInfo() {
@@ -31,7 +32,10 @@ void RegisterCalendarForm() {
   (void)Done;
 }
 
-TCalendarForm::TCalendarForm(TComponent* AOwner) : TForm(AOwner) { RegisterCalendarForm(); }
+TCalendarForm::TCalendarForm(TComponent* AOwner) : TForm(AOwner) {
+  RegisterCalendarForm();
+  RegisterStorageClasses();
+}
 
 void TCalendarForm::FormCreate(TObject* Sender) { CalendarChange(Sender); }
 

@@ -5,12 +5,13 @@
 #include "classlib/win/ext_ctrls.h"
 #include "classlib/win/forms.h"
 #include "classlib/win/std_ctrls.h"
+#include "storage/form_placement.h"
 
 class TCLPView : public TForm {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
-  explicit TCLPView(TComponent* AOwner) : TForm(AOwner) {}
+  explicit TCLPView(TComponent* AOwner) : TForm(AOwner) { RegisterStorageClasses(); }
 
   TMemo* Memo1 = nullptr;
   TImage* Image1 = nullptr;

@@ -4,12 +4,13 @@
 
 #include "classlib/win/forms.h"
 #include "classlib/win/std_ctrls.h"
+#include "storage/form_placement.h"
 
 class TMP3Form : public TForm {
 public:
   static const TClassInfo* StaticClassInfo();
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
-  explicit TMP3Form(TComponent* AOwner) : TForm(AOwner) {}
+  explicit TMP3Form(TComponent* AOwner) : TForm(AOwner) { RegisterStorageClasses(); }
 
   TMemo* Memo1 = nullptr;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "classlib/core/typinfo.h"
+#include "storage/form_placement.h"
 #include "ui/gif_image.h"
 
 TForm1* Form1 = nullptr;
@@ -27,7 +28,10 @@ void RegisterPictureForm() {
   (void)Done;
 }
 
-TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) { RegisterPictureForm(); }
+TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
+  RegisterPictureForm();
+  RegisterStorageClasses();
+}
 
 void TForm1::FormCreate(TObject*) {
   SetWindowState(wsMaximized);

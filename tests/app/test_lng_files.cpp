@@ -215,15 +215,17 @@ bool HasLetter(const std::string& S) {
   return false;
 }
 
-// Texts that read the same in every language, and the texts that the windows' code
-// writes itself (the option window's system information, the path and the player name).
-const std::set<std::string> SameInEveryLanguage = {"OK", "Win", "Zembrix", "HTML", "ActiveX", "Mod"};
+// Texts that read the same in every language (names, the version), and the texts that the windows' code
+// writes itself (the option window's system information, the path, the player's name, the
+// copy question).
+const std::set<std::string> SameInEveryLanguage = {"OK", "Win", "Zembrix", "HTML", "ActiveX", "Mod", "release 1 build 3"};
 const std::set<std::string> WrittenByCode = {
     "MainForm.MainForm",  "MainForm.PathInfo", "MainForm.mpp",     "MainForm.LAView",   "MainForm.RAView",
     "MainForm.LPages",    "MainForm.RPages",   "Settings.Label3",  "Settings.Label4",   "Settings.Label5",
     "Settings.Label6",    "Settings.Label7",   "Settings.Label8",  "Settings.Label9",   "Settings.Label10",
     "Settings.Label11",   "Settings.Label13",  "Settings.Label14", "Settings.Label17",  "Settings.Label18",
-    "Settings.Label19",   "Settings.Label20",  "Settings.mp3lab",  "ArcForm.ArcBox"};
+    "Settings.Label19",   "Settings.Label20",  "Settings.mp3lab",  "ArcForm.ArcBox",    "CPY.CPY",
+    "CPY.Label1"};
 // Keys of form sections that a window reads in code: the HTML page's buttons are made there.
 const std::set<std::string> ReadByCode = {"MainForm_SpeedButton49_Hint", "MainForm_ToolButton11_Hint",
                                           "MainForm_ToolButton23_Hint",  "MainForm_ToolButton24_Hint",
@@ -241,10 +243,11 @@ void AddCaptionKeys(TKeys& Keys) {
     const std::vector<TComponentTexts> Form = ReadForm(E.path());
     ASSERT_FALSE(Form.empty());
     std::set<std::string> Stored;
+    bool HasLanguage = false;
     for (const TComponentTexts& S : Form) {
       if (S.Class != "TFormStorage" || S.Registry) continue;
+      HasLanguage = true;
       EXPECT_FALSE(S.Section.empty()) << S.Name;
-      EXPECT_FALSE(S.Stored.empty()) << S.Name;
       for (const std::string& P : S.Stored) {
         const auto Dot = P.find('.');
         const std::string Key = P.substr(0, Dot) + "_" + P.substr(Dot + 1);
@@ -256,7 +259,7 @@ void AddCaptionKeys(TKeys& Keys) {
       }
       if (!WrittenByCode.count(Form[0].Name + "." + Form[0].Name)) Keys[S.Section].insert(Form[0].Name + "_Caption");
     }
-    if (Stored.empty()) continue;
+    if (!HasLanguage) continue;
     for (std::size_t I = 1; I < Form.size(); ++I)
       for (const auto& [Prop, Text] : Form[I].Texts) {
         if (!HasLetter(Text) || SameInEveryLanguage.count(Text) || WrittenByCode.count(Form[0].Name + "." + Form[I].Name))

@@ -7,8 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "app/arc_dialogs.h"
 #include "app/core/lng_strings.h"
 #include "app/f2_menu.h"
+#include "app/help_form.h"
 #include "app/fast_list.h"
 #include "app/html_page.h"
 #include "app/main_form.h"
@@ -89,6 +91,16 @@ TEST_P(LanguageSwitch, EveryCaptionComesFromTheFile) {
   ExpectCaptionsFrom(Fast.get(), Fast->FormStorage1, GetParam());
   std::unique_ptr<TMoveForm> Move(CreateForm<TMoveForm>(nullptr));
   ExpectCaptionsFrom(Move.get(), Move->Langc, GetParam());
+  // The small dialogs and windows whose language storage has no field of its own.
+  std::unique_ptr<TForm> Small[] = {std::unique_ptr<TForm>(CreateForm<TCPY>(nullptr)),
+                                    std::unique_ptr<TForm>(CreateForm<TExtrDial>(nullptr)),
+                                    std::unique_ptr<TForm>(CreateForm<TForm2>(nullptr)),
+                                    std::unique_ptr<TForm>(CreateForm<TAbout>(nullptr))};
+  for (const auto& F : Small) {
+    auto* Lang = dynamic_cast<TFormStorage*>(F->FindComponent("Lang"));
+    ASSERT_NE(Lang, nullptr) << F->Name();
+    ExpectCaptionsFrom(F.get(), Lang, GetParam());
+  }
   // The HTML page's buttons are made in code; their hints come from the file all the same,
   // and follow every later restore of the main window's texts.
   ASSERT_NE(MainForm->HtmlPage, nullptr);
