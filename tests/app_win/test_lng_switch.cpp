@@ -117,6 +117,38 @@ TEST_P(LanguageSwitch, EveryCaptionComesFromTheFile) {
   EXPECT_GT(SaveWindowPng(MainForm->Handle(), ScreenshotPath("main-window-" + std::string(GetParam()) + ".png")), 0);
 }
 
+// An input left empty, or a screen saver never chosen, gets the assistant's hint in the
+// language, and only while the user wants the assistant.
+TEST_P(LanguageSwitch, AssistantHintsForWhatIsLeftEmpty) {
+  CreateMainForm();
+  TIniFile File(LngFileName());
+  Settings->scrSaver->SetText("");
+  MainForm->AskText = [](const std::string&, const std::string&, std::string& Value) {
+    Value = " ";
+    return true;
+  };
+  const struct {
+    void (TMainForm::*Command)(TObject*);
+    const char* Tip;
+  } Rows[] = {{&TMainForm::SpeedButton25Click, "Screen_saver"}, {&TMainForm::N4Click, "Edit_file"}};
+  for (const auto& R : Rows) {
+    SCOPED_TRACE(R.Tip);
+    Settings->AssCheck->SetChecked(false);
+    if (HelpForm != nullptr) HelpForm->Hide();
+    (MainForm->*R.Command)(nullptr);
+    EXPECT_TRUE(HelpForm == nullptr || !HelpForm->Visible());
+    Settings->AssCheck->SetChecked(true);
+    (MainForm->*R.Command)(nullptr);
+    ASSERT_NE(HelpForm, nullptr);
+    EXPECT_TRUE(HelpForm->Visible());
+    const std::string Want = File.ReadString("Tips", R.Tip, "-+-");
+    ASSERT_NE(Want, "-+-");
+    EXPECT_EQ(HelpForm->Label1->Caption(), Want);
+    HelpForm->Hide();
+  }
+  Settings->AssCheck->SetChecked(false);
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, LanguageSwitch, ::testing::Values("Russian", "English"));
 
 }  // namespace
