@@ -461,7 +461,8 @@ void TSettings::BitBtn1Click(TObject*) {
 }
 
 void TSettings::BitBtn2Click(TObject*) {
-  ShellAboutW(Handle(), L"Zembrix", L"Zembrix: a two-panel file manager", nullptr);
+  ShellAboutW(Handle(), L"Zembrix", ToWide(LngStringOr("About_text", "Zembrix: a two-panel file manager")).c_str(),
+              nullptr);
   PageControl1->SetFocus();
 }
 

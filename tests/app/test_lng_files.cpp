@@ -1,6 +1,7 @@
 // The two language files that ship with the program carry every key the program asks for:
 // the message keys named in the sources and the caption keys of every language storage in
-// the form resources. The check reads the source tree, so it runs in the native build.
+// the form resources, whose windows show no text outside them. The check reads the source
+// tree, so it runs in the native build.
 #include <gtest/gtest.h>
 
 #include <cctype>
