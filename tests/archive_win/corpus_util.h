@@ -90,8 +90,12 @@ inline void ExpectFiles(const std::string& Dir, std::initializer_list<TExpectedF
   }
 }
 
-// Naming a volume makes its folder the current one: a test puts it back.
+// A run that asks for volumes leaves the process's current folder (the panels') where it
+// was: checked at the end of the test, and put back so that one fault fails one test.
 struct TKeepCurrentDir {
   std::string Dir = GetCurrentDir();
-  ~TKeepCurrentDir() { SetCurrentDir(Dir); }
+  ~TKeepCurrentDir() {
+    EXPECT_EQ(GetCurrentDir(), Dir) << "the current folder moved";
+    SetCurrentDir(Dir);
+  }
 };
