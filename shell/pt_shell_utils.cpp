@@ -282,18 +282,24 @@ HIMAGELIST SystemList(int SizeKind) {
 void AddShellOverlays() {
   HMODULE Shell = LoadLibraryW(L"shell32.dll");
   if (Shell == nullptr) return;
-  HIMAGELIST Lists[2] = {SystemList(0), SystemList(1)};
-  const int Sizes[2] = {16, 32};
-  for (int I = 1; I <= 2; ++I)
-    for (int K = 0; K < 2; ++K) {
-      if (Lists[K] == nullptr) continue;
-      HICON Icon = static_cast<HICON>(LoadImageW(Shell, MAKEINTRESOURCEW(28 + I), IMAGE_ICON,
-                                                 Sizes[K], Sizes[K], LR_SHARED));
-      if (Icon == nullptr) continue;
-      int Index = ImageList_AddIcon(Lists[K], Icon);
-      if (Index >= 0) ImageList_SetOverlayImage(Lists[K], Index, I);
-      DestroyIcon(Icon);
+  // The marks go in through the shell's own icon cache: it adds each image to every system
+  // list at once and hands out the same index on each call. An icon added to one of the
+  // lists directly would put that list out of step with the indices the shell gives out,
+  // and every icon asked for afterwards would show its neighbour's picture.
+  using TCachedImageIndex = int(WINAPI*)(LPCWSTR Path, int Index, UINT Flags);
+  auto CachedImageIndex = reinterpret_cast<TCachedImageIndex>(
+      reinterpret_cast<void*>(GetProcAddress(Shell, MAKEINTRESOURCEA(72))));
+  wchar_t Path[MAX_PATH] = {};
+  DWORD Len = GetModuleFileNameW(Shell, Path, MAX_PATH);
+  if (CachedImageIndex != nullptr && Len > 0 && Len < MAX_PATH) {
+    HIMAGELIST Lists[2] = {SystemList(0), SystemList(1)};
+    for (int I = 1; I <= 2; ++I) {
+      int Index = CachedImageIndex(Path, -(28 + I), 0);
+      if (Index < 0) continue;
+      for (HIMAGELIST List : Lists)
+        if (List != nullptr && Index < ImageList_GetImageCount(List)) ImageList_SetOverlayImage(List, Index, I);
     }
+  }
   OverlaysAdded = true;
   FreeLibrary(Shell);
 }
