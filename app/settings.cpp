@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "app/core/lng_strings.h"
 #include "app/core/program_files.h"
@@ -11,6 +12,8 @@
 #include "app/html_page.h"
 #include "app/main_form.h"
 #include "app/re_form.h"
+#include "classlib/core/exception.h"
+#include "classlib/core/ini_file.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
 #include "classlib/win/registry.h"
@@ -297,7 +300,24 @@ bool TSettings::SwitchLanguage(const std::string& LanguageFile, bool English) {
     S->RestoreFormPlacement();
   }
   mp3PriorChange(mp3Prior);  // the priority's name follows the language
+  ApplyDialogTexts();
   return true;
+}
+
+void ApplyDialogTexts() {
+  static const char* const Captions[] = {"Warning", "Error", "Information", "Confirmation"};
+  static const char* const Buttons[] = {"Yes", "No",  "OK",      "Cancel",   "Abort", "Retry",
+                                        "Ignore", "All", "NoToAll", "YesToAll", "Help"};
+  static_assert(std::size(Captions) == mtCustom && std::size(Buttons) == mbHelp + 1);
+  TMsgDlgTexts Texts;
+  try {
+    TIniFile Ini(LngFileName());
+    for (int I = 0; I < mtCustom; ++I) Texts.Captions[I] = Ini.ReadString("MsgDlg", Captions[I], "");
+    for (int I = 0; I <= mbHelp; ++I) Texts.Buttons[I] = Ini.ReadString("MsgDlg", Buttons[I], "");
+  } catch (const Exception&) {
+    Texts = TMsgDlgTexts();  // an unreadable file: the English texts
+  }
+  SetMsgDlgTexts(Texts);
 }
 
 void TSettings::RadioButton1Click(TObject*) { SwitchLanguage(ProgramFolder() + "Langs\\Russian.zq.lng", false); }

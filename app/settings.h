@@ -177,4 +177,8 @@ private:
 // The drive type's name as the information page shows it.
 std::string DriveTypeName(UINT Type);
 
+// Gives the message boxes the captions and button texts of the language file (section
+// "MsgDlg"); the English ones where the file lacks a text or cannot be read.
+void ApplyDialogTexts();
+
 extern TSettings* Settings;

@@ -114,6 +114,7 @@ void StartUp(const std::function<void(const std::string&, int)>& Progress) {
 
   std::string Language = ProgramFolder() + "INI\\zq.lng";
   Settings->Lang2->SetIniFileName(Language);
+  ApplyDialogTexts();
   Step("Initialization system...", -1, false);
   // Showing the options restores them, and restoring clicks each changed one, which
   // applies it to the main window (the assistant and the recycle bin are only marked to

@@ -211,25 +211,44 @@ int RunDialog(TDialogState& S) {
 
 }  // namespace
 
+TMsgDlgTexts DefaultMsgDlgTexts() {
+  return {{"Warning", "Error", "Information", "Confirmation"},
+          {"&Yes", "&No", "OK", "Cancel", "&Abort", "&Retry", "&Ignore", "&All", "N&o to All", "Yes to &All", "&Help"}};
+}
+
+namespace {
+TMsgDlgTexts& CurrentMsgDlgTexts() {
+  static TMsgDlgTexts Texts = DefaultMsgDlgTexts();
+  return Texts;
+}
+
+std::wstring ButtonText(TMsgDlgBtn B) { return ToWide(MsgDlgTexts().Buttons[B]); }
+}  // namespace
+
+const TMsgDlgTexts& MsgDlgTexts() { return CurrentMsgDlgTexts(); }
+
+void SetMsgDlgTexts(const TMsgDlgTexts& Texts) {
+  TMsgDlgTexts Defaults = DefaultMsgDlgTexts();
+  TMsgDlgTexts& Current = CurrentMsgDlgTexts();
+  for (int I = 0; I < mtCustom; ++I) Current.Captions[I] = Texts.Captions[I].empty() ? Defaults.Captions[I] : Texts.Captions[I];
+  for (int I = 0; I <= mbHelp; ++I) Current.Buttons[I] = Texts.Buttons[I].empty() ? Defaults.Buttons[I] : Texts.Buttons[I];
+}
+
 int MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx) {
-  static const wchar_t* const Captions[] = {L"Warning", L"Error", L"Information", L"Confirmation"};
   static const LPCWSTR Icons[] = {IDI_WARNING, IDI_ERROR, IDI_INFORMATION, IDI_QUESTION};
-  static const wchar_t* const ButtonCaptions[] = {L"&Yes",       L"&No",   L"OK",        L"Cancel",
-                                                  L"&Abort",     L"&Retry", L"&Ignore",  L"&All",
-                                                  L"N&o to All", L"Yes to &All", L"&Help"};
   static const int Results[] = {mrYes, mrNo, mrOk, mrCancel, mrAbort, mrRetry, mrIgnore, mrAll, mrNoToAll, mrYesToAll,
                                 HelpButtonId};
   if (Buttons.Empty()) Buttons = {mbOK};
   TDialogState S;
   S.Text = ToWide(Msg);
   if (DlgType >= mtWarning && DlgType < mtCustom) {
-    S.Caption = Captions[DlgType];
+    S.Caption = ToWide(MsgDlgTexts().Captions[DlgType]);
     S.Icon = Icons[DlgType];
   } else {
     S.Caption = ToWide(ProgramTitle());
   }
   for (int B = mbYes; B <= mbHelp; ++B)
-    if (Buttons.Contains(TMsgDlgBtn(B))) S.Buttons.emplace_back(Results[B], ButtonCaptions[B]);
+    if (Buttons.Contains(TMsgDlgBtn(B))) S.Buttons.emplace_back(Results[B], ButtonText(TMsgDlgBtn(B)));
   S.DefaultId = Buttons.Contains(mbOK)      ? mrOk
                 : Buttons.Contains(mbYes)   ? mrYes
                 : Buttons.Contains(mbRetry) ? mrRetry
@@ -250,7 +269,7 @@ bool InputQuery(const std::string& Caption, const std::string& Prompt, std::stri
   S.Text = ToWide(Prompt);
   S.Input = true;
   S.Value = ToWide(Value);
-  S.Buttons = {{IDOK, L"OK"}, {IDCANCEL, L"Cancel"}};
+  S.Buttons = {{IDOK, ButtonText(mbOK)}, {IDCANCEL, ButtonText(mbCancel)}};
   S.DefaultId = IDOK;
   S.CancelResult = IDCANCEL;
   if (RunDialog(S) != IDOK) return false;

@@ -32,6 +32,18 @@ inline constexpr TMsgDlgButtons mbAbortRetryIgnore{mbAbort, mbRetry, mbIgnore};
 // message dialogs call it; without it they do nothing).
 extern std::function<void(int HelpContext)> HelpContextProc;
 
+// The texts of message dialogs and input boxes, in the application's language: the
+// captions of the four dialog kinds (by TMsgDlgType) and of the buttons (by TMsgDlgBtn,
+// with their "&" marks). English until the application sets its own; an empty text
+// stands for the English one.
+struct TMsgDlgTexts {
+  std::string Captions[mtCustom];
+  std::string Buttons[mbHelp + 1];
+};
+TMsgDlgTexts DefaultMsgDlgTexts();
+const TMsgDlgTexts& MsgDlgTexts();
+void SetMsgDlgTexts(const TMsgDlgTexts& Texts);
+
 // A modal box with the message, the type's icon and caption ("Warning", "Error",
 // "Information", "Confirmation"; mtCustom: the application's title) and the buttons.
 // Returns the modal result of the button pressed (mrYes, mrOk...); Escape and the close

@@ -333,9 +333,9 @@ TEST(LanguageFiles, CarryEveryKeyTheProgramAsksFor) {
     }
   // Neither file has a key the other lacks.
   EXPECT_EQ(Russian, English);
-  // Form sections hold only texts that are asked for; the message, help and tip sections
-  // and the lists' own sections are read by key or by number.
-  const std::set<std::string> ReadWhole = {"String", "Mask", "Tips", "Help", "Daily"};
+  // Form sections hold only texts that are asked for; the message, help and tip sections,
+  // the message boxes' texts and the lists' own sections are read by key or by number.
+  const std::set<std::string> ReadWhole = {"String", "Mask", "Tips", "Help", "Daily", "MsgDlg"};
   for (const auto& [Section, Set] : Russian) {
     if (ReadWhole.count(Section) || Section.find('.') != std::string::npos) continue;
     for (const std::string& Key : Set)
