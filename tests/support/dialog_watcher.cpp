@@ -1,6 +1,7 @@
 #include "tests/support/dialog_watcher.h"
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 
 namespace {
@@ -41,7 +42,11 @@ TDialogWatcher::TDialogWatcher(std::function<void(HWND Dialog)> Action)
     : FAction(std::move(Action)), FThread([this] { Run(); }) {}
 
 TDialogWatcher::~TDialogWatcher() {
-  FStop = true;
+  {
+    std::lock_guard<std::mutex> G(FLock);
+    FStop = true;
+  }
+  FWake.notify_all();  // the thread need not finish its pause: a test ends at once
   FThread.join();
 }
 
@@ -57,7 +62,7 @@ std::vector<std::wstring> TDialogWatcher::Captions() {
 
 void TDialogWatcher::Run() {
   std::map<HWND, int> Acted;  // the dialogs given to the action, and the rounds seen since
-  while (!FStop) {
+  for (;;) {
     TFound F{GetCurrentProcessId(), {}};
     EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&F));
     for (auto It = Acted.begin(); It != Acted.end();)  // closed: its handle may come again
@@ -87,6 +92,8 @@ void TDialogWatcher::Run() {
       PostMessageW(D, WM_COMMAND, MAKEWPARAM(Button != nullptr ? GetDlgCtrlID(Button) : IDCANCEL, BN_CLICKED),
                    reinterpret_cast<LPARAM>(Button));
     }
-    Sleep(F.Dialogs.empty() ? 50 : 300);
+    // After an answer the dialog is given time to close before it is looked for again.
+    std::unique_lock<std::mutex> G(FLock);
+    if (FWake.wait_for(G, std::chrono::milliseconds(F.Dialogs.empty() ? 20 : 300), [this] { return FStop; })) return;
   }
 }

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -33,7 +33,8 @@ private:
   void Run();
   int FAnswer = 0;
   std::function<void(HWND)> FAction;
-  std::atomic<bool> FStop{false};
+  bool FStop = false;  // under FLock
+  std::condition_variable FWake;
   std::mutex FLock;
   std::vector<std::wstring> FAnswered, FCaptions;
   std::thread FThread;
