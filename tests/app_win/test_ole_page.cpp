@@ -14,17 +14,15 @@
 #include "app/help_form.h"
 #include "app/main_form.h"
 #include "app/panel_keys.h"
-#include "app/settings.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
 #include "classlib/win/menus.h"
 #include "classlib/win/ole_container.h"
-#include "classlib/win/registry.h"
 #include "classlib/win/wide_string.h"
-#include "tests/classlib/temp_folder.h"
 #include "tests/support/dialog_watcher.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/form_test.h"
+#include "tests/support/main_window_fixture.h"
 #include "tests/support/ole_test_document.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/wait_for.h"
@@ -37,23 +35,20 @@ std::string Lng(const char* Key) {
   return S;
 }
 
-class OlePage : public ::testing::Test {
+class OlePage : public MainWindowFixture {
 protected:
   void SetUp() override {
-    TRegistry().DeleteKey("\\Software\\Zembrix");
+    MainWindowFixture::SetUp();
     OleInitialize(nullptr);
     Server = std::make_unique<TTestDocumentServer>();
     ASSERT_TRUE(Server->Serving());
-    FOldFolder = ProgramFolder();
-    SetProgramFolder(Dir.Path() + "\\");
     ASSERT_TRUE(CreateDir(Dir / "L"));
     ASSERT_TRUE(CreateDir(Dir / "R"));
     ASSERT_TRUE(CreateDir(Dir / "L\\sub"));
     ASSERT_TRUE(TTestDocumentServer::WriteDocument(ToWide(Doc()), "Hello from the document"));
     ASSERT_TRUE(TTestDocumentServer::WriteDocument(ToWide(Dir / "R\\right.zxd"), "Right"));
     WriteFileBytes(Dir / "L\\plain.txt", "plain text");
-    MainForm = CreateForm<TMainForm>(nullptr);
-    Settings = CreateForm<TSettings>(nullptr);
+    CreateMainForm();
     MainForm->AskDocumentName = [this](bool Save, std::string& Name) {
       Names.push_back((Save ? "save:" : "open:") + Name);
       if (Chosen.empty()) return false;
@@ -66,15 +61,12 @@ protected:
   }
   void TearDown() override {
     if (HelpForm != nullptr) HelpForm->Hide();
-    MainForm->OleNew->DestroyObject();
-    delete Settings;
-    Settings = nullptr;
-    delete MainForm;
-    MainForm = nullptr;
-    SetProgramFolder(FOldFolder);
+    // The document goes before its window and before the server that made it.
+    if (MainForm != nullptr) MainForm->OleNew->DestroyObject();
+    FreeMainForm();
     Server.reset();
     OleUninitialize();
-    PumpMessages();
+    MainWindowFixture::TearDown();
   }
   std::string Doc() const { return Dir / "L\\note.zxd"; }
   void Select(TPTShellList* List, const std::string& Name) {
@@ -111,13 +103,9 @@ protected:
     ASSERT_TRUE(MainForm->OleNew->Modified());
   }
 
-  TTempFolder Dir;
   std::unique_ptr<TTestDocumentServer> Server;
   std::string Chosen;
   std::vector<std::string> Names;
-
-private:
-  std::string FOldFolder;
 };
 
 TEST_F(OlePage, AltF3ShowsTheFilesDocumentOnTheActiveXPageFromEitherPanel) {
