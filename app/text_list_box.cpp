@@ -6,5 +6,5 @@ const TClassInfo* TTextListBox::StaticClassInfo() {
 }
 
 void RegisterTextListBox() {
-  if (GetClass(TTextListBox::StaticClassInfo()->Name) == nullptr) RegisterClassInfo(TTextListBox::StaticClassInfo());
+  RegisterMissingClasses<TTextListBox>();
 }

@@ -939,12 +939,5 @@ void TmwCustomEdit::WndProc(TMessage& M) {
 }
 
 void RegisterEditorClasses() {
-  static const bool Done = [] {
-    for (const TClassInfo* C : {TmwCustomEdit::StaticClassInfo(), TDcjCppSyn::StaticClassInfo(),
-                                TmwPasSyn::StaticClassInfo(), TDcjPerlSyn::StaticClassInfo(),
-                                TDcjJavaSyn::StaticClassInfo(), TmwGeneralSyn::StaticClassInfo()})
-      if (GetClass(C->Name) == nullptr) RegisterClassInfo(C);
-    return true;
-  }();
-  (void)Done;
+  RegisterMissingClasses<TmwCustomEdit, TDcjCppSyn, TmwPasSyn, TDcjPerlSyn, TDcjJavaSyn, TmwGeneralSyn>();
 }

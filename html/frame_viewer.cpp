@@ -855,10 +855,5 @@ void TFrameViewer::SetServerRoot(const std::string& Value) {
 }
 
 void RegisterFrameViewerClasses() {
-  static const bool Done = [] {
-    for (const TClassInfo* C : {TFrameViewer::StaticClassInfo(), THTMLViewer::StaticClassInfo()})
-      if (GetClass(C->Name) == nullptr) RegisterClassInfo(C);
-    return true;
-  }();
-  (void)Done;
+  RegisterMissingClasses<TFrameViewer, THTMLViewer>();
 }

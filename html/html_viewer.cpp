@@ -864,10 +864,5 @@ int THTMLViewer::PrintTo(TPrintDevice& Device, int FromPage, int ToPage) {
 }
 
 void RegisterHtmlViewerClasses() {
-  static const bool Done = [] {
-    for (const TClassInfo* C : {THTMLViewer::StaticClassInfo()})
-      if (GetClass(C->Name) == nullptr) RegisterClassInfo(C);
-    return true;
-  }();
-  (void)Done;
+  RegisterMissingClasses<THTMLViewer>();
 }

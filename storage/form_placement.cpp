@@ -454,6 +454,5 @@ void TFormStorage::RestoreProperties() {
 }
 
 void RegisterStorageClasses() {
-  for (const TClassInfo* Class : {TFormPlacement::StaticClassInfo(), TFormStorage::StaticClassInfo()})
-    if (GetClass(Class->Name) == nullptr) RegisterClassInfo(Class);
+  RegisterMissingClasses<TFormPlacement, TFormStorage>();
 }

@@ -33,7 +33,7 @@ const TClassInfo* TCryptForm::StaticClassInfo() {
 
 TCryptForm::TCryptForm(TComponent* AOwner) : TForm(AOwner) {
   RegisterStorageClasses();
-  if (GetClass("TCryptLib") == nullptr) RegisterClassInfo(TCryptLib::StaticClassInfo());
+  RegisterMissingClasses<TCryptLib>();
   Say = [](const std::string& Msg, TMsgDlgType Type) { MessageDlg(Msg, Type, {mbOK}, 0); };
 }
 

@@ -56,7 +56,7 @@ const TClassInfo* THexEd::StaticClassInfo() {
 THexEd::THexEd(TComponent* AOwner) : TForm(AOwner) {
   RegisterStorageClasses();
   RegisterHexEditorClasses();
-  if (GetClass("THexDialog") == nullptr) RegisterClassInfo(THexDialog::StaticClassInfo());
+  RegisterMissingClasses<THexDialog>();
   Ask = [](const std::string& Msg, TMsgDlgType Type, TMsgDlgButtons Buttons) { return MessageDlg(Msg, Type, Buttons, 0); };
   ChooseFile = [](TOpenDialog* Dialog) { return Dialog->Execute(); };
   AskText = [](const std::string& Caption, const std::string& Prompt, std::string& Value) {

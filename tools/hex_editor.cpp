@@ -878,13 +878,7 @@ void THexEditor::WndProc(TMessage& M) {
 }
 
 void RegisterHexEditorClasses() {
-  static const bool Done = [] {
-    for (const TClassInfo* C :
-         {THexEditor::StaticClassInfo(), TColors::StaticClassInfo(), THexToCanvas::StaticClassInfo()})
-      if (GetClass(C->Name) == nullptr) RegisterClassInfo(C);
-    return true;
-  }();
-  (void)Done;
+  RegisterMissingClasses<THexEditor, TColors, THexToCanvas>();
 }
 
 

@@ -616,6 +616,12 @@ template <class... T>
 void RegisterClasses() {
   (RegisterClassInfo(T::StaticClassInfo()), ...);
 }
+// As RegisterClasses, skipping each class whose name is already registered (by another
+// part of the program that uses it too).
+template <class... T>
+void RegisterMissingClasses() {
+  ((GetClass(T::StaticClassInfo()->Name) == nullptr ? RegisterClassInfo(T::StaticClassInfo()) : void()), ...);
+}
 // windows.h #defines RegisterClass as RegisterClassW (or A): these overloads keep
 // RegisterClass(TFoo::StaticClassInfo()) working whichever header comes first.
 #ifndef RegisterClass

@@ -580,6 +580,11 @@ TEST(ClassRegistry, RefusesASecondClassOfTheSameName) {
   EXPECT_EQ(GetClass("TSample"), nullptr);
   RegisterClassInfo(&Impostor);
   EXPECT_EQ(GetClass("TSample"), &Impostor);
+  // Registering only what is missing leaves a taken name to its class.
+  UnRegisterClassInfo(TSampleForm::StaticClassInfo());
+  EXPECT_NO_THROW((RegisterMissingClasses<TSample, TSampleForm>()));
+  EXPECT_EQ(GetClass("TSample"), &Impostor);
+  EXPECT_EQ(GetClass("TSampleForm"), TSampleForm::StaticClassInfo());
   UnRegisterClassInfo(&Impostor);
 }
 
