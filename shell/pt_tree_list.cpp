@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cstddef>
+
 // ---------------------------------------------------------------------------------------
 // TPTCustomDraw
 
@@ -33,11 +35,26 @@ int TPTCustomDraw::DrawStage() const {
   return dsOther;
 }
 
+// Tree and list records both carry the item's text colour right after NMCUSTOMDRAW.
+static_assert(offsetof(NMTVCUSTOMDRAW, clrText) == offsetof(NMLVCUSTOMDRAW, clrText));
+
+// At an item stage the context still holds the previous item's text colour: a font that
+// started from it would take a handler's colour equal to it as no change, and the item
+// would be drawn in the control's default colour. The item's own colour is the start.
+COLORREF TPTCustomDraw::StartTextColor() const {
+  if (FNMCustomDraw == nullptr) return 0;
+  if (FNMCustomDraw->dwDrawStage & CDDS_ITEM) {
+    COLORREF C = reinterpret_cast<const NMTVCUSTOMDRAW*>(FNMCustomDraw)->clrText;
+    return C == CLR_DEFAULT || C == CLR_NONE ? GetSysColor(COLOR_WINDOWTEXT) : C;
+  }
+  return FNMCustomDraw->hdc != nullptr ? GetTextColor(FNMCustomDraw->hdc) : 0;
+}
+
 void TPTCustomDraw::CreateFont() {
   FFont = std::make_unique<TFont>();
   if (TemplateFont != nullptr) FFont->Assign(TemplateFont);
-  if (FNMCustomDraw != nullptr && FNMCustomDraw->hdc != nullptr)
-    FFont->SetColor(TColor(GetTextColor(FNMCustomDraw->hdc) & 0xFFFFFF));
+  if (FNMCustomDraw != nullptr && (FNMCustomDraw->hdc != nullptr || (FNMCustomDraw->dwDrawStage & CDDS_ITEM)))
+    FFont->SetColor(TColor(StartTextColor() & 0xFFFFFF));
   FFont->OnChange = [this](TObject*) { FontChanged = true; };
 }
 

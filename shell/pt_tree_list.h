@@ -30,7 +30,7 @@ public:
   // Takes the next notification; Font and Brush are made again on first use.
   virtual void Init(NMCUSTOMDRAW* ANotify, LRESULT* AResultPtr);
   int DrawStage() const;
-  // The font the item is drawn with: the control's font in the context's text colour.
+  // The font the item is drawn with: the control's font in the item's text colour.
   TFont* GetFont();
   // The item's background: solid, the context's background colour.
   TBrush* GetBrush();
@@ -48,6 +48,7 @@ public:
 protected:
   virtual void CreateFont();
   virtual void CreateBrush();
+  COLORREF StartTextColor() const;
   // Apply for a record that begins with NMCUSTOMDRAW; the text colours live at TextColor
   // and TextBkColor of the record.
   void ApplyTo(COLORREF& TextColor, COLORREF& TextBkColor);

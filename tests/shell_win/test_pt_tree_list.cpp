@@ -211,6 +211,42 @@ TEST(PTCustomListView, PrepaintAlwaysAsksForItems) {
   EXPECT_EQ(SendMessageW(Form.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&D)), CDRF_NOTIFYITEMDRAW);
 }
 
+// Rows next to each other in the same colour: the device context still holds the colour
+// of the row above when the next one is drawn, and each row must still get its own.
+TEST(PTCustomListView, NeighbourRowsInTheSameColourAreAllPainted) {
+  TForm Form(nullptr);
+  Form.SetBounds(0, 0, 300, 300);
+  auto* List = new TPTCustomListView(&Form);
+  List->SetParent(&Form);
+  List->SetBounds(0, 0, 280, 260);
+  List->SetViewStyle(vsReport);
+  List->Columns()->Add()->SetCaption("Name");
+  List->Columns()->Items(0)->SetWidth(200);
+  const COLORREF Colours[] = {RGB(255, 0, 0), RGB(255, 0, 0), RGB(0, 0, 0), RGB(255, 0, 0), RGB(0, 128, 0),
+                              RGB(0, 128, 0)};
+  for (size_t i = 0; i < std::size(Colours); ++i) List->Items()->Add()->SetCaption("WWWWWWWW");
+  List->OnCustomDrawItem = [&](TObject*, TPTCustomDraw* CD, TListItem* Item) {
+    if (Item != nullptr) CD->GetFont()->SetColor(TColor(Colours[Item->Index()]));
+  };
+  Form.Show();
+  Pump();
+  List->Invalidate();
+  UpdateWindow(List->Handle());
+  Pump();
+  SaveWindowPng(Form.Handle(), "pt_list_row_colours.png");
+  HDC DC = GetDC(List->Handle());
+  for (size_t i = 0; i < std::size(Colours); ++i) {
+    if (Colours[i] == RGB(0, 0, 0)) continue;
+    TRect R = List->Items()->Item(int(i))->DisplayRect(LVIR_LABEL);
+    int Hits = 0;
+    for (int Y = R.Top; Y < R.Bottom; ++Y)
+      for (int X = R.Left; X < R.Right; ++X)
+        if (GetPixel(DC, X, Y) == Colours[i]) ++Hits;
+    EXPECT_GT(Hits, 10) << "row " << i;
+  }
+  ReleaseDC(List->Handle(), DC);
+}
+
 TEST(PTCustomListView, RightClickMenuWithHookAndItem) {
   TForm Form(nullptr);
   auto* List = new TPTCustomListView(&Form);
