@@ -341,6 +341,7 @@ bool EndSession(UINT Flags) {
 }
 
 void TMainForm::FormCreate(TObject*) {
+  FDesignLeftWidth = LPages->Width();
   if (!HtmlPage && HTMLTab) HtmlPage = new THtmlPage(this, HTMLTab);
   // The HTML page's buttons are made in code, so the language storage cannot reach them:
   // they follow each restore of the main window's texts.
@@ -595,7 +596,12 @@ void TMainForm::FormShow(TObject* Sender) {
   FormResize(Sender);
   if (!FPanelsShown) {
     FPanelsShown = true;
-    RememberPanelShare();
+    // The form's own width is the left panel's in the form's own window; a stored width is
+    // taken against the window's stored size, which it gets only when shown (first paint).
+    if (LPages->Width() == FDesignLeftWidth) {
+      RememberPanelShare();
+      FShareKnown = true;
+    }
     // The restored folders are read without a change: the lists are filled from them here.
     // A stored folder that is gone leaves its panel on the desktop.
     for (TPTShellList* List : {LF, RF}) {

@@ -421,6 +421,8 @@ private:
   std::string FStartLeft, FStartRight;
   bool FStartPending = false;
   bool FPanelsShown = false;
+  bool FShareKnown = false;  // from then on resizing keeps FLeftShare
+  int FDesignLeftWidth = 0;  // the left panel's width in the form resource
   void ShowSettings(TTabSheet* Page);
   void RunTool(const std::string& Program);
   void PowerCommand(UINT Flags, const char* What);

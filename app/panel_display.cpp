@@ -122,7 +122,7 @@ void TMainForm::Compactstyle1Click(TObject*) {
 // The panels keep their shares of the width when the window changes size; a maximised
 // first start gives both halves.
 void TMainForm::KeepPanelShares() {
-  if (!FPanelsShown || LPages == nullptr || Main == nullptr) return;
+  if (!FShareKnown || LPages == nullptr || Main == nullptr) return;
   const int W = Main->ClientWidth();
   if (W <= 0) return;
   const int Left = std::clamp(int(W * FLeftShare + 0.5), 1, std::max(1, W - Splitter1->Width() - 1));
@@ -162,6 +162,13 @@ void TMainForm::FormPaint(TObject*) {
   if (FFirstPaint) {
     FFirstPaint = false;
     StartingUp = false;
+    // A stored width was the left panel's in the window as it was then; the window has
+    // only now got that size back (a maximised one is shown after its stored state is
+    // read at the normal size), so its share is taken here.
+    if (!FShareKnown) {
+      RememberPanelShare();
+      FShareKnown = true;
+    }
     Screen->SetCursor(crDefault);
     // The tip stands beside the window: a damaged tips file does not hold up the start.
     if (Tips != nullptr) {

@@ -325,4 +325,23 @@ TEST_F(MainEvents, CompactStyleAndPanelWidths) {
   }
 }
 
+// The left panel's width is stored from the maximised window, and read back while the
+// window still has its normal size: across runs the panels keep their halves.
+class PanelWidthsAcrossRuns : public MainWindowFixture {};
+
+TEST_F(PanelWidthsAcrossRuns, MaximisedWindowKeepsItsHalves) {
+  for (int Run = 0; Run < 3; ++Run) {
+    CreateMainForm();
+    MainForm->SetWindowState(wsMaximized);
+    MainForm->Show();
+    ASSERT_TRUE(WaitFor([] { return !StartingUp; })) << "no first paint in run " << Run;
+    PumpMessages();
+    const int Gap = MainForm->Splitter1->Width() + 4;
+    EXPECT_NEAR(MainForm->LPages->Width(), MainForm->RPages->Width(), Gap) << "run " << Run;
+    MainForm->Close();
+    PumpMessages();
+    FreeMainForm();
+  }
+}
+
 }  // namespace
