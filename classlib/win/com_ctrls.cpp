@@ -469,11 +469,28 @@ void TToolBar::AlignControls(TRect& R) {
   std::vector<TControl*> Row;
   for (TControl* C : FControls)
     if (C->Align() == alNone) Row.push_back(C);
-  // One row in the order of their left edges; it wraps where the bar is too narrow.
-  std::stable_sort(Row.begin(), Row.end(), [](TControl* A, TControl* B) { return A->Left() < B->Left(); });
+  // One row in the order of their left edges; it wraps where the bar is too narrow. A
+  // wrapped control starts its line at the left again, so the order is by the line each
+  // control was put on last, then by left edge: a narrow bar that widens gets its order
+  // back. A control not laid out before joins the last line.
+  int LastLine = 0;
+  for (const auto& [C, L] : FLines) LastLine = std::max(LastLine, L);
+  auto LineOf = [&](TControl* C) {
+    auto It = FLines.find(C);
+    return It != FLines.end() ? It->second : LastLine;
+  };
+  std::stable_sort(Row.begin(), Row.end(), [&](TControl* A, TControl* B) {
+    const int LA = LineOf(A), LB = LineOf(B);
+    return LA != LB ? LA < LB : A->Left() < B->Left();
+  });
+  std::map<const TControl*, int> Lines;
+  int Line = 0;
   int X = R.Left, Y = R.Top + 2, LineHeight = FButtonHeight;
   for (TControl* C : Row) {
-    if (!C->Visible()) continue;
+    if (!C->Visible()) {
+      Lines[C] = LineOf(C);
+      continue;
+    }
     auto* B = dynamic_cast<TToolButton*>(C);
     int W = C->Width(), H = C->Height();
     if (B != nullptr) {
@@ -494,12 +511,15 @@ void TToolBar::AlignControls(TRect& R) {
       X = R.Left;
       Y += LineHeight;
       LineHeight = FButtonHeight;
+      ++Line;
     }
+    Lines[C] = Line;
     int Top = B != nullptr ? Y : Y + std::max(0, (FButtonHeight - H) / 2);
     C->SetBounds(X, Top, W, H);
     X += W;
     LineHeight = std::max(LineHeight, H);
   }
+  FLines.swap(Lines);
 }
 
 void TToolBar::Paint() {

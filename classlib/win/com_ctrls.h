@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -168,6 +169,7 @@ private:
   bool FShowCaptions = false;
   bool FFlat = true;
   bool FWrapable = true;
+  std::map<const TControl*, int> FLines;  // the line each control was laid out on last
 };
 
 enum TStatusPanelStyle { psText, psOwnerDraw };

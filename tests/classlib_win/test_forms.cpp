@@ -291,6 +291,40 @@ TEST(Forms, ToolBarPlacesAControlAddedLater) {
   EXPECT_LE(Combo->Left() + Combo->Width(), Bar->Width());
 }
 
+// A bar too narrow for its buttons wraps the last ones to a new line at the left; when it
+// gets wider again they come back at the end, in their order, not among the first ones.
+TEST(Forms, ToolBarKeepsItsOrderAfterWrapping) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  F->SetBounds(0, 0, 400, 300);
+  auto* Bar = new TToolBar(F.get());
+  Bar->SetAlign(alNone);
+  Bar->SetParent(F.get());
+  Bar->SetBounds(0, 0, 300, 60);
+  std::vector<TToolButton*> Buttons;
+  for (int I = 0; I < 6; ++I) {
+    auto* B = new TToolButton(F.get());
+    B->SetLeft(I * Bar->ButtonWidth());
+    B->SetParent(Bar);
+    Buttons.push_back(B);
+  }
+  F->HandleNeeded();
+  auto InOneRowInOrder = [&] {
+    for (size_t I = 0; I < Buttons.size(); ++I) {
+      EXPECT_EQ(Buttons[I]->Top(), Buttons[0]->Top()) << I;
+      EXPECT_EQ(Buttons[I]->Left(), int(I) * Bar->ButtonWidth()) << I;
+    }
+  };
+  InOneRowInOrder();
+  for (int Round = 0; Round < 2; ++Round) {
+    Bar->SetWidth(4 * Bar->ButtonWidth() + 5);  // two buttons wrap
+    EXPECT_EQ(Buttons[4]->Left(), 0);
+    EXPECT_GT(Buttons[4]->Top(), Buttons[0]->Top());
+    EXPECT_EQ(Buttons[5]->Left(), Bar->ButtonWidth());
+    Bar->SetWidth(300);
+    InOneRowInOrder();
+  }
+}
+
 // Caption buttons are as wide as their captions; picture buttons keep the bar's width. A
 // click on the bar itself is the bar's, a click on a button only the button's.
 TEST(Forms, ToolBarSizesCaptionButtonsAndClicksOnItsOwnArea) {
