@@ -314,6 +314,10 @@ void TFormPlacement::UpdatePlacement() {
   if (F == nullptr || !F->HandleAllocated() || Loading() || FPreventResize || !FMinMaxInfo->DefaultMinMaxInfo())
     return;
   HWND Wnd = F->Handle();
+  // A window that is up and maximised already has its place; writing the placement back
+  // moves it there again, and Wine then puts it at the screen's corner with its frame
+  // and its bottom and right edges off the screen (a language switch did so).
+  if (IsWindowVisible(Wnd) && IsZoomed(Wnd)) return;
   WINDOWPLACEMENT P{};
   P.length = sizeof P;
   if (!GetWindowPlacement(Wnd, &P)) return;

@@ -220,6 +220,42 @@ TEST_F(FormStorage, CaptionsAndHintsComeFromTheLanguageFileWhichStaysUntouched) 
   EXPECT_EQ(FileBytes(LangName), Lang);
 }
 
+// Texts read again while the window is up (a language switch) leave a maximised window
+// where it is: writing its placement back would move it off its maximised place.
+TEST_F(FormStorage, RestoringTextsLeavesAMaximisedWindowInPlace) {
+  TTempFolder Dir;
+  std::string LangName = Dir / "zq.lng";
+  {
+    const std::string Lang = "[StoreForm]\r\nLabel1_Caption=two\r\n";
+    TFileStream S(LangName, fmCreate);
+    S.WriteBuffer(Lang.data(), Lang.size());
+  }
+  auto F = NewForm<TStoreForm>([&](TStoreForm* F) {
+    F->Lang->SetIniFileName(LangName);
+    F->Options->SetUseRegistry(false);
+    F->Options->SetIniFileName(Dir / "options.ini");
+  });
+  F->SetWindowState(wsMaximized);
+  F->Show();
+  PumpMessages();
+  ASSERT_TRUE(IsZoomed(F->Handle()));
+  RECT Before, After;
+  GetWindowRect(F->Handle(), &Before);
+  for (TFormStorage* S : {F->Lang, F->Options}) {
+    S->RestoreFormPlacement();
+    PumpMessages();
+    GetWindowRect(F->Handle(), &After);
+    EXPECT_TRUE(IsZoomed(F->Handle()));
+    EXPECT_EQ(After.left, Before.left);
+    EXPECT_EQ(After.top, Before.top);
+    EXPECT_EQ(After.right, Before.right);
+    EXPECT_EQ(After.bottom, Before.bottom);
+  }
+  EXPECT_EQ(F->Label1->Caption(), "two");
+  F->Close();
+  PumpMessages();
+}
+
 TEST_F(FormStorage, WhatIsSavedAndWhen) {
   // Destroyed before it was ever shown: nothing is written.
   NewForm<TStoreForm>().reset();
