@@ -604,11 +604,17 @@ void TMainForm::FormShow(TObject* Sender) {
     }
     // The restored folders are read without a change: the lists are filled from them here.
     // A stored folder that is gone leaves its panel on the desktop.
-    for (TPTShellList* List : {LF, RF}) {
+    // The path combos were not told either: they name the folders the lists show.
+    for (bool Left : {true, false}) {
+      TPTShellList* List = Left ? LF : RF;
       try {
         List->Refill();
       } catch (const std::exception&) {
         List->Folder()->Clear();
+      }
+      try {
+        (Left ? LCombo : RCombo)->SetFolder(List->Folder());
+      } catch (const std::exception&) {
       }
     }
   }

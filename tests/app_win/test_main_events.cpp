@@ -325,11 +325,12 @@ TEST_F(MainEvents, CompactStyleAndPanelWidths) {
   }
 }
 
+// Runs of the program one after another on one registry.
+class PanelsAcrossRuns : public MainWindowFixture {};
+
 // The left panel's width is stored from the maximised window, and read back while the
 // window still has its normal size: across runs the panels keep their halves.
-class PanelWidthsAcrossRuns : public MainWindowFixture {};
-
-TEST_F(PanelWidthsAcrossRuns, MaximisedWindowKeepsItsHalves) {
+TEST_F(PanelsAcrossRuns, MaximisedWindowKeepsItsHalves) {
   for (int Run = 0; Run < 3; ++Run) {
     CreateMainForm();
     MainForm->SetWindowState(wsMaximized);
@@ -341,6 +342,38 @@ TEST_F(PanelWidthsAcrossRuns, MaximisedWindowKeepsItsHalves) {
     MainForm->Close();
     PumpMessages();
     FreeMainForm();
+  }
+}
+
+// A panel opens on the folder it had at the end of the last run, and its path combo
+// names that folder, not the desktop.
+TEST_F(PanelsAcrossRuns, PathCombosNameTheRestoredFolders) {
+  ASSERT_TRUE(CreateDir(Dir / "Left"));
+  ASSERT_TRUE(CreateDir(Dir / "Right"));
+  CreateMainForm();
+  MainForm->Show();
+  ASSERT_TRUE(WaitFor([] { return !StartingUp; }));
+  MainForm->LF->Folder()->SetPath(Dir / "Left");
+  MainForm->RF->Folder()->SetPath(Dir / "Right");
+  PumpMessages();
+  MainForm->Close();
+  PumpMessages();
+  FreeMainForm();
+
+  CreateMainForm();
+  MainForm->Show();
+  ASSERT_TRUE(WaitFor([] { return !StartingUp; }));
+  PumpMessages();
+  const struct {
+    TPTShellList* List;
+    TPTShellCombo* Combo;
+    const char* Folder;
+  } Sides[] = {{MainForm->LF, MainForm->LCombo, "Left"}, {MainForm->RF, MainForm->RCombo, "Right"}};
+  for (const auto& S : Sides) {
+    EXPECT_EQ(Upper(S.List->Folder()->GetPath()), Upper(Dir / S.Folder));
+    EXPECT_EQ(Upper(S.Combo->Folder()->GetPath()), Upper(Dir / S.Folder));
+    ASSERT_GE(S.Combo->ItemIndex(), 0);
+    EXPECT_EQ(S.Combo->ComboItem(S.Combo->ItemIndex())->Caption, S.Folder);
   }
 }
 
