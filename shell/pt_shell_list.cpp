@@ -301,12 +301,35 @@ void TPTCustomShellList::FolderChanged(TObject*) {
       if (Own) --Count;
     }
   } Pass{FUpdatePass, Own};
-  // The partners show the new folder too (a change that came from them is not fed back).
-  if (Own) {
-    if (FTree != nullptr) FTree->SetFolder(FFolder.get());
-    else if (FCombo != nullptr) FCombo->SetFolder(FFolder.get());
+  try {
+    // The partners show the new folder too (a change that came from them is not fed back).
+    if (Own) TellPartners();
+    Refill();
+  } catch (...) {
+    ReturnToShownFolder(Own);
+    throw;
   }
-  Refill();
+}
+
+void TPTCustomShellList::TellPartners() {
+  if (FTree != nullptr) FTree->SetFolder(FFolder.get());
+  else if (FCombo != nullptr) FCombo->SetFolder(FFolder.get());
+}
+
+// A folder that cannot be opened (a network with no network, a folder deleted meanwhile)
+// leaves the list on the folder it showed, partners and all: an emptied list could not
+// even go up from there. The caller still gets the error.
+void TPTCustomShellList::ReturnToShownFolder(bool Partners) {
+  if (FReturning || !FIdList || !HandleAllocated()) return;
+  if (ComparePidls(FIdList.Get(), FFolder->GetIdList()) == 0) return;  // the shown folder itself failed
+  FReturning = true;
+  try {
+    TPidl Back(CopyPidl(nullptr, FIdList.Get()));
+    FFolder->SetIdList(Back.Get());
+    if (Partners) TellPartners();
+  } catch (...) {
+  }
+  FReturning = false;
 }
 
 void TPTCustomShellList::Refill() {

@@ -226,6 +226,8 @@ private:
   int CompareItems(TListItem* A, TListItem* B);
   void Sort();
   void FolderChanged(TObject* Sender);
+  void TellPartners();
+  void ReturnToShownFolder(bool Partners);
   void StartWatching();
   void StopWatching();
   void ChangeNotified();
@@ -273,6 +275,7 @@ private:
   bool FRefreshPending = false;
   bool FEditingName = false;  // a shell item's name is edited in place
   bool FOwnDrag = false;
+  bool FReturning = false;  // going back to the shown folder after a failed change
   int FUpdatePass = 0;
   TComPtr<IDropTarget> FDropTarget;  // registered for the window
   TComPtr<IDataObject> FDragData;    // of a drag over the list, from DragEnter on

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "classlib/core/exception.h"
+#include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
 #include "classlib/win/forms.h"
 #include "classlib/win/registry.h"
@@ -260,7 +261,9 @@ TEST_F(ShellListFixture, DirectoryColsWidthsAndCarriedWidths) {
   EXPECT_EQ(ColumnWidth(Second, 0), 333);
 }
 
-TEST_F(ShellListFixture, MissingFolderRaisesAndLeavesTheListEmpty) {
+// A folder that cannot be opened is reported, and the list stays on the folder it showed:
+// an emptied list on a folder that is not there could not even go up.
+TEST_F(ShellListFixture, MissingFolderRaisesAndLeavesTheListOnItsFolder) {
   Dir.MakeFile("x.txt", 1);
   std::string Gone = Dir.MakeFolder("gone");
   TPidl GonePidl = ParsePath(Gone);
@@ -269,7 +272,13 @@ TEST_F(ShellListFixture, MissingFolderRaisesAndLeavesTheListEmpty) {
   ShowOn(Dir.Path());
   ASSERT_EQ(Names(List).size(), 1u);
   EXPECT_THROW(List->Folder()->SetIdList(GonePidl.Get()), Exception);
+  EXPECT_EQ(Names(List), std::vector<std::string>{"x.txt"});
+  EXPECT_TRUE(SameText(ExcludeTrailingBackslash(List->Folder()->GetPath()), ExcludeTrailingBackslash(Dir.Path())));
+  // The list goes on working from there.
+  std::string Sub = Dir.MakeFolder("sub");
+  EXPECT_NO_THROW(List->Folder()->SetPath(Sub));
   EXPECT_EQ(List->Items()->Count(), 0);
+  EXPECT_TRUE(SameText(ExcludeTrailingBackslash(List->Folder()->GetPath()), ExcludeTrailingBackslash(Sub)));
 }
 
 TEST_F(ShellListFixture, IconsOverlaysAndApplicationImages) {
