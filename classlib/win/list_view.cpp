@@ -314,6 +314,9 @@ void TCustomListView::SetViewStyle(TViewStyle Value) {
     const DWORD Styles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
     LONG S = GetWindowLongW(FHandle, GWL_STYLE);
     SetWindowLongW(FHandle, GWL_STYLE, (S & ~LVS_TYPEMASK) | Styles[Value]);
+    // The control repaints only where items are now; what the old view drew elsewhere
+    // would stay on the screen.
+    InvalidateRect(FHandle, nullptr, TRUE);
   }
 }
 

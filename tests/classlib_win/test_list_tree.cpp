@@ -69,6 +69,49 @@ TEST(ListView, TenThousandCallbackItemsSortWithACustomSort) {
   EXPECT_EQ(L->Items()->Item(1)->Index(), 1);
 }
 
+// A new view style shows the items in their new places on a clean background: nothing of
+// the old view (here the report's second column) stays on the screen.
+TEST(ListView, ANewViewStyleRepaintsTheWholeList) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  F->SetBounds(0, 0, 400, 300);
+  auto* List = new TListView(F.get());
+  List->SetParent(F.get());
+  List->SetBounds(0, 0, 380, 260);
+  List->SetViewStyle(vsReport);
+  List->Columns()->Add()->SetCaption("Name");
+  List->Columns()->Add()->SetCaption("Size");
+  List->Columns()->Items(0)->SetWidth(100);
+  List->Columns()->Items(1)->SetWidth(200);
+  TListItem* Item = List->Items()->Add();
+  Item->SetCaption("a");
+  Item->SubItems()->Add("WWWWWWWWWWWWWWWW");
+  F->Show();
+  PumpMessages();
+  UpdateWindow(List->Handle());
+  TRect Sub = Item->DisplayRect(LVIR_BOUNDS);
+  Sub.Left = 110;  // the second column of the report
+  auto Inked = [&] {
+    HDC DC = GetDC(List->Handle());
+    const COLORREF Back = GetPixel(DC, 370, 250);
+    int N = 0;
+    for (int Y = Sub.Top; Y < Sub.Bottom; ++Y)
+      for (int X = Sub.Left; X < Sub.Right; ++X)
+        if (GetPixel(DC, X, Y) != Back) ++N;
+    ReleaseDC(List->Handle(), DC);
+    return N;
+  };
+  ASSERT_GT(Inked(), 10) << "the report shows the second column";
+  for (TViewStyle Style : {vsList, vsSmallIcon, vsIcon}) {
+    List->SetViewStyle(vsReport);
+    PumpMessages();
+    UpdateWindow(List->Handle());
+    List->SetViewStyle(Style);
+    PumpMessages();
+    UpdateWindow(List->Handle());
+    EXPECT_EQ(Inked(), 0) << "view style " << int(Style);
+  }
+}
+
 TEST(ListView, LabelEditReachesItsEndEvent) {
   std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
   auto* L = new TListView(F.get());
