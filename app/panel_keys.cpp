@@ -161,17 +161,19 @@ bool IsNewFolderName(const std::string& Name) {
 bool MakeNewFolder(const std::string& Folder, const std::string& Name, std::string& Error) {
   Error.clear();
   if (Folder.empty()) {
-    Error = "This panel shows no folder of the file system.";
+    Error = LngStringOr("No_panel_folder", "This panel shows no folder of the file system.");
     return false;
   }
   if (!IsNewFolderName(Name)) {
-    Error = "\"" + Name + "\" is not a folder name: a name without \\ / : * ? \" < > | and ..";
+    Error = "\"" + Name + "\" " +
+            LngStringOr("Bad_folder_name", "is not a folder name: a name without \\ / : * ? \" < > | and ..");
     return false;
   }
   std::string Path = Folder.size() < 4 ? Folder + Name : Folder + "\\" + Name;
   if (CreateDirectoryW(ToWide(Path).c_str(), nullptr)) return true;
   DWORD Code = GetLastError();
-  Error = "Unable to create the folder \"" + Path + "\"\n\n" + SysErrorMessage(int(Code));
+  Error = LngStringOr("Folder_not_made", "Unable to create the folder") + " \"" + Path + "\"\n\n" +
+          SysErrorMessage(int(Code));
   return false;
 }
 
@@ -183,7 +185,7 @@ bool LinkSelection(TPTShellList* List) {
     std::string Target = D->GetPath();
     if (Target.empty() || Folder.empty()) {
       Failed.push_back(D->GetDisplayName());
-      Reason = "Shortcuts are made to files and folders only.";
+      Reason = LngStringOr("Links_to_files_only", "Shortcuts are made to files and folders only.");
       continue;
     }
     HRESULT Hr = CreateShortcutIn(ToWide(Folder), ToWide(Target));
@@ -194,7 +196,7 @@ bool LinkSelection(TPTShellList* List) {
   }
   List->RefreshItems();
   if (Failed.empty()) return true;
-  std::string Text = "No shortcut could be made to:";
+  std::string Text = LngStringOr("No_links", "No shortcut could be made to:");
   for (const std::string& F : Failed) Text += "\n" + F;
   Tell(Text + "\n\n" + Reason);
   return false;
@@ -458,7 +460,7 @@ bool NewNames(TSide& S, bool Move) {
 
 void ReportNotDeleted(const std::vector<std::string>& Failed) {
   if (Failed.empty()) return;
-  std::string Text = "Not deleted:";
+  std::string Text = LngStringOr("Not_deleted", "Not deleted:");
   for (const std::string& F : Failed) Text += "\n" + F;
   Tell(Text);
 }

@@ -248,6 +248,35 @@ TEST_F(PanelKeys, CtrlDelDeletesFoldersTooAndTellsWhatStayed) {
   EXPECT_NE(Told[0].find(L"b.txt"), std::wstring::npos);
 }
 
+// The panel's own reports come from the language file: a Russian user reads them in
+// Russian, with the name or path they concern.
+TEST_F(PanelKeys, ReportsComeInTheLanguageOfTheLanguageFile) {
+  CreateDirectoryW(ToWide(ExcludeTrailingBackslash(ExtractFilePath(LngFileName()))).c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(ToWide(std::string("Z:") + ZX_TEST_DATA + "/../../resources/langs/Russian.zq.lng").c_str(),
+                        ToWide(LngFileName()).c_str(), FALSE));
+  std::vector<std::wstring> Told;
+  {
+    TDialogWatcher Watcher;
+    Typed = "a?b";
+    Press(MainForm->LF, VK_F7);
+    HANDLE Held = CreateFileW(ToWide(Dir / "L\\b.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(Held, INVALID_HANDLE_VALUE);
+    Select(MainForm->LF, {"b.txt"});
+    Answer = mrYes;
+    Press(MainForm->LF, VK_DELETE, {ssCtrl});
+    CloseHandle(Held);
+    Told = Watcher.Answered();
+  }
+  ASSERT_EQ(Told.size(), 2u);
+  EXPECT_NE(Told[0].find(L"\"a?b\" \u2014 \u043D\u0435 \u0438\u043C\u044F \u043F\u0430\u043F\u043A\u0438"),
+            std::wstring::npos)  // "a?b" — не имя папки
+      << FromWide(Told[0]);
+  EXPECT_NE(Told[1].find(L"\u041D\u0435 \u0443\u0434\u0430\u043B\u0435\u043D\u043E:"), std::wstring::npos)  // Не удалено:
+      << FromWide(Told[1]);
+  EXPECT_NE(Told[1].find(L"b.txt"), std::wstring::npos);
+}
+
 TEST_F(PanelKeys, SelectionKeys) {
   TPTShellList* L = MainForm->LF;
   Select(L, {});
