@@ -610,6 +610,9 @@ void TStatusBar::InitWnd() { UpdatePanels(); }
 void TStatusBar::Resize() {
   TWinControl::Resize();
   UpdatePanels();
+  // The control repaints only what a larger size uncovers: the size grip it drew at the
+  // old corner (and the old last panel's edge) would stay.
+  if (FHandle != nullptr) InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TStatusBar::SetSimplePanel(bool Value) {

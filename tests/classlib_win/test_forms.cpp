@@ -291,6 +291,33 @@ TEST(Forms, ToolBarPlacesAControlAddedLater) {
   EXPECT_LE(Combo->Left() + Combo->Width(), Bar->Width());
 }
 
+// A status bar that grows (its window maximised) shows its size grip at its new corner
+// only: nothing of it stays where the corner was.
+TEST(Forms, AGrowingStatusBarLeavesNoOldSizeGrip) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  F->SetBounds(0, 0, 400, 200);
+  auto* Bar = new TStatusBar(F.get());
+  Bar->SetParent(F.get());
+  Bar->Panels()->Add()->SetWidth(100);
+  Bar->Panels()->Add();
+  F->Show();
+  PumpMessages();
+  UpdateWindow(Bar->Handle());
+  const int OldRight = Bar->ClientWidth();
+  F->SetBounds(0, 0, 600, 200);
+  PumpMessages();
+  UpdateWindow(Bar->Handle());
+  ASSERT_GT(Bar->ClientWidth(), OldRight + 100);
+  // The old corner looks like the bar a little further left, where no grip ever was.
+  HDC DC = GetDC(Bar->Handle());
+  int Differ = 0;
+  for (int Y = 0; Y < Bar->ClientHeight(); ++Y)
+    for (int X = OldRight - 16; X < OldRight; ++X)
+      if (GetPixel(DC, X, Y) != GetPixel(DC, X - 60, Y)) ++Differ;
+  ReleaseDC(Bar->Handle(), DC);
+  EXPECT_EQ(Differ, 0);
+}
+
 // A bar too narrow for its buttons wraps the last ones to a new line at the left; when it
 // gets wider again they come back at the end, in their order, not among the first ones.
 TEST(Forms, ToolBarKeepsItsOrderAfterWrapping) {
