@@ -168,7 +168,7 @@ void PlayMediaFile(const std::string& FileName) {
         M->mpp->Deinit();
         M->mpp->Init();
         M->mpp->SetSongName(FileName);
-        if (!M->mpp->Load()) throw Exception("Cannot play " + FileName);
+        if (!M->mpp->Load()) throw Exception(LngStringOr("Cannot_play", "Cannot play") + " " + FileName);
         M->Musbar->SetMax(int(M->mpp->GetMaxPosition()));
         M->mpp->Play();
       }

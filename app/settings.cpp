@@ -318,6 +318,7 @@ void ApplyDialogTexts() {
     Texts = TMsgDlgTexts();  // an unreadable file: the English texts
   }
   SetMsgDlgTexts(Texts);
+  ApplyDateNames();
 }
 
 void TSettings::RadioButton1Click(TObject*) { SwitchLanguage(ProgramFolder() + "Langs\\Russian.zq.lng", false); }

@@ -178,7 +178,8 @@ private:
 std::string DriveTypeName(UINT Type);
 
 // Gives the message boxes the captions and button texts of the language file (section
-// "MsgDlg"); the English ones where the file lacks a text or cannot be read.
+// "MsgDlg"); the English ones where the file lacks a text or cannot be read. The day and
+// month names of dates follow the file too (ApplyDateNames).
 void ApplyDialogTexts();
 
 extern TSettings* Settings;

@@ -30,3 +30,9 @@ std::string LngStringOr(const std::string& Key, const std::string& Default);
 // The text of the little-error popup that ends a failed command: "Problem1", or the
 // built-in English text when the language file lacks it or cannot be read.
 std::string LittleErrorText();
+
+// Gives date formatting the day and month names of the language file (section "String":
+// ShortDayNames and LongDayNames, Sunday first, ShortMonthNames and LongMonthNames, each a
+// comma-separated list), so that the calendar and dates in words speak the chosen
+// language. A list that is missing or has the wrong count leaves the English names.
+void ApplyDateNames();

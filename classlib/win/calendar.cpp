@@ -112,11 +112,15 @@ void TCalendar::Paint() {
     C->FillRect(Box);
     Centred(Box, IntToStr(D));
   }
-  // The row lines last: the day cells fill their boxes, which would wipe them.
+  // The grid lines last: the day cells fill their boxes, which would wipe them.
   C->Pen()->SetColor(clBtnShadow);
   for (int Row = 1; Row < 7; ++Row) {
     C->MoveTo(0, Cell(0, Row).Top);
     C->LineTo(R.Right, Cell(0, Row).Top);
+  }
+  for (int Col = 1; Col < 7; ++Col) {
+    C->MoveTo(Cell(Col, 0).Left, 0);
+    C->LineTo(Cell(Col, 0).Left, R.Bottom);
   }
 }
 

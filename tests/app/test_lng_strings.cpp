@@ -89,4 +89,40 @@ TEST_F(LngStrings, EveryLookupReadsTheFileAfresh) {
   EXPECT_EQ(LittleErrorText(), "Little error. Don't worry");
 }
 
+// Day and month names come from the language file; a list that is missing, short, long or
+// has an empty name gives the English list, also after another language had been applied.
+TEST_F(LngStrings, DateNamesFollowTheLanguageFile) {
+  const std::string Ru =  // "Vs".."Sb" and "Yanvar'".."Dekabr'" in 1251, spelt short here
+      "ShortDayNames=\xC2\xF1,\xCF\xED,\xC2\xF2,\xD1\xF0,\xD7\xF2,\xCF\xF2,\xD1\xE1\r\n"
+      "LongDayNames=d1, d2 ,d3,d4,d5,d6,d7\r\n"
+      "ShortMonthNames=m1,m2,m3,m4,m5,m6,m7,m8,m9,m10,m11,m12\r\n"
+      "LongMonthNames=\xDF\xED\xE2,M2,M3,M4,M5,M6,M7,M8,M9,M10,M11,M12\r\n";
+  WriteLng("[String]\r\n" + Ru);
+  ApplyDateNames();
+  EXPECT_EQ(ShortDayNames[0], "\xC2\xF1");
+  EXPECT_EQ(ShortDayNames[6], "\xD1\xE1");
+  EXPECT_EQ(LongDayNames[1], "d2");  // blanks around a name are not part of it
+  EXPECT_EQ(ShortMonthNames[11], "m12");
+  EXPECT_EQ(FormatDateTime("mmmm d, dddd", EncodeDate(2001, 1, 1)), "\xDF\xED\xE2 1, d2");
+
+  const std::pair<const char*, const char*> Broken[] = {
+      {"", "no lists at all"},
+      {"ShortDayNames=a,b,c,d,e,f\r\nLongDayNames=a,b,c,d,e,f,g,h\r\n"
+       "ShortMonthNames=a,b,,d,e,f,g,h,i,j,k,l\r\nLongMonthNames=\r\n",
+       "six, eight, an empty name, an empty list"}};
+  for (const auto& [Lists, What] : Broken) {
+    WriteLng("[String]\r\n" + Ru);
+    ApplyDateNames();
+    WriteLng(std::string("[String]\r\n") + Lists);
+    ApplyDateNames();
+    EXPECT_EQ(ShortDayNames[0], "Sun") << What;
+    EXPECT_EQ(LongDayNames[1], "Monday") << What;
+    EXPECT_EQ(ShortMonthNames[2], "Mar") << What;
+    EXPECT_EQ(LongMonthNames[0], "January") << What;
+  }
+  ASSERT_TRUE(DeleteFile(LngFileName()));  // no file: English
+  ApplyDateNames();
+  EXPECT_EQ(FormatDateTime("mmmm d, dddd", EncodeDate(2001, 1, 1)), "January 1, Monday");
+}
+
 }  // namespace

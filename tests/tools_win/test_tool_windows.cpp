@@ -6,11 +6,15 @@
 #include <memory>
 #include <string>
 
+#include "app/core/lng_strings.h"
 #include "classlib/core/exception.h"
+#include "classlib/core/ini_file.h"
 #include "classlib/core/stream.h"
 #include "classlib/win/application.h"
 #include "classlib/win/bitmap.h"
+#include "classlib/win/graphics.h"
 #include "classlib/win/jpeg_image.h"
+#include "classlib/win/wide_string.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
 #include "tests/support/screenshot.h"
@@ -148,13 +152,17 @@ TEST(CalendarDialog, LabelMonthsAndYears) {
   PumpMessages();
   EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("calendar.png")), 0);
   {
-    // The row lines run across the day cells too, not only across the empty ones: the
-    // line above the second week, in the middle of a day's cell.
+    // The grid lines run across the day cells too, not only across the empty ones: the
+    // line above the second week in the middle of a day's cell, and the line between the
+    // first two columns in the middle of the day names' row and of a week's row.
     const TRect R = F->Calendar->ClientRect();
     const int X = R.Width() * 7 / 14, Y = R.Height() * 2 / 7;
+    const int ColX = R.Width() / 7, NamesY = R.Height() / 14, WeekY = R.Height() * 5 / 14;
     const COLORREF Line = COLORREF(ColorToRGB(clBtnShadow));
     HDC DC = GetDC(F->Calendar->Handle());
     EXPECT_TRUE(WaitFor([&] { return GetPixel(DC, X, Y) == Line; }, 3000));
+    EXPECT_EQ(GetPixel(DC, ColX, NamesY), Line);
+    EXPECT_EQ(GetPixel(DC, ColX, WeekY), Line);
     ReleaseDC(F->Calendar->Handle(), DC);
   }
   int Topics = 0;
@@ -218,6 +226,37 @@ TEST(AlarmDialog, SetsTheClocksAlarmWhichFires) {
   F.Now = EncodeTime(7, 30, 1, 0);
   F.Clock->Tick();
   EXPECT_EQ(F.Alarms, 1);
+}
+
+// The time prompt stands whole beside the time box, in both languages the program ships.
+TEST(AlarmDialog, TimePromptIsNotCoveredByTheTimeBox) {
+  const std::string OldFolder = ProgramFolder();
+  for (const char* Language : {"Russian", "English"}) {
+    TTempFolder Dir;
+    SetProgramFolder(Dir.Path() + "\\");
+    ASSERT_TRUE(CreateDir(Dir / "INI"));
+    TMemoryStream Lng;
+    Lng.LoadFromFile(std::string(ZX_TEST_DATA) + "/../../resources/langs/" + Language + ".zq.lng");
+    Lng.SaveToFile(Dir / "INI\\zq.lng");
+    TAlarmFixture F;
+    auto D = F.Dialog();
+    D->Show();
+    PumpMessages();
+    const std::string Prompt = D->Label1->Caption();
+    EXPECT_EQ(Prompt, TIniFile(Dir / "INI\\zq.lng").ReadString("Alarm", "Label1_Caption", "?")) << Language;
+    HDC DC = GetDC(nullptr);
+    HGDIOBJ Old = SelectObject(DC, FontHandle(*D->Label1->Font()));
+    SIZE Size{};
+    const std::wstring Wide = ToWide(Prompt);
+    GetTextExtentPoint32W(DC, Wide.c_str(), int(Wide.size()), &Size);
+    SelectObject(DC, Old);
+    ReleaseDC(nullptr, DC);
+    EXPECT_LE(Size.cx, D->Label1->Width()) << Language << ": " << Prompt;
+    EXPECT_LE(D->Label1->Left() + D->Label1->Width(), D->TimeEdit->Left()) << Language;
+    if (std::string(Language) == "Russian") EXPECT_GT(SaveWindowPng(D->Handle(), ScreenshotPath("alarm-russian.png")), 0);
+    D->Close();
+  }
+  SetProgramFolder(OldFolder);
 }
 
 TEST(AlarmDialog, RefusalsChangeNothing) {
