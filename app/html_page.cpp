@@ -7,6 +7,7 @@
 #include "classlib/win/bitmap.h"
 #include "classlib/win/dialogs.h"
 #include "classlib/win/image_list.h"
+#include "classlib/win/print_target.h"
 #include "html/gdi_host.h"
 
 const char* const THtmlPage::MailObject = "Internet Mail.{89292102-4755-11cf-9DC2-00AA006C2B84}";
@@ -159,7 +160,7 @@ void THtmlPage::ToolButton31Click(TObject*) {
     std::unique_ptr<TPrintDevice> Device = PrintDevice();
     if (Device) FrView->PrintTo(*Device, 1, 10);
   } catch (const std::exception& E) {
-    Tell(E.what());
+    Tell(HasDefaultPrinter() ? std::string(E.what()) : LngStringOr("No_printer", "No printer is installed."));
   }
 }
 

@@ -5,6 +5,7 @@
 #include "app/core/lng_strings.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
+#include "classlib/win/print_target.h"
 #include "tools/hex_fnd.h"
 
 THexEd* HexEd = nullptr;
@@ -128,7 +129,8 @@ void THexEd::N4Click(TObject*) {
   try {
     HexToCanvas1->Execute();
   } catch (const std::exception& E) {
-    Ask(E.what(), mtError, {mbOK});
+    Ask(HasDefaultPrinter() ? std::string(E.what()) : LngStringOr("No_printer", "No printer is installed."), mtError,
+        {mbOK});
   }
 }
 

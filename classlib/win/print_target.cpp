@@ -25,6 +25,12 @@ BOOL CALLBACK AbortProc(HDC, int) {
 
 // ---- the spooler
 
+bool HasDefaultPrinter() {
+  DWORD size = 0;
+  GetDefaultPrinterW(nullptr, &size);
+  return size != 0;
+}
+
 TSpoolerPrintTarget::TSpoolerPrintTarget(std::wstring PrinterName) : FName(std::move(PrinterName)) {}
 
 TSpoolerPrintTarget::~TSpoolerPrintTarget() { DeleteContext(); }

@@ -31,6 +31,10 @@ public:
   virtual HDC DC() const = 0;
 };
 
+// Whether the spooler has a default printer: without one every job to it fails, and the
+// caller can say why instead of passing on the device error.
+bool HasDefaultPrinter();
+
 // A printer of the spooler (the default printer when Name is empty): a job on a machine
 // without that printer fails with a clear error.
 class TSpoolerPrintTarget : public TPrintTarget {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/core/lng_strings.h"
+#include "classlib/win/print_target.h"
 #include "app/html_page.h"
 #include "app/settings.h"
 #include "classlib/win/image_list.h"
@@ -289,6 +290,16 @@ TEST_F(HtmlPageTold, PrintWritesThePageAndTellsAMissingPrinter) {
   page->PrintDevice = [] { return std::unique_ptr<TPrintDevice>(std::make_unique<TGdiPrintDevice>(L"No such printer here")); };
   page->ToolButton31->Click();
   EXPECT_EQ(told.size(), 1u);
+
+  // On a machine without any printer the default printer's job says so in the user's
+  // language, not with the device's error.
+  if (!HasDefaultPrinter()) {
+    told.clear();
+    page->PrintDevice = [] { return std::unique_ptr<TPrintDevice>(std::make_unique<TGdiPrintDevice>()); };
+    page->ToolButton31->Click();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], LngStringOr("No_printer", "No printer is installed."));
+  }
 }
 
 // In the viewer F1 shows the page's help and Esc goes back to the page "Main"; with a

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/lng_strings.h"
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/forms.h"
@@ -104,7 +105,7 @@ TEST_F(HexEdWindow, PrintWithoutAPrinterIsTold) {
   Load("abc");
   W->N4Click(W->N4);
   ASSERT_EQ(Told.size(), 1u);
-  EXPECT_EQ(Told[0], "Printer selected is not valid");
+  EXPECT_EQ(Told[0], LngStringOr("No_printer", "No printer is installed."));
 }
 
 TEST_F(HexEdWindow, FindAsTextAndFindNextOverlapping) {
