@@ -30,7 +30,11 @@ public:
 protected:
   void Paint() override;
   void AdjustClientRect(TRect& Rect) override;
-  void TextChanged() override { Invalidate(); }
+  // The window keeps the text too: the caption is read back from it.
+  void TextChanged() override {
+    TCustomControl::TextChanged();
+    Invalidate();
+  }
 
 private:
   TPanelBevel FBevelInner = bvNone;

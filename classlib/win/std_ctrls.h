@@ -129,7 +129,11 @@ protected:
   void CreateParams(TCreateParams& Params) override;
   void AdjustClientRect(TRect& Rect) override;
   void Paint() override;
-  void TextChanged() override { Invalidate(); }
+  // The window keeps the text too: the caption is read back from it.
+  void TextChanged() override {
+    TCustomControl::TextChanged();
+    Invalidate();
+  }
 };
 
 class TCustomEdit : public TWinControl {

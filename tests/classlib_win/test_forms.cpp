@@ -459,6 +459,24 @@ TEST(Forms, GroupBoxPaintsItsInsideAndItsLabels) {
   EXPECT_GT(SaveWindowPng(F->Handle(), ScreenshotPath("group_box.png")), 0);
 }
 
+// A caption changed and changed back while the window exists reads back as set, as a
+// language switch there and back does it: the window's text follows every change.
+TEST(Forms, CaptionsOfPaintedBoxesFollowEveryChange) {
+  std::unique_ptr<TForm> F(CreateForm<TForm>(nullptr));
+  TWinControl* Boxes[] = {new TGroupBox(F.get()), new TPanel(F.get())};
+  for (TWinControl* Box : Boxes) {
+    Box->SetParent(F.get());
+    Box->SetCaption("\xD6\xE2\xE5\xF2\xE0");
+    Box->HandleNeeded();
+    Box->SetCaption("Colours");
+    Box->SetCaption("\xD6\xE2\xE5\xF2\xE0");
+    EXPECT_EQ(Box->Caption(), "\xD6\xE2\xE5\xF2\xE0") << Box->ClassInfo()->Name;
+    wchar_t Text[16] = {};
+    GetWindowTextW(Box->Handle(), Text, 16);
+    EXPECT_STREQ(Text, L"\x0426\x0432\x0435\x0442\x0430") << Box->ClassInfo()->Name;
+  }
+}
+
 // Whoever deletes a form made by CreateForm, its OnDestroy sees the form whole.
 TEST(Forms, OnDestroySeesTheWholeFormWhoeverDeletesIt) {
   std::vector<std::string> Seen;
