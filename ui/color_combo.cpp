@@ -111,6 +111,13 @@ const TColor ComboColors[TColorComboBox::ColorCount] = {
 
 void* ColorObject(int32_t Value) { return reinterpret_cast<void*>(intptr_t(Value)); }
 
+// The text of an editable box for a colour that is not listed: its name without "cl".
+std::string UnlistedName(TColor Value) {
+  std::string S = ColorToString(Value);
+  if (S.size() >= 2 && (S[0] == 'c' || S[0] == 'C') && (S[1] == 'l' || S[1] == 'L')) S.erase(0, 2);
+  return S;
+}
+
 }  // namespace
 
 class TColorComboBox::TNameList : public TStringList {
@@ -181,11 +188,15 @@ void TColorComboBox::ColorNamesChanged() {
     PopulateList();
     return;
   }
-  // The window made anew selects the stored colour; an unlisted one is shown again below.
-  FColorValue = ColorValue();
+  // Refilled in place: the stored colour is selected again (an unlisted one shown again).
+  // Remaking the window instead would disturb the dialog around it, whose focus and
+  // radio buttons see the destroyed and new windows.
+  const TColor Keep = ColorValue();
   PopulateList();
-  RecreateWnd();
-  SetColorValue(FColorValue);
+  FColorValue = Keep;
+  const int I = IndexOfColor(Keep);
+  SetItemIndex(I);
+  if (I < 0 && Style() != csDropDownList) SetText(UnlistedName(Keep));
 }
 
 int TColorComboBox::IndexOfColor(TColor Value) const {
@@ -215,11 +226,7 @@ void TColorComboBox::SetColorValue(TColor Value) {
     return;
   }
   SetItemIndex(-1);
-  if (Style() != csDropDownList) {
-    std::string S = ColorToString(Value);
-    if (S.size() >= 2 && (S[0] == 'c' || S[0] == 'C') && (S[1] == 'l' || S[1] == 'L')) S.erase(0, 2);
-    SetText(S);
-  }
+  if (Style() != csDropDownList) SetText(UnlistedName(Value));
   Change();
 }
 

@@ -253,7 +253,7 @@ void AddCaptionKeys(TKeys& Keys) {
         const auto Dot = P.find('.');
         const std::string Key = P.substr(0, Dot) + "_" + P.substr(Dot + 1);
         Stored.insert(P);
-        if (P.substr(Dot + 1) == "Items")
+        if (P.substr(Dot + 1) == "Items" || P.substr(Dot + 1) == "ColorNames")  // lists: a section each
           Keys[S.Section + "." + Key].insert("Count");
         else
           Keys[S.Section].insert(Key);

@@ -45,7 +45,7 @@ void ExpectCaptionsFrom(TForm* Form, TFormStorage* Lang, const std::string& Lang
     ASSERT_NE(C, nullptr) << Line;
     const std::string Prop = Line.substr(Dot + 1);
     const std::string Key = Line.substr(0, Dot) + "_" + Prop;
-    if (Prop == "Items") {
+    if (Prop == "Items" || Prop == "ColorNames") {
       // A list has a section of its own: Count, then Item0, Item1, ...
       const std::string List = Lang->IniSection() + "." + Key;
       auto* Items = dynamic_cast<TStrings*>(GetObjectProp(C, Prop));
@@ -85,6 +85,15 @@ TEST_P(LanguageSwitch, EveryCaptionComesFromTheFile) {
   ExpectCaptionsFrom(Settings, Settings->Lang2, GetParam());
   // The file-type list in the language still has a row chosen.
   EXPECT_EQ(Settings->FileType->ItemIndex(), 0);
+  // The colour list shows the colours by the language's names, and still by their colours.
+  TStrings* Colours = Settings->ColorBox->Items();
+  ASSERT_EQ(Colours->Count(), 16);
+  const std::string Names = std::string("Settings.") + "ColorBox_ColorNames";
+  EXPECT_EQ(Colours->Strings(9), TIniFile(LngFileName()).ReadString(Names, "Item9", "-+-"));
+  EXPECT_EQ(TColor(int32_t(reinterpret_cast<intptr_t>(Colours->Objects(9)))), clRed);
+  const TColor Chosen = Settings->ColorBox->ColorValue();
+  Settings->Lang2->RestoreFormPlacement();  // a second restore, as at a language switch
+  EXPECT_EQ(Settings->ColorBox->ColorValue(), Chosen);
   std::unique_ptr<TF2Menu> Menu(CreateForm<TF2Menu>(nullptr));
   ExpectCaptionsFrom(Menu.get(), Menu->FormStorage1, GetParam());
   std::unique_ptr<TFastList> Fast(CreateForm<TFastList>(nullptr));

@@ -281,8 +281,10 @@ TEST_F(MainWindow, DriveInformation) {
 
 TEST_F(MainWindow, LanguageSwitchNeverLeavesTheTextsMissing) {
   ASSERT_TRUE(CreateDir(Dir / "Langs"));
-  WriteFileBytes(Dir / "Langs\\English.zq.lng", "[MainForm]\r\nFile1_Caption=&File\r\n[Settings]\r\nTabSheet3_Caption=Interface\r\n");
-  WriteFileBytes(Dir / "Langs\\Russian.zq.lng", "[MainForm]\r\nFile1_Caption=&\xD4\xE0\xE9\xEB\r\n");
+  WriteFileBytes(Dir / "Langs\\English.zq.lng", "[MainForm]\r\nFile1_Caption=&File\r\n[Settings]\r\nTabSheet3_Caption=Interface\r\n"
+                                                 "[Settings.ColorBox_ColorNames]\r\nCount=2\r\nItem0=Black\r\nItem1=Maroon\r\n");
+  WriteFileBytes(Dir / "Langs\\Russian.zq.lng", "[MainForm]\r\nFile1_Caption=&\xD4\xE0\xE9\xEB\r\n"
+                                                 "[Settings.ColorBox_ColorNames]\r\nCount=1\r\nItem0=\xD7\xB8\xF0\xED\xFB\xE9\r\n");
   Open();
   WriteFileBytes(LngFileName(), "[String]\r\nOld=1\r\n");
 
@@ -298,6 +300,10 @@ TEST_F(MainWindow, LanguageSwitchNeverLeavesTheTextsMissing) {
   EXPECT_EQ(ReadFileBytes(LngFileName()), ReadFileBytes(Dir / "Langs\\English.zq.lng"));
   EXPECT_EQ(MainForm->MainMenu1->Items()->Items(0)->Caption(), "&File");
   EXPECT_EQ(Settings->TabSheet3->Caption(), "Interface");
+  // The colour names follow, and renaming the colours does not undo the switch.
+  EXPECT_EQ(Settings->ColorBox->Items()->Strings(1), "Maroon");
+  EXPECT_TRUE(Settings->RadioButton2->Checked());
+  EXPECT_TRUE(EnglishTexts);
   EXPECT_EQ(Settings->Lang2->IniFileName(), LngFileName());
   EXPECT_FALSE(FileExists(LngFileName() + ".new"));
   EXPECT_EQ(Screen->Cursor(), crDefault);
@@ -307,6 +313,7 @@ TEST_F(MainWindow, LanguageSwitchNeverLeavesTheTextsMissing) {
   Settings->RadioButton1->SetChecked(true);
   EXPECT_FALSE(EnglishTexts);
   EXPECT_EQ(MainForm->MainMenu1->Items()->Items(0)->Caption(), "&\xD4\xE0\xE9\xEB");
+  EXPECT_EQ(Settings->ColorBox->Items()->Strings(0), "\xD7\xB8\xF0\xED\xFB\xE9");
 }
 
 TEST_F(MainWindow, FileTypeRowsSetOnlyTheirRecord) {

@@ -138,6 +138,22 @@ TEST(ColorCombo, ColorNamesReplaceNamesByPosition) {
   EXPECT_EQ(F.Box->Items()->Strings(4), "Navy");
   EXPECT_EQ(F.Box->ItemIndex(), 2);
   EXPECT_EQ(F.Box->ColorValue(), clGreen);
+
+  // New names while the box is on screen, as at a language switch: the colour stays, no
+  // change is reported (the colour did not change) and the box keeps its window, so the
+  // dialog around it keeps its focus.
+  const HWND Window = F.Box->Handle();
+  const int Changes = F.Changes;
+  Names.SetText("Noir\nMarron\nVert");
+  F.Box->SetColorNames(&Names);
+  EXPECT_EQ(F.Box->Items()->Strings(2), "Vert");
+  EXPECT_EQ(F.Box->ItemIndex(), 2);
+  EXPECT_EQ(F.Box->ColorValue(), clGreen);
+  EXPECT_EQ(F.Changes, Changes);
+  EXPECT_EQ(F.Box->Handle(), Window);
+  wchar_t Shown[32] = {};
+  SendMessageW(Window, CB_GETLBTEXT, 2, LPARAM(Shown));
+  EXPECT_STREQ(Shown, L"Vert");
 }
 
 TEST(ColorCombo, EntryShowsSwatchAndName) {
