@@ -1,5 +1,7 @@
 #include "html/gdi_host.h"
 
+#include <vector>
+
 #include <algorithm>
 #include <string>
 
@@ -122,7 +124,18 @@ void TGdiHost::DrawText(const TFont& Font, int X, int Y, std::string_view Text) 
   SelectObject(FDC, FontHandle(Font));
   SetTextColor(FDC, Rgb(Font.Color()));
   std::wstring w = ToWide(Text);
-  TextOutW(FDC, X, Y, w.c_str(), int(w.size()));
+  if (w.empty()) return;
+  // Each character at the advance that TextWidth measures: the layout places the next run
+  // of text (a link, a bold word) where this one ends by that measure, and some platforms
+  // draw a string narrower than they measure it, which left gaps before every such run.
+  std::vector<INT> ends(w.size()), advances(w.size());
+  SIZE size{};
+  if (!GetTextExtentExPointW(FDC, w.c_str(), int(w.size()), 0, nullptr, ends.data(), &size)) {
+    TextOutW(FDC, X, Y, w.c_str(), int(w.size()));
+    return;
+  }
+  for (std::size_t i = 0; i < w.size(); ++i) advances[i] = ends[i] - (i > 0 ? ends[i - 1] : 0);
+  ExtTextOutW(FDC, X, Y, 0, nullptr, w.c_str(), UINT(w.size()), advances.data());
 }
 
 void TGdiHost::FillRect(const THtmlRect& R, TColor Color) {

@@ -140,3 +140,28 @@ TEST(EmfPrintDevice, PagesOfAJob) {
   printer.Abort();
   EXPECT_TRUE(emf->Pages().empty());
 }
+
+// Text drawn in two runs (as before a link or a bold word) lands where the same text drawn
+// in one run does: the second run starts where TextWidth says the first one ends.
+TEST(GdiHost, TextSplitInRunsDrawsAsOneRun) {
+  TFont f;
+  SetFont(f, "Times New Roman", 12);
+  for (const char* Line : {"AAA BBB CCC DDD EEE", "Paragraph with a link and bold.", "\xD1\xF2\xF0\xEE\xEA\xE0 \xE4\xE2\xE0 abc"}) {
+    const std::string Text = Line;
+    const std::size_t Cut = Text.find(' ', 5) + 1;
+    TBitmapTarget one(600, 30), two(600, 30);
+    {
+      TGdiHost h(one.DC);
+      h.DrawText(f, 0, 0, Text);
+    }
+    {
+      TGdiHost h(two.DC);
+      h.DrawText(f, 0, 0, Text.substr(0, Cut));
+      h.DrawText(f, h.TextWidth(f, Text.substr(0, Cut)), 0, Text.substr(Cut));
+    }
+    int Differ = 0;
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 600; ++x) Differ += one.Pixel(x, y) != two.Pixel(x, y);
+    EXPECT_EQ(Differ, 0) << Line;
+  }
+}
