@@ -367,6 +367,11 @@ const TKeyRow KeyRows[] = {
        QFind->Edit1->SetText(std::string(1, char(Key)));
        QFind->Show();
        S.List->SetFocus();
+       // Taking the focus back raises the main window, and Wine without a window manager
+       // then stacks it over the quick-find window on the screen, although that one stays
+       // on top for the system. A real change of its place in the order puts it back over.
+       SetWindowPos(QFind->Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+       SetWindowPos(QFind->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
        return true;
      }},
     {VK_F7, VK_F7, None, [](TSide& S, uint16_t) { return NewFolder(S); }},
