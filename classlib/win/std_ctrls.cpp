@@ -409,6 +409,13 @@ void TCustomEdit::SetSelText(const std::string& Value) {
   if (FHandle != nullptr) SendMessageW(FHandle, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(ToWide(Value).c_str()));
 }
 
+// With a window the edit control reports the change (EN_CHANGE); a field filled before its
+// window exists (a form not shown yet) tells its handler here.
+void TCustomEdit::TextChanged() {
+  TWinControl::TextChanged();
+  if (FHandle == nullptr && !Loading()) Change();
+}
+
 void TCustomEdit::Change() {
   if (OnChange) OnChange(this);
 }

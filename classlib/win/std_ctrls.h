@@ -166,6 +166,7 @@ public:
 protected:
   void CreateParams(TCreateParams& Params) override;
   void InitWnd() override;
+  void TextChanged() override;
   virtual void Change();
 
 private:

@@ -61,6 +61,25 @@ TEST(QuickFind, SelectsNamesThatBeginWithTheText) {
   Find->Edit1->SetText("ab");
 }
 
+// The first Alt+letter fills the field of a window that was never shown yet: that letter
+// selects too.
+TEST(QuickFind, TheFirstLetterSelectsBeforeTheWindowWasEverShown) {
+  std::unique_ptr<TForm> Host(CreateForm<TForm>(nullptr));
+  auto* Panel = new TListView(Host.get());
+  Panel->SetParent(Host.get());
+  Panel->SetMultiSelect(true);
+  for (const char* Name : {"ABC.TXT", "xab", "Ab"}) Panel->Items()->Add()->SetCaption(Name);
+  Host->Show();
+  std::unique_ptr<TQFind> Find(CreateForm<TQFind>(nullptr));
+  Find->SetPanel(Panel);
+  Find->Edit1->SetText("A");
+  EXPECT_EQ(SelectedNames(Panel), (std::vector<std::string>{"ABC.TXT", "Ab"}));
+  Find->Show();
+  PumpMessages();
+  EXPECT_EQ(Find->Edit1->Text(), "A");
+  EXPECT_EQ(SelectedNames(Panel), (std::vector<std::string>{"ABC.TXT", "Ab"}));
+}
+
 TEST(FastBarList, ListsAndRemovesButtons) {
   std::unique_ptr<TForm> Host(CreateForm<TForm>(nullptr));
   auto* Bar = new TToolBar(Host.get());
