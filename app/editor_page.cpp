@@ -6,6 +6,7 @@
 #include "app/core/zemb_rout.h"
 #include "app/main_form.h"
 #include "app/text_print.h"
+#include "classlib/core/ini_file.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/win/application.h"
 #include "classlib/win/com_ctrls.h"
@@ -138,6 +139,22 @@ TEditorPage::TEditorPage(TMainForm* Form) : TComponent(Form), FForm(Form) {
   };
   Form->EditTab->OnHide = [this](TObject*) { EditTabExit(); };
   UpdateStatus();
+}
+
+void TEditorPage::ReadTexts(const std::string& LngFile) {
+  try {
+    TIniFile Ini(LngFile);
+    for (int I = 0; I < ComponentCount(); ++I) {
+      TComponent* C = Components(I);
+      if (C->Name().empty()) continue;
+      if (auto* B = dynamic_cast<TToolButton*>(C))
+        B->SetHint(Ini.ReadString("MainForm", B->Name() + "_Hint", B->Hint()));
+      else if (auto* M = dynamic_cast<TMenuItem*>(C))
+        M->SetCaption(Ini.ReadString("MainForm", M->Name() + "_Caption", M->Caption()));
+    }
+  } catch (const std::exception&) {
+    // An unreadable language file leaves the texts as they are, like the other captions.
+  }
 }
 
 TToolButton* TEditorPage::AddButton(const char* Name, const char* Hint, int Image, std::function<void()> Work) {

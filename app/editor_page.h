@@ -23,6 +23,11 @@ class TEditorPage : public TComponent {
 public:
   explicit TEditorPage(TMainForm* Form);
 
+  // The page's buttons and menus are made in code, out of the language storage's reach:
+  // their hints and captions come from the language file's section "MainForm" (keys
+  // Name_Hint, Name_Caption), each keeping its text where the file has none.
+  void ReadTexts(const std::string& LngFile);
+
   TFindDialog* EdD = nullptr;
   TPopupMenu* CodingMenu = nullptr;
   TPopupMenu* ServiceMenu = nullptr;

@@ -347,6 +347,7 @@ void TMainForm::FormCreate(TObject*) {
   // they follow each restore of the main window's texts.
   Lang->OnRestorePlacement = [this](TObject*) {
     if (HtmlPage != nullptr) HtmlPage->ReadHints(Lang->IniFileName());
+    if (EditorPage != nullptr) EditorPage->ReadTexts(Lang->IniFileName());
   };
   MakeOlePage();
   EditorFileName.clear();
@@ -402,7 +403,10 @@ void TMainForm::FormCreate(TObject*) {
   if (CustSyn == nullptr) CustSyn = new TmwGeneralSyn(this);
   LoadSyntaxMenu();
   if (MenuCommands == nullptr) MenuCommands = new TMenuCommands(this);
-  if (EditorPage == nullptr) EditorPage = new TEditorPage(this);
+  if (EditorPage == nullptr) {
+    EditorPage = new TEditorPage(this);
+    EditorPage->ReadTexts(Lang->IniFileName());
+  }
   AcceptMusicDrops();
   if (TextPages == nullptr) TextPages = new TTextPages(this);
   MakeLaunchers();

@@ -231,7 +231,17 @@ const std::set<std::string> WrittenByCode = {
 const std::set<std::string> ReadByCode = {"MainForm_SpeedButton49_Hint", "MainForm_ToolButton11_Hint",
                                           "MainForm_ToolButton23_Hint",  "MainForm_ToolButton24_Hint",
                                           "MainForm_ToolButton25_Hint",  "MainForm_ToolButton29_Hint",
-                                          "MainForm_ToolButton31_Hint",  "MainForm_ToolButton36_Hint"};
+                                          "MainForm_ToolButton31_Hint",  "MainForm_ToolButton36_Hint",
+                                          // the editor page's buttons and menus, made in code
+                                          "MainForm_ToolButton4_Hint",   "MainForm_ToolButton6_Hint",
+                                          "MainForm_ToolButton7_Hint",   "MainForm_ToolButton8_Hint",
+                                          "MainForm_ToolButton14_Hint",  "MainForm_ToolButton15_Hint",
+                                          "MainForm_SpeedButton44_Hint", "MainForm_SpeedButton54_Hint",
+                                          "MainForm_SpeedButton55_Hint", "MainForm_ToolButton22_Hint",
+                                          "MainForm_ToolButton18_Hint",  "MainForm_ToolButton10_Hint",
+                                          "MainForm_ToolButton12_Hint",  "MainForm_SynPlain_Caption",
+                                          "MainForm_LowerCase1_Caption", "MainForm_UpperCase1_Caption",
+                                          "MainForm_InsertTime1_Caption", "MainForm_InsertDate1_Caption"};
 
 // Caption keys: for every form with a language storage (a form storage that does not keep
 // its values in the registry), the stored texts as Component_Property (a list in a section

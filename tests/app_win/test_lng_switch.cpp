@@ -9,6 +9,7 @@
 
 #include "app/arc_dialogs.h"
 #include "app/core/lng_strings.h"
+#include "app/editor_page.h"
 #include "app/f2_menu.h"
 #include "app/help_form.h"
 #include "app/fast_list.h"
@@ -20,6 +21,7 @@
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
 #include "classlib/core/typinfo.h"
+#include "classlib/win/menus.h"
 #include "classlib/win/registry.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/support/form_test.h"
@@ -118,6 +120,22 @@ TEST_P(LanguageSwitch, EveryCaptionComesFromTheFile) {
   TIniFile(LngFileName()).WriteString("MainForm", "ToolButton11_Hint", "Back again");
   MainForm->Lang->RestoreFormPlacement();
   EXPECT_EQ(Back->Hint(), "Back again");
+  // So are the editor page's buttons and menus, made in code too.
+  ASSERT_NE(MainForm->EditorPage, nullptr);
+  TIniFile File(LngFileName());
+  for (const char* Name : {"ToolButton6", "ToolButton12", "SpeedButton55"}) {
+    auto* B = dynamic_cast<TToolButton*>(MainForm->EditorPage->FindComponent(Name));
+    ASSERT_NE(B, nullptr) << Name;
+    EXPECT_EQ(B->Hint(), File.ReadString("MainForm", std::string(Name) + "_Hint", "-+-")) << Name;
+  }
+  for (const char* Name : {"SynPlain", "LowerCase1", "InsertDate1"}) {
+    auto* M = dynamic_cast<TMenuItem*>(MainForm->EditorPage->FindComponent(Name));
+    ASSERT_NE(M, nullptr) << Name;
+    EXPECT_EQ(M->Caption(), File.ReadString("MainForm", std::string(Name) + "_Caption", "-+-")) << Name;
+  }
+  File.WriteString("MainForm", "ToolButton6_Hint", "Open again");
+  MainForm->Lang->RestoreFormPlacement();
+  EXPECT_EQ(dynamic_cast<TToolButton*>(MainForm->EditorPage->FindComponent("ToolButton6"))->Hint(), "Open again");
   // The main window in the language, to look at: whole captions, nothing left empty.
   MainForm->SetWindowState(wsNormal);
   MainForm->SetBounds(0, 0, 800, 600);
