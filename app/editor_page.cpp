@@ -191,7 +191,6 @@ bool TEditorPage::OpenText() {
   if (!AskOpenName(Name) || Name.empty()) return false;
   try {
     FForm->EditFile(Name);
-    SetCodePage(IsWindowsText(Name) ? tcpWin1251 : tcpDos866);
   } catch (const std::exception& E) {
     FForm->Ask(E.what(), mtError, TMsgDlgButtons{mbOK});
     return false;

@@ -1017,5 +1017,11 @@ void TMainForm::EditFile(const std::string& FileName) {
   Editor->SetHighLighter(Chosen);
   Editor->SetModified(false);
   EditorFileName = FileName;
+  // The code-page menu and the status bar tell what the text is, however it was opened
+  // (F4 on a panel, the page's open button, a new file).
+  if (EditorPage != nullptr) {
+    EditorPage->SetCodePage(IsWindowsText(FileName) ? tcpWin1251 : tcpDos866);
+    EditorPage->UpdateStatus();
+  }
   MainPage->SetActivePage(EditTab);
 }

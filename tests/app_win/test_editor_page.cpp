@@ -127,6 +127,26 @@ TEST_F(EditorPage, OpenEditSaveWithCtrlSAndNothingSavedUnchanged) {
   EXPECT_TRUE(Told.empty());
 }
 
+// However a file comes into the editor (F4 on a panel uses EditFile), the code-page menu and
+// the status bar say whether it is DOS or Windows text, and the bar names the file.
+TEST_F(EditorPage, EditFileMarksTheTextsCodePage) {
+  const std::string DosName = Dir / "dos.txt", WinName = Dir / "win.txt";
+  WriteFileBytes(DosName, Dos + "\r\n" + Dos + "\r\n");
+  WriteFileBytes(WinName, Win + "\r\n");
+  const struct {
+    const std::string& Name;
+    const char* Status;
+    bool DosChecked;
+  } Files[] = {{DosName, "Dos-866", true}, {WinName, "Win-1251", false}, {DosName, "Dos-866", true}};
+  for (const auto& F : Files) {
+    MainForm->EditFile(F.Name);
+    EXPECT_EQ(Panel(1), F.Status) << F.Name;
+    EXPECT_EQ(Panel(3), F.Name);
+    EXPECT_EQ(Page->DosItem->Checked(), F.DosChecked) << F.Name;
+    EXPECT_EQ(Page->WinItem->Checked(), !F.DosChecked) << F.Name;
+  }
+}
+
 // "ab" in "ab ab ab" is found three times, then "not found", then the first one again.
 TEST_F(EditorPage, FindWrapsAfterNotFound) {
   MainForm->Editor->SetLinesText("ab ab ab");
