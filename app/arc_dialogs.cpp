@@ -149,9 +149,9 @@ bool TZipForm::Pack() {
   Zip->SetPassword(Edit2->Text());
   Zip->SetDefaultDir(Dir);
   Errors.clear();
-  // Files go in by their own names. A folder goes in with everything under it, named from
-  // inside it; a file mask searched through sub-folders would also take files of the same
-  // name from below the selected ones.
+  // Files go in by their own names. A folder goes in under its own name with everything
+  // under it; the files go apart from the folders, as a file name searched through
+  // sub-folders would also take files of the same name from below the selected ones.
   TStringList Files;
   std::vector<std::string> Folders;
   for (size_t I = 0; I < Paths.size(); ++I) {
@@ -165,12 +165,11 @@ bool TZipForm::Pack() {
     Zip->SetFileSpec(&Files);
     Zip->Execute();
   }
-  for (const std::string& F : Folders) {
-    if (Zip->Cancel) break;
-    TStringList Mask;
-    Mask.Add(F + "\\*.*");
+  if (!Folders.empty() && !Zip->Cancel) {
+    TStringList Specs;
+    for (const std::string& F : Folders) Specs.Add(F);
     Zip->SetRecurseDirs(true);
-    Zip->SetFileSpec(&Mask);
+    Zip->SetFileSpec(&Specs);
     Zip->Execute();
   }
   if (!Errors.empty()) {

@@ -554,6 +554,13 @@ void TZip::AddFileMask(TRun& R, const std::string& Spec) {
   folder = AddBackslash(ExpandFileName(folder));
   if (!DirectoryExists(folder)) RaiseArchiveError(folder, "", "0", errInvalidDirectory);
   BaseDir = folder;
+  // A folder named without a mask goes in with its files (and, recursing, everything under
+  // it) under its own name: "dir" stores "dir/a.txt", so that two folders holding a file of
+  // the same name keep both and the folder is there again on extraction.
+  if (FRecurseDirs && mask.find_first_of("*?") == std::string::npos && DirectoryExists(folder + mask)) {
+    SearchFolder(R, folder + mask + "\\", "*.*", 0);
+    return;
+  }
   SearchFolder(R, folder, mask, 0);
 }
 

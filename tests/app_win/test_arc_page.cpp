@@ -711,14 +711,17 @@ TEST_F(ArcPage, AddToArchiveQuotesEveryName) {
 }
 
 // Add to ZIP packs the selection of the panel the path label shows into an archive our
-// reader extracts whole; a password encrypts, none leaves the entries plain.
+// reader extracts whole, selected folders under their own names; a password encrypts, none
+// leaves the entries plain.
 TEST_F(ArcPage, AddToZipPacksTheSelection) {
   WriteFileBytes(Dir / "right\\one.txt", "first file\r\n");
   WriteFileBytes(Dir / "right\\two.bin", BigBin().substr(0, 70000));
   CreateDir(Dir / "right\\sub");
   WriteFileBytes(Dir / "right\\sub\\three.txt", "third");
+  CreateDir(Dir / "right\\sub2");
+  WriteFileBytes(Dir / "right\\sub2\\three.txt", "third, from the second folder");
   WriteFileBytes(Dir / "right\\skip.txt", "not selected");
-  SelectFiles(MainForm->RF, {"one.txt", "two.bin", "sub"});
+  SelectFiles(MainForm->RF, {"one.txt", "two.bin", "sub", "sub2"});
   MainForm->PathInfo->SetCaption(Dir / "right");  // neither panel's path would pick RF too
   for (const char* Password : {"", "secret"}) {
     SCOPED_TRACE(Password);
@@ -746,7 +749,8 @@ TEST_F(ArcPage, AddToZipPacksTheSelection) {
     };
     L.SetArchiveFile(Zip);
     L.Activate();
-    EXPECT_EQ(Names, (std::vector<std::string>{"one.txt", "two.bin", "three.txt"}));
+    // Selected folders keep their names, so same-named files in two of them both stay.
+    EXPECT_EQ(Names, (std::vector<std::string>{"one.txt", "two.bin", "sub\\three.txt", "sub2\\three.txt"}));
     EXPECT_EQ(AnyEncrypted, *Password != 0);
     if (!*Password) {
       TUnZIP R(nullptr);
@@ -755,7 +759,8 @@ TEST_F(ArcPage, AddToZipPacksTheSelection) {
       R.Extract();
       EXPECT_EQ(ReadFileBytes(Dir / "check\\one.txt"), "first file\r\n");
       EXPECT_EQ(ReadFileBytes(Dir / "check\\two.bin"), BigBin().substr(0, 70000));
-      EXPECT_EQ(ReadFileBytes(Dir / "check\\three.txt"), "third");
+      EXPECT_EQ(ReadFileBytes(Dir / "check\\sub\\three.txt"), "third");
+      EXPECT_EQ(ReadFileBytes(Dir / "check\\sub2\\three.txt"), "third, from the second folder");
     }
   }
 }

@@ -632,6 +632,34 @@ TEST(ZipWriter, FoldersAndLinks) {
 #endif
 }
 
+// A folder named without a mask goes in under its own name with everything below it: two
+// folders with a file of the same name keep both.
+TEST(ZipWriter, NamedFoldersKeepTheirNames) {
+  TTempDir tmp;
+  ForceDirectories(tmp.Path() + "a\\sub");
+  ForceDirectories(tmp.Path() + "b");
+  WriteWholeFile(tmp.Path() + "a\\same.txt", std::string("from a"));
+  WriteWholeFile(tmp.Path() + "a\\sub\\deep.txt", std::string("deep"));
+  WriteWholeFile(tmp.Path() + "b\\same.txt", std::string("from b, longer"));
+  TZip z(nullptr);
+  TEvents ev;
+  ev.Bind(z);
+  z.SetArchiveFile(tmp.Path() + "f.zip");
+  z.SetRecurseDirs(true);
+  SetSpecs(z, {tmp.Path() + "a", tmp.Path() + "b"});
+  ASSERT_TRUE(z.Execute());
+  EXPECT_TRUE(ev.Errors.empty());
+  std::vector<std::string> names;
+  for (const auto& e : Parse(ReadWholeFile(tmp.Path() + "f.zip")).Entries) names.push_back(e.Name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a/same.txt", "a/sub/deep.txt", "b/same.txt"}));
+  TTempDir out;
+  EXPECT_TRUE(ReadBack(tmp.Path() + "f.zip", out.Path()).empty());
+  EXPECT_EQ(ReadWholeFile(out.Path() + "a\\same.txt"), TByteVec({'f', 'r', 'o', 'm', ' ', 'a'}));
+  EXPECT_EQ(ReadWholeFile(out.Path() + "b\\same.txt").size(), 14u);
+  EXPECT_EQ(ReadWholeFile(out.Path() + "a\\sub\\deep.txt").size(), 4u);
+}
+
 // Self-extractors keep their stub, whether their offsets count from the file's start or
 // from the archive's.
 TEST(ZipWriter, UpdatesSelfExtractors) {
