@@ -43,8 +43,10 @@ void TCryptForm::Button1Click(TObject*) {
   CL->SetMultKey(StrToInt(Edit1->Text()));
   CL->SetAddKey(StrToInt(Edit4->Text()));
   CL->SetPassword(Edit2->Text());
-  if (Trim(fn->Text()).empty() || Trim(Edit3->Text()).empty())
-    throw Exception("Give the names of both the input and the output file");
+  if (Trim(fn->Text()).empty() || Trim(Edit3->Text()).empty()) {
+    // Said in the program's language, as every other message of the dialog.
+    throw Exception(LngStringOr("Input_filename", "Give the names of both the input and the output file"));
+  }
   CL->SetInfile(Trim(fn->Text()));
   CL->SetOutfile(Trim(Edit3->Text()));
   bool Bad = false;

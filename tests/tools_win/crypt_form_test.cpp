@@ -9,8 +9,10 @@
 #include <string>
 
 #include "classlib/core/exception.h"
+#include "classlib/core/ini_file.h"
 #include "classlib/core/stream.h"
 #include "classlib/core/sys_utils.h"
+#include "app/core/lng_strings.h"
 #include "tests/classlib/temp_folder.h"
 #include "tests/tools/file_bytes.h"
 #include "tests/support/form_test.h"
@@ -85,7 +87,31 @@ TEST_F(CryptDialog, BadKeysOrNamesAreRefusedBeforeAnyFileIsTouched) {
   F->Edit4->SetText("0");
   EXPECT_THROW(Ok(Dir / "doc.txt", Dir / "doc.enc", ""), Exception);
   F->Edit4->SetText("9817");
-  EXPECT_THROW(Ok(Dir / "doc.txt", "", ""), Exception);
+  // A missing name is asked for in the program's language.
+  const std::string OldFolder = ProgramFolder();
+  TTempFolder Program;
+  SetProgramFolder(Program.Path() + "\\");
+  ASSERT_TRUE(CreateDir(Program / "INI"));
+  TMemoryStream Lng;
+  Lng.LoadFromFile(std::string(ZX_TEST_DATA) + "/../../resources/langs/Russian.zq.lng");
+  Lng.SaveToFile(Program / "INI\\zq.lng");
+  const std::string Asked = TIniFile(Program / "INI\\zq.lng").ReadString("String", "Input_filename", "?");
+  ASSERT_NE(Asked, "?");
+  for (const char* In : {"", "  "}) {
+    try {
+      Ok(In, Dir / "doc.enc", "");
+      ADD_FAILURE() << "no error for input '" << In << "'";
+    } catch (const Exception& E) {
+      EXPECT_EQ(E.Message(), Asked);
+    }
+  }
+  try {
+    Ok(Dir / "doc.txt", "", "");
+    ADD_FAILURE() << "no error without an output name";
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), Asked);
+  }
+  SetProgramFolder(OldFolder);
   EXPECT_FALSE(FileExists(Dir / "doc.enc"));
   EXPECT_EQ(LoadBytes(Dir / "doc.txt"), "plain");
   EXPECT_EQ(F->ModalResult(), mrNone);
