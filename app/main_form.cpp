@@ -270,11 +270,14 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {
   // F1 in the accessories opens the program's own help.
   TCalendarForm::ShowHelp = ShowHelpTopic;
   TAlarms::ShowHelp = ShowHelpTopic;
-  // The menu of a right-button drop on the panels' lists and trees, in the user's language.
-  // A text the language file lacks is left empty: the menu has its English one.
+  // The menu of a right-button drop on the panels' lists and trees, and the names of the
+  // shortcuts and copies the panels make, in the user's language. A text the language file
+  // lacks is left empty: the English one stands.
   DropMenuTexts = [] {
-    return TDropMenuTexts{LngStringOr("Drop_copy", ""), LngStringOr("Drop_move", ""), LngStringOr("Drop_link", ""),
-                          LngStringOr("Drop_cancel", "")};
+    return TDropMenuTexts{LngStringOr("Drop_copy", ""),          LngStringOr("Drop_move", ""),
+                          LngStringOr("Drop_link", ""),          LngStringOr("Drop_cancel", ""),
+                          LngStringOr("Drop_shortcut_name", ""), LngStringOr("Drop_copy_name", ""),
+                          LngStringOr("Drop_copy_name_n", "")};
   };
 }
 

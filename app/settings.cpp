@@ -314,6 +314,8 @@ void ApplyDialogTexts() {
     TIniFile Ini(LngFileName());
     for (int I = 0; I < mtCustom; ++I) Texts.Captions[I] = Ini.ReadString("MsgDlg", Captions[I], "");
     for (int I = 0; I <= mbHelp; ++I) Texts.Buttons[I] = Ini.ReadString("MsgDlg", Buttons[I], "");
+    Texts.SelectDirectory = Ini.ReadString("MsgDlg", "SelectDirectory", "");
+    Texts.CreateDirectory = Ini.ReadString("MsgDlg", "CreateDirectory", "");
   } catch (const Exception&) {
     Texts = TMsgDlgTexts();  // an unreadable file: the English texts
   }

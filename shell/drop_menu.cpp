@@ -46,18 +46,35 @@ HRESULT SaveShortcut(const std::wstring& Target, const std::wstring& Name) {
 
 }  // namespace
 
+TDropMenuTexts CurrentDropMenuTexts() {
+  if (DropMenuTexts) {
+    try {
+      return DropMenuTexts();
+    } catch (...) {
+      // An unreadable language file leaves the texts in English rather than empty.
+    }
+  }
+  return {};
+}
+
+std::wstring MadeName(const std::string& Pattern, const wchar_t* English, const std::wstring& Name, int Number) {
+  std::wstring P = ToWide(Pattern);
+  if (P.find(L"%s") == std::wstring::npos || P.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) P = English;
+  std::wstring R;
+  for (size_t I = 0; I < P.size(); ++I) {
+    if (P[I] == L'%' && I + 1 < P.size() && (P[I + 1] == L's' || P[I + 1] == L'd')) {
+      R += P[++I] == L's' ? Name : std::to_wstring(Number);
+    } else {
+      R += P[I];
+    }
+  }
+  return R;
+}
+
 HMENU CreateDropMenu(DWORD Allowed, DWORD Default) {
   HMENU Menu = CreatePopupMenu();
   if (Menu == nullptr) return nullptr;
-  TDropMenuTexts Texts;
-  if (DropMenuTexts) {
-    try {
-      Texts = DropMenuTexts();
-    } catch (...) {
-      // An unreadable language file leaves the menu in English rather than without entries.
-      Texts = {};
-    }
-  }
+  const TDropMenuTexts Texts = CurrentDropMenuTexts();
   const struct {
     DWORD Effect;
     const std::string& Text;
@@ -101,7 +118,7 @@ DWORD AskDropEffect(HWND Owner, POINTL Point, DWORD Allowed, DWORD Default) {
 HRESULT CreateShortcutIn(const std::wstring& Folder, const std::wstring& Target) {
   if (Folder.empty()) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
   std::wstring Base = Folder.back() == L'\\' ? Folder : Folder + L'\\';
-  std::wstring Stem = Base + L"Shortcut to " + LinkBaseName(Target);
+  std::wstring Stem = Base + MadeName(CurrentDropMenuTexts().ShortcutName, L"Shortcut to %s", LinkBaseName(Target));
   std::wstring Name = Stem + L".lnk";
   for (int N = 2; Exists(Name); ++N) Name = Stem + L" (" + std::to_wstring(N) + L").lnk";
   return SaveShortcut(Target, Name);

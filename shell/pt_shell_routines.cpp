@@ -363,13 +363,16 @@ HRESULT RunFileOperation(HWND Owner, UINT Func, const std::vector<std::wstring>&
 
 bool PathExists(const std::wstring& Path) { return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// A free name for a second copy of Source beside it: "Copy of x", "Copy (2) of x"...
+// A free name for a second copy of Source beside it: "Copy of x", "Copy (2) of x"... in
+// the user's language.
 std::wstring FreeCopyName(const std::wstring& Source) {
   std::wstring Folder = FolderOf(Source);
   std::wstring Name = WithoutTrailingSlash(Source).substr(Folder.size() + (Folder.back() == L'\\' ? 0 : 1));
   std::wstring Base = Folder.back() == L'\\' ? Folder : Folder + L'\\';
+  const TDropMenuTexts Texts = CurrentDropMenuTexts();
   for (int N = 1;; ++N) {
-    std::wstring Candidate = Base + (N == 1 ? L"Copy of " : L"Copy (" + std::to_wstring(N) + L") of ") + Name;
+    std::wstring Candidate = Base + (N == 1 ? MadeName(Texts.CopyName, L"Copy of %s", Name)
+                                            : MadeName(Texts.NumberedCopyName, L"Copy (%d) of %s", Name, N));
     if (!PathExists(Candidate)) return Candidate;
   }
 }

@@ -213,7 +213,9 @@ int RunDialog(TDialogState& S) {
 
 TMsgDlgTexts DefaultMsgDlgTexts() {
   return {{"Warning", "Error", "Information", "Confirmation"},
-          {"&Yes", "&No", "OK", "Cancel", "&Abort", "&Retry", "&Ignore", "&All", "N&o to All", "Yes to &All", "&Help"}};
+          {"&Yes", "&No", "OK", "Cancel", "&Abort", "&Retry", "&Ignore", "&All", "N&o to All", "Yes to &All", "&Help"},
+          "Select Directory",
+          "The %s directory does not exist. Create it?"};
 }
 
 namespace {
@@ -232,6 +234,10 @@ void SetMsgDlgTexts(const TMsgDlgTexts& Texts) {
   TMsgDlgTexts& Current = CurrentMsgDlgTexts();
   for (int I = 0; I < mtCustom; ++I) Current.Captions[I] = Texts.Captions[I].empty() ? Defaults.Captions[I] : Texts.Captions[I];
   for (int I = 0; I <= mbHelp; ++I) Current.Buttons[I] = Texts.Buttons[I].empty() ? Defaults.Buttons[I] : Texts.Buttons[I];
+  Current.SelectDirectory = Texts.SelectDirectory.empty() ? Defaults.SelectDirectory : Texts.SelectDirectory;
+  // The question names the folder, so a text without its place for it is not taken.
+  Current.CreateDirectory =
+      Texts.CreateDirectory.find("%s") == std::string::npos ? Defaults.CreateDirectory : Texts.CreateDirectory;
 }
 
 int MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx) {
@@ -331,12 +337,11 @@ bool SelectDirectory(std::string& Directory, TSelectDirOpts Options, int) {
   UINT Flags = BIF_RETURNONLYFSDIRS;
   if (Options.Contains(sdAllowCreate)) Flags |= BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
   std::string Chosen = Directory;
-  if (!Browse("Select Directory", "", Chosen, Flags)) return false;
+  if (!Browse(MsgDlgTexts().SelectDirectory, "", Chosen, Flags)) return false;
   if (Options.Contains(sdPerformCreate) && !Chosen.empty() && !DirectoryExists(Chosen)) {
-    if (Options.Contains(sdPrompt) &&
-        MessageDlg("The " + Chosen + " directory does not exist. Create it?", mtConfirmation, {mbYes, mbNo}, 0) !=
-            mrYes)
-      return false;
+    std::string Question = MsgDlgTexts().CreateDirectory;
+    Question.replace(Question.find("%s"), 2, Chosen);
+    if (Options.Contains(sdPrompt) && MessageDlg(Question, mtConfirmation, {mbYes, mbNo}, 0) != mrYes) return false;
     int R = SHCreateDirectoryExW(nullptr, ToWide(Chosen).c_str(), nullptr);
     if (R != ERROR_SUCCESS && R != ERROR_ALREADY_EXISTS)
       throw EInOutError("Unable to create directory " + Chosen, R);

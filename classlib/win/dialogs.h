@@ -34,11 +34,13 @@ extern std::function<void(int HelpContext)> HelpContextProc;
 
 // The texts of message dialogs and input boxes, in the application's language: the
 // captions of the four dialog kinds (by TMsgDlgType) and of the buttons (by TMsgDlgBtn,
-// with their "&" marks). English until the application sets its own; an empty text
-// stands for the English one.
+// with their "&" marks), and those of the folder browser: its caption and its question
+// before it makes a folder ("%s" for the folder). English until the application sets its
+// own; an empty text stands for the English one.
 struct TMsgDlgTexts {
   std::string Captions[mtCustom];
   std::string Buttons[mbHelp + 1];
+  std::string SelectDirectory, CreateDirectory;
 };
 TMsgDlgTexts DefaultMsgDlgTexts();
 const TMsgDlgTexts& MsgDlgTexts();

@@ -1,5 +1,6 @@
 // The menu of a right-button drop on the panels speaks the user's language, read from the
-// language file when it is shown, and falls back to English where the file lacks a text.
+// language file when it is shown, and falls back to English where the file lacks a text;
+// so do the names of the shortcuts and copies made.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -39,6 +40,10 @@ TEST_F(DropMenuTexts, ComeFromTheLanguageFileAndFallBackToEnglish) {
   EXPECT_EQ(Entries(DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK),
             (std::vector<std::string>{Utf8ToCp1251("&Копировать сюда"), Utf8ToCp1251("&Переместить сюда"),
                                       Utf8ToCp1251("&Создать ярлыки"), "", Utf8ToCp1251("Отмена")}));
+  // The names of the shortcuts and copies the panels make come from the same file.
+  const TDropMenuTexts Names = CurrentDropMenuTexts();
+  EXPECT_EQ(MadeName(Names.ShortcutName, L"Shortcut to %s", L"a.txt"), L"\u042F\u0440\u043B\u044B\u043A \u0434\u043B\u044F a.txt");
+  EXPECT_EQ(MadeName(Names.NumberedCopyName, L"Copy (%d) of %s", L"a.txt", 2), L"\u041A\u043E\u043F\u0438\u044F (2) a.txt");
   // Read when shown: a language file without these texts gives the English ones.
   WriteFileBytes(LngFileName(), "[String]\r\nCopy=Copy\r\n");
   EXPECT_EQ(Entries(DROPEFFECT_COPY | DROPEFFECT_LINK),

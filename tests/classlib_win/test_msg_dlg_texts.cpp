@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -140,6 +141,44 @@ TEST_F(MessageDlgTexts, AnEmptyTextStandsForTheEnglishOne) {
   EXPECT_EQ(MsgDlgTexts().Captions[mtError], "Error");
   EXPECT_EQ(MsgDlgTexts().Buttons[mbNo], "&No");
   EXPECT_EQ(MsgDlgTexts().Buttons[mbYes], Russian().Buttons[mbYes]);
+}
+
+BOOL CALLBACK ReadText(HWND W, LPARAM P) {
+  reinterpret_cast<std::vector<std::string>*>(P)->push_back(TextOf(W));
+  return TRUE;
+}
+
+TEST_F(MessageDlgTexts, TheFolderBrowserTakesItsTexts) {
+  TMsgDlgTexts T = Russian();
+  T.SelectDirectory = "\xC2\xFB\xE1\xEE\xF0 \xEF\xE0\xEF\xEA\xE8";
+  T.CreateDirectory = "\xCF\xE0\xEF\xEA\xE8 %s \xED\xE5\xF2";
+  SetMsgDlgTexts(T);
+  EXPECT_EQ(MsgDlgTexts().CreateDirectory, T.CreateDirectory);
+  std::mutex Lock;
+  std::vector<std::string> Texts;
+  TDialogWatcher W([&](HWND D) {
+    std::vector<std::string> Seen;
+    EnumChildWindows(D, ReadText, reinterpret_cast<LPARAM>(&Seen));
+    {
+      std::lock_guard<std::mutex> G(Lock);
+      Texts = Seen;
+    }
+    PostMessageW(D, WM_COMMAND, IDCANCEL, 0);
+  });
+  std::string Dir = "C:\\";
+  EXPECT_FALSE(SelectDirectory(Dir, {sdAllowCreate}, 0));
+  {
+    std::lock_guard<std::mutex> G(Lock);
+    EXPECT_NE(std::find(Texts.begin(), Texts.end(), T.SelectDirectory), Texts.end());
+  }
+
+  // The question must name the folder: a text without its place keeps the English one,
+  // as does an empty caption.
+  T.SelectDirectory.clear();
+  T.CreateDirectory = "\xD1\xEE\xE7\xE4\xE0\xF2\xFC?";
+  SetMsgDlgTexts(T);
+  EXPECT_EQ(MsgDlgTexts().SelectDirectory, "Select Directory");
+  EXPECT_EQ(MsgDlgTexts().CreateDirectory, "The %s directory does not exist. Create it?");
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "classlib/win/clipboard.h"
 #include "tests/support/dialog_watcher.h"
 #include "shell/core/shell_media.h"
+#include "shell/drop_menu.h"
+#include "classlib/win/wide_string.h"
 #include "shell/pt_shell_locator.h"
 #include "shell/pt_shell_routines.h"
 #include "shell_test_util.h"
@@ -188,6 +190,45 @@ TEST(ShellTransfer, OwnFolderAndOwnSubfolder) {
   TPidl Drives;
   ASSERT_TRUE(SUCCEEDED(GetSpecialFolderPidl(nullptr, CSIDL_DRIVES, *Drives.Out())));
   EXPECT_TRUE(FAILED(TransferIntoFolder(nullptr, &Data, Drives.Get(), DROPEFFECT_COPY)));
+}
+
+// Copies and shortcuts are named in the user's language; a name pattern that could put
+// the file elsewhere is not taken.
+TEST(ShellTransfer, NamesOfCopiesAndShortcutsFollowTheTextsSet) {
+  const std::string Copy = "\xCA\xEE\xEF\xE8\xFF";  // Russian "copy", CP1251
+  struct TNames {
+    explicit TNames(const std::string& Copy) {
+      DropMenuTexts = [Copy] {
+        TDropMenuTexts T;
+        T.CopyName = Copy + " %s";
+        T.NumberedCopyName = Copy + " (%d) %s";
+        T.ShortcutName = "..\\%s";
+        return T;
+      };
+    }
+    ~TNames() { DropMenuTexts = nullptr; }
+  } Names(Copy);
+  TDialogWatcher Watcher;
+  TTempFolder Dir("zx_transfer_names");
+  WriteAll(Dir / "f.txt", "keep me");
+  TBlockDataObject Data;
+  Data.Blocks[CF_HDROP] = MakeHDropBytes({U16(Dir / "f.txt")});
+  TPidl DirList = ParsePath(Dir.Path());
+  ASSERT_EQ(TransferIntoFolder(nullptr, &Data, DirList.Get(), DROPEFFECT_COPY), S_OK);
+  ASSERT_EQ(TransferIntoFolder(nullptr, &Data, DirList.Get(), DROPEFFECT_COPY), S_OK);
+  EXPECT_EQ(ReadAll(Dir / (Copy + " f.txt")), "keep me");
+  EXPECT_EQ(ReadAll(Dir / (Copy + " (2) f.txt")), "keep me");
+  ASSERT_EQ(CreateShortcutIn(ToWide(Dir.Path()), ToWide(Dir / "f.txt")), S_OK);
+  EXPECT_NE(GetFileAttributesW(ToWide(Dir / "Shortcut to f.txt.lnk").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  const struct {
+    const char* Pattern;
+    const wchar_t* Want;
+  } Cases[] = {
+      {"", L"Copy (3) of x"},    {"%d: %s", L"Copy (3) of x"}, {"a/%s", L"Copy (3) of x"},
+      {"%s (%d)", L"x (3)"},     {"100% %s", L"100% x"},       {"%s%", L"x%"},
+  };
+  for (const auto& C : Cases) EXPECT_EQ(MadeName(C.Pattern, L"Copy (%d) of %s", L"x", 3), C.Want) << C.Pattern;
 }
 
 TEST(ShellTransfer, PathsFromIdListArrayAndAnsiDrop) {
