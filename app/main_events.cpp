@@ -19,12 +19,6 @@
 
 namespace {
 
-std::string LngText(const std::string& Key) {
-  std::string S;
-  GetLngString(Key, S);
-  return S;
-}
-
 // Handlers that end with the little-error popup when they fail; the window stays as it was.
 void Protected(const std::function<void()>& Work) {
   try {

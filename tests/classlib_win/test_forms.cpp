@@ -376,7 +376,7 @@ TEST(Forms, ToolBarSizesCaptionButtonsAndClicksOnItsOwnArea) {
       {"", 0, false},         // a picture alone
       {"Forward", -1, true},  // a caption alone
       {"KOI", -1, true},
-      {"C:\Programs\tool.exe", 0, false},  // a picture whose caption is not shown
+      {"C:\\Programs\\tool.exe", 0, false},  // a picture whose caption is not shown
       {"Forward", 7, true},                   // no such picture: the caption shows
   };
   std::vector<TToolButton*> Buttons;
