@@ -338,8 +338,14 @@ bool MaskQuestion(TMainForm* F, std::string& Mask) {
   return true;
 }
 
+// Tab goes to what the other panel shows: its list, its text or its archive.
 bool FocusOther(TSide& S, uint16_t) {
-  if (S.Other->CanFocus()) S.Other->SetFocus();
+  TMainForm* F = S.F;
+  TTabSheet* Shown = S.OtherPages->ActivePage();
+  TWinControl* Target = S.Other;
+  if (Shown != nullptr && Shown == (S.Left ? F->REditPage : F->LEditPage)) Target = S.Left ? F->REdit : F->LEdit;
+  if (Shown != nullptr && Shown == (S.Left ? F->RArc : F->LARc)) Target = S.Left ? F->RAView : F->LAView;
+  if (Target != nullptr && Target->CanFocus()) Target->SetFocus();
   return true;
 }
 

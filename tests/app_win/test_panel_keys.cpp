@@ -309,6 +309,15 @@ TEST_F(PanelKeys, TabGoesToTheOtherPanel) {
   EXPECT_EQ(GetFocus(), MainForm->RF->Handle());
   Press(MainForm->RF, VK_TAB, {ssShift});
   EXPECT_EQ(GetFocus(), MainForm->LF->Handle());
+  // It goes to what the other panel shows: its archive or its text page.
+  MainForm->RPages->SetActivePage(MainForm->RArc);
+  Press(MainForm->LF, VK_TAB);
+  EXPECT_EQ(GetFocus(), MainForm->RAView->Handle());
+  MainForm->LF->SetFocus();
+  MainForm->RPages->SetActivePage(MainForm->REditPage);
+  Press(MainForm->LF, VK_TAB);
+  EXPECT_EQ(GetFocus(), MainForm->REdit->Handle());
+  MainForm->RPages->SetActivePage(MainForm->RFiles);
 }
 
 TEST_F(PanelKeys, ModifiersMatchExactly) {
