@@ -742,10 +742,24 @@ void TMainForm::N79Click(TObject*) {
   PathBox->SetDroppedDown(true);
 }
 
-void TMainForm::Connectnetworkdrive1Click(TObject*) { WNetConnectionDialog(Application->Handle(), RESOURCETYPE_DISK); }
+namespace {
+
+// The network dialogs tell their own errors once they are up; one that cannot open at all
+// (no network, or Wine, which has none of them) returns an error and shows nothing, so the
+// command would seem to do nothing.
+void TellNetworkDialogResult(DWORD Result) {
+  if (Result == NO_ERROR || Result == DWORD(-1)) return;  // done, or cancelled by the user
+  ShowMessage(LngStringOr("Network_failed", "Network drives are not available: the network dialog cannot be opened."));
+}
+
+}  // namespace
+
+void TMainForm::Connectnetworkdrive1Click(TObject*) {
+  TellNetworkDialogResult(WNetConnectionDialog(Application->Handle(), RESOURCETYPE_DISK));
+}
 
 void TMainForm::Disconnectnetworkdrivw1Click(TObject*) {
-  WNetDisconnectDialog(Application->Handle(), RESOURCETYPE_DISK);
+  TellNetworkDialogResult(WNetDisconnectDialog(Application->Handle(), RESOURCETYPE_DISK));
 }
 
 void TMainForm::N90Click(TObject*) { SHAddToRecentDocs(SHARD_PATH, nullptr); }

@@ -429,6 +429,22 @@ TEST_F(MainWindow, PowerCommandsOnlyAfterOK) {
   }
 }
 
+// The network drive commands never do nothing: where the system's dialog cannot open (as
+// under Wine, which has none), the user is told so.
+TEST_F(MainWindow, NetworkDriveCommandsTellWhenTheirDialogCannotOpen) {
+  Open();
+  const std::wstring Told =
+      ToWide(LngStringOr("Network_failed", "Network drives are not available: the network dialog cannot be opened."));
+  for (const char* Item : {"Connectnetworkdrive1", "Disconnectnetworkdrivw1"}) {
+    SCOPED_TRACE(Item);
+    TDialogWatcher Watcher;
+    Click(Item);
+    const std::vector<std::wstring> Answered = Watcher.Answered();
+    ASSERT_EQ(Answered.size(), 1u);
+    EXPECT_NE(Answered[0].find(Told), std::wstring::npos);
+  }
+}
+
 TEST_F(MainWindow, OnlyWebAndMailAddressesAreOpened) {
   Open();
   const struct {
