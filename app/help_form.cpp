@@ -6,6 +6,7 @@
 
 #include "app/core/help_topics.h"
 #include "app/core/lng_strings.h"
+#include "app/settings.h"
 #include "app/shared_routines.h"
 #include "classlib/core/exception.h"
 #include "classlib/win/application.h"
@@ -121,6 +122,13 @@ void ShowHelpText(const std::string& Text) {
   HelpForm->SetLeft(GetSystemMetrics(SM_CXSCREEN) / 2);
   HelpForm->SetTop(GetSystemMetrics(SM_CYSCREEN) / 2);
   HelpForm->Show();
+}
+
+void ShowAssistantTip(const char* Key) {
+  if (Settings == nullptr || Settings->AssCheck == nullptr || !Settings->AssCheck->Checked()) return;
+  std::string Tip;
+  GetLngTip(Key, Tip);
+  ShowHelpText(Tip);
 }
 
 void ShowLittleError() { ShowHelpText(LittleErrorText()); }

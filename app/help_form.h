@@ -57,6 +57,9 @@ extern TAbout* About;
 // Puts Text into the popup and shows it, without waiting, its top-left corner at the
 // centre of the screen.
 void ShowHelpText(const std::string& Text);
+// The assistant's hint Key (section "Tips" of the language file) in the popup, when the
+// user wants the assistant (the option AssCheck).
+void ShowAssistantTip(const char* Key);
 // The end of a command that failed unexpectedly: the little-error text in the popup.
 void ShowLittleError();
 // F1 help: the topic's text from "ini\help.ini" in the popup; nothing without that file;

@@ -297,14 +297,6 @@ std::string LngMask(const std::string& Key) {
   return S;
 }
 
-// The assistant's hint for an input left empty, while the user wants the assistant.
-void ShowTip(const char* Key) {
-  if (Settings == nullptr || Settings->AssCheck == nullptr || !Settings->AssCheck->Checked()) return;
-  std::string Tip;
-  GetLngTip(Key, Tip);
-  ShowHelpText(Tip);
-}
-
 // Commands of the tool bar and the menus end with the little-error message when they fail;
 // the window stays as it was.
 void Guarded(const std::function<void()>& Work) {
@@ -668,7 +660,7 @@ void TMainForm::SpeedButton21Click(TObject*) { Guarded([this] { RunTool(Settings
 void TMainForm::SpeedButton22Click(TObject*) { Guarded([this] { RunTool(Settings->RegiEdit->Text()); }); }
 void TMainForm::SpeedButton25Click(TObject*) {
   if (Settings == nullptr || Trim(Settings->scrSaver->Text()).empty()) {
-    ShowTip("Screen_saver");
+    ShowAssistantTip("Screen_saver");
     return;
   }
   Guarded([this] { RunTool(Settings->scrSaver->Text()); });
@@ -707,7 +699,7 @@ void TMainForm::N4Click(TObject*) {
   if (Name.empty()) Name = PathInfo->Caption().size() > 3 ? PathInfo->Caption() + "\\" : PathInfo->Caption();
   if (!AskText(LngText("Edit_file"), LngText("Input_filename"), Name)) return;
   if (Trim(Name).empty()) {
-    ShowTip("Edit_file");
+    ShowAssistantTip("Edit_file");
     return;
   }
   Guarded([this, &Name] {

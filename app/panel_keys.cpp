@@ -249,13 +249,6 @@ std::string OptionText(TEdit* TSettings::*Edit) {
   return Settings != nullptr && Settings->*Edit != nullptr ? Trim((Settings->*Edit)->Text()) : std::string();
 }
 
-void ShowTip(const char* Key) {
-  if (!Checked(&TSettings::AssCheck)) return;
-  std::string Tip;
-  GetLngTip(Key, Tip);
-  ShowHelpText(Tip);
-}
-
 std::string Quoted(const std::string& S) { return S.find(' ') != std::string::npos ? "\"" + S + "\"" : S; }
 
 // The modifier keys of a shift state, without the mouse buttons.
@@ -317,7 +310,7 @@ bool NewFolder(TSide& S) {
   std::string Name;
   if (!S.F->AskText(Lng("Create_folder"), Lng("Input_folder_name"), Name)) return true;
   if (Trim(Name).empty()) {
-    ShowTip("Create_folder");
+    ShowAssistantTip("Create_folder");
     return true;
   }
   std::string Error;
@@ -332,7 +325,7 @@ bool MaskQuestion(TMainForm* F, std::string& Mask) {
   Mask = "*.*";
   if (!F->AskText(Lng("Input_mask"), Lng("Input_mask_full"), Mask)) return false;
   if (Mask.empty()) {
-    ShowTip("Input_mask");
+    ShowAssistantTip("Input_mask");
     return false;
   }
   return true;

@@ -15,6 +15,7 @@
 #include "classlib/win/dialogs.h"
 #include "classlib/win/wide_string.h"
 #include "tests/support/dialog_watcher.h"
+#include "tests/support/window_texts.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/screenshot.h"
@@ -30,27 +31,14 @@ struct TShown {
   bool operator==(const TShown&) const = default;
 };
 
-std::string TextOf(HWND W) {
-  wchar_t Buf[256] = {};
-  GetWindowTextW(W, Buf, 256);
-  return FromWideBuf(Buf, 256);
-}
-
-BOOL CALLBACK AddButton(HWND W, LPARAM P) {
-  wchar_t Class[32] = {};
-  GetClassNameW(W, Class, 32);
-  if (lstrcmpiW(Class, L"Button") == 0) reinterpret_cast<TShown*>(P)->Buttons.push_back(TextOf(W));
-  return TRUE;
-}
-
 TShown AskDelete(const std::string& Png) {
   TShown Shown;
   std::mutex Lock;
   {
     TDialogWatcher W([&](HWND D) {
       std::lock_guard<std::mutex> G(Lock);
-      Shown.Caption = TextOf(D);
-      EnumChildWindows(D, AddButton, reinterpret_cast<LPARAM>(&Shown));
+      Shown.Caption = WindowText(D);
+      Shown.Buttons = ChildTexts(D, L"Button");
       SaveWindowPng(D, ScreenshotPath(Png));
       PostMessageW(D, WM_CLOSE, 0, 0);
     });

@@ -16,6 +16,7 @@
 #include "classlib/win/dialogs.h"
 #include "classlib/win/wide_string.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_texts.h"
 
 namespace {
 
@@ -44,12 +45,6 @@ public:
   }
 
 private:
-  static std::string TextOf(HWND W) {
-    wchar_t Buf[512] = {};
-    GetWindowTextW(W, Buf, 512);
-    return FromWideBuf(Buf, 512);
-  }
-
   struct TFind {
     HWND Found;
     HWND Except;
@@ -97,8 +92,8 @@ private:
       SendMessageTimeoutW(D, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
       {
         std::lock_guard<std::mutex> G(FLock);
-        FCaption = TextOf(D);
-        for (HWND C = GetWindow(D, GW_CHILD); C != nullptr; C = GetWindow(C, GW_HWNDNEXT)) FTexts.push_back(TextOf(C));
+        FCaption = WindowText(D);
+        for (HWND C = GetWindow(D, GW_CHILD); C != nullptr; C = GetWindow(C, GW_HWNDNEXT)) FTexts.push_back(WindowText(C));
       }
       FAction(D);
       Acted = D;

@@ -12,6 +12,7 @@
 #include "classlib/win/dialogs.h"
 #include "classlib/win/wide_string.h"
 #include "tests/support/dialog_watcher.h"
+#include "tests/support/window_texts.h"
 #include "tests/support/screenshot.h"
 
 namespace {
@@ -25,18 +26,12 @@ struct TSeen {
   std::vector<std::string> Cramped;
 };
 
-std::string TextOf(HWND W) {
-  wchar_t Buf[256] = {};
-  GetWindowTextW(W, Buf, 256);
-  return FromWideBuf(Buf, 256);
-}
-
 BOOL CALLBACK ReadButton(HWND W, LPARAM P) {
   wchar_t Class[32] = {};
   GetClassNameW(W, Class, 32);
   if (lstrcmpiW(Class, L"Button") != 0) return TRUE;
   auto* S = reinterpret_cast<TSeen*>(P);
-  std::string Text = TextOf(W);
+  std::string Text = WindowText(W);
   // The text as the button draws it, in its own font, with room for the frame.
   HDC DC = GetDC(W);
   HGDIOBJ Old = SelectObject(DC, reinterpret_cast<HFONT>(SendMessageW(W, WM_GETFONT, 0, 0)));
@@ -58,7 +53,7 @@ void Ask(TMsgDlgType Type, TMsgDlgButtons Buttons, TSeen& Seen, const std::strin
   TDialogWatcher W([&](HWND D) {
     {
       std::lock_guard<std::mutex> G(Seen.Lock);
-      Seen.Caption = TextOf(D);
+      Seen.Caption = WindowText(D);
     }
     EnumChildWindows(D, ReadButton, reinterpret_cast<LPARAM>(&Seen));
     SaveWindowPng(D, ScreenshotPath(Png));
@@ -143,11 +138,6 @@ TEST_F(MessageDlgTexts, AnEmptyTextStandsForTheEnglishOne) {
   EXPECT_EQ(MsgDlgTexts().Buttons[mbYes], Russian().Buttons[mbYes]);
 }
 
-BOOL CALLBACK ReadText(HWND W, LPARAM P) {
-  reinterpret_cast<std::vector<std::string>*>(P)->push_back(TextOf(W));
-  return TRUE;
-}
-
 TEST_F(MessageDlgTexts, TheFolderBrowserTakesItsTexts) {
   TMsgDlgTexts T = Russian();
   T.SelectDirectory = "\xC2\xFB\xE1\xEE\xF0 \xEF\xE0\xEF\xEA\xE8";
@@ -157,8 +147,7 @@ TEST_F(MessageDlgTexts, TheFolderBrowserTakesItsTexts) {
   std::mutex Lock;
   std::vector<std::string> Texts;
   TDialogWatcher W([&](HWND D) {
-    std::vector<std::string> Seen;
-    EnumChildWindows(D, ReadText, reinterpret_cast<LPARAM>(&Seen));
+    std::vector<std::string> Seen = ChildTexts(D);
     {
       std::lock_guard<std::mutex> G(Lock);
       Texts = Seen;
