@@ -1,9 +1,8 @@
 #include "html/gdi_host.h"
 
-#include <vector>
-
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "classlib/win/graphics.h"
 #include "classlib/win/wide_string.h"
