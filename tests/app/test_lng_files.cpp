@@ -115,13 +115,14 @@ bool EnclosingFunction(const std::string& Text, std::size_t Pos, std::string& Na
 }
 
 // Message keys: every literal key of a lookup in the program's sources, also where it
-// passes through a file's own little wrappers of the lookups (Lng, LngText, ShowTip, ...),
-// however many.
+// passes through the program's shared wrappers or a file's own little ones (Lng, LngText,
+// ...), however many.
 void AddMessageKeys(TKeys& Keys) {
   const TLookups Global = {{"GetLngString", {"String", 0}},
                            {"GetLngMask", {"Mask", 0}},
                            {"GetLngTip", {"Tips", 0}},
-                           {"LngStringOr", {"String", 0}}};
+                           {"LngStringOr", {"String", 0}},
+                           {"ShowAssistantTip", {"Tips", 0}}};
   for (const char* Dir : {"app", "archive", "tools", "editor", "html", "ui", "shell", "storage"}) {
     if (!fs::exists(Root / Dir)) continue;
     for (const auto& E : fs::recursive_directory_iterator(Root / Dir)) {
